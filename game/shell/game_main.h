@@ -1,0 +1,4 @@
+// The game's entry function.
+#pragma once
+
+int GameMain(int argc, char** argv);

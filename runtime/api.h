@@ -1,0 +1,10 @@
+// The runtime's public entry functions: the only header the game includes.
+// Every function but WaitTime, SetColorFormatFromMasks, MakeDDPixelFormat and ClipRect
+// runs its implementation under the library-wide lock.
+#pragma once
+
+// ---- Runtime core ---------------------------------------------------------------------
+int SetLogOutput(int flag);
+int GetTimeMs();
+int GetDateTime(int out[6]);
+int GetRandom(int n);
