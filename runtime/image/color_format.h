@@ -23,6 +23,8 @@ struct DDPixelFormat {
   uint32_t rgbBitCount;
   uint32_t redMask, greenMask, blueMask, alphaMask;
 };
+static_assert(sizeof(DDPixelFormat) == 32);
+constexpr uint32_t kDDPixelFormatAlphaPixels = 0x01;
 constexpr uint32_t kDDPixelFormatRgb = 0x40;
 
 int SetColorFormatFromMasksImpl(ColorFormat* format, int bitDepth, uint32_t redMask, uint32_t greenMask,
@@ -32,6 +34,7 @@ int MakeDDPixelFormatImpl(DDPixelFormat* pf, int bitDepth, uint32_t redMask, uin
                           uint32_t blueMask, uint32_t alphaMask);
 int UpdateColorFormatSpareMask(ColorFormat* format);
 int CompareColorFormat(const ColorFormat* a, const ColorFormat* b);
+// Components 0..255; the spare bits are always set in the packed pixel.
 uint32_t GetColorFormatPixel(const ColorFormat* format, int r, int g, int b, int a);
 int GetColorFormatPixelRGBA(const ColorFormat* format, uint32_t pixel, int* r, int* g, int* b, int* a);
 uint32_t ConvertColorFormatPixel(const ColorFormat* dest, const ColorFormat* src, uint32_t pixel);

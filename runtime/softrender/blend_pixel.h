@@ -1,0 +1,393 @@
+// The per-pixel blend rules of the software raster routines, generated from one source:
+// a kernel is a template over the source's pixel form and the draw options, so that each
+// combination compiles to its own straight loop with no per-pixel test of a setting.
+// Walkers (same-size rows and runs here; stretched, rotated and triangle walkers elsewhere)
+// call BlendSpan or BlendValue for the pixels they map.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+#include "runtime/softrender/pixel_math.h"
+
+#ifndef RT_SOFT_ISA
+#define RT_SOFT_ISA base
+#endif
+
+namespace rt::soft {
+
+// The source's pixel form; the destination has the same kind without palette or alpha.
+enum class SrcForm : uint8_t { k16, k16Alpha, k16Palette, k32, k32Alpha, k32Palette };
+constexpr int kSrcFormCount = 6;
+
+constexpr bool Is32(SrcForm f) { return f >= SrcForm::k32; }
+constexpr bool HasAlpha(SrcForm f) { return f == SrcForm::k16Alpha || f == SrcForm::k32Alpha; }
+constexpr bool IsPalette(SrcForm f) { return f == SrcForm::k16Palette || f == SrcForm::k32Palette; }
+constexpr int SrcBytes(SrcForm f) {
+  return IsPalette(f) ? 1 : (f == SrcForm::k16 ? 2 : 4);
+}
+constexpr int DestBytes(SrcForm f) { return Is32(f) ? 4 : 2; }
+
+// Which routine's rules: the same-size blit, the stretched blit, or the rotated blit and the
+// textured triangle. They differ in a few points: the same-size blit's special loops and its
+// alpha copy, the 16-bit add and subtract with an alpha weight alone (the others weight the
+// raw channel before the bright step), and multiply on alpha-0 pixels (the rotated blit and
+// the triangle draw them black instead of skipping them).
+enum class Rules : uint8_t { kSameSize, kStretched, kRotated };
+
+// Loops whose results are not those of the general rule.
+enum class Special : uint8_t {
+  kNone,
+  kHalf,    // alpha at 128: the shift-and-mask half blend
+  kLerp6,   // 16-bit alpha through the 6-bit mixing rule
+  kSatAdd,  // 32-bit add at 255: every byte added with saturation
+  kSatSub,  // 32-bit subtract at 255 with packed byte instructions: every byte exact
+};
+constexpr int kSpecialCount = 5;
+
+enum class Transp : uint8_t {
+  kNone,         // no transparency: an alpha source weighs every pixel by its alpha
+  kTest,         // per pixel: the colour key, or alpha 0 skipped and 255 opaque
+  kRunOpaque,    // a run of opaque pixels
+  kRunWeighted,  // a run of translucent pixels of an alpha source
+};
+constexpr int kTranspCount = 4;
+
+struct BlendOptions {
+  SrcForm form;
+  uint8_t mode;  // 0 none, 1 alpha (1..254), 2 add, 3 subtract, 4 multiply
+  bool graph;    // a blend graph gives a per-pixel factor
+  bool white;    // the bright colour changes nothing
+  Transp transp;
+  Rules rules;
+  Special special;
+};
+
+// Per-draw values, fixed before the loop.
+struct BlendContext {
+  uint32_t param;       // blend parameter p
+  uint32_t bright[3];   // bright components scaling channels 0 (blue), 1 (green), 2 (red)
+  uint32_t key;         // the source's transparent value (an index for a paletted source)
+  const uint8_t* palette;     // 256 entries of the source kind's pixel form
+  const uint8_t* graphTable;  // factor per blend-graph byte
+};
+
+RT_SOFT_INLINE uint32_t Load32(const uint8_t* p) {
+  uint32_t v;
+  std::memcpy(&v, p, 4);
+  return v;
+}
+RT_SOFT_INLINE uint32_t Load16(const uint8_t* p) {
+  uint16_t v;
+  std::memcpy(&v, p, 2);
+  return v;
+}
+
+struct SrcPixel {
+  uint32_t color;  // the colour (a paletted source's palette entry)
+  uint32_t alpha;
+  uint32_t index;  // a paletted source's index
+};
+
+template <SrcForm F>
+RT_SOFT_INLINE SrcPixel FetchSource(const uint8_t* palette, const uint8_t* src, ptrdiff_t i) {
+  SrcPixel p{0, 0, 0};
+  if constexpr (F == SrcForm::k32) {
+    p.color = Load32(src + 4 * i);
+  } else if constexpr (F == SrcForm::k32Alpha) {
+    p.color = Load32(src + 4 * i);
+    p.alpha = p.color >> 24;
+  } else if constexpr (F == SrcForm::k32Palette) {
+    p.index = src[i];
+    p.color = Load32(palette + 4 * p.index);
+  } else if constexpr (F == SrcForm::k16) {
+    p.color = Load16(src + 2 * i);
+  } else if constexpr (F == SrcForm::k16Alpha) {
+    const uint32_t v = Load32(src + 4 * i);
+    p.color = v & 0xFFFF;
+    p.alpha = (v >> 16) & 0xFF;
+  } else {
+    p.index = src[i];
+    p.color = Load16(palette + 2 * p.index);
+  }
+  return p;
+}
+
+// Channel c of a pixel: 0 blue, 1 green, 2 red.
+template <bool k32>
+RT_SOFT_INLINE uint32_t Channel(uint32_t v, int c) {
+  if constexpr (k32) return (v >> (8 * c)) & 0xFF;
+  return c == 0 ? v & 0x1F : (c == 1 ? (v >> 5) & 0x3F : v >> 11);
+}
+template <bool k32>
+RT_SOFT_INLINE uint32_t PackChannels(uint32_t b, uint32_t g, uint32_t r) {
+  if constexpr (k32) return b | g << 8 | r << 16;
+  return b | g << 5 | r << 11;
+}
+template <bool k32>
+constexpr int ChannelBits(int c) {
+  return k32 ? 8 : (c == 1 ? 6 : 5);
+}
+
+// The rule for one pixel with the weights present: the blend graph's factor g when O.graph,
+// the source alpha a when kAlphaWeight. Returns the new destination value.
+template <BlendOptions O, bool kAlphaWeight>
+RT_SOFT_INLINE uint32_t ApplyRule(const BlendContext& c, uint32_t d, uint32_t s, uint32_t a, uint32_t g) {
+  constexpr bool k32 = Is32(O.form);
+  constexpr int K = (O.graph ? 1 : 0) + (kAlphaWeight ? 1 : 0);
+  uint32_t w = 1;
+  if constexpr (O.graph) w = g;
+  if constexpr (kAlphaWeight) w = O.graph ? g * a : a;
+  // The fourth byte of a 32-bit destination, kept by the channel-wise rules.
+  const uint32_t keep = k32 ? d & 0xFF000000 : 0;
+
+  if constexpr (O.special == Special::kHalf) {
+    return k32 ? ((s >> 1) & 0x7F7F7F) + ((d >> 1) & 0x7F7F7F) : ((s >> 1) & 0x7BEF) + ((d >> 1) & 0x7BEF);
+  } else if constexpr (O.special == Special::kSatAdd) {
+    return SaturatingAddBytes(d, s);
+  } else if constexpr (O.special == Special::kSatSub) {
+    return SaturatingSubtractBytes(d, s);
+  } else if constexpr (O.special == Special::kLerp6) {
+    const uint32_t b = c.param >> 2;
+    return PackChannels<false>(Lerp6(b, Channel<false>(s, 0), Channel<false>(d, 0)),
+                               Lerp6(b, Channel<false>(s, 1), Channel<false>(d, 1)),
+                               Lerp6(b, Channel<false>(s, 2), Channel<false>(d, 2)));
+  } else if constexpr (O.mode == 0 && K == 0 && O.white) {
+    return s;  // the whole pixel, a 32-bit source's fourth byte included
+  } else if constexpr (k32 && O.mode != 4 && (K == 0 || (K == 1 && O.mode == 0))) {
+    // The rules with at most one weight of up to 255, two channels per multiplication.
+    uint32_t sp = s;
+    if constexpr (!O.white) {
+      sp = PackChannels<true>(MulDiv255(c.bright[0], s & 0xFF), MulDiv255(c.bright[1], (s >> 8) & 0xFF),
+                              MulDiv255(c.bright[2], (s >> 16) & 0xFF));
+    }
+    if constexpr (O.mode == 0) {
+      return K == 0 ? keep | (sp & 0xFFFFFF) : MixPixels32(d, sp, w);
+    } else if constexpr (O.mode == 1) {
+      return MixPixels32(d, sp, c.param);
+    } else {
+      const uint32_t amount = ScalePixel32(sp, c.param);
+      return O.mode == 2 ? SaturatingAddPixels32(d, amount) : SaturatingSubtractPixels32(d, amount);
+    }
+  } else {
+    uint32_t sc[3], dc[3], out[3];
+    for (int ch = 0; ch < 3; ++ch) {
+      sc[ch] = Channel<k32>(s, ch);
+      dc[ch] = Channel<k32>(d, ch);
+      if constexpr (!O.white) sc[ch] = MulDiv255(c.bright[ch], sc[ch]);
+    }
+    if constexpr (O.mode == 0) {
+      for (int ch = 0; ch < 3; ++ch) out[ch] = K == 0 ? sc[ch] : LerpShift(dc[ch], sc[ch], w, 8 * K);
+      return keep | PackChannels<k32>(out[0], out[1], out[2]);
+    } else if constexpr (O.mode == 1) {
+      for (int ch = 0; ch < 3; ++ch) {
+        if constexpr (!k32 && K == 0) {
+          out[ch] = dc[ch] + ScaledDiff(static_cast<int32_t>(c.param),
+                                        static_cast<int32_t>(sc[ch]) - static_cast<int32_t>(dc[ch]));
+        } else {
+          out[ch] = LerpShift(dc[ch], sc[ch], w * c.param, 8 * (K + 1));
+        }
+      }
+      return keep | PackChannels<k32>(out[0], out[1], out[2]);
+    } else if constexpr (O.mode == 2 || O.mode == 3) {
+      for (int ch = 0; ch < 3; ++ch) {
+        if constexpr (k32) {
+          out[ch] = K == 0 ? MulDiv255(c.param, sc[ch]) : (sc[ch] * w * c.param) >> (8 * (K + 1));
+        } else if constexpr (O.rules != Rules::kSameSize && kAlphaWeight && !O.graph) {
+          // The alpha weight on the raw channel, then the bright step, then p.
+          uint32_t y = (Channel<false>(s, ch) * a) >> 8;
+          if constexpr (!O.white) y = MulDiv255(c.bright[ch], y);
+          out[ch] = MulDiv255(c.param, y);
+        } else {
+          out[ch] = MulDiv255(c.param, K == 0 ? sc[ch] : (sc[ch] * w) >> (8 * K));
+        }
+      }
+      const uint32_t amount = PackChannels<k32>(out[0], out[1], out[2]);
+      if constexpr (k32) {
+        return O.mode == 2 ? SaturatingAddPixels32(d, amount) : SaturatingSubtractPixels32(d, amount);
+      } else {
+        return O.mode == 2 ? SaturatingAddPixels16(d, amount) : SaturatingSubtractPixels16(d, amount);
+      }
+    } else {
+      for (int ch = 0; ch < 3; ++ch) out[ch] = (dc[ch] * sc[ch] * w) >> (ChannelBits<k32>(ch) + 8 * K);
+      return keep | PackChannels<k32>(out[0], out[1], out[2]);
+    }
+  }
+}
+
+// The new destination value for one source pixel, transparency included.
+template <BlendOptions O>
+RT_SOFT_INLINE uint32_t BlendValue(const BlendContext& c, uint32_t d, const SrcPixel& sp, uint32_t g) {
+  constexpr bool kAlpha = HasAlpha(O.form);
+  if constexpr (O.transp == Transp::kTest && !kAlpha) {
+    bool skip;
+    if constexpr (IsPalette(O.form)) {
+      skip = sp.index == (c.key & 0xFF);
+    } else if constexpr (Is32(O.form)) {
+      skip = sp.color == c.key;
+    } else {
+      skip = sp.color == (c.key & 0xFFFF);
+    }
+    const uint32_t r = ApplyRule<O, false>(c, d, sp.color, 0, g);
+    return skip ? d : r;
+  } else if constexpr (O.transp == Transp::kTest) {
+    const uint32_t opaque = ApplyRule<O, false>(c, d, sp.color, 0, g);
+    const uint32_t weighted = ApplyRule<O, true>(c, d, sp.color, sp.alpha, g);
+    const uint32_t r = sp.alpha == 255 ? opaque : weighted;
+    if constexpr (O.rules == Rules::kRotated && O.mode == 4) return r;
+    return sp.alpha == 0 ? d : r;
+  } else if constexpr (!kAlpha || O.transp == Transp::kRunOpaque) {
+    return ApplyRule<O, false>(c, d, sp.color, 0, g);
+  } else if constexpr (O.transp == Transp::kNone && O.rules == Rules::kSameSize && O.mode == 0 && O.white &&
+                       !O.graph) {
+    return ApplyRule<O, false>(c, d, sp.color, 0, g);  // copied as it is, alpha and all
+  } else {
+    return ApplyRule<O, true>(c, d, sp.color, sp.alpha, g);
+  }
+}
+
+// The loops are compiled once per instruction set (see raster_loops.h); each compilation
+// keeps its instances in a namespace of its own so that the linker never mixes them.
+inline namespace RT_SOFT_ISA {
+
+// n adjacent pixels: the destination, the source and the blend-graph bytes all advance by
+// one pixel per step.
+template <BlendOptions O>
+inline void BlendSpan(const BlendContext& context, uint8_t* __restrict dst, const uint8_t* __restrict src,
+                      const uint8_t* __restrict graph, int n) {
+  constexpr bool kPlainCopy = O.mode == 0 && O.white && !O.graph && O.special == Special::kNone &&
+                              (O.form == SrcForm::k32 || O.form == SrcForm::k16 ||
+                               (O.form == SrcForm::k32Alpha && (O.transp == Transp::kRunOpaque ||
+                                                                (O.transp == Transp::kNone && O.rules == Rules::kSameSize))));
+  if constexpr (kPlainCopy && O.transp != Transp::kTest) {
+    std::memcpy(dst, src, static_cast<size_t>(n) * DestBytes(O.form));
+  } else {
+    const BlendContext c = context;  // a local copy, so that stores cannot alias the settings
+    for (ptrdiff_t i = 0; i < n; ++i) {
+      const SrcPixel sp = FetchSource<O.form>(c.palette, src, i);
+      const uint32_t g = O.graph ? c.graphTable[graph[i]] : 0;
+      if constexpr (Is32(O.form)) {
+        uint32_t* d = reinterpret_cast<uint32_t*>(dst) + i;
+        *d = BlendValue<O>(c, *d, sp, g);
+      } else {
+        uint16_t* d = reinterpret_cast<uint16_t*>(dst) + i;
+        *d = static_cast<uint16_t>(BlendValue<O>(c, *d, sp, g));
+      }
+    }
+  }
+}
+
+}  // namespace RT_SOFT_ISA
+
+// Which options a combination of settings draws with, decided once per draw.
+struct BlendChoice {
+  bool draw;  // false: the settings draw nothing
+  SrcForm form;
+  uint8_t mode;
+  bool graph;
+  bool white;
+  Special special;
+};
+
+// form, blend mode and parameter, bright colour, blend graph present; perPixel is false on
+// the run path, whose loops have no special cases; mmx is the MMX setting.
+constexpr BlendChoice ChooseBlend(Rules rules, SrcForm form, int mode, int param, uint32_t bright, bool graph,
+                                  bool perPixel, bool mmx) {
+  BlendChoice b{false, form, 0, graph, (bright & 0xFFFFFF) == 0xFFFFFF, Special::kNone};
+  if (mode < 0 || mode > 4) return b;
+  if (param < 0) param = 0;
+  if (param > 255) param = 255;
+  if (mode == 1 && param == 255) mode = 0;
+  if ((mode == 1 || mode == 2) && param == 0) return b;
+  if (mode == 3 && param == 0 && !IsPalette(form)) return b;
+  b.draw = true;
+  b.mode = static_cast<uint8_t>(mode);
+  const bool plain = perPixel && b.white && !graph && !HasAlpha(form);
+  if (!plain) return b;
+  if (rules == Rules::kSameSize) {
+    if (mode == 1 && param == 128) {
+      b.special = Special::kHalf;
+    } else if (mode == 1 && !Is32(form)) {
+      b.special = Special::kLerp6;
+    } else if (mode == 2 && param == 255 && Is32(form)) {
+      b.special = Special::kSatAdd;
+    } else if (mode == 3 && param == 255 && Is32(form) && mmx) {
+      b.special = Special::kSatSub;
+    }
+  } else if (rules == Rules::kStretched && mode == 3 && param == 255 && Is32(form) && mmx) {
+    b.special = Special::kSatSub;
+  }
+  return b;
+}
+
+// ---- Compile-time dispatch: one table entry per combination of options ----
+
+constexpr size_t kBlendIndexCount = size_t{kSrcFormCount} * 5 * 2 * 2 * kTranspCount * kSpecialCount;
+
+constexpr size_t BlendIndex(SrcForm form, int mode, bool graph, bool white, Transp transp, Special special) {
+  size_t i = static_cast<size_t>(form);
+  i = i * 5 + static_cast<size_t>(mode);
+  i = i * 2 + (graph ? 1 : 0);
+  i = i * 2 + (white ? 1 : 0);
+  i = i * kTranspCount + static_cast<size_t>(transp);
+  return i * kSpecialCount + static_cast<size_t>(special);
+}
+
+constexpr BlendOptions DecodeBlendIndex(size_t i, Rules rules) {
+  BlendOptions o{};
+  o.rules = rules;
+  o.special = static_cast<Special>(i % kSpecialCount);
+  i /= kSpecialCount;
+  o.transp = static_cast<Transp>(i % kTranspCount);
+  i /= kTranspCount;
+  o.white = i % 2;
+  i /= 2;
+  o.graph = i % 2;
+  i /= 2;
+  o.mode = static_cast<uint8_t>(i % 5);
+  o.form = static_cast<SrcForm>(i / 5);
+  return o;
+}
+
+// Whether a combination can be chosen at all: special loops exist only where ChooseBlend
+// picks them, and only for per-pixel transparency.
+constexpr bool IsValidBlend(const BlendOptions& o) {
+  if (o.special == Special::kNone) return true;
+  if (!o.white || o.graph || HasAlpha(o.form)) return false;
+  if (o.transp != Transp::kNone && o.transp != Transp::kTest) return false;
+  switch (o.special) {
+    case Special::kHalf: return o.mode == 1 && o.rules == Rules::kSameSize;
+    case Special::kLerp6: return o.mode == 1 && !Is32(o.form) && o.rules == Rules::kSameSize;
+    case Special::kSatAdd: return o.mode == 2 && Is32(o.form) && o.rules == Rules::kSameSize;
+    case Special::kSatSub: return o.mode == 3 && Is32(o.form) && o.rules != Rules::kRotated;
+    default: return false;
+  }
+}
+
+// A table of Walker<O>::Run for every valid combination that Walker<O>::kAccepts, null
+// elsewhere. Walker is a class template over BlendOptions with a static Run of type Fn.
+template <Rules R, template <BlendOptions> class Walker, class Fn, size_t I>
+constexpr Fn BlendTableEntry() {
+  constexpr BlendOptions o = DecodeBlendIndex(I, R);
+  if constexpr (IsValidBlend(o) && Walker<o>::kAccepts) {
+    return &Walker<o>::Run;
+  } else {
+    return nullptr;
+  }
+}
+
+template <Rules R, template <BlendOptions> class Walker, class Fn, size_t... I>
+constexpr auto MakeBlendTableImpl(std::index_sequence<I...>) {
+  struct Table {
+    Fn entries[sizeof...(I)];
+  };
+  return Table{{BlendTableEntry<R, Walker, Fn, I>()...}};
+}
+
+template <Rules R, template <BlendOptions> class Walker, class Fn>
+constexpr auto MakeBlendTable() {
+  return MakeBlendTableImpl<R, Walker, Fn>(std::make_index_sequence<kBlendIndexCount>{});
+}
+
+}  // namespace rt::soft

@@ -1,0 +1,76 @@
+// Exact integer helpers of the pixel rules. They give bit for bit the values of the shared
+// lookup tables (a test walks the whole domain), but as arithmetic the compiler can
+// vectorise instead of table loads.
+#pragma once
+#include <cstdint>
+
+namespace rt::soft {
+
+#define RT_SOFT_INLINE inline __attribute__((always_inline))
+
+// floor(x / 255) for 0 <= x <= 65534.
+RT_SOFT_INLINE uint32_t Div255(uint32_t x) { return (x + 1 + (x >> 8)) >> 8; }
+// floor(f * v / 255) for f, v in 0..255: BlendMulTable[f][v].
+RT_SOFT_INLINE uint32_t MulDiv255(uint32_t f, uint32_t v) { return Div255(f * v); }
+// p * x / 255 truncated toward zero, x in -255..255: BlendDiffTable[p][zero + x].
+RT_SOFT_INLINE int32_t ScaledDiff(int32_t p, int32_t x) {
+  const int32_t t = static_cast<int32_t>(Div255(static_cast<uint32_t>(p * (x < 0 ? -x : x))));
+  return x < 0 ? -t : t;
+}
+// floor((b * s + (63 - b) * d) / 63) for 0..63 values: BlendLerp6Table[b][s][d].
+RT_SOFT_INLINE uint32_t Lerp6(uint32_t b, uint32_t s, uint32_t d) { return ((b * s + (63 - b) * d) * 2081) >> 17; }
+// d + floor((s - d) * w / 2^shift), exact in unsigned 32-bit arithmetic while the true
+// d * 2^shift + (s - d) * w lies in 0..2^32 - 1, as it does for every rule here.
+RT_SOFT_INLINE uint32_t LerpShift(uint32_t d, uint32_t s, uint32_t w, int shift) {
+  return ((d << shift) + (s - d) * w) >> shift;
+}
+
+// d + floor((s - d) * w / 256) for the three colour channels of 32-bit pixels, two channels
+// per multiplication (d * (256 - w) + s * w never leaves its 16-bit field for w <= 256); the
+// fourth byte of d is kept.
+RT_SOFT_INLINE uint32_t MixPixels32(uint32_t d, uint32_t s, uint32_t w) {
+  const uint32_t rb = (((d & 0x00FF00FF) * (256 - w) + (s & 0x00FF00FF) * w) >> 8) & 0x00FF00FF;
+  const uint32_t g = (((d & 0x0000FF00) * (256 - w) + (s & 0x0000FF00) * w) >> 8) & 0x0000FF00;
+  return (d & 0xFF000000) | rb | g;
+}
+// floor(f * c / 255) for the three colour channels of a 32-bit pixel; the fourth byte is 0.
+RT_SOFT_INLINE uint32_t ScalePixel32(uint32_t s, uint32_t f) {
+  const uint32_t rb = (s & 0x00FF00FF) * f;
+  const uint32_t g = ((s >> 8) & 0xFF) * f;
+  return (((rb + 0x00010001 + ((rb >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF) | Div255(g) << 8;
+}
+
+// Packed per-channel add with saturation; the lowest bits of green and red act as carry
+// guards, so they are not exact, and the fourth byte becomes the carry out of red.
+RT_SOFT_INLINE uint32_t SaturatingAddPixels32(uint32_t d, uint32_t s) {
+  const uint32_t sum = (d & 0x00FEFEFF) + (s & 0x00FEFEFF);
+  const uint32_t carry = sum & 0x01010100;
+  return sum | (carry - (carry >> 8)) | ((d | s) & 0x00010100);
+}
+// Packed per-channel subtract clamped at 0, with the same guard bits; the fourth byte
+// becomes 0.
+RT_SOFT_INLINE uint32_t SaturatingSubtractPixels32(uint32_t d, uint32_t s) {
+  const uint32_t r = (d | 0x01010100) - (s & 0xFEFEFEFF);
+  const uint32_t borrow = r & 0x01010100;
+  return r & (borrow - (borrow >> 8));
+}
+RT_SOFT_INLINE uint32_t SaturatingAddPixels16(uint32_t d, uint32_t s) {
+  const uint32_t sum = (d & 0xF7DF) + (s & 0xF7DF);
+  const uint32_t carry = sum & 0x10820;
+  return (sum | (carry - (carry >> 5)) | ((d | s) & 0x0820)) & 0xFFFF;
+}
+RT_SOFT_INLINE uint32_t SaturatingSubtractPixels16(uint32_t d, uint32_t s) {
+  const uint32_t r = (d | 0x10820) - (s & 0xF7DF);
+  const uint32_t borrow = r & 0x10820;
+  return (r & (borrow - (borrow >> 5))) & 0xFFFF;
+}
+
+// Exact unsigned saturating add and subtract of each of the four bytes.
+RT_SOFT_INLINE uint32_t SaturatingAddBytes(uint32_t a, uint32_t b) {
+  const uint32_t low = (a & 0x7F7F7F7F) + (b & 0x7F7F7F7F);
+  const uint32_t carry = ((a & b) | ((a | b) & ~(low ^ ((a ^ b) & 0x80808080)))) & 0x80808080;
+  return (low ^ ((a ^ b) & 0x80808080)) | ((carry << 1) - (carry >> 7));
+}
+RT_SOFT_INLINE uint32_t SaturatingSubtractBytes(uint32_t a, uint32_t b) { return ~SaturatingAddBytes(~a, b); }
+
+}  // namespace rt::soft

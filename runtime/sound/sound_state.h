@@ -1,0 +1,49 @@
+// The sound subsystem's globals and the operations its parts share.
+#pragma once
+#include <memory>
+#include <string>
+
+#include "platform/audio.h"
+#include "platform/midi.h"
+#include "runtime/core/memory.h"
+#include "runtime/image/handle_table.h"
+#include "runtime/sound/music_record.h"
+#include "runtime/sound/sound_record.h"
+
+namespace rt {
+
+constexpr int kMaxMusicHandles = 256;
+
+struct SoundState {
+  // The sound device; null when sound did not start, which every operation tests.
+  platform::AudioMixer* device = nullptr;
+  std::unique_ptr<platform::AudioMixer> ownedDevice;
+  std::unique_ptr<platform::AudioSink> ownedSink;
+  platform::SoundBuffer* silentBuffer = nullptr;
+  // 0: files load whole as PCM; another value makes LoadSoundImpl build a stream sound
+  // with sources of that kind.
+  int soundDataType = 0;
+  int oggBytesPerSample = 2;
+  ListNode streamHead;
+  ListNode streamTail;
+  int playSoundFileHandle = -1;
+  HandleTable<SoundRecord> sounds{kHandleTypeSound, kMaxSoundHandles};
+
+  // Music.
+  HandleTable<MusicRecord> music{kHandleTypeMusic, kMaxMusicHandles};
+  int currentMusic = 0;  // a music handle or a stream sound's handle; 0 none
+  int musicIsStream = 0;
+  int midiPlayingHandle = -1;
+  std::unique_ptr<platform::MidiSequencer> sequencer;  // the open device, when any
+  int midiDevicePlaying = 0;
+  int midiLoop = 0;
+  std::string tempMidiPath;
+  int tempMidiExists = 0;
+};
+
+SoundState& GetSoundState();
+
+// The sound record behind a handle, or null.
+SoundRecord* FindSound(int handle);
+
+}  // namespace rt

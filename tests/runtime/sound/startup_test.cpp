@@ -1,0 +1,131 @@
+// Sound start-up and shut-down.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "runtime/api.h"
+#include "tests/runtime/sound/sound_test_util.h"
+
+namespace {
+
+class SoundStartup : public testing::Test {
+ protected:
+  void SetUp() override { platform::SetAudioSinkOverride(&sink_); }
+  void TearDown() override {
+    rt::EndSound();
+    platform::SetAudioSinkOverride(nullptr);
+  }
+  testing_support::ScopedTempDir dir_;
+  platform::RecordingAudioSink sink_;
+};
+
+TEST_F(SoundStartup, OutputFormatFollowsWhatTheDeviceOffers) {
+  using platform::AudioCaps;
+  const uint32_t all = platform::kCapsPrimaryMono | platform::kCapsPrimaryStereo |
+                       platform::kCapsPrimary8Bit | platform::kCapsPrimary16Bit;
+  const struct {
+    const char* name;
+    uint32_t flags;
+    uint32_t maxRate;
+    platform::PcmFormat expected;
+  } cases[] = {
+      {"stereo 16-bit, fast", all, 192000, platform::MakePcmFormat(2, 44100, 16)},
+      {"mono only", platform::kCapsPrimaryMono | platform::kCapsPrimary16Bit, 48000,
+       platform::MakePcmFormat(1, 44100, 16)},
+      {"8-bit only, slow", platform::kCapsPrimaryStereo | platform::kCapsPrimary8Bit, 22050,
+       platform::MakePcmFormat(2, 22050, 8)},
+  };
+  for (const auto& c : cases) {
+    AudioCaps caps;
+    caps.flags = c.flags;
+    caps.minSecondaryRate = 100;
+    caps.maxSecondaryRate = c.maxRate;
+    sink_.SetCaps(caps);
+    ASSERT_EQ(rt::InitSound(), 0) << c.name;
+    EXPECT_EQ(sink_.Format(), c.expected) << c.name;
+    EXPECT_EQ(rt::GetSoundState().device->PrimaryFormat(), c.expected) << c.name;
+    ASSERT_EQ(rt::EndSound(), 0) << c.name;
+  }
+}
+
+TEST_F(SoundStartup, StartsOnceWithALoopingSilentBuffer) {
+  ASSERT_EQ(rt::InitSound(), 0);
+  rt::SoundState& s = rt::GetSoundState();
+  platform::AudioMixer* device = s.device;
+  EXPECT_EQ(rt::InitSound(), -1);
+  EXPECT_EQ(s.device, device);
+  ASSERT_NE(s.silentBuffer, nullptr);
+  uint32_t status = 0;
+  s.silentBuffer->GetStatus(&status);
+  EXPECT_EQ(status, platform::kStatusPlaying | platform::kStatusLooping);
+  sink_.Render(1000);
+  EXPECT_EQ(platform::MeasurePcm16(sink_.Recorded().data(), sink_.Recorded().size()).peak, 0.0);
+}
+
+TEST_F(SoundStartup, EndFreesEverythingAndAllowsAnotherStart) {
+  ASSERT_EQ(rt::InitSound(), 0);
+  testing_support::WriteFileBytes(dir_.File("a.wav"),
+                                  testing_support::PcmWav(testing_support::SineTone(1, 22050, 0.5, 440), 1, 22050));
+  testing_support::WriteFileBytes(dir_.File("song.mid"), sound_test::ShortMidiSong());
+  ASSERT_NE(rt::LoadSoundImpl("a.wav", 3, -1), -1);
+  ASSERT_EQ(rt::PlayMusicFileImpl("song.mid", rt::kPlayLoop), 0);
+  const std::string midiFile = rt::GetSoundState().tempMidiPath;
+  EXPECT_TRUE(testing_support::FileExists(midiFile));
+  ASSERT_EQ(rt::EndSound(), 0);
+  rt::SoundState& s = rt::GetSoundState();
+  EXPECT_EQ(s.device, nullptr);
+  EXPECT_EQ(s.sounds.count(), 0);
+  EXPECT_EQ(s.music.count(), 0);
+  EXPECT_FALSE(testing_support::FileExists(midiFile));
+  EXPECT_FALSE(sink_.Started());
+  EXPECT_EQ(rt::EndSound(), -1);
+  ASSERT_EQ(rt::InitSound(), 0);
+  EXPECT_NE(rt::LoadSoundImpl("a.wav", 1, -1), -1);
+}
+
+TEST_F(SoundStartup, AfterAFailedStartEveryOperationFails) {
+  const struct {
+    const char* name;
+    bool failConnect, failStart;
+  } cases[] = {{"no audio system", true, false}, {"no device", false, true}};
+  testing_support::WriteFileBytes(dir_.File("a.wav"),
+                                  testing_support::PcmWav(testing_support::SineTone(1, 22050, 0.1, 440), 1, 22050));
+  for (const auto& c : cases) {
+    sink_.SetFailConnect(c.failConnect);
+    sink_.SetFailStart(c.failStart);
+    ASSERT_EQ(rt::InitSound(), -1) << c.name;
+    EXPECT_EQ(rt::GetSoundState().device, nullptr) << c.name;
+    EXPECT_EQ(LoadSound("a.wav", 3, -1), -1) << c.name;
+    EXPECT_EQ(PlaySoundFile("a.wav", 1), -1) << c.name;
+    EXPECT_EQ(PlayMusicFile("a.wav", 3), -1) << c.name;
+    const int someSound = rt::MakeHandle(rt::kHandleTypeSound, 0, 0);
+    EXPECT_EQ(PlaySoundHandle(someSound, 1, 1), -1) << c.name;
+    EXPECT_EQ(CheckSoundPlaying(someSound), -1) << c.name;
+    EXPECT_EQ(SetSoundVolume(100, someSound), -1) << c.name;
+    EXPECT_EQ(DeleteSound(someSound, 0), -1) << c.name;
+    EXPECT_EQ(SetMusicVolume(100), -1) << c.name;
+    EXPECT_EQ(StopMusic(), -1) << c.name;
+    EXPECT_EQ(CheckMusicPlaying(), -1) << c.name;
+    EXPECT_EQ(rt::RefillAllStreamSounds(), -1) << c.name;
+    EXPECT_EQ(rt::PollMusicPlayState(), -1) << c.name;
+    EXPECT_EQ(rt::EndSound(), -1) << c.name;
+  }
+}
+
+TEST(SoundOnTheSystemOutput, PlaysThroughSdlsSilentDriver) {
+  // The dummy driver pulls frames in real time and discards them: no sound card needed.
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  testing_support::ScopedTempDir dir;
+  testing_support::WriteFileBytes(dir.File("blip.wav"),
+                                  testing_support::PcmWav(testing_support::SineTone(1, 22050, 0.05, 440), 1, 22050));
+  ASSERT_EQ(rt::InitSound(), 0);
+  const int h = rt::LoadSoundImpl("blip.wav", 1, -1);
+  ASSERT_EQ(rt::PlaySoundHandleImpl(h, rt::kPlayBack, 1), 0);
+  for (int waited = 0; waited < 5000 && rt::CheckSoundPlayingImpl(h) == 1; waited += 10)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(rt::CheckSoundPlayingImpl(h), 0) << "the output thread played it to the end";
+  EXPECT_EQ(rt::EndSound(), 0);
+}
+
+}  // namespace
