@@ -8,6 +8,9 @@
 #include "runtime/core/time.h"
 #include "runtime/core/window.h"
 #include "runtime/core/window_mode.h"
+#include "runtime/input/input_devices.h"
+#include "runtime/input/key_input.h"
+#include "runtime/sound/sound.h"
 
 namespace rt {
 namespace {
@@ -69,7 +72,7 @@ int ProcessMessageImpl() {
     if (ended) break;
     if (!s.active) {
       // network: the message step and every HTTP transfer step while inactive join here
-      // sound: the stream-sound refill while inactive joins here
+      RefillAllStreamSounds();
       SleepOneMs();
     }
     if (w.windowEnded || !mainThread) break;
@@ -79,13 +82,13 @@ int ProcessMessageImpl() {
 
   if (mainThread) RefreshFullScreenMenu();
 
-  // sound: refilling all stream sounds joins here
-  // sound: polling the music play state joins here
-  // input: advancing pad vibration joins here
+  RefillAllStreamSounds();
+  PollMusicPlayState();
+  ProcessPadVibration();
   // network: the message step with auto-close joins here
   // network: one step of each used HTTP transfer joins here
   s.busy = 1;
-  // input: processing the active key-input string joins here
+  ProcessActiveKeyInput();
   s.busy = 0;
   return w.windowEnded ? -1 : 0;
 }
@@ -93,7 +96,8 @@ int ProcessMessageImpl() {
 void WaitWhileInactive() {
   WindowState& w = GetWindowState();
   WindowSession& s = w.session;
-  if (s.painting || s.active) return;
+  // Before the window exists (input read ahead of start-up) there is nothing to wait for.
+  if (s.painting || s.active || !s.windowMade || w.windowEnded) return;
   // display: with run-in-background, a full screen with the GDI display on also returns here
   if (w.settings.runInBackground && w.settings.windowMode) return;
   s.deactivationTime = ReadTimeMs();

@@ -14,6 +14,11 @@
 #include "runtime/core/strings.h"
 #include "runtime/core/time.h"
 #include "runtime/core/window.h"
+#include "runtime/file/archive_layer.h"
+#include "runtime/file/stream.h"
+#include "runtime/input/input_devices.h"
+#include "runtime/input/key_input.h"
+#include "runtime/sound/sound.h"
 
 namespace rt {
 namespace {
@@ -114,9 +119,13 @@ int InitLibraryImpl() {
   GetWindowState().session.everMade = 0;
 
   // display: a software screen requested before start-up (SetUseHardwareRender (0)) joins here
-  // file layer: InitArchiveLayer and SetStreamFunctionTable (null) join here
-  // file layer: the start-up directory is read through the stream table once it exists
-  r.startDir = platform::CurrentDirectory();
+  InitArchiveLayer();
+  SetStreamFunctionTable(nullptr);
+  {
+    char dir[kStreamPathSize] = {};
+    StreamGetCurrentDir(dir);
+    r.startDir = dir;
+  }
   SetLogDirectory(r.startDir);
   LogStart();
 
@@ -125,18 +134,18 @@ int InitLibraryImpl() {
     r.initialising = 0;
     return -1;
   }
-  r.perfFrequency = 1000000;  // the microsecond counter is always there
+  r.perfFrequency = kPerfCounterFrequency;
   r.perfCounter = 1;
   LogSystemInfo();
   // display: SetUseTempPrimaryFlag (1) belongs to OS kind 0x108, which this platform never is
-  // file layer: filling the file and memory stream-access sets joins here
+  InitStreamAccessSets();
   // graphics: SetGraphRestoreCallback (null) joins here
   if (InitCom() == -1 || CreateMainWindow() == -1) return FailStartup();
   // network: clearing the HTTP transfer table joins here
-  // input: InitInput joins here; on -1 start-up fails through FailStartup
-  // sound: InitSound joins here; its result is not checked
+  if (InitInput() == -1) return FailStartup();
+  InitSound();  // a machine without sound still runs the game
   // graphics: InitGraphics (main window) joins here; a negative result fails through FailStartup
-  // input: InitCharCodeBuffer joins here
+  InitCharCodeBuffer();
   r.initialised = 1;
   // display: SetWaitVSyncFlag (1) joins here
   if (!GetWindowModeFlag()) BringWindowToFront(1);
@@ -152,10 +161,10 @@ int EndLibraryImpl() {
   r.ending = 1;
   // fonts: deleting the on-screen log's font handle, when one was made, joins here
   // network: deleting all HTTP transfers and ending the network join here
-  // sound: StopMusicImpl joins here
+  StopMusicImpl();
   // graphics: EndGraphics joins here
-  // input: EndInput joins here
-  // sound: EndSound joins here
+  EndInput();
+  EndSound();
   EndMainWindow();
   if (r.com) {
     LogAdd("ＣＯＭを終了... 完了\n");
@@ -166,9 +175,8 @@ int EndLibraryImpl() {
     while (ProcessMessageImpl() == 0 && !GetWindowEndFlag()) {
     }
   }
-  // file layer: the directory is restored through the stream table once it exists
-  if (!r.startDir.empty()) platform::ChangeDirectory(r.startDir);
-  // file layer: CloseAllArchives joins here
+  if (!r.startDir.empty()) StreamSetCurrentDir(r.startDir.c_str());
+  CloseAllArchives();
   DumpMemory();
   return 0;
 }

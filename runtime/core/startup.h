@@ -13,6 +13,8 @@ constexpr int32_t kDirectXVersion = 0x70000;
 constexpr int32_t kOsKindOther = -1;
 // The processor clock is measured over this long.
 constexpr uint32_t kCpuClockMeasureMs = 100;
+// The high-resolution counter counts microseconds, and is always there.
+constexpr int64_t kPerfCounterFrequency = 1000000;
 
 struct SystemInfo {
   int32_t osKind = kOsKindOther;

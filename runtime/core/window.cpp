@@ -13,6 +13,7 @@
 #include "runtime/core/startup.h"
 #include "runtime/core/time.h"
 #include "runtime/core/window_mode.h"
+#include "runtime/input/key_input.h"
 
 namespace rt {
 namespace {
@@ -34,7 +35,7 @@ void LogMemoryStatus() {
 // meanwhile, and keeps the counter when it is at least as fine.
 void CheckTimerResolution() {
   RuntimeState& runtime = GetRuntimeState();
-  runtime.perfFrequency = 1000000;  // the counter counts microseconds
+  runtime.perfFrequency = kPerfCounterFrequency;
   runtime.perfCounter = 1;
   LogAdd("タイマーの精度を検査します\n");
   platform::Clock& clock = platform::GetClock();
@@ -206,7 +207,7 @@ int EndMainWindow() {
   g_window.windowEnded = 1;
   system.ReleaseInstanceLock();
   s.instanceLocked = 0;
-  // input: deleting all key-input handles joins here
+  DeleteAllKeyInputs();
   FreeDroppedFiles();
   EndMessageThread();
   // A quit request from the system ends the pump before the window is closed.

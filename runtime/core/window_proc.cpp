@@ -5,6 +5,8 @@
 #include "runtime/core/startup.h"
 #include "runtime/core/window.h"
 #include "runtime/core/window_mode.h"
+#include "runtime/input/input_devices.h"
+#include "runtime/input/key_input.h"
 
 namespace rt {
 namespace {
@@ -36,7 +38,7 @@ void PostToWindow(WindowEventType type) {
 
 void PushCharCodeFromWindow(int code) {
   if (code < 0) return;
-  // input: PushCharCode (code), while the character-code buffer is not full, joins here
+  PushCharCode(static_cast<uint8_t>(code));
 }
 
 // What the system tells a window while destroying it.
@@ -68,13 +70,14 @@ void OnActivate(bool activated) {
     // graphics: RestoreAllSurface2D and RestoreAllSurface3D join here
     // graphics: RecreateGraphicsDevice in window mode after a display-mode change, else
     // movie: ResumeAllMovies, joins here
-    // input: ReacquireInputDevices joins here
+    ReacquireInputDevices();
+    RequestImeReset();
   } else {
     // display: in full screen after a display-mode change, the restore-or-close branch joins here
     // movie: PauseAllMovies joins here
-    // input: ReacquireInputDevices joins here
+    ReacquireInputDevices();
   }
-  // input: ApplyPadVibration joins here
+  ApplyPadVibration();
 }
 
 void OnPaint() {
@@ -195,7 +198,7 @@ void WindowProc(const platform::WindowEvent& event) {
       if (event.a == '\r' && Settings().modeChangeAllowed) s.modeChangeRequest = 1;
       break;
     case WindowEventType::kTextEditing:
-      // input: HandleImeMessage joins here
+      HandleImeMessage(event.text.c_str(), event.a);
       break;
     case WindowEventType::kMouse:
       if (!Settings().windowMode && !s.mouseVisible) {

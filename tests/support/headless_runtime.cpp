@@ -31,6 +31,8 @@ void SteppingClock::Sleep(uint32_t ms) {
 HeadlessRuntime::HeadlessRuntime() : windows_(dir_.path()), clock_(kStartUs, kClockStepUs) {
   platform::SetClock(&clock_);
   platform::SetWindowSystem(&windows_);
+  platform::SetInputBackend(&input_);
+  platform::SetAudioSinkOverride(&audio_);
   // Like SDL: only the thread that makes the window takes its messages.
   windows_.SetTakingThread(platform::CurrentThreadId());
   ResetRuntimeState();
@@ -39,6 +41,8 @@ HeadlessRuntime::HeadlessRuntime() : windows_(dir_.path()), clock_(kStartUs, kCl
 HeadlessRuntime::~HeadlessRuntime() {
   EndLibrary();
   platform::SetWindowSystem(nullptr);
+  platform::SetInputBackend(nullptr);
+  platform::SetAudioSinkOverride(nullptr);
   platform::SetClock(nullptr);
   ResetRuntimeState();
 }

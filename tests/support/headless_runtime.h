@@ -1,5 +1,5 @@
-// A runtime that starts without a display: a scripted window system, a virtual clock that
-// moves on by itself, and a fresh working directory for the log and the instance lock.
+// A runtime that starts without a display or devices: a scripted window system, scripted
+// input, a recording audio sink, a virtual clock that moves on by itself, and a fresh working directory for the log and the instance lock.
 // Install one per test; it ends the runtime and puts the real clock and window system back.
 #pragma once
 #include <atomic>
@@ -7,7 +7,9 @@
 #include <initializer_list>
 #include <string>
 
+#include "platform/audio.h"
 #include "platform/clock.h"
+#include "platform/input_script.h"
 #include "platform/window_fake.h"
 #include "tests/support/temp_dir.h"
 
@@ -37,6 +39,8 @@ class HeadlessRuntime {
 
   platform::FakeWindowSystem& windows() { return windows_; }
   SteppingClock& clock() { return clock_; }
+  platform::ScriptedInput& input() { return input_; }
+  platform::RecordingAudioSink& audio() { return audio_; }
   const ScopedTempDir& dir() const { return dir_; }
   // The log file's bytes (Shift-JIS).
   std::string Log() const;
@@ -45,6 +49,8 @@ class HeadlessRuntime {
   ScopedTempDir dir_;
   platform::FakeWindowSystem windows_;
   SteppingClock clock_;
+  platform::ScriptedInput input_;
+  platform::RecordingAudioSink audio_;
 };
 
 // Index of each needle in the log, in order; -1 for the first one missing or out of order.
