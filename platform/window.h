@@ -96,6 +96,9 @@ class Window {
   virtual void BringToFront(bool topmost) = 0;
   // Paints the whole client area black.
   virtual void FillBlack() = 0;
+  // The system's own window object (the SDL_Window of the SDL backend), for the presenter
+  // that draws into it; null for a window that has none.
+  virtual void* NativeHandle() { return nullptr; }
 };
 
 class WindowSystem {

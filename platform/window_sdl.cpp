@@ -130,6 +130,8 @@ class SdlWindow final : public Window {
     SDL_UpdateWindowSurface(window_);
   }
 
+  void* NativeHandle() override { return window_; }
+
   SDL_Window* get() const { return window_; }
 
  private:

@@ -55,10 +55,61 @@ int SetColorFormatFromMasks(rt::ColorFormat* format, int bitDepth, uint32_t redM
 int MakeDDPixelFormat(rt::DDPixelFormat* pf, int bitDepth, uint32_t redMask, uint32_t greenMask,
                       uint32_t blueMask, uint32_t alphaMask);
 int ClipRect(RECT* rect, const RECT* clip);
+// A graph from an image file (with its "_a" alpha image when there is one); -1 when the file
+// is missing or no image.
+int LoadGraph(const char* path, int not3DFlag = 0);
+// logFlag: write the deletion to the log.
+int DeleteGraph(int graph, int logFlag = 0);
 
 // ---- Display and drawing --------------------------------------------------------------
+// Draw screens beside graph handles.
+constexpr int kDrawScreenFront = -4;
+constexpr int kDrawScreenBack = -2;
+// The screen's pixel format.
+const rt::DDPixelFormat* GetScreenPixelFormat();
+// r, g, b 0..255 as a colour value of the screen, for the draws below.
+unsigned int GetColor(int r, int g, int b);
+// Shows the back screen in the window.
+int FlipScreen();
+// Before start-up the mode is only stored. 0; -1 refused or unchanged; -2 fell back to
+// 640 x 480 x 16. -1 for any value keeps it.
+int SetScreenMode(int width, int height, int colorBits, int refreshRate);
+// Clears the draw screen to black.
+int ClearDrawScreen();
+// transparent: the graph's transparent colour (black) is not drawn.
+int DrawGraph(int x, int y, int graph, int transparent);
+// Scaled into (x1, y1)-(x2, y2), right and bottom exclusive; reversed corners mirror it.
+int DrawGraphStretched(int x1, int y1, int x2, int y2, int graph, int transparent);
+// Centred on (x, y), scaled and turned clockwise by angle (radians); mirror: left-right.
+int DrawGraphRotated(int x, int y, double scale, double angle, int graph, int transparent, int mirror);
+// The rectangle (srcX, srcY, width, height) of the graph at (x, y), mirrored in place.
+int DrawRectGraph(int x, int y, int srcX, int srcY, int width, int height, int graph, int transparent,
+                  int mirror);
+// The rectangle (srcX, srcY, width, height) of the graph scaled into (x1, y1)-(x2, y2).
+int DrawRectGraphStretched(int x1, int y1, int x2, int y2, int srcX, int srcY, int width, int height,
+                           int graph, int transparent);
+// From (x1, y1) up to, not including, (x2, y2).
+int DrawLine(int x1, int y1, int x2, int y2, unsigned int color);
+// Right and bottom exclusive; fill 0 draws the outline.
+int DrawBox(int x1, int y1, int x2, int y2, unsigned int color, int fill);
+int DrawCircle(int x, int y, int radius, unsigned int color, int fill);
+int DrawPixel(int x, int y, unsigned int color);
+// mode: 0 none, 1 alpha, 2 add, 3 subtract, 4 multiply; param 0..255.
+int SetDrawBlendMode(int mode, int param);
+// Multiplies drawn colours by r, g, b (0..255 each); 255, 255, 255 changes nothing.
+int SetDrawBright(int r, int g, int b);
+// kDrawScreenBack, kDrawScreenFront or a graph made to be drawn on.
+int SetDrawScreen(int screen);
 
 // ---- Fonts ----------------------------------------------------------------------------
+// Text in the default font (colours in the screen's format; edge colour for edged fonts).
+int DrawString(int x, int y, const char* text, unsigned int color, unsigned int edgeColor);
+// printf formatting into a 1,024-byte buffer, then DrawString with edge colour 0.
+int DrawFormatString(int x, int y, unsigned int color, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
+// The default font's pixel height (-1: 16) and thickness, a hundredth of its weight (-1: 6).
+int SetFontSize(int size);
+int SetFontThickness(int thickness);
 
 // ---- Input ----------------------------------------------------------------------------
 // Held mouse buttons: bit 0 left, bit 1 right, bit 2 middle, bits 3..7 further buttons.

@@ -8,6 +8,8 @@
 #include "runtime/core/time.h"
 #include "runtime/core/window.h"
 #include "runtime/core/window_mode.h"
+#include "runtime/display/screen_mode.h"
+#include "runtime/image/graphics_startup.h"
 #include "runtime/input/input_devices.h"
 #include "runtime/input/key_input.h"
 #include "runtime/sound/sound.h"
@@ -98,13 +100,12 @@ void WaitWhileInactive() {
   WindowSession& s = w.session;
   // Before the window exists (input read ahead of start-up) there is nothing to wait for.
   if (s.painting || s.active || !s.windowMade || w.windowEnded) return;
-  // display: with run-in-background, a full screen with the GDI display on also returns here
-  if (w.settings.runInBackground && w.settings.windowMode) return;
+  if (w.settings.runInBackground && (w.settings.windowMode || GetGDIDisplayFlag())) return;
   s.deactivationTime = ReadTimeMs();
   s.paused = 1;
   while (ProcessMessageImpl() == 0 && !s.active) {
   }
-  // graphics: restoring all graph surfaces joins here
+  RestoreAllGraphSurfaces();
 }
 
 void MessageThreadProc() {

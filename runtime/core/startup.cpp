@@ -10,12 +10,18 @@
 #include "platform/window.h"
 #include "runtime/core/library_lock.h"
 #include "runtime/core/log.h"
+#include "runtime/core/screen_log.h"
 #include "runtime/core/memory.h"
 #include "runtime/core/strings.h"
 #include "runtime/core/time.h"
 #include "runtime/core/window.h"
+#include "runtime/display/draw_state.h"
+#include "runtime/display/screen_mode.h"
 #include "runtime/file/archive_layer.h"
 #include "runtime/file/stream.h"
+#include "runtime/font/key_input_canvas.h"
+#include "runtime/image/graph_table.h"
+#include "runtime/image/graphics_startup.h"
 #include "runtime/input/input_devices.h"
 #include "runtime/input/key_input.h"
 #include "runtime/sound/sound.h"
@@ -46,9 +52,8 @@ bool RefusesColorDepth() {
   platform::DesktopInfo desktop;
   const bool known = platform::GetWindowSystem().QueryDesktop(&desktop);
   const WindowSettings& settings = GetWindowState().settings;
-  // display: the full-screen depth comes from GetScreenColorBitDepth once the display exists
   return (known && settings.windowMode && desktop.colorBits == kRefusedColorBits) ||
-         settings.screenBits == kRefusedColorBits;
+         GetScreenColorBitDepth() == kRefusedColorBits;
 }
 
 void LogOsDescription(SystemInfo& info) {
@@ -118,7 +123,7 @@ int InitLibraryImpl() {
   r.initialising = 1;
   GetWindowState().session.everMade = 0;
 
-  // display: a software screen requested before start-up (SetUseHardwareRender (0)) joins here
+  if (GetSoftwareRenderRequest() == 1) SetUseHardwareRender(0);
   InitArchiveLayer();
   SetStreamFunctionTable(nullptr);
   {
@@ -139,19 +144,21 @@ int InitLibraryImpl() {
   LogSystemInfo();
   // display: SetUseTempPrimaryFlag (1) belongs to OS kind 0x108, which this platform never is
   InitStreamAccessSets();
-  // graphics: SetGraphRestoreCallback (null) joins here
+  SetGraphRestoreCallback(nullptr);
   if (InitCom() == -1 || CreateMainWindow() == -1) return FailStartup();
   // network: clearing the HTTP transfer table joins here
   if (InitInput() == -1) return FailStartup();
   InitSound();  // a machine without sound still runs the game
-  // graphics: InitGraphics (main window) joins here; a negative result fails through FailStartup
+  if (InitGraphics(GetMainWindowHandle()) < 0) return FailStartup();
+  InstallKeyInputCanvas();
   InitCharCodeBuffer();
   r.initialised = 1;
-  // display: SetWaitVSyncFlag (1) joins here
+  SetWaitVSyncFlag(1);
   if (!GetWindowModeFlag()) BringWindowToFront(1);
-  // log: InitScreenLog joins here once the display and fonts exist
-  // display: SetDrawScreenImpl (-2), then SetDrawScreenImpl (-4), join here
-  // graphics: the warm-up draws (draw-valid graph, blended and stretched black graphs) join here
+  InitScreenLog();
+  SetDrawScreenImpl(kBackScreen);
+  SetDrawScreenImpl(kFrontScreen);
+  WarmUpGraphics();
   r.initialising = 0;
   return 0;
 }
@@ -159,10 +166,10 @@ int InitLibraryImpl() {
 int EndLibraryImpl() {
   RuntimeState& r = g_runtime;
   r.ending = 1;
-  // fonts: deleting the on-screen log's font handle, when one was made, joins here
+  DeleteScreenLogFont();
   // network: deleting all HTTP transfers and ending the network join here
   StopMusicImpl();
-  // graphics: EndGraphics joins here
+  EndGraphics();
   EndInput();
   EndSound();
   EndMainWindow();

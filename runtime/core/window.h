@@ -34,11 +34,6 @@ struct WindowSettings {
   int modeChangeAllowed = 0;  // Alt+Enter and maximising switch modes (the game never allows it)
   int runInBackground = 0;    // keep running while inactive (the game never asks for it)
   int mouseVisibleRequest = 1;
-  // The screen mode the window is made for, and the depth a full screen would use. The
-  // display's screen mode will supply these; until then they are the game's mode.
-  int screenWidth = 800;
-  int screenHeight = 600;
-  int screenBits = 32;
 };
 
 // The state of one window from its creation to its end.

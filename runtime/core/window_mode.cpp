@@ -10,6 +10,7 @@
 #include "runtime/core/log.h"
 #include "runtime/core/startup.h"
 #include "runtime/core/window.h"
+#include "runtime/display/screen_mode.h"
 
 namespace rt {
 namespace {
@@ -57,13 +58,15 @@ void ApplyWindowedStyle(platform::Window* window) {
 }  // namespace
 
 int ScreenWidth() {
-  // display: the screen mode's width replaces the stored one here
-  return Settings().screenWidth;
+  int width = 0;
+  GetScreenSize(&width, nullptr);
+  return width;
 }
 
 int ScreenHeight() {
-  // display: the screen mode's height replaces the stored one here
-  return Settings().screenHeight;
+  int height = 0;
+  GetScreenSize(nullptr, &height);
+  return height;
 }
 
 int ScaledClientWidth() { return ScaledSide(ScreenWidth()); }
@@ -81,8 +84,7 @@ int ChangeWindowModeImpl(int flag) {
   s.modeChangeInProgress = 1;
   s.displayChangeSeen = 0;
   ApplyWindowStyle();
-  int result = 0;
-  // display: result = ChangeScreenMode (-1, -1, -1, 1, -1) joins here
+  const int result = SwitchScreenWindowMode();
   // The display change may never come (the desktop keeps its mode), so the wait has a limit.
   platform::Clock& clock = platform::GetClock();
   const uint32_t start = clock.Milliseconds();
@@ -199,7 +201,7 @@ int RefreshFullScreenMenu() {
   int y = 0;
   platform::GetWindowSystem().GetCursorPosition(&x, &y);
   Session().menuHot = y < kMenuBandHeight;
-  // display: re-applying the GDI display flag joins here
+  SetGDIDisplayFlag(GetGDIDisplayFlag());
   SetMouseVisibleImpl(Settings().mouseVisibleRequest);
   return 0;
 }

@@ -5,6 +5,13 @@
 #include "runtime/core/startup.h"
 #include "runtime/core/window.h"
 #include "runtime/core/window_mode.h"
+#include "runtime/display/display_state.h"
+#include "runtime/display/draw_state.h"
+#include "runtime/display/output_surfaces.h"
+#include "runtime/display/screen_flip.h"
+#include "runtime/display/screen_mode.h"
+#include "runtime/image/graphics_startup.h"
+#include "runtime/image/surface_2d.h"
 #include "runtime/input/input_devices.h"
 #include "runtime/input/key_input.h"
 
@@ -67,13 +74,17 @@ void OnActivate(bool activated) {
   s.active = activated;
   if (s.creating) return;
   if (activated) {
-    // graphics: RestoreAllSurface2D and RestoreAllSurface3D join here
-    // graphics: RecreateGraphicsDevice in window mode after a display-mode change, else
-    // movie: ResumeAllMovies, joins here
+    RestoreAllSurface2D();
+    // textures: RestoreAllSurface3D joins here
+    if (Settings().windowMode && IsDisplayModeChanged()) RecreateGraphicsDevice();
+    // movie: otherwise ResumeAllMovies joins here
     ReacquireInputDevices();
     RequestImeReset();
+  } else if (!Settings().windowMode && IsDisplayModeChanged()) {
+    // The window system takes the full screen away and gives it back itself; the software
+    // display has no device object to keep, so nothing waits for a restore here.
+    ReleaseDirectDrawObject();
   } else {
-    // display: in full screen after a display-mode change, the restore-or-close branch joins here
     // movie: PauseAllMovies joins here
     ReacquireInputDevices();
   }
@@ -84,9 +95,7 @@ void OnPaint() {
   WindowSession& s = Session();
   if (!Settings().windowMode || !s.window) return;
   s.painting = 1;
-  // display: once initialised, re-presenting the back screen (when it is the draw screen)
-  // replaces the black fill here
-  s.window->FillBlack();
+  if (!RepaintWindow()) s.window->FillBlack();
   s.painting = 0;
 }
 
@@ -104,14 +113,14 @@ void OnSize(int sizeKind) {
 
 void OnDisplayChange(int width, int height, int colorBits) {
   if (!Settings().windowMode) return;
-  if (width == ScreenWidth() && height == ScreenHeight() && colorBits == Settings().screenBits) {
+  if (width == ScreenWidth() && height == ScreenHeight() && colorBits == GetScreenStateRecord().screenBits) {
     return;
   }
   WindowSession& s = Session();
   if (colorBits != kRefusedColorBits && width >= ScreenWidth() && height >= ScreenHeight()) {
     // movie: ReleaseAllMovieStreams joins here
-    // display: SetupScreenColorFormat joins here
-    // graphics: RecreateGraphicsDevice joins here
+    SetupScreenColorFormat();
+    RecreateGraphicsDevice();
     // movie: ResumeAllMovies joins here
     s.displayChangeSeen = 1;
     return;
@@ -157,8 +166,9 @@ void OnWindowMove(int x, int y) {
   WindowSession& s = Session();
   platform::Rect size = s.window ? s.window->ClientRect() : s.clientRect;
   s.clientRect = {x, y, x + size.Width(), y + size.Height()};
-  // display: updating the front screen's client rectangle (mask screen paused) joins here
-  // display: applying the current draw area again joins here
+  UpdateFrontScreenClientRect();
+  const RECT area = GetDrawState().requestedDrawArea;
+  SetDrawArea(area.left, area.top, area.right, area.bottom);
 }
 
 void WindowProc(const platform::WindowEvent& event) {

@@ -51,12 +51,24 @@ uint8_t RunClassOf(const MEMIMG* image, const uint8_t* p) {
 bool ClipTransfer(RECT* src, int* destX, int* destY, int srcW, int srcH, int destW, int destH) {
   int64_t left = src->left, top = src->top, right = src->right, bottom = src->bottom;
   int64_t dx = *destX, dy = *destY;
-  if (left < 0) { dx -= left; left = 0; }
-  if (top < 0) { dy -= top; top = 0; }
+  if (left < 0) {
+    dx -= left;
+    left = 0;
+  }
+  if (top < 0) {
+    dy -= top;
+    top = 0;
+  }
   right = std::min<int64_t>(right, srcW);
   bottom = std::min<int64_t>(bottom, srcH);
-  if (dx < 0) { left -= dx; dx = 0; }
-  if (dy < 0) { top -= dy; dy = 0; }
+  if (dx < 0) {
+    left -= dx;
+    dx = 0;
+  }
+  if (dy < 0) {
+    top -= dy;
+    dy = 0;
+  }
   right = std::min<int64_t>(right, left + (destW - dx));
   bottom = std::min<int64_t>(bottom, top + (destH - dy));
   if (right <= left || bottom <= top) return false;
@@ -72,10 +84,14 @@ bool ClipTransfer(RECT* src, int* destX, int* destY, int srcW, int srcH, int des
 int MemImgBytesPerPixel(int kind, int paletteFlag, int alphaFlag) {
   if (paletteFlag) return 1;
   switch (kind) {
-    case kMemImgKind565: return alphaFlag ? 4 : 2;
-    case kMemImgKindXRGB: return 4;
-    case kMemImgKind8: return 1;
-    default: return 2;
+    case kMemImgKind565:
+      return alphaFlag ? 4 : 2;
+    case kMemImgKindXRGB:
+      return 4;
+    case kMemImgKind8:
+      return 1;
+    default:
+      return 2;
   }
 }
 
@@ -230,8 +246,8 @@ void BltMemImg(MEMIMG* dest, const MEMIMG* source, const RECT* sourceRect, int d
   if (dest->pixels == nullptr || source->pixels == nullptr || !dest->format || !source->format) return;
   RECT r = sourceRect ? *sourceRect : RECT{0, 0, source->width, source->height};
   if (!ClipTransfer(&r, &destX, &destY, source->width, source->height, dest->width, dest->height)) return;
-  ConvertColorFormatBlt(dest->pixels, dest->pitch, dest->format, source->pixels, source->pitch, source->format,
-                        nullptr, 0, nullptr, destX, destY, &r, ConvertBltOptions{});
+  ConvertColorFormatBlt(dest->pixels, dest->pitch, dest->format, source->pixels, source->pitch, source->format, nullptr,
+                        0, nullptr, destX, destY, &r, ConvertBltOptions{});
 }
 
 void BltMemImgToGraphImage(GraphImage* dest, const MEMIMG* source, int x, int y, int width, int height, int destX,
@@ -249,8 +265,8 @@ void BltMemImgToGraphImage(GraphImage* dest, const MEMIMG* source, int x, int y,
                         nullptr, 0, nullptr, destX, destY, &r, o);
 }
 
-int BltGraphImageToMemImg(const GraphImage* image, const GraphImage* alphaImage, MEMIMG* dest, int sourceX,
-                          int sourceY, int width, int height, int destX, int destY, int option) {
+int BltGraphImageToMemImg(const GraphImage* image, const GraphImage* alphaImage, MEMIMG* dest, int sourceX, int sourceY,
+                          int width, int height, int destX, int destY, int option) {
   if (image->pixels == nullptr || dest->pixels == nullptr || dest->format == nullptr) return -1;
   RECT r{sourceX, sourceY, static_cast<int32_t>(std::min<int64_t>(int64_t{sourceX} + width, INT32_MAX)),
          static_cast<int32_t>(std::min<int64_t>(int64_t{sourceY} + height, INT32_MAX))};
@@ -262,8 +278,8 @@ int BltGraphImageToMemImg(const GraphImage* image, const GraphImage* alphaImage,
   const bool colourKind = dest->kind == kMemImgKind565 || dest->kind == kMemImgKindXRGB;
 
   if (!colourKind) {
-    ConvertColorFormatBlt(dest->pixels, dest->pitch, dest->format, image->pixels, image->pitch, &image->format,
-                          nullptr, 0, nullptr, destX, destY, &r, ConvertBltOptions{});
+    ConvertColorFormatBlt(dest->pixels, dest->pitch, dest->format, image->pixels, image->pitch, &image->format, nullptr,
+                          0, nullptr, destX, destY, &r, ConvertBltOptions{});
   } else {
     // The alpha image is read at the source rectangle's coordinates.
     const bool withAlpha = alphaImage != nullptr && alphaImage->pixels != nullptr && alphaImage->width >= r.right &&
@@ -271,10 +287,10 @@ int BltGraphImageToMemImg(const GraphImage* image, const GraphImage* alphaImage,
     ConvertBltOptions o;
     o.keyToAlpha = option;
     o.keyColor = dest->transparentColor;
-    const int result = ConvertColorFormatBlt(
-        dest->pixels, dest->pitch, dest->format, image->pixels, image->pitch, &image->format,
-        withAlpha ? alphaImage->pixels : nullptr, withAlpha ? alphaImage->pitch : 0,
-        withAlpha ? &alphaImage->format : nullptr, destX, destY, &r, o);
+    const int result =
+        ConvertColorFormatBlt(dest->pixels, dest->pitch, dest->format, image->pixels, image->pitch, &image->format,
+                              withAlpha ? alphaImage->pixels : nullptr, withAlpha ? alphaImage->pitch : 0,
+                              withAlpha ? &alphaImage->format : nullptr, destX, destY, &r, o);
     if (result < 0) return -1;
     if (!withAlpha && dest->paletteFlag) dest->paletteCount = std::min(result + 1, 256);
   }

@@ -14,10 +14,10 @@ namespace rt {
 constexpr uint32_t kMemImgMagic = 0x12345678;
 
 // Format kinds.
-constexpr int kMemImgKind565 = 0;    // 16-bit 5-6-5 screen format
-constexpr int kMemImgKindXRGB = 1;   // 32-bit XRGB screen format
-constexpr int kMemImgKind8 = 2;      // 8-bit single channel
-constexpr int kMemImgKindZ16 = 3;    // 16-bit Z buffer
+constexpr int kMemImgKind565 = 0;   // 16-bit 5-6-5 screen format
+constexpr int kMemImgKindXRGB = 1;  // 32-bit XRGB screen format
+constexpr int kMemImgKind8 = 2;     // 8-bit single channel
+constexpr int kMemImgKindZ16 = 3;   // 16-bit Z buffer
 
 // Run table: per row, codes left to right, then kRunRowEnd. A code is the run length - 1
 // (1 to 64 pixels) with its class in the top two bits.
@@ -30,27 +30,27 @@ constexpr int kRunMaxLength = 64;
 constexpr int kRunTableRowSlack = 5;
 
 struct MEMIMG {
-  uint32_t magic;           // kMemImgMagic while initialised, 0 otherwise
+  uint32_t magic;  // kMemImgMagic while initialised, 0 otherwise
   int32_t width, height;
-  int32_t pitch;            // bytes per row
-  int32_t pitchShift;       // log2 of the pitch when it is the power of two the width needs, else -1
+  int32_t pitch;              // bytes per row
+  int32_t pitchShift;         // log2 of the pitch when it is the power of two the width needs, else -1
   const ColorFormat* format;  // the cached standard format of (kind, alpha, palette)
   uint32_t transparentColor;  // a pixel value (or palette index) that counts as transparent
   int32_t kind;
-  int32_t paletteFlag;      // 1: one index byte per pixel into the palette table (kinds 0 and 1)
-  int32_t paletteCount;     // palette entries in use
-  int32_t alphaFlag;        // 1: the pixels carry alpha (kinds 0 and 1 without palette)
+  int32_t paletteFlag;   // 1: one index byte per pixel into the palette table (kinds 0 and 1)
+  int32_t paletteCount;  // palette entries in use
+  int32_t alphaFlag;     // 1: the pixels carry alpha (kinds 0 and 1 without palette)
   int32_t alphaPlaneValid;
   int32_t runTableValid;
-  int32_t borrowed;         // 1: the pixel buffer belongs to someone else
-  uint8_t* paletteTable;    // points at palette (views point at their parent's)
+  int32_t borrowed;           // 1: the pixel buffer belongs to someone else
+  uint8_t* paletteTable;      // points at palette (views point at their parent's)
   uint8_t* workPaletteTable;  // points at workPalette
   // 256 entries in the screen format: 16-bit 5-6-5 values (kind 0) or 0x00RRGGBB (kind 1).
   alignas(16) uint8_t palette[1024];
   alignas(16) uint8_t workPalette[1024];
   uint8_t* pixels;
-  uint8_t* alphaPlane;      // pitch x height bytes: one 32-bit premultiplied pixel per pixel
-  uint8_t* runTable;        // (width + kRunTableRowSlack) x height bytes
+  uint8_t* alphaPlane;  // pitch x height bytes: one 32-bit premultiplied pixel per pixel
+  uint8_t* runTable;    // (width + kRunTableRowSlack) x height bytes
 };
 
 // Bytes per pixel of an image of this kind: 4 for a 16-bit image with alpha (colour in the
@@ -60,8 +60,8 @@ int MemImgBytesPerPixel(int kind, int paletteFlag, int alphaFlag);
 // The record must be zeroed, or carry only a pixel pointer to borrow. pitch -1 picks the
 // row size rounded up to 16 bytes. buffersFlag also allocates the alpha plane and the run
 // table. -1 when already initialised, for a bad kind or size, or when memory runs out.
-int InitMemImg(MEMIMG* image, int width, int height, int pitch, uint32_t transparentColor, int kind,
-               int paletteFlag, int alphaFlag, int buffersFlag);
+int InitMemImg(MEMIMG* image, int width, int height, int pitch, uint32_t transparentColor, int kind, int paletteFlag,
+               int alphaFlag, int buffersFlag);
 // kind -1: kind 0 on a 16-bit screen, else kind 1.
 int CreateMemImg(MEMIMG* image, int width, int height, int kind);
 int CreateZBufferMemImg(MEMIMG* image, int width, int height);
@@ -81,8 +81,8 @@ void BltMemImgToGraphImage(GraphImage* dest, const MEMIMG* source, int x, int y,
 // Converts a rectangle of an image (with its alpha image, or null) into the MEMIMG, then
 // refreshes the palette tables, and after a whole-image transfer the alpha plane and the
 // run table. option turns the MEMIMG's transparent colour into alpha 0. 0 or -1.
-int BltGraphImageToMemImg(const GraphImage* image, const GraphImage* alphaImage, MEMIMG* dest, int sourceX,
-                          int sourceY, int width, int height, int destX, int destY, int option);
+int BltGraphImageToMemImg(const GraphImage* image, const GraphImage* alphaImage, MEMIMG* dest, int sourceX, int sourceY,
+                          int width, int height, int destX, int destY, int option);
 // Rebuild the premultiplied plane and the run table from the pixels and mark them valid;
 // each does nothing without its buffer.
 void RebuildMemImgAlphaPlane(MEMIMG* image);

@@ -11,10 +11,6 @@
 
 #include "runtime/softrender/pixel_math.h"
 
-#ifndef RT_SOFT_ISA
-#define RT_SOFT_ISA base
-#endif
-
 namespace rt::soft {
 
 // The source's pixel form; the destination has the same kind without palette or alpha.
@@ -24,9 +20,7 @@ constexpr int kSrcFormCount = 6;
 constexpr bool Is32(SrcForm f) { return f >= SrcForm::k32; }
 constexpr bool HasAlpha(SrcForm f) { return f == SrcForm::k16Alpha || f == SrcForm::k32Alpha; }
 constexpr bool IsPalette(SrcForm f) { return f == SrcForm::k16Palette || f == SrcForm::k32Palette; }
-constexpr int SrcBytes(SrcForm f) {
-  return IsPalette(f) ? 1 : (f == SrcForm::k16 ? 2 : 4);
-}
+constexpr int SrcBytes(SrcForm f) { return IsPalette(f) ? 1 : (f == SrcForm::k16 ? 2 : 4); }
 constexpr int DestBytes(SrcForm f) { return Is32(f) ? 4 : 2; }
 
 // Which routine's rules: the same-size blit, the stretched blit, or the rotated blit and the
@@ -66,9 +60,9 @@ struct BlendOptions {
 
 // Per-draw values, fixed before the loop.
 struct BlendContext {
-  uint32_t param;       // blend parameter p
-  uint32_t bright[3];   // bright components scaling channels 0 (blue), 1 (green), 2 (red)
-  uint32_t key;         // the source's transparent value (an index for a paletted source)
+  uint32_t param;             // blend parameter p
+  uint32_t bright[3];         // bright components scaling channels 0 (blue), 1 (green), 2 (red)
+  uint32_t key;               // the source's transparent value (an index for a paletted source)
   const uint8_t* palette;     // 256 entries of the source kind's pixel form
   const uint8_t* graphTable;  // factor per blend-graph byte
 };
@@ -159,8 +153,7 @@ RT_SOFT_INLINE uint32_t ApplyRule(const BlendContext& c, uint32_t d, uint32_t s,
     // The rules with at most one weight of up to 255, two channels per multiplication.
     uint32_t sp = s;
     if constexpr (!O.white) {
-      sp = PackChannels<true>(MulDiv255(c.bright[0], s & 0xFF), MulDiv255(c.bright[1], (s >> 8) & 0xFF),
-                              MulDiv255(c.bright[2], (s >> 16) & 0xFF));
+      sp = BrightPixel32(s, c.bright[0], c.bright[1], c.bright[2]);
     }
     if constexpr (O.mode == 0) {
       return K == 0 ? keep | (sp & 0xFFFFFF) : MixPixels32(d, sp, w);
@@ -239,143 +232,48 @@ RT_SOFT_INLINE uint32_t BlendValue(const BlendContext& c, uint32_t d, const SrcP
     return sp.alpha == 0 ? d : r;
   } else if constexpr (!kAlpha || O.transp == Transp::kRunOpaque) {
     return ApplyRule<O, false>(c, d, sp.color, 0, g);
-  } else if constexpr (O.transp == Transp::kNone && O.rules == Rules::kSameSize && O.mode == 0 && O.white &&
-                       !O.graph) {
+  } else if constexpr (O.transp == Transp::kNone && O.rules == Rules::kSameSize && O.mode == 0 && O.white && !O.graph) {
     return ApplyRule<O, false>(c, d, sp.color, 0, g);  // copied as it is, alpha and all
   } else {
     return ApplyRule<O, true>(c, d, sp.color, sp.alpha, g);
   }
 }
 
-// ---- Channel lanes ----
-// Four 32-bit pixels as sixteen 16-bit lanes, blue, green, red and the fourth byte of each
-// pixel in turn. The 32-bit rules whose intermediate values stay below 2^16 (no blend graph,
-// at most an alpha weight in mode 0) also run on lanes, sixteen channels per operation;
-// they give the same pixels as the rules above, which handle the rest of a span.
-#if defined(__GNUC__) && !defined(__clang__)
-// The lane helpers are always inlined, so their 32-byte vectors never cross a call.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wpsabi"
-#endif
-typedef uint32_t Pixels4 __attribute__((vector_size(16)));
-typedef int32_t PixelMask4 __attribute__((vector_size(16)));
-typedef uint8_t Bytes16 __attribute__((vector_size(16)));
-typedef uint16_t Lanes16 __attribute__((vector_size(32)));
-
-RT_SOFT_INLINE Lanes16 Widen(Pixels4 p) { return __builtin_convertvector((Bytes16)p, Lanes16); }
-RT_SOFT_INLINE Pixels4 Narrow(Lanes16 l) { return (Pixels4)__builtin_convertvector(l, Bytes16); }
-RT_SOFT_INLINE Lanes16 Div255(Lanes16 x) { return (x + 1 + (x >> 8)) >> 8; }
-RT_SOFT_INLINE Pixels4 Select(PixelMask4 m, Pixels4 a, Pixels4 b) { return ((Pixels4)m & a) | (~(Pixels4)m & b); }
-// Each pixel's lanes set to {c0, c1, c2, c3}.
-RT_SOFT_INLINE Lanes16 LaneFactors(uint32_t c0, uint32_t c1, uint32_t c2, uint32_t c3) {
-  const Lanes16 one = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0};
-  const Lanes16 two = {0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0};
-  const Lanes16 three = {0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0};
-  const Lanes16 four = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1};
-  return one * static_cast<uint16_t>(c0) + two * static_cast<uint16_t>(c1) + three * static_cast<uint16_t>(c2) +
-         four * static_cast<uint16_t>(c3);
-}
-
-// Whether a combination runs on lanes, and whether its alpha is a weight there.
-template <BlendOptions O>
-struct LaneRule {
-  static constexpr bool kAlphaWeighted =
-      HasAlpha(O.form) && O.transp != Transp::kRunOpaque &&
-      !(O.transp == Transp::kNone && O.rules == Rules::kSameSize && O.mode == 0 && O.white);
-  static constexpr bool kApplies = Is32(O.form) && !IsPalette(O.form) && !O.graph &&
-                                   O.special == Special::kNone && (O.mode == 0 || !kAlphaWeighted);
-};
-
-// Per-draw lane factors.
-struct LaneContext {
-  Lanes16 bright;  // {b0, b1, b2, 255}: the fourth byte passes the bright step unchanged
-  Lanes16 param;   // {p, p, p, 0}
-  Lanes16 rest;    // 256 - param: {256 - p, 256 - p, 256 - p, 256}
-  Pixels4 key;
-};
-
-RT_SOFT_INLINE LaneContext MakeLaneContext(const BlendContext& c) {
-  LaneContext l;
-  l.bright = LaneFactors(c.bright[0], c.bright[1], c.bright[2], 255);
-  l.param = LaneFactors(c.param, c.param, c.param, 0);
-  l.rest = LaneFactors(256 - c.param, 256 - c.param, 256 - c.param, 256);
-  l.key = Pixels4{} + c.key;
-  return l;
-}
-
-// Four pixels at once: the new destination pixels.
-template <BlendOptions O>
-RT_SOFT_INLINE Pixels4 BlendLanes(const LaneContext& l, Pixels4 d4, Pixels4 s4) {
-  const Pixels4 fourth = d4 & 0xFF000000;
-  const Lanes16 D = Widen(d4);
-  Lanes16 S = Widen(s4);
-  if constexpr (!O.white) S = Div255(S * l.bright);
-  Pixels4 opaque;
-  if constexpr (O.mode == 0) {
-    opaque = O.white ? s4 : (Narrow(S) & 0x00FFFFFF) | fourth;
-  } else if constexpr (O.mode == 1) {
-    opaque = Narrow((D * l.rest + S * l.param) >> 8);
-  } else if constexpr (O.mode == 2 || O.mode == 3) {
-    const Pixels4 amount = Narrow(Div255(S * l.param));
-    if constexpr (O.mode == 2) {
-      const Pixels4 sum = (d4 & 0x00FEFEFF) + (amount & 0x00FEFEFF);
-      const Pixels4 carry = sum & 0x01010100;
-      opaque = sum | (carry - (carry >> 8)) | ((d4 | amount) & 0x00010100);
-    } else {
-      const Pixels4 r = (d4 | 0x01010100) - (amount & 0xFEFEFEFF);
-      const Pixels4 borrow = r & 0x01010100;
-      opaque = r & (borrow - (borrow >> 8));
-    }
-  } else {
-    opaque = (Narrow((D * S) >> 8) & 0x00FFFFFF) | fourth;
+// Copies n bytes; rows of software images rarely overlap but often lie a multiple of 4096
+// bytes apart, where loading a whole 64-byte block before storing it beats the C library's
+// copy.
+RT_SOFT_INLINE void CopyRow(uint8_t* __restrict dst, const uint8_t* __restrict src, size_t n) {
+  typedef uint8_t Block16 __attribute__((vector_size(16), aligned(1), may_alias));
+  size_t i = 0;
+  for (; i + 64 <= n; i += 64) {
+    const Block16 a = *reinterpret_cast<const Block16*>(src + i);
+    const Block16 b = *reinterpret_cast<const Block16*>(src + i + 16);
+    const Block16 c = *reinterpret_cast<const Block16*>(src + i + 32);
+    const Block16 d = *reinterpret_cast<const Block16*>(src + i + 48);
+    *reinterpret_cast<Block16*>(dst + i) = a;
+    *reinterpret_cast<Block16*>(dst + i + 16) = b;
+    *reinterpret_cast<Block16*>(dst + i + 32) = c;
+    *reinterpret_cast<Block16*>(dst + i + 48) = d;
   }
-  if constexpr (LaneRule<O>::kAlphaWeighted) {
-    const Pixels4 a = s4 >> 24;
-    const Lanes16 A = Widen(a * 0x00010101u);  // {a, a, a, 0}: the fourth byte stays
-    const Pixels4 weighted = Narrow((D * (256 - A) + S * A) >> 8);
-    if constexpr (O.transp == Transp::kTest) {
-      return Select(a == 0, d4, Select(a == 255, opaque, weighted));
-    }
-    return weighted;
-  } else if constexpr (O.transp == Transp::kTest && !HasAlpha(O.form)) {
-    return Select(s4 == l.key, d4, opaque);
-  }
-  return opaque;
+  std::memcpy(dst + i, src + i, n - i);
 }
-
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
-
-// The loops are compiled once per instruction set (see raster_loops.h); each compilation
-// keeps its instances in a namespace of its own so that the linker never mixes them.
-inline namespace RT_SOFT_ISA {
 
 // n adjacent pixels: the destination, the source and the blend-graph bytes all advance by
-// one pixel per step.
+// one pixel per step. Always inlined: the loops are compiled once per instruction set (see
+// raster_loops.h), and an out-of-line copy could be shared between the two compilations.
 template <BlendOptions O>
-inline void BlendSpan(const BlendContext& context, uint8_t* __restrict dst, const uint8_t* __restrict src,
-                      const uint8_t* __restrict graph, int n) {
-  constexpr bool kPlainCopy = O.mode == 0 && O.white && !O.graph && O.special == Special::kNone &&
-                              (O.form == SrcForm::k32 || O.form == SrcForm::k16 ||
-                               (O.form == SrcForm::k32Alpha && (O.transp == Transp::kRunOpaque ||
-                                                                (O.transp == Transp::kNone && O.rules == Rules::kSameSize))));
+RT_SOFT_INLINE void BlendSpan(const BlendContext& context, uint8_t* __restrict dst, const uint8_t* __restrict src,
+                              const uint8_t* __restrict graph, int n) {
+  constexpr bool kPlainCopy =
+      O.mode == 0 && O.white && !O.graph && O.special == Special::kNone &&
+      (O.form == SrcForm::k32 || O.form == SrcForm::k16 ||
+       (O.form == SrcForm::k32Alpha &&
+        (O.transp == Transp::kRunOpaque || (O.transp == Transp::kNone && O.rules == Rules::kSameSize))));
   if constexpr (kPlainCopy && O.transp != Transp::kTest) {
-    std::memcpy(dst, src, static_cast<size_t>(n) * DestBytes(O.form));
+    CopyRow(dst, src, static_cast<size_t>(n) * DestBytes(O.form));
   } else {
     const BlendContext c = context;  // a local copy, so that stores cannot alias the settings
-    ptrdiff_t i = 0;
-    if constexpr (LaneRule<O>::kApplies) {
-      const LaneContext l = MakeLaneContext(c);
-      for (; i + 4 <= n; i += 4) {
-        Pixels4 d4, s4;
-        std::memcpy(&d4, dst + 4 * i, 16);
-        std::memcpy(&s4, src + 4 * i, 16);
-        d4 = BlendLanes<O>(l, d4, s4);
-        std::memcpy(dst + 4 * i, &d4, 16);
-      }
-    }
-    for (; i < n; ++i) {
+    for (ptrdiff_t i = 0; i < n; ++i) {
       const SrcPixel sp = FetchSource<O.form>(c.palette, src, i);
       const uint32_t g = O.graph ? c.graphTable[graph[i]] : 0;
       if constexpr (Is32(O.form)) {
@@ -388,8 +286,6 @@ inline void BlendSpan(const BlendContext& context, uint8_t* __restrict dst, cons
     }
   }
 }
-
-}  // namespace RT_SOFT_ISA
 
 // Which options a combination of settings draws with, decided once per draw.
 struct BlendChoice {
@@ -468,11 +364,16 @@ constexpr bool IsValidBlend(const BlendOptions& o) {
   if (!o.white || o.graph || HasAlpha(o.form)) return false;
   if (o.transp != Transp::kNone && o.transp != Transp::kTest) return false;
   switch (o.special) {
-    case Special::kHalf: return o.mode == 1 && o.rules == Rules::kSameSize;
-    case Special::kLerp6: return o.mode == 1 && !Is32(o.form) && o.rules == Rules::kSameSize;
-    case Special::kSatAdd: return o.mode == 2 && Is32(o.form) && o.rules == Rules::kSameSize;
-    case Special::kSatSub: return o.mode == 3 && Is32(o.form) && o.rules != Rules::kRotated;
-    default: return false;
+    case Special::kHalf:
+      return o.mode == 1 && o.rules == Rules::kSameSize;
+    case Special::kLerp6:
+      return o.mode == 1 && !Is32(o.form) && o.rules == Rules::kSameSize;
+    case Special::kSatAdd:
+      return o.mode == 2 && Is32(o.form) && o.rules == Rules::kSameSize;
+    case Special::kSatSub:
+      return o.mode == 3 && Is32(o.form) && o.rules != Rules::kRotated;
+    default:
+      return false;
   }
 }
 

@@ -48,8 +48,8 @@ void BlitMemImg(MEMIMG* dest, const MEMIMG* src, int x, int y, int transparentFl
   const int64_t ox = left - x, oy = top - y;
 
   const SrcForm form = FormOf(src);
-  const bool runPath = transparentFlag == 1 && src->runTableValid && src->runTable != nullptr && w == src->width &&
-                       h == src->height;
+  const bool runPath =
+      transparentFlag == 1 && src->runTableValid && src->runTable != nullptr && w == src->width && h == src->height;
   const soft::BlendChoice choice =
       soft::ChooseBlend(Rules::kSameSize, form, state.blendMode, state.blendParam, state.brightColor,
                         blendImage != nullptr, !runPath, GetScreenStateRecord().mmxAvailable != 0);

@@ -17,8 +17,13 @@ RT_SOFT_INLINE int32_t ScaledDiff(int32_t p, int32_t x) {
   const int32_t t = static_cast<int32_t>(Div255(static_cast<uint32_t>(p * (x < 0 ? -x : x))));
   return x < 0 ? -t : t;
 }
-// floor((b * s + (63 - b) * d) / 63) for 0..63 values: BlendLerp6Table[b][s][d].
-RT_SOFT_INLINE uint32_t Lerp6(uint32_t b, uint32_t s, uint32_t d) { return ((b * s + (63 - b) * d) * 2081) >> 17; }
+// floor((b * s + (63 - b) * d) / 63) for 0..63 values: BlendLerp6Table[b][s][d]. In 16-bit
+// arithmetic (the sum stays below 4096), so that the compiler can use 16-bit lanes and a
+// high-half multiply for the division.
+RT_SOFT_INLINE uint32_t Lerp6(uint32_t b, uint32_t s, uint32_t d) {
+  const uint16_t x = static_cast<uint16_t>(b * s + (63 - b) * d);
+  return static_cast<uint16_t>((uint32_t{x} * 2081u) >> 16) >> 1;
+}
 // d + floor((s - d) * w / 2^shift), exact in unsigned 32-bit arithmetic while the true
 // d * 2^shift + (s - d) * w lies in 0..2^32 - 1, as it does for every rule here.
 RT_SOFT_INLINE uint32_t LerpShift(uint32_t d, uint32_t s, uint32_t w, int shift) {
@@ -37,6 +42,14 @@ RT_SOFT_INLINE uint32_t MixPixels32(uint32_t d, uint32_t s, uint32_t w) {
 RT_SOFT_INLINE uint32_t ScalePixel32(uint32_t s, uint32_t f) {
   const uint32_t rb = (s & 0x00FF00FF) * f;
   const uint32_t g = ((s >> 8) & 0xFF) * f;
+  return (((rb + 0x00010001 + ((rb >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF) | Div255(g) << 8;
+}
+
+// floor(b * c / 255) with a factor per colour channel (blue, green, red); the fourth byte
+// is 0. Blue and red share one division.
+RT_SOFT_INLINE uint32_t BrightPixel32(uint32_t s, uint32_t blue, uint32_t green, uint32_t red) {
+  const uint32_t rb = (s & 0xFF) * blue | (((s >> 16) & 0xFF) * red) << 16;
+  const uint32_t g = ((s >> 8) & 0xFF) * green;
   return (((rb + 0x00010001 + ((rb >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF) | Div255(g) << 8;
 }
 

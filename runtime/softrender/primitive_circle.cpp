@@ -98,7 +98,7 @@ void DrawCircleMemImg(MEMIMG* image, int x, int y, int r, uint32_t color, int fi
   if (image == nullptr || image->pixels == nullptr || image->paletteFlag || r < 0) return;
   const DrawState& state = GetDrawState();
   const soft::PrimChoice choice =
-      soft::ChoosePrimitive(image, color, state.blendMode, state.blendParam, state.brightColor);
+      soft::ChoosePrimitive(image, color, state.blendMode, state.blendParam, state.brightColor, true);
   if (!choice.draw) return;
   CircleWalk walk{image, x, y, r, soft::PrimitiveClipArea(image, state.drawArea), 0, nullptr};
   const RECT& a = walk.area;

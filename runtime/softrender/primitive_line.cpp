@@ -98,7 +98,7 @@ void DrawLineMemImg(MEMIMG* image, int x1, int y1, int x2, int y2, uint32_t colo
   if (dx == 0 && dy == 0) return;
 
   const soft::PrimChoice choice =
-      soft::ChoosePrimitive(image, color, state.blendMode, state.blendParam, state.brightColor);
+      soft::ChoosePrimitive(image, color, state.blendMode, state.blendParam, state.brightColor, true);
   if (!choice.draw) return;
   const int bytes = image->kind == kMemImgKindXRGB ? 4 : 2;
   const ptrdiff_t stepX = dx < 0 ? -bytes : bytes;

@@ -13,7 +13,8 @@ using soft::PrimContext;
 template <int Kind, int Mode, int>
 struct PixelRoutine {
   static void Run(MEMIMG* image, int x, int y, const PrimContext& c) {
-    soft::BlendAt<Kind, Mode>(c, soft::PixelAddress(image, x, y, Kind == kMemImgKindXRGB ? 4 : 2));
+    // One pixel: the 16-bit alpha rule is computed, not worth a table.
+    soft::BlendAt<Kind, Mode, true>(c, soft::PixelAddress(image, x, y, Kind == kMemImgKindXRGB ? 4 : 2));
   }
 };
 

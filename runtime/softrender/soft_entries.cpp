@@ -31,26 +31,37 @@ int DrawOnPreparedTarget() { return -1; }
 int G_SOFT_DrawPixel(int x, int y, uint32_t color) {
   MEMIMG* image = nullptr;
   switch (ChoosePath(&image)) {
-    case SoftPath::kRefused: return -1;
-    case SoftPath::kDirect: DrawPixelMemImg(image, x, y, color); return 0;
-    default: return DrawOnPreparedTarget();
+    case SoftPath::kRefused:
+      return -1;
+    case SoftPath::kDirect:
+      DrawPixelMemImg(image, x, y, color);
+      return 0;
+    default:
+      return DrawOnPreparedTarget();
   }
 }
 
 int G_SOFT_DrawFillBox(int x1, int y1, int x2, int y2, uint32_t color) {
   MEMIMG* image = nullptr;
   switch (ChoosePath(&image)) {
-    case SoftPath::kRefused: return -1;
-    case SoftPath::kDirect: FillBoxMemImgXY(image, x1, y1, x2, y2, color); return 0;
-    default: return DrawOnPreparedTarget();
+    case SoftPath::kRefused:
+      return -1;
+    case SoftPath::kDirect:
+      FillBoxMemImgXY(image, x1, y1, x2, y2, color);
+      return 0;
+    default:
+      return DrawOnPreparedTarget();
   }
 }
 
 int G_SOFT_DrawLine(int x1, int y1, int x2, int y2, uint32_t color) {
   MEMIMG* image = nullptr;
   switch (ChoosePath(&image)) {
-    case SoftPath::kRefused: return -1;
-    case SoftPath::kDirect: DrawLineMemImg(image, x1, y1, x2, y2, color); return 0;
+    case SoftPath::kRefused:
+      return -1;
+    case SoftPath::kDirect:
+      DrawLineMemImg(image, x1, y1, x2, y2, color);
+      return 0;
     default:
       if (x1 == x2 && y1 == y2) return 0;
       return DrawOnPreparedTarget();
@@ -60,8 +71,11 @@ int G_SOFT_DrawLine(int x1, int y1, int x2, int y2, uint32_t color) {
 int G_SOFT_DrawCircle(int x, int y, int radius, uint32_t color, int fillFlag) {
   MEMIMG* image = nullptr;
   switch (ChoosePath(&image)) {
-    case SoftPath::kRefused: return -1;
-    case SoftPath::kDirect: DrawCircleMemImg(image, x, y, radius, color, fillFlag); return 0;
+    case SoftPath::kRefused:
+      return -1;
+    case SoftPath::kDirect:
+      DrawCircleMemImg(image, x, y, radius, color, fillFlag);
+      return 0;
     default:
       if (radius == 0) return 0;
       return DrawOnPreparedTarget();

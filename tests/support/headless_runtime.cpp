@@ -8,17 +8,23 @@
 #include "runtime/core/log.h"
 #include "runtime/core/startup.h"
 #include "runtime/core/window.h"
+#include "runtime/display/display_state.h"
 
 namespace testing_support {
 namespace {
 
 constexpr uint64_t kClockStepUs = 50;
 constexpr uint64_t kStartUs = 5000000;
+constexpr int kGameScreenWidth = 800;
+constexpr int kGameScreenHeight = 600;
+constexpr int kGameScreenBits = 32;
+constexpr int kGameRefreshRate = 60;
 
 void ResetRuntimeState() {
   rt::GetLogState() = rt::LogState{};
   rt::GetRuntimeState() = rt::RuntimeState{};
   rt::GetWindowState().settings = rt::WindowSettings{};
+  rt::ResetDisplayState();
 }
 
 }  // namespace
@@ -33,9 +39,11 @@ HeadlessRuntime::HeadlessRuntime() : windows_(dir_.path()), clock_(kStartUs, kCl
   platform::SetWindowSystem(&windows_);
   platform::SetInputBackend(&input_);
   platform::SetAudioSinkOverride(&audio_);
+  platform::SetPresenterOverride(&presenter_);
   // Like SDL: only the thread that makes the window takes its messages.
   windows_.SetTakingThread(platform::CurrentThreadId());
   ResetRuntimeState();
+  SetScreenMode(kGameScreenWidth, kGameScreenHeight, kGameScreenBits, kGameRefreshRate);
 }
 
 HeadlessRuntime::~HeadlessRuntime() {
@@ -43,6 +51,7 @@ HeadlessRuntime::~HeadlessRuntime() {
   platform::SetWindowSystem(nullptr);
   platform::SetInputBackend(nullptr);
   platform::SetAudioSinkOverride(nullptr);
+  platform::SetPresenterOverride(nullptr);
   platform::SetClock(nullptr);
   ResetRuntimeState();
 }

@@ -1,5 +1,7 @@
 // A runtime that starts without a display or devices: a scripted window system, scripted
-// input, a recording audio sink, a virtual clock that moves on by itself, and a fresh working directory for the log and the instance lock.
+// input, a recording audio sink, a recording presenter for the screens, a virtual clock that
+// moves on by itself, and a fresh working directory for the log and the instance lock. The
+// screen mode is the game's (800 x 600, 32 bits), set as the game sets it before start-up.
 // Install one per test; it ends the runtime and puts the real clock and window system back.
 #pragma once
 #include <atomic>
@@ -10,6 +12,7 @@
 #include "platform/audio.h"
 #include "platform/clock.h"
 #include "platform/input_script.h"
+#include "platform/presenter.h"
 #include "platform/window_fake.h"
 #include "tests/support/temp_dir.h"
 
@@ -41,6 +44,7 @@ class HeadlessRuntime {
   SteppingClock& clock() { return clock_; }
   platform::ScriptedInput& input() { return input_; }
   platform::RecordingAudioSink& audio() { return audio_; }
+  platform::RecordingPresenter& presenter() { return presenter_; }
   const ScopedTempDir& dir() const { return dir_; }
   // The log file's bytes (Shift-JIS).
   std::string Log() const;
@@ -51,6 +55,7 @@ class HeadlessRuntime {
   SteppingClock clock_;
   platform::ScriptedInput input_;
   platform::RecordingAudioSink audio_;
+  platform::RecordingPresenter presenter_;
 };
 
 // Index of each needle in the log, in order; -1 for the first one missing or out of order.

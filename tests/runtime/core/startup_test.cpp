@@ -5,6 +5,7 @@
 #include "platform/instance_lock.h"
 #include "runtime/api.h"
 #include "runtime/core/window.h"
+#include "runtime/display/display_state.h"
 #include "tests/support/headless_runtime.h"
 
 namespace {
@@ -115,7 +116,7 @@ class ColorDepthTest : public StartupTest, public ::testing::WithParamInterface<
 TEST_P(ColorDepthTest, TwentyFourBitsAreRefused) {
   const DepthCase& c = GetParam();
   windows().desktop.colorBits = c.desktopBits;
-  rt::GetWindowState().settings.screenBits = c.screenBits;
+  rt::GetScreenStateRecord().requestedBits = c.screenBits;
   ChangeWindowMode(c.windowMode);
   EXPECT_EQ(InitLibrary(), c.expected);
   const bool refused =

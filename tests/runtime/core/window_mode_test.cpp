@@ -140,8 +140,8 @@ TEST_F(WindowModeTest, SwitchAfterStartUpEndsWithinItsLimit) {
   const uint32_t took = rt_.clock().Milliseconds() - before;
   EXPECT_TRUE(window().fullScreen);
   EXPECT_FALSE(windows().cursorVisible);
-  EXPECT_GE(took, rt::kModeChangeWaitLimitMs);
-  EXPECT_LT(took, 2 * rt::kModeChangeWaitLimitMs);
+  // The display reports the switch done when the window system has made it.
+  EXPECT_LT(took, rt::kModeChangeWaitLimitMs);
   EXPECT_EQ(ProcessMessage(), 0);
 }
 

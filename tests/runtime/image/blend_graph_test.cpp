@@ -1,9 +1,9 @@
 // The blend-graph table built from a border parameter and range.
+#include "runtime/image/blend_graph.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#include "runtime/image/blend_graph.h"
 
 namespace {
 

@@ -1,10 +1,11 @@
 // Software images: set-up, views, fills, transfers and the run table.
+#include "runtime/image/memimg.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "runtime/core/memory.h"
-#include "runtime/image/memimg.h"
 #include "runtime/softrender/draw_state.h"
 #include "tests/support/memimg_fixture.h"
 
@@ -19,8 +20,8 @@ TEST(MemImg, PitchAndPitchShift) {
     int width, kind, palette, alpha;
     int pitch, shift;
   } cases[] = {
-      {256, 1, 0, 0, 1024, 10}, {100, 0, 0, 0, 208, -1}, {8, 1, 0, 0, 32, 5},   {4, 0, 0, 0, 16, -1},
-      {8, 0, 0, 1, 32, 5},      {100, 1, 1, 0, 112, -1}, {64, 2, 0, 0, 64, 6},  {64, 3, 0, 0, 128, 7},
+      {256, 1, 0, 0, 1024, 10}, {100, 0, 0, 0, 208, -1}, {8, 1, 0, 0, 32, 5},  {4, 0, 0, 0, 16, -1},
+      {8, 0, 0, 1, 32, 5},      {100, 1, 1, 0, 112, -1}, {64, 2, 0, 0, 64, 6}, {64, 3, 0, 0, 128, 7},
   };
   for (const auto& c : cases) {
     OwnedMemImg m;

@@ -126,8 +126,7 @@ inline uint32_t Blend(const Setup& o, uint32_t d, const Source& src, int64_t gFa
       alphaWeight = !(o.routine == Routine::kSameSize && mode == 0 && white && !o.graph);
     }
   } else if (o.runPath || o.transparentFlag != 0) {
-    const bool keyed = o.palette ? src.index == (src.key & 0xFF)
-                                 : (is32 ? s == src.key : s == (src.key & 0xFFFF));
+    const bool keyed = o.palette ? src.index == (src.key & 0xFF) : (is32 ? s == src.key : s == (src.key & 0xFFFF));
     if (keyed) return d;
   }
   const int64_t a = src.alpha;

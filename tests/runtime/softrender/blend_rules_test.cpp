@@ -157,8 +157,9 @@ TEST_P(SharedRules, EveryKernelMatchesTheModel) {
             for (int flag = 0; flag < 2; ++flag) {
               for (int mmx = 0; mmx < 2; ++mmx) {
                 for (int trial = 0; trial < 24 && failures < 10; ++trial) {
-                  RuleRun r{GetParam(), form, mode, param, bright, graph != 0, flag, mmx != 0, 0,
-                            static_cast<uint8_t>(trial % 3 == 0 ? 255 : rng() % 256)};
+                  RuleRun r{
+                      GetParam(), form, mode,     param, bright,
+                      graph != 0, flag, mmx != 0, 0,     static_cast<uint8_t>(trial % 3 == 0 ? 255 : rng() % 256)};
                   Pixel p{static_cast<uint32_t>(rng()), static_cast<uint32_t>(rng())};
                   if (!is32) {
                     p.dest &= 0xFFFF;
@@ -169,8 +170,8 @@ TEST_P(SharedRules, EveryKernelMatchesTheModel) {
                   r.key = trial % 5 == 0 ? (rt::soft::IsPalette(form) ? p.index : p.color) : 0x00ABCDEF;
                   if (form == SrcForm::k32Alpha) p.color = (p.color & 0xFFFFFF) | p.alpha << 24;
                   reference::Setup o;
-                  o.routine = GetParam() == Rules::kRotated ? reference::Routine::kRotated
-                                                            : reference::Routine::kStretched;
+                  o.routine =
+                      GetParam() == Rules::kRotated ? reference::Routine::kRotated : reference::Routine::kStretched;
                   o.is32 = is32;
                   o.palette = rt::soft::IsPalette(form);
                   o.alpha = rt::soft::HasAlpha(form);
@@ -187,9 +188,9 @@ TEST_P(SharedRules, EveryKernelMatchesTheModel) {
                     ++failures;
                     ADD_FAILURE() << "form " << static_cast<int>(form) << " mode " << mode << " p " << param
                                   << " bright " << std::hex << bright << std::dec << " graph " << graph << " flag "
-                                  << flag << " mmx " << mmx << ": dest " << std::hex << p.dest << " source "
-                                  << p.color << " alpha " << std::dec << p.alpha << " got " << std::hex << got
-                                  << " expected " << expected;
+                                  << flag << " mmx " << mmx << ": dest " << std::hex << p.dest << " source " << p.color
+                                  << " alpha " << std::dec << p.alpha << " got " << std::hex << got << " expected "
+                                  << expected;
                   }
                 }
               }
@@ -232,10 +233,10 @@ constexpr SrcForm k16 = SrcForm::k16, k16A = SrcForm::k16Alpha, k16P = SrcForm::
 
 const Example kExamples[] = {
     // Same-size blit.
-    {"half blend drops the low bits and the spare byte", Via::kBlit, k32, 1, 128, W, -1, 0, 0, 0x12FF8001, 0x34FF0101, 0,
-     0x00FE4000},
-    {"half blend on the run path is the general rule", Via::kBlitRuns, k32, 1, 128, W, -1, 1, 0, 0x12FF8001,
-     0x34FF0101, 0, 0x12FF4001},
+    {"half blend drops the low bits and the spare byte", Via::kBlit, k32, 1, 128, W, -1, 0, 0, 0x12FF8001, 0x34FF0101,
+     0, 0x00FE4000},
+    {"half blend on the run path is the general rule", Via::kBlitRuns, k32, 1, 128, W, -1, 1, 0, 0x12FF8001, 0x34FF0101,
+     0, 0x12FF4001},
     {"alpha at 255 stores the whole source pixel", Via::kBlit, k32, 1, 255, W, -1, 0, 0, 0x11223344, 0xAA556677, 0,
      0xAA556677},
     {"add at 255 saturates green", Via::kBlit, k32, 2, 255, W, -1, 0, 0, 0x00008100, 0x00008100, 0, 0x0000FF00},
@@ -245,10 +246,10 @@ const Example kExamples[] = {
      0x00010101, 0, 0x00020202},
     {"subtract at 255 with packed byte instructions is exact", Via::kBlit, k32, 3, 255, W, -1, 0, 1, 0x40302010,
      0x10101010, 0, 0x30201000},
-    {"subtract at 255 without them takes the guard bits", Via::kBlit, k32, 3, 255, W, -1, 0, 0, 0x40302010,
-     0x10101010, 0, 0x00211100},
-    {"16-bit alpha at 100 mixes with 6-bit precision", Via::kBlit, k16, 1, 100, W, -1, 0, 0, 0x0000, 0xFFFF, 0,
-     0x632C},
+    {"subtract at 255 without them takes the guard bits", Via::kBlit, k32, 3, 255, W, -1, 0, 0, 0x40302010, 0x10101010,
+     0, 0x00211100},
+    {"16-bit add at 255 keeps the low bits", Via::kBlit, k16, 2, 255, W, -1, 0, 0, 0x0821, 0x0821, 0, 0x0822},
+    {"16-bit alpha at 100 mixes with 6-bit precision", Via::kBlit, k16, 1, 100, W, -1, 0, 0, 0x0000, 0xFFFF, 0, 0x632C},
     {"16-bit alpha at 103 gives the same", Via::kBlit, k16, 1, 103, W, -1, 0, 0, 0x0000, 0xFFFF, 0, 0x632C},
     {"multiply, keyed alpha 255 source", Via::kBlit, k32A, 4, 0, W, -1, 1, 0, 0x00808080, 0x00FF4080, 255, 0x007F2040},
     {"multiply, keyed alpha 0 source leaves the pixel", Via::kBlit, k32A, 4, 0, W, -1, 1, 0, 0x12808080, 0x00FF4080, 0,
@@ -267,12 +268,12 @@ const Example kExamples[] = {
     {"packed subtract (1,1,1)", Via::kStretched, k32, 3, 255, W, -1, 0, 0, 0x00010101, 0x00010101, 0, 0x00010100},
     {"packed subtract (2,0,0) from (1,0,0)", Via::kStretched, k32, 3, 255, W, -1, 0, 0, 0x00000001, 0x00000002, 0,
      0x00010000},
-    {"packed subtract (16,16,16) from (32,32,32)", Via::kStretched, k32, 3, 255, W, -1, 0, 0, 0x00202020, 0x00101010,
-     0, 0x00111110},
-    {"unkeyed alpha 0: add clears the fourth byte", Via::kStretched, k32A, 2, 255, W, -1, 0, 0, 0x77102030,
-     0x00FFFFFF, 0, 0x00102030},
-    {"unkeyed alpha 0: subtract sets guard bits", Via::kStretched, k32A, 3, 255, W, -1, 0, 0, 0x77102030, 0x00FFFFFF,
-     0, 0x00112130},
+    {"packed subtract (16,16,16) from (32,32,32)", Via::kStretched, k32, 3, 255, W, -1, 0, 0, 0x00202020, 0x00101010, 0,
+     0x00111110},
+    {"unkeyed alpha 0: add clears the fourth byte", Via::kStretched, k32A, 2, 255, W, -1, 0, 0, 0x77102030, 0x00FFFFFF,
+     0, 0x00102030},
+    {"unkeyed alpha 0: subtract sets guard bits", Via::kStretched, k32A, 3, 255, W, -1, 0, 0, 0x77102030, 0x00FFFFFF, 0,
+     0x00112130},
     {"unkeyed alpha 0: multiply makes black", Via::kStretched, k32A, 4, 0, W, -1, 0, 0, 0x77102030, 0x00FFFFFF, 0,
      0x77000000},
     {"keyed alpha 0 multiply: the stretched blit skips", Via::kStretched, k32A, 4, 0, W, -1, 1, 0, 0x77102030,
@@ -294,18 +295,15 @@ const Example kExamples[] = {
     {"keyed alpha 255 copies", Via::kStretched, k16A, 0, 0, W, -1, 1, 0, 0x0000, 0xFFFF, 255, 0xFFFF},
     {"unkeyed alpha 255 weighs by 255", Via::kStretched, k16A, 0, 0, W, -1, 0, 0, 0x0000, 0xFFFF, 255, 0xF7DE},
     {"16-bit packed add 0x0821", Via::kStretched, k16, 2, 255, W, -1, 0, 0, 0x0821, 0x0821, 0, 0x0822},
-    {"16-bit packed add: blue overflow sets green's low bit", Via::kStretched, k16, 2, 255, W, -1, 0, 0, 0x001F,
-     0x0001, 0, 0x003F},
+    {"16-bit packed add: blue overflow sets green's low bit", Via::kStretched, k16, 2, 255, W, -1, 0, 0, 0x001F, 0x0001,
+     0, 0x003F},
     {"16-bit packed add: red saturates", Via::kStretched, k16, 2, 255, W, -1, 0, 0, 0x8000, 0x8000, 0, 0xF800},
     {"16-bit packed add: red low bits", Via::kStretched, k16, 2, 255, W, -1, 0, 0, 0x0800, 0x0800, 0, 0x0800},
     {"16-bit packed subtract 0 from 0", Via::kStretched, k16, 3, 255, W, -1, 0, 0, 0x0000, 0x0000, 0, 0x0800},
     {"16-bit packed subtract 0 from white", Via::kStretched, k16, 3, 255, W, -1, 0, 0, 0xFFFF, 0x0000, 0, 0xFFDF},
-    {"16-bit packed subtract 0x0821 from itself", Via::kStretched, k16, 3, 255, W, -1, 0, 0, 0x0821, 0x0821, 0,
-     0x0800},
-    {"16-bit packed subtract 0x0800 from 0x1000", Via::kStretched, k16, 3, 255, W, -1, 0, 0, 0x1000, 0x0800, 0,
-     0x1800},
-    {"16-bit packed subtract 0x0020 from 0x0040", Via::kStretched, k16, 3, 255, W, -1, 0, 0, 0x0040, 0x0020, 0,
-     0x0840},
+    {"16-bit packed subtract 0x0821 from itself", Via::kStretched, k16, 3, 255, W, -1, 0, 0, 0x0821, 0x0821, 0, 0x0800},
+    {"16-bit packed subtract 0x0800 from 0x1000", Via::kStretched, k16, 3, 255, W, -1, 0, 0, 0x1000, 0x0800, 0, 0x1800},
+    {"16-bit packed subtract 0x0020 from 0x0040", Via::kStretched, k16, 3, 255, W, -1, 0, 0, 0x0040, 0x0020, 0, 0x0840},
     {"16-bit multiply white by white", Via::kStretched, k16, 4, 0, W, -1, 0, 0, 0xFFFF, 0xFFFF, 0, 0xF7DE},
     {"16-bit unkeyed alpha 0 subtract", Via::kStretched, k16A, 3, 255, W, -1, 0, 0, 0xFFFF, 0xFFFF, 0, 0xFFDF},
     {"16-bit unkeyed alpha 0 multiply", Via::kStretched, k16A, 4, 0, W, -1, 0, 0, 0xFFFF, 0xFFFF, 0, 0x0000},
@@ -313,8 +311,8 @@ const Example kExamples[] = {
      0x1234},
     {"16-bit keyed alpha 0 multiply: rotated draws black", Via::kRotated, k16A, 4, 0, W, -1, 1, 0, 0x1234, 0xFFFF, 0,
      0x0000},
-    {"16-bit add: alpha before the bright step", Via::kStretched, k16A, 2, 255, 0xC8FFFF, -1, 1, 0, 0x0000,
-     0x1800, 128, 0x0000},
+    {"16-bit add: alpha before the bright step", Via::kStretched, k16A, 2, 255, 0xC8FFFF, -1, 1, 0, 0x0000, 0x1800, 128,
+     0x0000},
     {"16-bit subtract at 0 from a palette source", Via::kStretched, k16P, 3, 0, W, -1, 0, 0, 29 << 11 | 55 << 5 | 14,
      0x0000, 0, 29 << 11 | 54 << 5 | 14},
     // Primitives.
@@ -335,7 +333,14 @@ uint32_t RunExample(const Example& e) {
   const int kind = is32 ? rt::kMemImgKindXRGB : rt::kMemImgKind565;
   if (e.via == Via::kStretched || e.via == Via::kRotated) {
     RuleRun r{e.via == Via::kRotated ? Rules::kRotated : Rules::kStretched,
-              e.form, e.mode, e.param, e.bright, e.graphFactor >= 0, e.transparentFlag, e.mmx != 0, 0x00ABCDEF,
+              e.form,
+              e.mode,
+              e.param,
+              e.bright,
+              e.graphFactor >= 0,
+              e.transparentFlag,
+              e.mmx != 0,
+              0x00ABCDEF,
               static_cast<uint8_t>(e.graphFactor < 0 ? 0 : e.graphFactor)};
     return RunRule(r, Pixel{e.dest, e.color, e.alpha, 3});
   }
@@ -371,8 +376,8 @@ TEST(BlendExamples, WorkedExamplesOfTheRules) {
   for (const auto& [loopsName, loops] : testloops::Available()) {
     const testloops::Use use(loops);
     for (const Example& e : kExamples) {
-      EXPECT_EQ(RunExample(e), e.expected) << loopsName << ": " << e.what << std::hex << " (got " << RunExample(e)
-                                           << ")";
+      EXPECT_EQ(RunExample(e), e.expected)
+          << loopsName << ": " << e.what << std::hex << " (got " << RunExample(e) << ")";
     }
   }
 }

@@ -1,12 +1,13 @@
 // The same-size blit's head: refusals, clipping, the choice between the run path and the
 // per-pixel path, and the guards against bad images.
+#include "runtime/softrender/blit_memimg.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <vector>
 
 #include "runtime/image/blend_graph.h"
-#include "runtime/softrender/blit_memimg.h"
 #include "runtime/softrender/draw_state.h"
 #include "tests/support/memimg_fixture.h"
 
@@ -209,9 +210,7 @@ TEST_F(BlitMemImgTest, ModesThatDrawNothing) {
   Fill(src.get(), 0x00FFFFFF);
   rt::DrawState& s = rt::GetDrawState();
   s.drawArea = RECT{0, 0, 2, 2};
-  const struct {
-    int mode, param;
-  } cases[] = {{5, 128}, {-1, 128}, {1, 0}, {2, 0}, {3, 0}};
+  const struct { int mode, param; } cases[] = {{5, 128}, {-1, 128}, {1, 0}, {2, 0}, {3, 0}};
   for (const auto& c : cases) {
     Fill(dest.get(), 0x00102030);
     s.blendMode = c.mode;

@@ -127,54 +127,55 @@ TEST_P(BlitReference, EveryLoopMatchesTheModel) {
   const rt::DrawState saved = state;
   int failures = 0;
   for (const auto& [loopsName, loops] : testloops::Available()) {
-  const testloops::Use use(loops);
-  for (int mode = 0; mode <= 5; ++mode) {
-    for (int param : params) {
-      for (uint32_t bright : brights) {
-        for (int withGraph = 0; withGraph < 2; ++withGraph) {
-          for (int flag = 0; flag <= 2; ++flag) {
-            for (const Placement& at : placements) {
-              for (int mmx = 0; mmx < 2; ++mmx) {
-                if (mmx == 0 && mode != 2 && mode != 3) continue;
-                RestoreDest();
-                state.drawArea = at.area;
-                state.blendMode = mode;
-                state.blendParam = param;
-                state.brightColor = bright;
-                rt::GetScreenStateRecord().mmxAvailable = mmx;
-                rt::BlitMemImg(dest.get(), src.get(), at.x, at.y, flag, withGraph ? graph.get() : nullptr);
+    const testloops::Use use(loops);
+    for (int mode = 0; mode <= 5; ++mode) {
+      for (int param : params) {
+        for (uint32_t bright : brights) {
+          for (int withGraph = 0; withGraph < 2; ++withGraph) {
+            for (int flag = 0; flag <= 2; ++flag) {
+              for (const Placement& at : placements) {
+                for (int mmx = 0; mmx < 2; ++mmx) {
+                  if (mmx == 0 && mode != 2 && mode != 3) continue;
+                  RestoreDest();
+                  state.drawArea = at.area;
+                  state.blendMode = mode;
+                  state.blendParam = param;
+                  state.brightColor = bright;
+                  rt::GetScreenStateRecord().mmxAvailable = mmx;
+                  rt::BlitMemImg(dest.get(), src.get(), at.x, at.y, flag, withGraph ? graph.get() : nullptr);
 
-                reference::Setup o;
-                o.is32 = f.kind == 1;
-                o.palette = f.palette;
-                o.alpha = f.alpha;
-                o.mode = mode;
-                o.param = param;
-                o.bright = bright;
-                o.graph = withGraph;
-                o.transparentFlag = flag;
-                o.runPath = flag == 1 && at.x >= at.area.left && at.x + kSrcW <= at.area.right &&
-                            at.y >= at.area.top && at.y + kSrcH <= at.area.bottom;
-                o.mmx = mmx;
-                for (int y = 0; y < kDestH && failures < 10; ++y) {
-                  for (int x = 0; x < kDestW && failures < 10; ++x) {
-                    const uint32_t before = original[static_cast<size_t>(y) * kDestW + x];
-                    uint32_t expected = before;
-                    const int u = x - at.x, v = y - at.y;
-                    const bool inside = x >= at.area.left && x < at.area.right && y >= at.area.top &&
-                                        y < at.area.bottom && u >= 0 && u < kSrcW && v >= 0 && v < kSrcH;
-                    if (inside) {
-                      const int64_t g = rt::BlendGraphTable[graph->pixels[v * graph->pitch + u]];
-                      expected = reference::Blend(o, before, SourceAt(u, v), g);
-                    }
-                    const uint32_t got = ReadPixel(dest.img, x, y);
-                    if (got != expected) {
-                      ++failures;
-                      ADD_FAILURE() << loopsName << " " << f.name << " mode " << mode << " p " << param << " bright " << std::hex
-                                    << bright << std::dec << " graph " << withGraph << " flag " << flag
-                                    << " run " << o.runPath << " mmx " << mmx << " at (" << x << ", " << y
-                                    << "): got " << std::hex << got << " expected " << expected << " dest was "
-                                    << before << " source " << ReadPixel(src.img, u, v);
+                  reference::Setup o;
+                  o.is32 = f.kind == 1;
+                  o.palette = f.palette;
+                  o.alpha = f.alpha;
+                  o.mode = mode;
+                  o.param = param;
+                  o.bright = bright;
+                  o.graph = withGraph;
+                  o.transparentFlag = flag;
+                  o.runPath = flag == 1 && at.x >= at.area.left && at.x + kSrcW <= at.area.right &&
+                              at.y >= at.area.top && at.y + kSrcH <= at.area.bottom;
+                  o.mmx = mmx;
+                  for (int y = 0; y < kDestH && failures < 10; ++y) {
+                    for (int x = 0; x < kDestW && failures < 10; ++x) {
+                      const uint32_t before = original[static_cast<size_t>(y) * kDestW + x];
+                      uint32_t expected = before;
+                      const int u = x - at.x, v = y - at.y;
+                      const bool inside = x >= at.area.left && x < at.area.right && y >= at.area.top &&
+                                          y < at.area.bottom && u >= 0 && u < kSrcW && v >= 0 && v < kSrcH;
+                      if (inside) {
+                        const int64_t g = rt::BlendGraphTable[graph->pixels[v * graph->pitch + u]];
+                        expected = reference::Blend(o, before, SourceAt(u, v), g);
+                      }
+                      const uint32_t got = ReadPixel(dest.img, x, y);
+                      if (got != expected) {
+                        ++failures;
+                        ADD_FAILURE() << loopsName << " " << f.name << " mode " << mode << " p " << param << " bright "
+                                      << std::hex << bright << std::dec << " graph " << withGraph << " flag " << flag
+                                      << " run " << o.runPath << " mmx " << mmx << " at (" << x << ", " << y
+                                      << "): got " << std::hex << got << " expected " << expected << " dest was "
+                                      << before << " source " << ReadPixel(src.img, u, v);
+                      }
                     }
                   }
                 }
@@ -185,12 +186,13 @@ TEST_P(BlitReference, EveryLoopMatchesTheModel) {
       }
     }
   }
-  }
   state = saved;
   rt::GetScreenStateRecord().mmxAvailable = rt::kMmxAvailableDefault;
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, BlitReference, ::testing::ValuesIn(kForms),
-                         [](const ::testing::TestParamInfo<Form>& info) { return std::string("Src") + info.param.name; });
+                         [](const ::testing::TestParamInfo<Form>& info) {
+                           return std::string("Src") + info.param.name;
+                         });
 
 }  // namespace

@@ -1,4 +1,6 @@
 // Pixel, filled box, line and circle on software images.
+#include "runtime/softrender/primitives.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -10,7 +12,6 @@
 
 #include "runtime/core/memory.h"
 #include "runtime/softrender/draw_state.h"
-#include "runtime/softrender/primitives.h"
 #include "tests/runtime/softrender/blend_reference.h"
 #include "tests/runtime/softrender/loop_sets.h"
 #include "tests/support/memimg_fixture.h"
@@ -78,41 +79,45 @@ TEST_F(PrimitivesTest, RuleMatchesTheModelForEveryKindModeAndBright) {
   const int params[] = {0, 1, 127, 128, 254, 255, static_cast<int>(rng() % 256)};
   const uint32_t brights[] = {0xFFFFFF, 0x000000, 0xFFFFFE, 0xFEFFFF, static_cast<uint32_t>(rng() & 0xFFFFFF)};
   for (const auto& [loopsName, loops] : testloops::Available()) {
-  const testloops::Use use(loops);
-  for (int kind = 0; kind <= 1; ++kind) {
-    OwnedMemImg target;
-    ASSERT_EQ(rt::CreateMemImg(target.get(), 8, 4, kind), 0);
-    for (int mode = 0; mode <= 5; ++mode) {
-      for (int param : params) {
-        for (uint32_t bright : brights) {
-          testsupport::FillRandom(target.img, rng);
-          std::vector<uint32_t> before;
-          for (int y = 0; y < 4; ++y) {
-            for (int x = 0; x < 8; ++x) before.push_back(ReadPixel(target.img, x, y));
-          }
-          // A 16-bit colour with bits above 16 set: only its low 16 bits count.
-          const uint32_t color = static_cast<uint32_t>(rng());
-          rt::DrawState& s = rt::GetDrawState();
-          s.blendMode = mode;
-          s.blendParam = param;
-          s.brightColor = bright;
-          s.drawArea = RECT{0, 0, 8, 4};
-          rt::FillBoxMemImgXY(target.get(), 0, 0, 7, 4, color);  // the box covers 7 columns
-          rt::DrawPixelMemImg(target.get(), 7, 3, color);
-          for (int y = 0; y < 4; ++y) {
-            for (int x = 0; x < 8; ++x) {
-              const uint32_t d = before[y * 8 + x];
-              const bool drawn = x < 7 || y == 3;
-              const uint32_t expected = drawn ? reference::Primitive(kind == 1, mode, param, bright, color, d) : d;
-              ASSERT_EQ(ReadPixel(target.img, x, y), expected)
-                  << loopsName << " kind " << kind << " mode " << mode << " p " << param << " bright " << std::hex << bright
-                  << " colour " << color << " dest " << d << std::dec << " at " << x << "," << y;
+    const testloops::Use use(loops);
+    for (int kind = 0; kind <= 1; ++kind) {
+      OwnedMemImg target;
+      ASSERT_EQ(rt::CreateMemImg(target.get(), 8, 4, kind), 0);
+      for (int mode = 0; mode <= 5; ++mode) {
+        for (int param : params) {
+          for (uint32_t bright : brights) {
+            testsupport::FillRandom(target.img, rng);
+            std::vector<uint32_t> before;
+            for (int y = 0; y < 4; ++y) {
+              for (int x = 0; x < 8; ++x) before.push_back(ReadPixel(target.img, x, y));
+            }
+            // A 16-bit colour with bits above 16 set: only its low 16 bits count.
+            const uint32_t color = static_cast<uint32_t>(rng());
+            rt::DrawState& s = rt::GetDrawState();
+            s.blendMode = mode;
+            s.blendParam = param;
+            s.brightColor = bright;
+            s.drawArea = RECT{0, 0, 8, 4};
+            // Each routine over its own pixels: the box over columns 0..5, a line down column
+            // 6, a single pixel and a disc of radius 0 in column 7.
+            rt::FillBoxMemImgXY(target.get(), 0, 0, 6, 4, color);
+            rt::DrawLineMemImg(target.get(), 6, 0, 6, 4, color);
+            rt::DrawPixelMemImg(target.get(), 7, 3, color);
+            rt::DrawCircleMemImg(target.get(), 7, 1, 0, color, 1);
+            for (int y = 0; y < 4; ++y) {
+              for (int x = 0; x < 8; ++x) {
+                const uint32_t d = before[y * 8 + x];
+                const bool drawn = x < 7 || y == 3 || y == 1;
+                const uint32_t expected = drawn ? reference::Primitive(kind == 1, mode, param, bright, color, d) : d;
+                ASSERT_EQ(ReadPixel(target.img, x, y), expected)
+                    << loopsName << " kind " << kind << " mode " << mode << " p " << param << " bright " << std::hex
+                    << bright << " colour " << color << " dest " << d << std::dec << " at " << x << "," << y;
+              }
             }
           }
         }
       }
     }
-  }
   }
 }
 
@@ -261,10 +266,12 @@ TEST_F(PrimitivesTest, CircleGoldenPatterns) {
       {2, 1, {" 111 ", "11111", "11111", "11111", " 111 "}},
       {3, 0, {"  111  ", " 2   2 ", "1     1", "1     1", "1     1", " 2   2 ", "  111  "}},
       {3, 1, {"  111  ", " 11111 ", "1111111", "1111111", "1111111", " 11111 ", "  111  "}},
-      {4, 0,
+      {4,
+       0,
        {"   111   ", " 21   12 ", " 1     1 ", "1       1", "1       1", "1       1", " 1     1 ", " 21   12 ",
         "   111   "}},
-      {4, 1,
+      {4,
+       1,
        {"   111   ", " 1111111 ", " 1111111 ", "111111111", "111111111", "111111111", " 1111111 ", " 1111111 ",
         "   111   "}},
   };
@@ -286,8 +293,24 @@ TEST_F(PrimitivesTest, CircleClippingAndItsRowBuffer) {
   // A disc partly above the area keeps only its rows from the area's top.
   rt::GetDrawState().drawArea = RECT{0, 6, 16, 16};
   rt::DrawCircleMemImg(image.get(), 7, 7, 2, 1, 1);
-  EXPECT_EQ(Drawn(image.img), (Points{{5, 6}, {6, 6}, {7, 6}, {8, 6}, {9, 6}, {5, 7}, {6, 7}, {7, 7}, {8, 7}, {9, 7},
-                                      {5, 8}, {6, 8}, {7, 8}, {8, 8}, {9, 8}, {6, 9}, {7, 9}, {8, 9}}));
+  EXPECT_EQ(Drawn(image.img), (Points{{5, 6},
+                                      {6, 6},
+                                      {7, 6},
+                                      {8, 6},
+                                      {9, 6},
+                                      {5, 7},
+                                      {6, 7},
+                                      {7, 7},
+                                      {8, 7},
+                                      {9, 7},
+                                      {5, 8},
+                                      {6, 8},
+                                      {7, 8},
+                                      {8, 8},
+                                      {9, 8},
+                                      {6, 9},
+                                      {7, 9},
+                                      {8, 9}}));
 
   // Wholly outside: nothing drawn, and the row buffer is given back.
   Clear(image.get());
@@ -306,6 +329,12 @@ TEST_F(PrimitivesTest, HugeAndNegativeRadii) {
   rt::DrawCircleMemImg(image.get(), 7, 7, INT_MAX, 1, 0);
   rt::DrawCircleMemImg(image.get(), INT_MIN, INT_MAX, 1000000000, 1, 0);
   rt::DrawCircleMemImg(image.get(), 7, 7, -3, 1, 1);
+  EXPECT_TRUE(Drawn(image.img).empty());
+  // A draw area lying wholly below the image sizes nothing by its own edges.
+  rt::GetDrawState().drawArea = RECT{0, INT_MAX - 3, 16, 5};
+  rt::DrawCircleMemImg(image.get(), 7, 7, 3, 1, 1);
+  rt::FillBoxMemImg(image.get(), nullptr, 1);
+  rt::DrawLineMemImg(image.get(), 0, 0, 15, 15, 1);
   EXPECT_TRUE(Drawn(image.img).empty());
 }
 

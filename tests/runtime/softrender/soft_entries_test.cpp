@@ -1,9 +1,10 @@
 // The software paths of the pixel, box, line and circle draws: where the pixels go and
 // what each entry returns.
+#include "runtime/softrender/soft_entries.h"
+
 #include <gtest/gtest.h>
 
 #include "runtime/softrender/draw_state.h"
-#include "runtime/softrender/soft_entries.h"
 #include "tests/support/memimg_fixture.h"
 
 namespace {

@@ -1,0 +1,99 @@
+// A typical game frame through the public draws on the software display, flipped into the
+// recording presenter: clear, three 800 x 600 background layers, 60 sprites of 120 x 108
+// with alpha, a darkness overlay at half alpha and a HUD of small rectangles. The "fps"
+// counter is frames per second on one core (the game needs 60).
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <string>
+
+#include "runtime/api.h"
+#include "tests/support/display_fixture.h"
+
+namespace {
+
+using testing_support::MakePng;
+using testing_support::Picture;
+using testing_support::PngOptions;
+using testing_support::Rgba;
+using testing_support::RunningDisplay;
+
+constexpr int kScreenW = 800;
+constexpr int kScreenH = 600;
+constexpr int kSprites = 60;
+constexpr int kSpriteW = 120;
+constexpr int kSpriteH = 108;
+constexpr int kHudBoxes = 24;
+
+// Layer 0 is opaque; layers 1 and 2 are partly black (transparent), like scenery in front.
+Picture Layer(int index) {
+  Picture p{kScreenW, kScreenH, std::vector<Rgba>(kScreenW * kScreenH)};
+  for (int y = 0; y < kScreenH; ++y) {
+    for (int x = 0; x < kScreenW; ++x) {
+      const bool open = index > 0 && ((x / 40 + y / 30 + index) % 3 == 0);
+      p.At(x, y) = open ? Rgba{0, 0, 0, 255}
+                        : Rgba{uint8_t(x * index + 20), uint8_t(y + 40 * index), uint8_t((x + y) / 8), 255};
+    }
+  }
+  return p;
+}
+
+Picture Sprite() {
+  Picture p{kSpriteW, kSpriteH, std::vector<Rgba>(kSpriteW * kSpriteH)};
+  for (int y = 0; y < kSpriteH; ++y) {
+    for (int x = 0; x < kSpriteW; ++x) {
+      const double dx = (x - kSpriteW / 2.0) / (kSpriteW / 2.0);
+      const double dy = (y - kSpriteH / 2.0) / (kSpriteH / 2.0);
+      const double r = std::sqrt(dx * dx + dy * dy);
+      const int a = r >= 1.0 ? 0 : (r < 0.7 ? 255 : static_cast<int>((1.0 - r) / 0.3 * 255));
+      p.At(x, y) = Rgba{uint8_t(200 - x), uint8_t(y * 2), 180, uint8_t(a)};
+    }
+  }
+  return p;
+}
+
+Picture Darkness() {
+  Picture p{kScreenW, kScreenH, std::vector<Rgba>(kScreenW * kScreenH, Rgba{8, 8, 24, 255})};
+  return p;
+}
+
+void BM_GameFrame(benchmark::State& state) {
+  RunningDisplay display;
+  if (!display.started()) {
+    state.SkipWithError("the runtime did not start");
+    return;
+  }
+  display.runtime().presenter().historyLimit = 0;
+  int layers[3];
+  for (int i = 0; i < 3; ++i) layers[i] = display.LoadPicture("layer" + std::to_string(i) + ".png", Layer(i));
+  PngOptions rgba;
+  rgba.colorType = 6;
+  const int sprite = display.LoadPicture("sprite.png", Sprite(), rgba);
+  const int darkness = display.LoadPicture("dark.png", Darkness());
+  const unsigned hud = GetColor(40, 200, 90);
+  const unsigned frame = GetColor(255, 255, 255);
+
+  int64_t frames = 0;
+  for (auto _ : state) {
+    ClearDrawScreen();
+    DrawGraph(0, 0, layers[0], 0);
+    DrawGraph(0, 0, layers[1], 1);
+    DrawGraph(0, 0, layers[2], 1);
+    for (int i = 0; i < kSprites; ++i) {
+      DrawGraph((i * 97 + static_cast<int>(frames)) % (kScreenW - 60) - 30, (i * 53) % (kScreenH - 54), sprite, 1);
+    }
+    SetDrawBlendMode(1, 128);
+    DrawGraph(0, 0, darkness, 0);
+    SetDrawBlendMode(0, 0);
+    for (int i = 0; i < kHudBoxes; ++i) {
+      DrawBox(10 + i * 32, 560, 36 + i * 32, 580, hud, 1);
+      DrawBox(10 + i * 32, 560, 36 + i * 32, 580, frame, 0);
+    }
+    FlipScreen();
+    ++frames;
+  }
+  state.counters["fps"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_GameFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,10 @@
+#include "game/shell/game_log.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+void ReportFileProblem(const char* what, const char* path) {
+  const int error = errno;
+  std::fprintf(stderr, "%s %s: %s\n", what, path, error != 0 ? std::strerror(error) : "failed");
+}

@@ -1,0 +1,52 @@
+#include "game/shell/game_states.h"
+
+#include <array>
+#include <cstddef>
+
+#include "game/shell/action_mapping.h"
+#include "game/shell/game_data.h"
+#include "game/shell/screens.h"
+
+namespace {
+
+constexpr int kStateCount = 100;
+
+void DoNothing(int) {}
+
+// States run by a screen object do nothing while its slot is empty.
+void RunNewGameSetup(int pad) { game.newGameSetup.Update(pad); }
+void RunSaveSelect(int pad) { game.saveSelect.Update(pad); }
+void RunBriefingMap(int pad) { game.briefing.Update(pad); }
+void RunVrMenu(int pad) { game.vrMenu.Update(pad); }
+
+// States whose handlers belong to mission play, the story player, the editor, the VR
+// menu's notice and the remaining notice screens stay empty until those are built.
+constexpr std::array<StateHandler, kStateCount> MakeTable() {
+  std::array<StateHandler, kStateCount> table{};
+  table[STATE_BOOT] = UpdateBootLoading;
+  table[STATE_LOGO] = UpdateLogo;
+  table[STATE_TITLE] = UpdateTitle;
+  table[STATE_NEW_GAME_SETUP] = RunNewGameSetup;
+  table[STATE_SAVE_SELECT] = RunSaveSelect;
+  table[STATE_BRIEFING_MAP] = RunBriefingMap;
+  table[STATE_IDLE_21] = DoNothing;
+  table[STATE_OPTIONS] = UpdateOptions;
+  table[STATE_KEY_CONFIG] = UpdateKeyConfig;
+  table[STATE_VR_MENU] = RunVrMenu;
+  table[STATE_IDLE_90] = DoNothing;
+  return table;
+}
+
+constexpr std::array<StateHandler, kStateCount> kStateTable = MakeTable();
+
+}  // namespace
+
+StateHandler GetStateHandler(int state) {
+  if (state < 0 || state >= kStateCount) return nullptr;
+  return kStateTable[static_cast<std::size_t>(state)];
+}
+
+void RunGameState(int state, int pad) {
+  const StateHandler handler = GetStateHandler(state);
+  if (handler != nullptr) handler(pad);
+}

@@ -1,0 +1,234 @@
+#include "runtime/image/surface_data.h"
+
+#include <cstring>
+
+#include "runtime/core/log.h"
+#include "runtime/core/memory.h"
+#include "runtime/display/display_state.h"
+
+namespace rt {
+namespace {
+
+HandleTable<SurfaceData> g_surfaceData{kHandleTypeSurfaceData, kSurfaceDataSlots};
+
+// Device surfaces need a DirectDraw object, which this platform does not have yet.
+bool DirectDrawObjectExists() { return GetScreenStateRecord().directDrawRunning != 0; }
+
+int Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+
+bool HasStore(const SurfaceData* data) {
+  return data->surface != nullptr || (data->software && data->image.magic == kMemImgMagic);
+}
+
+int MemImgKindOf(const SurfaceData* data) { return data->create.colorBitDepth == 16 ? kMemImgKind565 : kMemImgKindXRGB; }
+
+int CreateSoftwareStore(SurfaceData* data) {
+  MEMIMG& image = data->image;
+  std::memset(&image, 0, sizeof image);
+  int result;
+  if (data->create.reserved) {
+    result = InitMemImg(&image, data->width, data->height, -1, 0, kMemImgKind8, 0, 0, 0);
+  } else {
+    const int kind = MemImgKindOf(data);
+    const int alpha = data->create.alphaChannel ? 1 : 0;
+    const int palette = data->create.palette ? 1 : 0;
+    data->formatNumber = (kind == kMemImgKind565 ? kSurfaceFormatMemImg16 : kSurfaceFormatMemImg32) + alpha;
+    uint32_t key = 0xFFFF;
+    if (!palette) {
+      const uint32_t c = GetDrawState().transparentColor;
+      key = GetColorFormatPixel(GetStandardColorFormat(kind, alpha, 0), (c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF,
+                                255);
+    }
+    result = InitMemImg(&image, data->width, data->height, -1, key, kind, palette, alpha, 0);
+  }
+  if (result != 0) {
+    LogAdd("メモリイメージの作成に失敗しました\n");
+    return -1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+HandleTable<SurfaceData>& GetSurfaceDataTable() { return g_surfaceData; }
+
+int AddSurfaceData(int refCount, uint16_t width, uint16_t height, uint32_t keyColor, const GraphCreateBytes& create) {
+  if (g_surfaceData.full()) return LogAdd("サーフェスのデータ数が許容量を越えました。\n");
+  const int slot = g_surfaceData.SlotAtMark();
+  auto* data = static_cast<SurfaceData*>(RT_ALLOC_ZERO(sizeof(SurfaceData)));
+  if (!data) return LogAdd("サーフェス用データを保存するメモリ領域の確保に失敗しました\n");
+  data->create = create;
+  data->width = width;
+  data->height = height;
+  data->refCount = refCount;
+  data->keyColor = keyColor;
+
+  GraphCreateBytes& c = data->create;
+  if (!c.use3D) {
+    if (c.alphaChannel == 1 || c.reserved == 1) c.systemMemoryImage = 1;
+    c.drawValid = 1;
+    c.alphaTest = 0;
+  } else {
+    c.systemMemoryImage = 0;
+    if (c.drawValid == 1 || c.alphaChannel == 1) c.alphaTest = 0;
+  }
+  const ScreenState& screen = GetScreenStateRecord();
+  data->software = c.systemMemoryImage == 1 || (screen.softwareRender && screen.screenBits != 8) ? 1 : 0;
+
+  const int handle = g_surfaceData.Insert(slot, data);
+  if (CreateSurfaceDataSurface(handle) != 0) {
+    DeleteSurfaceData(handle);
+    return -1;
+  }
+  SetSurfaceDataColorKey(handle);
+  return handle;
+}
+
+SurfaceData* GetSurfaceData(int handle) { return g_surfaceData.Find(handle); }
+
+int AddSurfaceDataRef(int handle) {
+  SurfaceData* data = g_surfaceData.Find(handle);
+  if (!data) return -1;
+  return ++data->refCount;
+}
+
+int ReleaseSurfaceDataRef(int handle) {
+  SurfaceData* data = g_surfaceData.Find(handle);
+  if (!data) return -1;
+  return --data->refCount;
+}
+
+int CreateSurfaceDataSurface(int handle) {
+  SurfaceData* data = g_surfaceData.Find(handle);
+  if (!data) return -1;
+  // A store made before keeps its pixels: making it again would throw them away.
+  if (HasStore(data)) return 0;
+  // Textures and plain device surfaces both live on the display device.
+  if (data->create.use3D || !data->software) {
+    if (!DirectDrawObjectExists()) return -1;
+    LogAdd(data->create.use3D ? "テクスチャサーフェスの作成に失敗しました\n" : "標準サーフェスの作成に失敗しました\n");
+    return -1;
+  }
+  if (CreateSoftwareStore(data) != 0) {
+    std::memset(&data->image, 0, sizeof data->image);
+    return -1;
+  }
+  SetSurfaceDataZBuffer(handle, data->zBuffer);
+  return 0;
+}
+
+int ReleaseSurfaceDataSurface(int handle) {
+  SurfaceData* data = g_surfaceData.Find(handle);
+  if (!data) return -1;
+  if (data->software) {
+    ReleaseMemImg(&data->zImage);
+    ReleaseMemImg(&data->image);
+  }
+  return 0;
+}
+
+int SetSurfaceDataZBuffer(int handle, int flag) {
+  SurfaceData* data = g_surfaceData.Find(handle);
+  if (!data) return -1;
+  if (!data->software && !DirectDrawObjectExists()) return -1;
+  const bool present = data->software ? data->zImage.magic == kMemImgMagic : data->zSurface != nullptr;
+  if ((flag != 0) == (data->zBuffer != 0) && (flag != 0) == present) return 0;
+  if (!data->create.drawValid) return -1;
+  if (!data->software) return -1;
+  if (flag == 0) {
+    ReleaseMemImg(&data->zImage);
+    data->zBuffer = 0;
+    return 0;
+  }
+  if (!present && CreateZBufferMemImg(&data->zImage, data->width, data->height) != 0) {
+    return LogAdd("Ｚバッファの作成に失敗しました");
+  }
+  data->zBuffer = flag;
+  return 0;
+}
+
+// A software store keeps its colour key in its image (made with it); only device surfaces
+// are given one here.
+int SetSurfaceDataColorKey(int handle) {
+  SurfaceData* data = g_surfaceData.Find(handle);
+  if (!data) return -1;
+  return 0;
+}
+
+int RestoreSurfaceData(int handle) {
+  SurfaceData* data = g_surfaceData.Find(handle);
+  if (!data) return -1;
+  // Software stores live in system memory and are never lost.
+  return 0;
+}
+
+int LockSurfaceData(int handle, int* pitch, void** pixels, int writeOnly, const RECT* area,
+                    const ColorFormat** format) {
+  SurfaceData* data = g_surfaceData.Find(handle);
+  if (!data) return -1;
+  if (format) *format = data->image.format;
+  if (data->lockCount != 0) {
+    if (pitch && pixels) {
+      *pitch = data->lockPitch;
+      *pixels = data->lockPixels;
+    }
+    ++data->lockCount;
+    return -2;
+  }
+  if (!data->software || !data->image.pixels) return LogAdd("グラフィックのロックに失敗しました");
+  const MEMIMG& image = data->image;
+  uint8_t* p = image.pixels;
+  if (area) p += int64_t{area->top} * image.pitch + int64_t{area->left} * image.format->pixelByte;
+  data->lockPixels = p;
+  data->lockPitch = image.pitch;
+  if (pitch && pixels) {
+    *pitch = data->lockPitch;
+    *pixels = data->lockPixels;
+  }
+  data->lockCount = 1;
+  return 0;
+}
+
+int UnlockSurfaceData(int handle, void* pixels) {
+  SurfaceData* data = g_surfaceData.Find(handle);
+  if (!data || data->lockCount == 0) return -1;
+  --data->lockCount;
+  return 0;
+}
+
+// A software store is filled here; the fill of the display device needs its object, so
+// without this branch a graph on a software store could not be filled at all.
+int FillSurfaceData(int handle, int r, int g, int b, int a) { return FillSurfaceDataRect(handle, nullptr, r, g, b, a); }
+
+int FillSurfaceDataRect(int handle, const RECT* rect, int r, int g, int b, int a) {
+  SurfaceData* data = g_surfaceData.Find(handle);
+  if (!data) return -1;
+  // Device stores are filled by the display device, which does not exist here.
+  if (!data->software) return -1;
+  MEMIMG& image = data->image;
+  // A paletted store holds indices, and a colour has no index there.
+  if (!image.pixels || image.paletteFlag) return -1;
+  FillMemImg(&image, rect, GetColorFormatPixel(image.format, Clamp255(r), Clamp255(g), Clamp255(b), Clamp255(a)));
+  image.alphaPlaneValid = 0;
+  image.runTableValid = 0;
+  return 0;
+}
+
+int DeleteSurfaceData(int handle) {
+  SurfaceData* data = g_surfaceData.Find(handle);
+  if (!data) return -1;
+  ReleaseSurfaceDataSurface(handle);
+  NotifyHandleDeleted(data);
+  g_surfaceData.Remove(HandleSlot(handle));
+  MemFree(data);
+  return 0;
+}
+
+void ClearSurfaceDataTable() {
+  for (int slot = 0; slot < g_surfaceData.highWaterMark(); ++slot) {
+    const int handle = g_surfaceData.HandleAt(slot);
+    if (handle != -1) DeleteSurfaceData(handle);
+  }
+}
+
+}  // namespace rt

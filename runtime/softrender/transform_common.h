@@ -1,0 +1,71 @@
+// What the stretched blit, the rotated blit and the textured triangle share: the source's
+// pixel form, the per-draw blend values, the clip rectangle and the float conversions of
+// their set-up.
+#pragma once
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "runtime/image/blend_graph.h"
+#include "runtime/image/memimg.h"
+#include "runtime/image/rect.h"
+#include "runtime/softrender/blend_pixel.h"
+#include "runtime/softrender/draw_state.h"
+
+namespace rt::soft {
+
+inline SrcForm FormOfImage(const MEMIMG* image) {
+  if (image->kind == kMemImgKindXRGB) {
+    return image->paletteFlag ? SrcForm::k32Palette : (image->alphaFlag ? SrcForm::k32Alpha : SrcForm::k32);
+  }
+  return image->paletteFlag ? SrcForm::k16Palette : (image->alphaFlag ? SrcForm::k16Alpha : SrcForm::k16);
+}
+
+inline BlendContext MakeBlendContext(const DrawState& state, const MEMIMG* src) {
+  BlendContext c{};
+  const uint32_t bright = state.brightColor;
+  c.param = static_cast<uint32_t>(std::clamp(state.blendParam, 0, 255));
+  c.bright[0] = bright & 0xFF;
+  c.bright[1] = (bright >> 8) & 0xFF;
+  c.bright[2] = (bright >> 16) & 0xFF;
+  c.key = src ? src->transparentColor : 0;
+  c.palette = src ? src->paletteTable : nullptr;
+  c.graphTable = BlendGraphTable;
+  return c;
+}
+
+// The draw area, narrowed to the destination itself: a draw area larger than the image it
+// clips must not let a routine write past the image.
+inline RECT DestClip(const MEMIMG* dest) {
+  const RECT& a = GetDrawState().drawArea;
+  RECT r{std::max(a.left, 0), std::max(a.top, 0), std::min(a.right, dest->width), std::min(a.bottom, dest->height)};
+  if (r.right < r.left) r.right = r.left;
+  if (r.bottom < r.top) r.bottom = r.top;
+  return r;
+}
+
+// Truncation toward zero of a value already rounded to single precision; values beyond the
+// int range (or not numbers) are reported through ok instead of converting out of range.
+inline int TruncateFloat(float v, bool* ok) {
+  if (!(v > -2147483648.0f && v < 2147483648.0f)) {
+    *ok = false;
+    return 0;
+  }
+  return static_cast<int>(v);
+}
+inline int TruncateDouble(double v, bool* ok) {
+  if (!(v > -2147483649.0 && v < 2147483648.0)) {
+    *ok = false;
+    return 0;
+  }
+  return static_cast<int>(v);
+}
+
+// Whether an image can be drawn from or into by the raster routines at all.
+inline bool UsableImage(const MEMIMG* image) {
+  return image != nullptr && image->pixels != nullptr && image->width > 0 && image->height > 0 &&
+         (image->kind == kMemImgKind565 || image->kind == kMemImgKindXRGB) &&
+         (!image->paletteFlag || image->paletteTable != nullptr);
+}
+
+}  // namespace rt::soft

@@ -1,0 +1,159 @@
+#!/usr/bin/env bash
+# Plays the game as a user would: starts the real executable on the built data set in a
+# window of a virtual X server, waits for the title, walks to the options and the key
+# configuration and back with key presses, checks screenshots of each screen, then ends
+# the game with Escape and expects exit code 0.
+#
+# usage: end_to_end_test.sh <game executable> <data set directory> <work directory>
+set -euo pipefail
+
+exe=$1
+data=$2
+work=$3
+
+# The menus draw their texts in this colour.
+menu_text='rgb(9,176,254)'
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+rm -rf "$work"
+mkdir -p "$work/game" "$work/shots"
+shopt -s nullglob
+archives=("$data"/*.akn)
+[ ${#archives[@]} -gt 0 ] || fail "no archives in $data (build the dataset target)"
+cp "${archives[@]}" "$work/game/"
+
+xvfb_pid=
+game_pid=
+cleanup() {
+  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+}
+trap cleanup EXIT
+
+# The X server sometimes refuses its first connections here: start it again until a
+# client gets through.
+start_x() {
+  for attempt in 1 2 3 4 5; do
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+      [ -s "$work/display" ] && break
+      sleep 0.1
+    done
+    if [ -s "$work/display" ]; then
+      export DISPLAY=":$(head -n1 "$work/display")"
+      for _ in 1 2 3 4 5; do
+        xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
+        sleep 0.5
+      done
+    fi
+    echo "X server attempt $attempt refused connections; retrying" >&2
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=
+  done
+  fail "no X server"
+}
+start_x
+
+(cd "$work/game" && SDL_AUDIODRIVER=dummy exec "$exe") >"$work/game.log" 2>&1 &
+game_pid=$!
+
+window=
+for _ in $(seq 100); do
+  window=$(xdotool search --name 'CODE:K' 2>/dev/null | head -n1 || true)
+  [ -n "$window" ] && break
+  kill -0 "$game_pid" 2>/dev/null || fail "the game ended at start: $(cat "$work/game.log")"
+  sleep 0.2
+done
+[ -n "$window" ] || fail "no game window"
+# Keys go to the focused window, and an unfocused game pauses.
+xdotool mousemove --window "$window" 400 300 windowfocus --sync "$window" 2>/dev/null || true
+
+shot() {
+  import -window "$window" "$work/shots/$1.png"
+}
+
+# Pixels of the colour within the rectangle (width x height + left + top).
+count_colour() {
+  convert "$1" -crop "$2" +repage -fuzz 8% -fill black +opaque "$3" -fill white -opaque "$3" \
+    -format '%[fx:round(mean*w*h)]' info:
+}
+
+differing_pixels() {
+  compare -metric AE "$1" "$2" null: 2>&1 || true
+}
+
+is_title() {
+  # The five menu labels, left-aligned from x 83 to 133, on rows 393 to 545.
+  [ "$(count_colour "$1" 300x190+80+388 "$menu_text")" -gt 200 ]
+}
+
+is_options() {
+  # The help line at (127, 552) and none of the title's labels.
+  [ "$(count_colour "$1" 640x24+120+548 "$menu_text")" -gt 50 ] &&
+    [ "$(count_colour "$1" 300x100+80+388 "$menu_text")" -lt 20 ]
+}
+
+# Waits until the screenshot passes the check; the screen may still be fading in.
+wait_for() {
+  local name=$1 check=$2
+  for _ in $(seq 60); do
+    kill -0 "$game_pid" 2>/dev/null || fail "the game ended while waiting for the $name"
+    shot "$name"
+    "$check" "$work/shots/$name.png" && return 0
+    sleep 0.5
+  done
+  fail "the $name did not appear (last screenshot $work/shots/$name.png)"
+}
+
+press() {
+  for key in "$@"; do
+    xdotool keydown "$key"
+    sleep 0.12
+    xdotool keyup "$key"
+    sleep 0.12
+  done
+}
+
+wait_for title is_title
+
+press Down Down Down z
+wait_for options is_options
+
+# Row 7 opens the key configuration (and writes the settings file on the way).
+press Down Down Down Down Down Down Down z
+sleep 1.5
+shot keyconfig
+[ "$(differing_pixels "$work/shots/options.png" "$work/shots/keyconfig.png")" -gt 5000 ] ||
+  fail "the key configuration did not replace the options page"
+is_options "$work/shots/keyconfig.png" && fail "the options page is still on screen"
+[ "$(stat -c %s "$work/game/pre.dat" 2>/dev/null || echo 0)" -eq 50 ] || fail "pre.dat was not written"
+
+# Row 9 leaves the key configuration unchanged, back to the options.
+press Up z
+sleep 0.5
+wait_for options-again is_options
+
+# Row 8 goes back to the title.
+press Up z
+sleep 1
+wait_for title-again is_title
+
+xdotool keydown Escape
+status=0
+for _ in $(seq 50); do
+  kill -0 "$game_pid" 2>/dev/null || break
+  sleep 0.1
+done
+xdotool keyup Escape 2>/dev/null || true
+wait "$game_pid" || status=$?
+game_pid=
+[ "$status" -eq 0 ] || fail "the game ended with exit code $status: $(cat "$work/game.log")"
+echo "end-to-end run passed; screenshots in $work/shots"

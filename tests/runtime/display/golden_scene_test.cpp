@@ -1,0 +1,189 @@
+// One scene drawn through the public draws and flipped, compared byte for byte with a
+// picture kept beside this test. On a mismatch the picture drawn is written next to the
+// expected one ("<name>.actual.png"). To accept a changed scene on purpose, run the test
+// with RT_UPDATE_GOLDEN=1: it then writes the expected picture instead of comparing.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "runtime/api.h"
+#include "runtime/image/image_loader.h"
+#include "tests/support/display_fixture.h"
+
+#ifndef RT_GOLDEN_DIR
+#error "RT_GOLDEN_DIR names the folder of the expected pictures"
+#endif
+
+namespace {
+
+using testing_support::FileExists;
+using testing_support::MakePng;
+using testing_support::Picture;
+using testing_support::PngOptions;
+using testing_support::ReadFileBytes;
+using testing_support::Rgba;
+using testing_support::RunningDisplay;
+using testing_support::WriteFileBytes;
+
+// A 64 x 48 sprite: a coloured body on black (the transparent colour) with a black hole.
+Picture Sprite() {
+  Picture p{64, 48, std::vector<Rgba>(64 * 48)};
+  for (int y = 0; y < 48; ++y) {
+    for (int x = 0; x < 64; ++x) {
+      const bool body = x >= 4 && x < 60 && y >= 4 && y < 44;
+      const bool hole = (x - 40) * (x - 40) + (y - 20) * (y - 20) < 64;
+      p.At(x, y) = body && !hole ? Rgba{uint8_t(60 + x * 3), uint8_t(30 + y * 4), uint8_t(200 - x * 2), 255}
+                                 : Rgba{0, 0, 0, 255};
+    }
+  }
+  return p;
+}
+
+// A 48 x 48 disc whose alpha falls from the centre outwards.
+Picture Glow() {
+  Picture p{48, 48, std::vector<Rgba>(48 * 48)};
+  for (int y = 0; y < 48; ++y) {
+    for (int x = 0; x < 48; ++x) {
+      const double r = std::sqrt((x - 23.5) * (x - 23.5) + (y - 23.5) * (y - 23.5));
+      const int a = r >= 24 ? 0 : static_cast<int>(255 - r * 10.6);
+      p.At(x, y) = Rgba{255, uint8_t(120 + y * 2), uint8_t(x * 5), uint8_t(a)};
+    }
+  }
+  return p;
+}
+
+struct Blend {
+  int mode;
+  int param;
+};
+constexpr Blend kBlends[] = {{0, 0}, {1, 128}, {2, 160}, {3, 128}, {4, 255}};
+
+void DrawScene(int sprite, int glow) {
+  ClearDrawScreen();
+  // Background bands to blend over.
+  for (int i = 0; i < 8; ++i) {
+    DrawBox(i * 100, 0, i * 100 + 100, 600, GetColor(30 * i, 255 - 30 * i, (i * 90) % 256), 1);
+  }
+  // Graphs at a point under every blend mode, plain, with alpha, and brightened.
+  for (int i = 0; i < 5; ++i) {
+    SetDrawBlendMode(kBlends[i].mode, kBlends[i].param);
+    DrawGraph(20 + i * 150, 10, sprite, 1);
+    DrawGraph(30 + i * 150, 70, glow, 1);
+    SetDrawBright(255, 160, 64);
+    DrawGraph(90 + i * 150, 70, sprite, 1);
+    SetDrawBright(255, 255, 255);
+  }
+  SetDrawBlendMode(0, 0);
+  // A part of the graph, as it is and mirrored.
+  DrawRectGraph(20, 140, 10, 8, 40, 30, sprite, 1, 0);
+  DrawRectGraph(80, 140, 10, 8, 40, 30, sprite, 1, 1);
+  // Stretched (and mirrored by reversed corners) and rotated graphs.
+  DrawGraphStretched(150, 140, 330, 220, sprite, 1);
+  DrawGraphStretched(520, 140, 350, 200, sprite, 1);
+  DrawRectGraphStretched(560, 140, 660, 220, 4, 4, 30, 20, sprite, 1);
+  SetDrawBlendMode(1, 180);
+  DrawGraphRotated(720, 190, 1.5, 0.6, sprite, 1, 0);
+  DrawGraphRotated(100, 290, 0.75, -1.2, sprite, 1, 1);
+  SetDrawBlendMode(0, 0);
+  // Shapes under every blend mode, the last column brightened.
+  for (int i = 0; i < 5; ++i) {
+    const int x = 200 + i * 120;
+    SetDrawBlendMode(kBlends[i].mode, kBlends[i].param);
+    if (i == 4) SetDrawBright(200, 255, 100);
+    DrawBox(x, 250, x + 100, 300, GetColor(250, 200, 40), 1);
+    DrawBox(x + 10, 310, x + 90, 360, GetColor(40, 220, 250), 0);
+    DrawLine(x, 370, x + 100, 420, GetColor(255, 255, 255));
+    DrawLine(x + 100, 370, x + 30, 430, GetColor(255, 40, 40));
+    DrawCircle(x + 30, 470, 25, GetColor(180, 60, 255), 1);
+    DrawCircle(x + 75, 470, 18, GetColor(255, 255, 0), 0);
+    for (int k = 0; k < 40; ++k) DrawPixel(x + k * 2, 520 + (k % 5) * 3, GetColor(255, 255, 255));
+    SetDrawBright(255, 255, 255);
+  }
+  SetDrawBlendMode(0, 0);
+  DrawCircle(60, 540, 40, GetColor(90, 90, 255), 1);
+  FlipScreen();
+}
+
+Picture FrameToPicture(const platform::RecordingPresenter::Frame& frame) {
+  Picture p{frame.width, frame.height, std::vector<Rgba>(static_cast<size_t>(frame.width) * frame.height)};
+  for (int y = 0; y < frame.height; ++y) {
+    for (int x = 0; x < frame.width; ++x) {
+      const uint32_t v = frame.Pixel(x, y);
+      p.At(x, y) = Rgba{uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v), 255};
+    }
+  }
+  return p;
+}
+
+// The expected picture's pixels, or an empty picture when it cannot be read.
+Picture ReadPicture(const std::string& path) {
+  Picture p;
+  if (!FileExists(path)) return p;
+  const std::string bytes = ReadFileBytes(path);
+  rt::GraphImage image{};
+  if (rt::LoadGraphImage(nullptr, bytes.data(), static_cast<int>(bytes.size()), 1, 0, 0, &image, nullptr, nullptr) !=
+      0) {
+    return p;
+  }
+  p.width = image.width;
+  p.height = image.height;
+  p.pixels.resize(static_cast<size_t>(p.width) * p.height);
+  for (int y = 0; y < p.height; ++y) {
+    for (int x = 0; x < p.width; ++x) {
+      int r = 0, g = 0, b = 0, a = 0;
+      rt::GetGraphImagePixel(&image, x, y, &r, &g, &b, &a);
+      p.At(x, y) = Rgba{uint8_t(r), uint8_t(g), uint8_t(b), 255};
+    }
+  }
+  rt::ReleaseGraphImage(&image);
+  return p;
+}
+
+void ExpectGolden(const std::string& name, const Picture& actual) {
+  const std::string golden = std::string(RT_GOLDEN_DIR) + "/" + name + ".png";
+  const std::string written = std::string(RT_GOLDEN_DIR) + "/" + name + ".actual.png";
+  PngOptions rgb;
+  rgb.colorType = 2;
+  const char* update = std::getenv("RT_UPDATE_GOLDEN");
+  if (update && std::string(update) == "1") {
+    WriteFileBytes(golden, MakePng(actual, rgb));
+    GTEST_SKIP() << "wrote " << golden;
+  }
+  const Picture expected = ReadPicture(golden);
+  int differing = 0;
+  int firstX = -1, firstY = -1;
+  if (expected.width == actual.width && expected.height == actual.height) {
+    for (int y = 0; y < actual.height; ++y) {
+      for (int x = 0; x < actual.width; ++x) {
+        if (expected.At(x, y) == actual.At(x, y)) continue;
+        if (differing++ == 0) firstX = x, firstY = y;
+      }
+    }
+  }
+  if (expected.width != actual.width || expected.height != actual.height || differing != 0) {
+    WriteFileBytes(written, MakePng(actual, rgb));
+    ADD_FAILURE() << name << ": " << differing << " pixels differ (first at " << firstX << "," << firstY
+                  << "; expected size " << expected.width << "x" << expected.height << "); the picture drawn is "
+                  << written << "; RT_UPDATE_GOLDEN=1 accepts it";
+  }
+}
+
+TEST(GoldenSceneTest, SceneThroughThePublicDraws) {
+  RunningDisplay display;
+  ASSERT_TRUE(display.started());
+  const int sprite = display.LoadPicture("sprite.png", Sprite());
+  PngOptions rgba;
+  rgba.colorType = 6;
+  const int glow = display.LoadPicture("glow.png", Glow(), rgba);
+  ASSERT_NE(sprite, -1);
+  ASSERT_NE(glow, -1);
+  DrawScene(sprite, glow);
+  const platform::RecordingPresenter::Frame& frame = display.runtime().presenter().Last();
+  ASSERT_EQ(frame.width, 800);
+  ASSERT_EQ(frame.height, 600);
+  ExpectGolden("scene", FrameToPicture(frame));
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+#include "tests/support/display_fixture.h"
+
+#include <cstring>
+
+#include "runtime/api.h"
+#include "runtime/display/display_state.h"
+
+namespace testing_support {
+namespace {
+
+uint32_t ReadImagePixel(const rt::MEMIMG& image, int x, int y) {
+  const int bytes = rt::MemImgBytesPerPixel(image.kind, image.paletteFlag, image.alphaFlag);
+  uint32_t v = 0;
+  std::memcpy(&v, image.pixels + static_cast<int64_t>(y) * image.pitch + static_cast<int64_t>(x) * bytes, bytes);
+  return v;
+}
+
+}  // namespace
+
+RunningDisplay::RunningDisplay(int bits) {
+  ChangeWindowMode(1);
+  SetScreenMode(800, 600, bits, 60);
+  started_ = InitLibrary() == 0;
+  if (started_) SetDrawScreen(kDrawScreenBack);
+}
+
+RunningDisplay::~RunningDisplay() = default;
+
+uint32_t RunningDisplay::BackPixel(int x, int y) const {
+  return ReadImagePixel(rt::GetOutputSurfaces().backImage, x, y);
+}
+
+uint32_t RunningDisplay::FrontPixel(int x, int y) const {
+  return ReadImagePixel(rt::GetOutputSurfaces().frontImage, x, y);
+}
+
+int RunningDisplay::LoadPicture(const std::string& name, const Picture& picture, const PngOptions& options) {
+  WriteFileBytes(runtime_.dir().File(name), MakePng(picture, options));
+  return LoadGraph(name.c_str());
+}
+
+}  // namespace testing_support

@@ -1,0 +1,37 @@
+// A runtime started headless in the game's screen mode (800 x 600, 32 bits, window mode)
+// and drawing on the back screen, with helpers to read the screens and to make graphs from
+// pictures.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "tests/support/headless_runtime.h"
+#include "tests/support/image_fixture.h"
+
+namespace testing_support {
+
+class RunningDisplay {
+ public:
+  // bits: the screen depth asked for before start-up (16 or 32).
+  explicit RunningDisplay(int bits = 32);
+  ~RunningDisplay();
+  RunningDisplay(const RunningDisplay&) = delete;
+  RunningDisplay& operator=(const RunningDisplay&) = delete;
+
+  HeadlessRuntime& runtime() { return runtime_; }
+  bool started() const { return started_; }
+  // A pixel of the back or front screen image as stored (XRGB or 5-6-5).
+  uint32_t BackPixel(int x, int y) const;
+  uint32_t FrontPixel(int x, int y) const;
+  // Writes the picture as a PNG file in the test's directory and loads it as a graph.
+  int LoadPicture(const std::string& name, const Picture& picture, const PngOptions& options = {});
+
+ private:
+  HeadlessRuntime runtime_;
+  bool started_ = false;
+};
+
+// The colour of a 32-bit screen pixel, the fourth byte dropped.
+constexpr uint32_t Rgb(uint32_t pixel) { return pixel & 0xFFFFFF; }
+
+}  // namespace testing_support

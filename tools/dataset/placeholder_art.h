@@ -1,0 +1,43 @@
+// Painters of stand-in art for mission play: sprite sheets, effect strips, backgrounds and
+// map chips. They are plain but distinct: every sheet is laid out in the cells the game
+// cuts, and every picture is told apart by shape, colour or a caption.
+#pragma once
+#include <string>
+
+#include "tools/dataset/art_common.h"
+#include "tools/dataset/canvas.h"
+
+namespace dataset {
+
+// Sprite sheets of 120 x 108 cells (8 columns, 9 rows). variant: 0 and 1 the two
+// costumes, 2 the goggles sheet. Sheet 2 holds the 160 x 160 hit flashes at y 864.
+void PaintPlayerSheet(Canvas& c, int character, int variant, int sheet);
+void PaintEnemySheet(Canvas& c, const FigureLook& look, const std::string& caption);
+
+// A sheet of numbered cells, for sheets whose layout belongs to a later feature.
+void PaintCellSheet(Canvas& c, int cellWidth, int cellHeight, const std::string& caption, Rgb colour);
+
+enum class Burst { kSpark, kExplosion, kFire };
+// Animation frames of cellWidth x cellHeight, perRow to a row, growing then fading.
+void PaintBurstFrames(Canvas& c, int cellWidth, int cellHeight, int frames, int perRow, Burst burst);
+
+void PaintEnergyBall(Canvas& c, Rgb colour);   // a glowing round, centred
+void PaintGlow(Canvas& c, Rgb colour);         // a soft light, centred
+void PaintSmoke(Canvas& c);                    // a gas cloud, centred
+void PaintShockRing(Canvas& c);                // the jammer's shock wave
+void PaintBeam(Canvas& c, Rgb colour);         // a horizontal beam through the middle
+void PaintListBackdrop(Canvas& c);             // the equipment list's 300 x 600 backdrop
+void PaintHelicopter(Canvas& c);
+
+enum class Scene { kNightSky, kHold, kDaySky, kDuct, kCargo, kLab, kEngine, kVrGrid };
+// An opaque background of the scene, with its caption in a corner.
+void PaintBackground(Canvas& c, Scene scene, Rgb tint, const std::string& caption);
+enum class Layer2 { kMoon, kStars, kSun, kSunGlow, kPipes, kGirders, kGrille, kCrates, kMachines };
+// A transparent layer in front of a background.
+void PaintLayer(Canvas& c, Layer2 layer, Rgb tint);
+
+// A map chip: the tile at (0, 0) (its size by code) and, for breakable tiles, the fragment
+// cells the debris cuts; the code is written on it.
+void PaintMapChip(Canvas& c, const std::string& code, int area, int tileWidth, int tileHeight);
+
+}  // namespace dataset
