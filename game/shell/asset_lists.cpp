@@ -27,6 +27,8 @@ namespace {
 // Each sound effect can sound three times at once.
 constexpr int kSoundEffectBuffers = 3;
 constexpr int kNoStreamOption = -1;
+// Play type that returns at once while the sound plays.
+constexpr int kPlayBackground = 1;
 
 struct SlotPath {
   int slot;
@@ -323,6 +325,8 @@ void LoadMapChips() {
     if (game.area == 0) LoadSet(kFirstAreaChips);
   }
 }
+
+void PlaySoundEffect(int index) { PlaySoundHandle(game.sounds[index], kPlayBackground, 1); }
 
 void PlayBgm(const char* path, int playType) {
   PlayMusicFile(path, playType);

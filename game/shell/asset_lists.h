@@ -27,8 +27,7 @@ constexpr int kSoundConfirm = 17;
 constexpr int kSoundCursor = 18;
 constexpr int kSoundCancel = 19;
 
-// Music play types.
-constexpr int kPlayOnce = 1;
+// The play type that loops music.
 constexpr int kPlayLoop = 3;
 
 // The sound-effect files, in slot order.
@@ -44,6 +43,8 @@ void LoadEnemySheetsForKinds(std::span<const int> kinds, int all);
 void LoadScreenGraphics();
 void LoadMapChips();
 void PlayBgm(const char* path, int playType);
+// Plays a sound effect from its start, without waiting for it.
+void PlaySoundEffect(int index);
 
 // Loads path into a graph slot, deleting a graph the slot still holds.
 void LoadGraphIntoSlot(int slot, const char* path);

@@ -21,7 +21,6 @@ constexpr char kArchiveExtension[] = "akn";
 constexpr char kArchiveKeyString[] = "pela_vix";
 // Its absence means the data set is older than the program.
 constexpr char kVersionMarkerPath[] = "patch/patch206.bmp";
-constexpr int kBackScreen = -2;
 constexpr int kDefaultFontSize = 12;
 constexpr int kDefaultFontThickness = 2;
 constexpr int kEscapeScanCode = 1;
@@ -65,7 +64,7 @@ int StartGame() {
   ReadDoorTable();
   ReadEventTable();
   ReadCinemaTable();
-  SetDrawScreen(kBackScreen);
+  SetDrawScreen(kDrawScreenBack);
   ResetGameData();
   ResetStageState();
   game.gameState = versionMarker == -1 ? STATE_VERSION_ERROR : STATE_BOOT;

@@ -5,6 +5,8 @@
 
 #include "game/shell/action_mapping.h"
 #include "game/shell/game_data.h"
+#include "game/shell/notice_screens.h"
+#include "game/shell/save_select.h"
 #include "game/shell/screens.h"
 
 namespace {
@@ -19,21 +21,29 @@ void RunSaveSelect(int pad) { game.saveSelect.Update(pad); }
 void RunBriefingMap(int pad) { game.briefing.Update(pad); }
 void RunVrMenu(int pad) { game.vrMenu.Update(pad); }
 
-// States whose handlers belong to mission play, the story player, the editor, the VR
-// menu's notice and the remaining notice screens stay empty until those are built.
+// States whose handlers belong to mission play, the story player, the editor and the VR
+// menu's notice stay empty until those are built.
 constexpr std::array<StateHandler, kStateCount> MakeTable() {
   std::array<StateHandler, kStateCount> table{};
   table[STATE_BOOT] = UpdateBootLoading;
   table[STATE_LOGO] = UpdateLogo;
   table[STATE_TITLE] = UpdateTitle;
   table[STATE_NEW_GAME_SETUP] = RunNewGameSetup;
+  table[STATE_STAGE_LOAD] = UpdateStageLoad;
   table[STATE_SAVE_SELECT] = RunSaveSelect;
   table[STATE_BRIEFING_MAP] = RunBriefingMap;
+  table[STATE_STILL_PICTURE] = UpdateStillPicture;
+  table[STATE_TRIAL_BONUS] = UpdateTrialBonusNotice;
   table[STATE_IDLE_21] = DoNothing;
   table[STATE_OPTIONS] = UpdateOptions;
   table[STATE_KEY_CONFIG] = UpdateKeyConfig;
+  table[STATE_ENDING_PICTURE] = UpdateEndingPicture;
+  table[STATE_ENDING_START] = UpdateEndingStart;
+  table[STATE_UNLOCK_NOTICE] = UpdateUnlockNotice;
   table[STATE_VR_MENU] = RunVrMenu;
   table[STATE_IDLE_90] = DoNothing;
+  table[STATE_FILE_ERROR] = UpdateFileError;
+  table[STATE_VERSION_ERROR] = UpdateVersionError;
   return table;
 }
 

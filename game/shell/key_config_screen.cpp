@@ -17,9 +17,6 @@ constexpr int kRowWidth = 215, kRowHeight = 31;
 constexpr int kLabelX = 410;
 constexpr int kLabelSourceX = 286;
 constexpr int kLabelWidth = 180;
-constexpr int kPlayImmediately = 1;
-
-void PlayEffect(int index) { PlaySoundHandle(game.sounds[index], kPlayImmediately, 1); }
 
 void DrawBackground() {
   DrawRectGraph(0, 0, 0, 0, kScreenWidth, kScreenHeight, game.graphs[graph_slot::kOptionBack], 1, 0);
@@ -77,18 +74,18 @@ void UpdateKeyConfig(int pad) {
   if ((pad & kPadUp) != 0) {
     if (game.keyLatch == 0) {
       game.keyLatch = 1;
-      PlayEffect(kSoundCursor);
+      PlaySoundEffect(kSoundCursor);
       game.menuCursor = game.menuCursor <= 0 ? kRowCount - 1 : game.menuCursor - 1;
     }
   } else if ((pad & kPadDown) != 0) {
     if (game.keyLatch == 0) {
       game.keyLatch = 1;
-      PlayEffect(kSoundCursor);
+      PlaySoundEffect(kSoundCursor);
       game.menuCursor = game.menuCursor >= kRowCount - 1 ? 0 : game.menuCursor + 1;
     }
   } else if (confirm && game.menuCursor == kCommitRow) {
     if (game.keyLatch == 0) {
-      PlayEffect(kSoundConfirm);
+      PlaySoundEffect(kSoundConfirm);
       game.menuCursor = 0;
       game.gameState = STATE_OPTIONS;
       for (int b = 1; b <= kActionCount; ++b) game.keyAssign[b] = game.keyAssignWork[b];
@@ -97,7 +94,7 @@ void UpdateKeyConfig(int pad) {
     }
   } else if (confirm && game.menuCursor == kCancelRow) {
     if (game.keyLatch == 0) {
-      PlayEffect(kSoundCancel);
+      PlaySoundEffect(kSoundCancel);
       game.menuCursor = 0;
       game.gameState = STATE_OPTIONS;
       game.keyLatch = 1;

@@ -31,7 +31,6 @@ constexpr int kLastStageMusic = 7;
 constexpr int kLastUnlockedStageMusic = 9;
 constexpr int kMenuSounds[] = {kSoundConfirm, kSoundCursor, kSoundCancel};
 constexpr int kTitleOptionsEntry = 3;
-constexpr int kPlayImmediately = 1;
 
 struct RowPiece {
   int y, sourceY, height;
@@ -76,8 +75,6 @@ const char* const kGraphicsHelp[3] = {
     "グラフィックレベル(中) … いくつかのエフェクトを簡略化することで、処理速度を向上。",
     "グラフィックレベル(低) … 重い画像処理をほとんど省き、処理速度重視。暗闇の演出も簡略化。",
 };
-
-void PlayEffect(int index) { PlaySoundHandle(game.sounds[index], kPlayImmediately, 1); }
 
 void DrawPiece(const Piece& p, int graph) {
   DrawRectGraph(p.x, p.y, p.sourceX, p.sourceY, p.width, p.height, graph, 1, 0);
@@ -178,36 +175,36 @@ void StepLeft() {
         game.seVolume -= kVolumeStep;
         SetMenuSoundVolume(game.seVolume);
       }
-      PlayEffect(kSoundCursor);
+      PlaySoundEffect(kSoundCursor);
       break;
     case kRowGraphics:
       if (game.graphicsLevel > 0) {
         --game.graphicsLevel;
-        PlayEffect(kSoundCursor);
+        PlaySoundEffect(kSoundCursor);
       }
       break;
     case kRowAutoSave:
       if (game.autoSave == 0) {
         game.autoSave = 1;
-        PlayEffect(kSoundCursor);
+        PlaySoundEffect(kSoundCursor);
       }
       break;
     case kRowScreenMode:
       if (game.fullScreen != 1) {
         game.fullScreen = 1;
-        PlayEffect(kSoundCursor);
+        PlaySoundEffect(kSoundCursor);
       }
       break;
     case kRowWindowScale:
       if (game.windowScale > 0) {
         --game.windowScale;
-        PlayEffect(kSoundCursor);
+        PlaySoundEffect(kSoundCursor);
       }
       break;
     case kRowStageMusic:
       if (game.fixedStageBgm > 0) {
         --game.fixedStageBgm;
-        PlayEffect(kSoundCursor);
+        PlaySoundEffect(kSoundCursor);
       }
       break;
     default:
@@ -224,36 +221,36 @@ void StepRight() {
     case kRowSeVolume:
       game.seVolume = game.seVolume >= kMaxVolume ? 0 : game.seVolume + kVolumeStep;
       SetMenuSoundVolume(game.seVolume);
-      PlayEffect(kSoundCursor);
+      PlaySoundEffect(kSoundCursor);
       break;
     case kRowGraphics:
       if (game.graphicsLevel < kMaxGraphicsLevel) {
         ++game.graphicsLevel;
-        PlayEffect(kSoundCursor);
+        PlaySoundEffect(kSoundCursor);
       }
       break;
     case kRowAutoSave:
       if (game.autoSave != 0) {
         game.autoSave = 0;
-        PlayEffect(kSoundCursor);
+        PlaySoundEffect(kSoundCursor);
       }
       break;
     case kRowScreenMode:
       if (game.fullScreen == 1) {
         game.fullScreen = 0;
-        PlayEffect(kSoundCursor);
+        PlaySoundEffect(kSoundCursor);
       }
       break;
     case kRowWindowScale:
       if (game.windowScale < kMaxWindowScale) {
         ++game.windowScale;
-        PlayEffect(kSoundCursor);
+        PlaySoundEffect(kSoundCursor);
       }
       break;
     case kRowStageMusic:
       if (StageMusicCanStepUp()) {
         ++game.fixedStageBgm;
-        PlayEffect(kSoundCursor);
+        PlaySoundEffect(kSoundCursor);
       }
       break;
     default:
@@ -263,14 +260,14 @@ void StepRight() {
 
 void Confirm() {
   if (game.menuCursor == kRowKeyConfig) {
-    PlayEffect(kSoundConfirm);
+    PlaySoundEffect(kSoundConfirm);
     game.gameState = STATE_KEY_CONFIG;
     game.screenEntered = 0;
     game.menuCursor = 0;
     WriteSettingsFile();
     SetAllSoundVolumes();
   } else if (game.menuCursor == kRowBack) {
-    PlayEffect(kSoundConfirm);
+    PlaySoundEffect(kSoundConfirm);
     WriteSettingsFile();
     SetAllSoundVolumes();
     game.gameState = STATE_TITLE;
@@ -304,12 +301,12 @@ void UpdateOptions(int pad) {
 
   if ((pad & kPadUp) != 0) {
     Latched([] {
-      PlayEffect(kSoundCursor);
+      PlaySoundEffect(kSoundCursor);
       game.menuCursor = game.menuCursor <= 0 ? kOptionRowCount - 1 : game.menuCursor - 1;
     });
   } else if ((pad & kPadDown) != 0) {
     Latched([] {
-      PlayEffect(kSoundCursor);
+      PlaySoundEffect(kSoundCursor);
       game.menuCursor = game.menuCursor >= kOptionRowCount - 1 ? 0 : game.menuCursor + 1;
     });
   } else if ((pad & kPadLeft) != 0) {

@@ -13,11 +13,10 @@ void DrawNoiseBand(int x, int y);
 constexpr int kMenuTextRed = 9, kMenuTextGreen = 176, kMenuTextBlue = 254;
 constexpr int kSelectedTextGlow = 144;
 
-// Blend modes and the full-strength parameter.
+// Blend modes, and the half strength of the dimmed pieces.
 constexpr int kBlendNone = 0;
 constexpr int kBlendAlpha = 1;
 constexpr int kBlendAdd = 2;
-constexpr int kBlendOpaque = 255;
 constexpr int kHalfStrength = 128;
 
 constexpr int kScreenWidth = 800;

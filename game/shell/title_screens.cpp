@@ -4,6 +4,7 @@
 #include "game/shell/action_mapping.h"
 #include "game/shell/asset_lists.h"
 #include "game/shell/game_data.h"
+#include "game/shell/save_select.h"
 #include "game/shell/screens.h"
 #include "runtime/api.h"
 
@@ -44,9 +45,6 @@ constexpr int kNoiseStrength = 96;
 constexpr int kNoiseBandMax = 4;
 constexpr int kRuleStealth = 1;
 constexpr char kTitleMusic[] = "bzx/title.ogg";
-constexpr int kPlayImmediately = 1;
-
-void PlayEffect(int index) { PlaySoundHandle(game.sounds[index], kPlayImmediately, 1); }
 
 void StartTitle() {
   game.screenEntered = 1;
@@ -109,7 +107,7 @@ void ConfirmTitleEntry() {
       game.screenCounter = 0;
       game.screenFade = 0;
       game.gameState = STATE_SAVE_SELECT;
-      // save-slot select: creating its screen object in game.saveSelect joins here
+      game.saveSelect.Create();
       game.screenEntered = 0;
       // Shown while the save screen's constructor reads the slots.
       DrawBox(0, 0, kScreenWidth, kScreenHeight, GetColor(0, 0, 0), 1);
@@ -205,7 +203,7 @@ void UpdateTitle(int pad) {
   if ((pad & kPadUp) != 0) {
     if (game.keyLatch == 0) {
       game.keyLatch = 1;
-      PlayEffect(kSoundCursor);
+      PlaySoundEffect(kSoundCursor);
       game.menuCursor = game.menuCursor <= 0 ? kTitleEntryCount - 1 : game.menuCursor - 1;
       game.screenCounter = 0;
       game.screenFade = 0;
@@ -213,7 +211,7 @@ void UpdateTitle(int pad) {
   } else if ((pad & kPadDown) != 0) {
     if (game.keyLatch == 0) {
       game.keyLatch = 1;
-      PlayEffect(kSoundCursor);
+      PlaySoundEffect(kSoundCursor);
       game.menuCursor = game.menuCursor >= kTitleEntryCount - 1 ? 0 : game.menuCursor + 1;
       game.screenCounter = 0;
       game.screenFade = 0;
@@ -221,7 +219,7 @@ void UpdateTitle(int pad) {
   } else if (game.action[kActionConfirm] != 0) {
     if (game.keyLatch == 0) {
       game.keyLatch = 1;
-      PlayEffect(kSoundConfirm);
+      PlaySoundEffect(kSoundConfirm);
       ConfirmTitleEntry();
     }
   } else {

@@ -13,6 +13,7 @@
 #include "runtime/display/screen_flip.h"
 #include "runtime/image/graph_table.h"
 #include "runtime/softrender/blend_tables.h"
+#include "runtime/softrender/soft_draw_transformed.h"
 #include "runtime/softrender/soft_entries.h"
 
 namespace rt {
@@ -137,8 +138,7 @@ int DrawGraphStretchedImpl(int x1, int y1, int x2, int y2, int graph, int transp
   // movie: updating the bound movie's frame into the graph (UpdateMovieToGraph) joins here
   const RECT dirty = Ordered(x1, y1, x2, y2);
   return RunDraw(dirty, [&] {
-    // softrender: G_SOFT_DrawGraphStretched (x1, y1, x2, y2, record, transparent, 1, -1) joins here
-    return -1;
+    return G_SOFT_DrawGraphStretched(x1, y1, x2, y2, record, transparent, 1, -1);
   });
 }
 
@@ -162,8 +162,7 @@ int DrawGraphRotatedF(float x, float y, double scale, double angle, int graph, i
                          ? RotatedDirtyRect(SaturateToInt(x), SaturateToInt(y), scale, angle, *record)
                          : RECT{0, 0, 0, 0};
   return RunDraw(dirty, [&] {
-    // softrender: G_SOFT_DrawGraphRotated (x, y, scale, angle, record, transparent, turn) joins here
-    return -1;
+    return G_SOFT_DrawGraphRotated(x, y, scale, angle, record, transparent, turn);
   });
 }
 
@@ -182,8 +181,7 @@ int DrawGraphQuadF(float x1, float y1, float x2, float y2, float x3, float y3, f
   }
   const RECT dirty{minX, minY, maxX, maxY};
   return RunDraw(dirty, [&] {
-    // softrender: G_SOFT_DrawGraphQuad (x1, y1, x2, y2, x4, y4, x3, y3, record, transparent) joins here
-    return -1;
+    return G_SOFT_DrawGraphQuad(x1, y1, x2, y2, x4, y4, x3, y3, record, transparent);
   });
 }
 

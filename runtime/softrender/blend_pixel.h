@@ -258,10 +258,23 @@ RT_SOFT_INLINE void CopyRow(uint8_t* __restrict dst, const uint8_t* __restrict s
   std::memcpy(dst + i, src + i, n - i);
 }
 
+// How many leading pixels to draw one by one so that the rest of a span starts on a
+// kAlign-byte boundary, where wide stores never split a cache line.
+template <size_t kAlign>
+RT_SOFT_INLINE ptrdiff_t LeadingPixels(const uint8_t* dst, int bytesPerPixel, ptrdiff_t n) {
+  if constexpr (kAlign <= 1) {
+    return 0;
+  } else {
+    const ptrdiff_t lead = static_cast<ptrdiff_t>((kAlign - reinterpret_cast<uintptr_t>(dst) % kAlign) % kAlign);
+    return lead / bytesPerPixel < n ? lead / bytesPerPixel : n;
+  }
+}
+
 // n adjacent pixels: the destination, the source and the blend-graph bytes all advance by
-// one pixel per step. Always inlined: the loops are compiled once per instruction set (see
-// raster_loops.h), and an out-of-line copy could be shared between the two compilations.
-template <BlendOptions O>
+// one pixel per step; kAlign is the loop's vector width in bytes. Always inlined: the loops
+// are compiled once per instruction set (see raster_loops.h), and an out-of-line copy could
+// be shared between the two compilations.
+template <BlendOptions O, size_t kAlign = 1>
 RT_SOFT_INLINE void BlendSpan(const BlendContext& context, uint8_t* __restrict dst, const uint8_t* __restrict src,
                               const uint8_t* __restrict graph, int n) {
   constexpr bool kPlainCopy =
@@ -273,7 +286,7 @@ RT_SOFT_INLINE void BlendSpan(const BlendContext& context, uint8_t* __restrict d
     CopyRow(dst, src, static_cast<size_t>(n) * DestBytes(O.form));
   } else {
     const BlendContext c = context;  // a local copy, so that stores cannot alias the settings
-    for (ptrdiff_t i = 0; i < n; ++i) {
+    const auto pixel = [&](ptrdiff_t i) __attribute__((always_inline)) {
       const SrcPixel sp = FetchSource<O.form>(c.palette, src, i);
       const uint32_t g = O.graph ? c.graphTable[graph[i]] : 0;
       if constexpr (Is32(O.form)) {
@@ -283,7 +296,10 @@ RT_SOFT_INLINE void BlendSpan(const BlendContext& context, uint8_t* __restrict d
         uint16_t* d = reinterpret_cast<uint16_t*>(dst) + i;
         *d = static_cast<uint16_t>(BlendValue<O>(c, *d, sp, g));
       }
-    }
+    };
+    const ptrdiff_t lead = LeadingPixels<kAlign>(dst, DestBytes(O.form), n);
+    for (ptrdiff_t i = 0; i < lead; ++i) pixel(i);
+    for (ptrdiff_t i = lead; i < n; ++i) pixel(i);
   }
 }
 

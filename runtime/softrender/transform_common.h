@@ -68,4 +68,12 @@ inline bool UsableImage(const MEMIMG* image) {
          (!image->paletteFlag || image->paletteTable != nullptr);
 }
 
+// Whether src can be drawn into dest: the walkers pick their loop by the source's form and
+// write the destination in the same pixel size, so the two must share a kind, and the
+// destination must be a plain screen-format image.
+inline bool DrawableOnto(const MEMIMG* dest, const MEMIMG* src) {
+  return dest != nullptr && dest->pixels != nullptr && UsableImage(src) && src->kind == dest->kind &&
+         !dest->paletteFlag && !dest->alphaFlag;
+}
+
 }  // namespace rt::soft

@@ -426,9 +426,13 @@ void RegisterPrimitives(int kind) {
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
   void ReportRuns(const std::vector<Run>& runs) override {
+    // With repetitions the median stands for the case.
     for (const Run& r : runs) {
-      if (r.run_type != Run::RT_Iteration || r.iterations == 0) continue;
-      times_[r.benchmark_name()] = r.GetAdjustedRealTime();
+      if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median") {
+        times_[r.run_name.str()] = r.GetAdjustedRealTime();
+      } else if (r.run_type == Run::RT_Iteration && r.iterations != 0 && !times_.count(r.run_name.str())) {
+        times_[r.run_name.str()] = r.GetAdjustedRealTime();
+      }
     }
     ConsoleReporter::ReportRuns(runs);
   }

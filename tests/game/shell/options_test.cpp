@@ -112,6 +112,7 @@ TEST_F(OptionsTest, BackRowReturnsToTheTitleOnItsCustomiseEntry) {
   EXPECT_EQ(game.gameState, STATE_TITLE);
   EXPECT_EQ(game.menuCursor, 3);
   EXPECT_EQ(game.screenEntered, 1) << "the title keeps its entry done and its music";
+  EXPECT_EQ(CheckMusicPlaying(), 1);
   EXPECT_EQ(game.graphs[graph_slot::kOptionBack], 0) << "the options set is freed";
   EXPECT_EQ(game.graphs[graph_slot::kLogo] > 0, true) << "the title set is loaded";
   EXPECT_EQ(testing_support::ReadFileBytes(File("pre.dat"))[10], 60);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 
 #include "game/shell/asset_lists.h"
 #include "game/shell/screens.h"
@@ -134,6 +135,7 @@ struct EntryCase {
   int state;
   int screenEntered;
   int cursor;
+  int musicPlaying;
 };
 
 class TitleEntryTest : public GameRunTest, public ::testing::WithParamInterface<EntryCase> {};
@@ -143,6 +145,7 @@ TEST_P(TitleEntryTest, ConfirmLeadsToItsState) {
   StartToTitle();
   for (int i = 0; i < c.entry; ++i) Press(key::kDown);
   ASSERT_EQ(game.menuCursor, c.entry);
+  ASSERT_EQ(CheckMusicPlaying(), 1) << "the title's music plays";
   const bool goesOn = Frame({key::kZ});
   ASSERT_TRUE(goesOn);
   EXPECT_EQ(CheckSoundPlaying(game.sounds[kSoundConfirm]), 1);
@@ -156,13 +159,18 @@ TEST_P(TitleEntryTest, ConfirmLeadsToItsState) {
   EXPECT_EQ(game.screenEntered, c.screenEntered);
   EXPECT_EQ(game.menuCursor, c.cursor);
   EXPECT_EQ(game.keyLatch, 1) << "the next screen ignores the held confirm";
+  EXPECT_EQ(CheckMusicPlaying(), c.musicPlaying);
 }
 
 INSTANTIATE_TEST_SUITE_P(Entries, TitleEntryTest,
-                         ::testing::Values(EntryCase{0, STATE_SAVE_SELECT, 0, 0},
-                                           EntryCase{1, STATE_EDIT_SLOT_SELECT, 0, 0},
-                                           EntryCase{2, STATE_VR_MENU, 0, 0},
-                                           EntryCase{3, STATE_OPTIONS, 0, 3}, EntryCase{4, -1, 0, 4}));
+                         ::testing::Values(EntryCase{0, STATE_SAVE_SELECT, 0, 0, 1},
+                                           EntryCase{1, STATE_EDIT_SLOT_SELECT, 0, 0, 0},
+                                           EntryCase{2, STATE_VR_MENU, 0, 0, 0},
+                                           EntryCase{3, STATE_OPTIONS, 0, 3, 1},
+                                           EntryCase{4, -1, 0, 4, 1}),
+                         [](const ::testing::TestParamInfo<EntryCase>& info) {
+                           return "Entry" + std::to_string(info.param.entry);
+                         });
 
 TEST_F(GameRunTest, TitleDrawsItsLabelsInTheMenuColour) {
   StartToTitle();
