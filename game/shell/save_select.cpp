@@ -122,7 +122,7 @@ SaveSelect::SaveSelect() {
 // The screen's own pictures are freed with it: they are loaded again on every visit and
 // no screen graph set knows them.
 SaveSelect::~SaveSelect() {
-  for (int graph : {startMenu_, buttons_, background_}) {
+  for (int graph : pictures_) {
     if (graph != -1) DeleteGraph(graph, 0);
   }
 }
@@ -132,15 +132,15 @@ void SaveSelect::LoadSlots() {
     SaveSlotInfo& slot = slots_[n - 1];
     char path[32];
     SlotPath(path, sizeof path, n);
+    // A short or missing file must not leave an earlier reading's bytes in place: after
+    // a delete they would show the deleted save again.
+    std::memset(slot.record, 0, sizeof slot.record);
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) {
-      const uint8_t empty[kSaveRecordBytes] = {};
-      WriteUserFile(path, empty, kSaveRecordBytes);
+      WriteUserFile(path, slot.record, kSaveRecordBytes);
+      slot.Derive();
       continue;
     }
-    // A short file must not leave an earlier reading's bytes in place: after a delete
-    // they would show the deleted save again.
-    std::memset(slot.record, 0, sizeof slot.record);
     std::fread(slot.record, 1, sizeof slot.record, file);
     std::fclose(file);
     slot.Derive();

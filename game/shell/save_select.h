@@ -52,6 +52,8 @@ class SaveSelect {
 
   Phase phase() const { return phase_; }
   const SaveSlotInfo& slot(int index) const { return slots_[index]; }
+  // The graph handles of the three pictures the object loads itself.
+  const int (&pictures() const)[3] { return pictures_; }
 
  private:
   void DrawFrame() const;
@@ -64,9 +66,10 @@ class SaveSelect {
   void DeleteChosenSlot();
   void StartChosenSlot();
 
-  int startMenu_ = -1;
-  int buttons_ = -1;
-  int background_ = -1;
+  int pictures_[3] = {-1, -1, -1};
+  int& startMenu_ = pictures_[0];
+  int& buttons_ = pictures_[1];
+  int& background_ = pictures_[2];
   int32_t fade_ = 0;
   Phase phase_ = kFadeIn;
   SaveSlotInfo slots_[kSaveSlotCount];
