@@ -2,6 +2,7 @@
 // SDL2's software blitter and renderer, on 800 x 600 screens. Each case runs as
 // "<case>/ours", "<case>/pixman" and "<case>/sdl" where the peer has a comparable
 // operation; the closing table gives each peer's time divided by ours (above 1: we lead).
+#include <optional>
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <pixman.h>
@@ -193,7 +194,8 @@ pixman_image_t* SolidMask(uint8_t alpha, uint32_t tint = 0xFFFFFF) {
 }
 
 // Marks a case that pixman has no comparable operation for.
-constexpr pixman_op_t kNoPixmanOp = static_cast<pixman_op_t>(0xFF);
+// No comparable pixman operation.
+constexpr std::nullopt_t kNoPixmanOp = std::nullopt;
 
 using Work = std::function<void()>;
 
@@ -244,7 +246,7 @@ void RegisterBlits(int kind) {
     uint32_t bright;
     rt::MEMIMG* src;
     int flag;
-    pixman_op_t pixmanOp;
+    std::optional<pixman_op_t> pixmanOp;
     pixman_image_t* pixmanSrc;
     int pixmanMaskAlpha;  // -1: no mask
     SDL_Surface* sdlSrc;  // null: no comparable SDL blit
@@ -292,11 +294,11 @@ void RegisterBlits(int kind) {
       SetDraw(c.mode, c.param, c.bright);
       rt::BlitMemImg(&s.dest.img, c.src, 0, 0, c.flag, nullptr);
     });
-    if (c.pixmanOp != kNoPixmanOp) {
+    if (c.pixmanOp) {
       pixman_image_t* mask = nullptr;
       if (c.pixmanMaskAlpha >= 0) mask = SolidMask(static_cast<uint8_t>(c.pixmanMaskAlpha), c.bright & 0xFFFFFF);
       Register(base + "/pixman", [c, mask, &s] {
-        pixman_image_composite32(c.pixmanOp, c.pixmanSrc, mask, s.pDest, 0, 0, 0, 0, 0, 0, kScreenW, kScreenH);
+        pixman_image_composite32(*c.pixmanOp, c.pixmanSrc, mask, s.pDest, 0, 0, 0, 0, 0, 0, kScreenW, kScreenH);
       });
     }
     if (c.sdlSrc) {
@@ -356,7 +358,7 @@ void RegisterPrimitives(int kind) {
   struct FillCase {
     std::string name;
     int mode, param;
-    pixman_op_t pixmanOp;
+    std::optional<pixman_op_t> pixmanOp;
     SDL_BlendMode sdlMode;
     bool sdl;
   };
@@ -373,13 +375,13 @@ void RegisterPrimitives(int kind) {
       SetDraw(f.mode, f.param, 0xFFFFFF);
       rt::FillBoxMemImgXY(&s.dest.img, 0, 0, kScreenW, kScreenH, color);
     });
-    if (f.pixmanOp != kNoPixmanOp) {
+    if (f.pixmanOp) {
       const uint16_t a = f.mode == 1 ? 128 * 257 : 0xFFFF;
-      const auto premultiplied = [a](int c) { return static_cast<uint16_t>(c * 257 * a / 0xFFFF); };
+      const auto premultiplied = [a](int c) { return static_cast<uint16_t>(int64_t{c} * 257 * a / 0xFFFF); };
       const pixman_color_t pc{premultiplied(0xC0), premultiplied(0x80), premultiplied(0x40), a};
       Register(base + "/pixman", [f, &s, pc] {
         const pixman_box32_t box{0, 0, kScreenW, kScreenH};
-        pixman_image_fill_boxes(f.pixmanOp, s.pDest, &pc, 1, &box);
+        pixman_image_fill_boxes(*f.pixmanOp, s.pDest, &pc, 1, &box);
       });
     }
     if (f.sdl) {
