@@ -47,16 +47,7 @@ struct RotateWalk {
       uint8_t* d = row;
       for (int x = 0; x < j.columns; ++x, d += DestBytes(O.form), u += j.stepUx, v += j.stepVx) {
         if (u >= j.limitU || v >= j.limitV) continue;
-        const ptrdiff_t column = u >> kFractionBits, line = v >> kFractionBits;
-        const SrcPixel sp = FetchSource<O.form>(c.palette, j.src + line * j.srcPitch + column * SrcBytes(O.form), 0);
-        const uint32_t factor = O.graph ? c.graphTable[j.graph[line * j.graphPitch + column]] : 0;
-        if constexpr (Is32(O.form)) {
-          uint32_t* p = reinterpret_cast<uint32_t*>(d);
-          *p = BlendValue<O>(c, *p, sp, factor);
-        } else {
-          uint16_t* p = reinterpret_cast<uint16_t*>(d);
-          *p = static_cast<uint16_t>(BlendValue<O>(c, *p, sp, factor));
-        }
+        BlendTexelInto<O>(c, d, j.src, j.srcPitch, j.graph, j.graphPitch, u >> kFractionBits, v >> kFractionBits);
       }
     }
   }

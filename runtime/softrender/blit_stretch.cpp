@@ -49,14 +49,7 @@ struct StretchWalk {
       int64_t accX = j.startX;
       for (int x = 0;;) {
         const SrcPixel sp = FetchSource<O.form>(c.palette, s, 0);
-        const uint32_t factor = O.graph ? c.graphTable[*g] : 0;
-        if constexpr (Is32(O.form)) {
-          uint32_t* p = reinterpret_cast<uint32_t*>(d);
-          *p = BlendValue<O>(c, *p, sp, factor);
-        } else {
-          uint16_t* p = reinterpret_cast<uint16_t*>(d);
-          *p = static_cast<uint16_t>(BlendValue<O>(c, *p, sp, factor));
-        }
+        BlendInto<O>(c, d, sp, O.graph ? c.graphTable[*g] : 0);
         if (++x == j.columns) break;
         d += kDestBytes;
         accX -= kOne;

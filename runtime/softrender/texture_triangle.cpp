@@ -53,16 +53,7 @@ struct TexturedSpan {
     const uint32_t du = j.dudx, dv = j.dvdx;
     for (; count > 0; --count, dst += DestBytes(O.form), u += du, v += dv) {
       if (u >= j.limitU || v >= j.limitV) continue;
-      const ptrdiff_t column = u >> kFractionBits, row = v >> kFractionBits;
-      const SrcPixel sp = FetchSource<O.form>(c.palette, j.texels + row * j.texPitch + column * SrcBytes(O.form), 0);
-      const uint32_t factor = O.graph ? c.graphTable[j.graph[row * j.graphPitch + column]] : 0;
-      if constexpr (Is32(O.form)) {
-        uint32_t* p = reinterpret_cast<uint32_t*>(dst);
-        *p = BlendValue<O>(c, *p, sp, factor);
-      } else {
-        uint16_t* p = reinterpret_cast<uint16_t*>(dst);
-        *p = static_cast<uint16_t>(BlendValue<O>(c, *p, sp, factor));
-      }
+      BlendTexelInto<O>(c, dst, j.texels, j.texPitch, j.graph, j.graphPitch, u >> kFractionBits, v >> kFractionBits);
     }
   }
 };

@@ -4,6 +4,7 @@
 #pragma once
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include "runtime/image/blend_graph.h"
@@ -66,6 +67,27 @@ inline bool UsableImage(const MEMIMG* image) {
   return image != nullptr && image->pixels != nullptr && image->width > 0 && image->height > 0 &&
          (image->kind == kMemImgKind565 || image->kind == kMemImgKindXRGB) &&
          (!image->paletteFlag || image->paletteTable != nullptr);
+}
+
+// Blends one source pixel into the destination pixel at d, in the destination's own size.
+template <BlendOptions O>
+inline void BlendInto(const BlendContext& c, uint8_t* d, const SrcPixel& sp, uint32_t factor) {
+  if constexpr (Is32(O.form)) {
+    uint32_t* p = reinterpret_cast<uint32_t*>(d);
+    *p = BlendValue<O>(c, *p, sp, factor);
+  } else {
+    uint16_t* p = reinterpret_cast<uint16_t*>(d);
+    *p = static_cast<uint16_t>(BlendValue<O>(c, *p, sp, factor));
+  }
+}
+
+// Blends the texel at (column, row) of a source, with its blend-graph factor, into d.
+template <BlendOptions O>
+inline void BlendTexelInto(const BlendContext& c, uint8_t* d, const uint8_t* texels, ptrdiff_t texPitch,
+                           const uint8_t* graph, ptrdiff_t graphPitch, ptrdiff_t column, ptrdiff_t row) {
+  const SrcPixel sp = FetchSource<O.form>(c.palette, texels + row * texPitch + column * SrcBytes(O.form), 0);
+  const uint32_t factor = O.graph ? c.graphTable[graph[row * graphPitch + column]] : 0;
+  BlendInto<O>(c, d, sp, factor);
 }
 
 // Whether src can be drawn into dest: the walkers pick their loop by the source's form and

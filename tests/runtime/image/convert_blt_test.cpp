@@ -1,5 +1,7 @@
 #include "runtime/image/convert_blt.h"
 
+#include "tests/support/color_formats.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,18 +11,8 @@
 
 namespace {
 
-rt::ColorFormat Masks(int depth, uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
-  rt::ColorFormat f{};
-  rt::SetColorFormatFromMasksImpl(&f, depth, r, g, b, a);
-  return f;
-}
-rt::ColorFormat Rgb565() { return Masks(16, 0xF800, 0x07E0, 0x001F, 0); }
-rt::ColorFormat X555() { return Masks(16, 0x7C00, 0x03E0, 0x001F, 0); }
-rt::ColorFormat A1555() { return Masks(16, 0x7C00, 0x03E0, 0x001F, 0x8000); }
-rt::ColorFormat A4444() { return Masks(16, 0x0F00, 0x00F0, 0x000F, 0xF000); }
-rt::ColorFormat Rgb888() { return Masks(24, 0xFF0000, 0xFF00, 0xFF, 0); }
-rt::ColorFormat Xrgb() { return Masks(32, 0xFF0000, 0xFF00, 0xFF, 0); }
-rt::ColorFormat Argb() { return Masks(32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000); }
+using namespace testing_support;
+
 rt::ColorFormat Pal8() {
   rt::ColorFormat f{};
   rt::SetColorFormatPal8(&f);
@@ -68,7 +60,7 @@ uint32_t Convert1(const rt::ColorFormat& destFormat, const rt::ColorFormat& srcF
 }
 
 TEST(ConvertBltTest, EmptyRectangleWritesNothing) {
-  Image src(Xrgb(), 4, 4, 0x11), dest(Xrgb(), 4, 4, 0x22);
+  Image src(Xrgb8888(), 4, 4, 0x11), dest(Xrgb8888(), 4, 4, 0x22);
   for (RECT r : {RECT{1, 1, 1, 3}, RECT{0, 2, 4, 2}, RECT{3, 0, 1, 2}}) {
     EXPECT_EQ(Blt(dest, src, 0, 0, r), -1);
   }
@@ -129,13 +121,13 @@ TEST(ConvertBltTest, SpecialisedPairs) {
   const Case cases[] = {
       {"palette to 565", Rgb565(), pal, 1, (0x12 >> 3) << 11 | (0x34 >> 2) << 5 | (0x56 >> 3)},
       {"palette to 555 sets bit 15", X555(), pal, 2, 0x8000},
-      {"palette to xrgb", Xrgb(), pal, 1, 0xFF123456},
+      {"palette to xrgb", Xrgb8888(), pal, 1, 0xFF123456},
       {"rgb888 to 565", Rgb565(), Rgb888(), 0xFFFFFF, 0xFFFF},
       {"rgb888 to 555", X555(), Rgb888(), 0x000000, 0x8000},
-      {"rgb888 to xrgb", Xrgb(), Rgb888(), 0x123456, 0xFF123456},
-      {"xrgb to 565", Rgb565(), Xrgb(), 0xFF0804FF, 0x0820 | 0x1F},
+      {"rgb888 to xrgb", Xrgb8888(), Rgb888(), 0x123456, 0xFF123456},
+      {"xrgb to 565", Rgb565(), Xrgb8888(), 0xFF0804FF, 0x0820 | 0x1F},
       {"565 to rgb888 leaves low bits 0", Rgb888(), Rgb565(), 0xFFFF, 0xF8FCF8},
-      {"565 to xrgb leaves top byte and low bits 0", Xrgb(), Rgb565(), 0xFFFF, 0x00F8FCF8},
+      {"565 to xrgb leaves top byte and low bits 0", Xrgb8888(), Rgb565(), 0xFFFF, 0x00F8FCF8},
       {"565 to 555 drops green's low bit", X555(), Rgb565(), 0xFFFF, 0x7FFF},
       {"555 to 565 repeats green's low bit", Rgb565(), X555(), 0x7FFF, 0xFFFF},
       {"555 to 565 with green low bit 0", Rgb565(), X555(), 0x03C0, 0x0780},
@@ -150,13 +142,13 @@ TEST(ConvertBltTest, GeneralRuleFillsLowBitsInProportion) {
     uint32_t in, out;
   };
   const Case cases[] = {
-      {"565 to argb: white stays white", Argb(), Rgb565(), 0xFFFF, 0xFFFFFFFF},
-      {"565 to argb: mid grey", Argb(), Rgb565(), 0x8410, 0xFF838183},
-      {"4444 to argb", Argb(), A4444(), 0x8F10, 0x88FF1100},
-      {"argb to 4444", A4444(), Argb(), 0x80FF7F01, 0x8F70},
-      {"argb to 1555 keeps alpha's top bit", A1555(), Argb(), 0x7FFFFFFF, 0x7FFF},
-      {"rgb888 to 4444 is opaque", A4444(), Rgb888(), 0x00FF00, 0xF0F0},
-      {"xrgb to rgb888", Rgb888(), Xrgb(), 0xAA123456, 0x123456},
+      {"565 to argb: white stays white", Argb8888(), Rgb565(), 0xFFFF, 0xFFFFFFFF},
+      {"565 to argb: mid grey", Argb8888(), Rgb565(), 0x8410, 0xFF838183},
+      {"4444 to argb", Argb8888(), Argb4444(), 0x8F10, 0x88FF1100},
+      {"argb to 4444", Argb4444(), Argb8888(), 0x80FF7F01, 0x8F70},
+      {"argb to 1555 keeps alpha's top bit", Argb1555(), Argb8888(), 0x7FFFFFFF, 0x7FFF},
+      {"rgb888 to 4444 is opaque", Argb4444(), Rgb888(), 0x00FF00, 0xF0F0},
+      {"xrgb to rgb888", Rgb888(), Xrgb8888(), 0xAA123456, 0x123456},
   };
   for (const Case& c : cases) EXPECT_EQ(Convert1(c.dest, c.src, c.in), c.out) << c.what;
 }
@@ -175,29 +167,29 @@ TEST(ConvertBltTest, KeyToAlpha) {
     uint32_t in, out;
   };
   const Case cases[] = {
-      {"palette entry equal to the key", Argb(), pal, 1, 0x00FF00FF},
-      {"palette entry not the key", Argb(), pal, 0, 0xFF00FF00},
-      {"palette to 1555 key", A1555(), pal, 1, 0x7C1F},
-      {"palette to 1555 other", A1555(), pal, 2, 0x83E0},
-      {"rgb888 key", Argb(), Rgb888(), 0xFF00FF, 0x00FF00FF},
-      {"rgb888 near the key in 555", A1555(), Rgb888(), 0xFA03FC, 0x7C1F},
-      {"rgb888 away from the key", A1555(), Rgb888(), 0xF000FF, 0xF81F},
-      {"565 to 1555 key", A1555(), Rgb565(), 0xF81F, 0x7C1F},
-      {"565 to 1555 other", A1555(), Rgb565(), 0xF800, 0xFC00},
-      {"same colours: xrgb key", Argb(), Xrgb(), 0xFFFF00FF, 0x00FF00FF},
-      {"same colours: xrgb other", Argb(), Xrgb(), 0x00FF00FE, 0xFFFF00FE},
-      {"general rule: 4444 key", A4444(), Rgb565(), 0xF81F, 0x0F0F},
-      {"general rule: 4444 other", A4444(), Rgb565(), 0x0000, 0xF000},
+      {"palette entry equal to the key", Argb8888(), pal, 1, 0x00FF00FF},
+      {"palette entry not the key", Argb8888(), pal, 0, 0xFF00FF00},
+      {"palette to 1555 key", Argb1555(), pal, 1, 0x7C1F},
+      {"palette to 1555 other", Argb1555(), pal, 2, 0x83E0},
+      {"rgb888 key", Argb8888(), Rgb888(), 0xFF00FF, 0x00FF00FF},
+      {"rgb888 near the key in 555", Argb1555(), Rgb888(), 0xFA03FC, 0x7C1F},
+      {"rgb888 away from the key", Argb1555(), Rgb888(), 0xF000FF, 0xF81F},
+      {"565 to 1555 key", Argb1555(), Rgb565(), 0xF81F, 0x7C1F},
+      {"565 to 1555 other", Argb1555(), Rgb565(), 0xF800, 0xFC00},
+      {"same colours: xrgb key", Argb8888(), Xrgb8888(), 0xFFFF00FF, 0x00FF00FF},
+      {"same colours: xrgb other", Argb8888(), Xrgb8888(), 0x00FF00FE, 0xFFFF00FE},
+      {"general rule: 4444 key", Argb4444(), Rgb565(), 0xF81F, 0x0F0F},
+      {"general rule: 4444 other", Argb4444(), Rgb565(), 0x0000, 0xF000},
   };
   for (const Case& c : cases) EXPECT_EQ(Convert1(c.dest, c.src, c.in, key), c.out) << c.what;
 
   // A destination that takes alpha from its source ignores the key.
-  EXPECT_EQ(Convert1(Argb(), A4444(), 0x0F0F, key), 0x00FF00FFu);
-  EXPECT_EQ(Convert1(Argb(), A4444(), 0xFF0F, key), 0xFFFF00FFu);
+  EXPECT_EQ(Convert1(Argb8888(), Argb4444(), 0x0F0F, key), 0x00FF00FFu);
+  EXPECT_EQ(Convert1(Argb8888(), Argb4444(), 0xFF0F, key), 0xFFFF00FFu);
 }
 
 TEST(ConvertBltTest, AlphaSources) {
-  Image src(Rgb888(), 3, 1), alphaImage(Pal8(), 3, 1), dest(Argb(), 3, 1);
+  Image src(Rgb888(), 3, 1), alphaImage(Pal8(), 3, 1), dest(Argb8888(), 3, 1);
   rt::SetColorFormatPal8Gray(&alphaImage.format);
   src.Set(0, 0, 0x102030), src.Set(1, 0, 0x405060), src.Set(2, 0, 0x708090);
   alphaImage.Set(0, 0, 0x00), alphaImage.Set(1, 0, 0x80), alphaImage.Set(2, 0, 0xFF);
@@ -208,17 +200,17 @@ TEST(ConvertBltTest, AlphaSources) {
 
   rt::ConvertBltOptions o;
   o.alphaFromRed = 1;
-  EXPECT_EQ(Convert1(Argb(), Rgb888(), 0x7F1234, o), 0x7F7F1234u);
-  EXPECT_EQ(Convert1(A4444(), Rgb888(), 0xA01234, o), 0xAA13u);
+  EXPECT_EQ(Convert1(Argb8888(), Rgb888(), 0x7F1234, o), 0x7F7F1234u);
+  EXPECT_EQ(Convert1(Argb4444(), Rgb888(), 0xA01234, o), 0xAA13u);
   // One alpha bit from a wide red keeps its top bit only.
-  EXPECT_EQ(Convert1(A1555(), Rgb888(), 0x80FFFF, o), 0x8000u | (0x10 << 10) | 0x3FF);
+  EXPECT_EQ(Convert1(Argb1555(), Rgb888(), 0x80FFFF, o), 0x8000u | (0x10 << 10) | 0x3FF);
   o = {};
   o.alphaOnly = 1;
-  EXPECT_EQ(Convert1(Argb(), Argb(), 0x80123456, o), 0x80000000u);
+  EXPECT_EQ(Convert1(Argb8888(), Argb8888(), 0x80123456, o), 0x80000000u);
 }
 
 TEST(ConvertBltTest, TransparentSkipBetweenFormats) {
-  Image src(Rgb565(), 3, 1), dest(Xrgb(), 3, 1, 0x55);
+  Image src(Rgb565(), 3, 1), dest(Xrgb8888(), 3, 1, 0x55);
   src.Set(0, 0, 0xF800), src.Set(1, 0, 0x0000), src.Set(2, 0, 0x001F);
   rt::ConvertBltOptions o;
   o.transparentSkip = 1;
@@ -243,7 +235,7 @@ TEST(ConvertBltTest, MirrorThroughTheGeneralRule) {
 }
 
 TEST(ConvertBltTest, NegativePitchWalksRowsUpwards) {
-  Image src(Xrgb(), 2, 3);
+  Image src(Xrgb8888(), 2, 3);
   for (int y = 0; y < 3; ++y) src.Set(0, y, 0x100 * (y + 1)), src.Set(1, y, 0x10000 * (y + 1));
   Image dest(Rgb888(), 2, 3);
   const RECT all{0, 0, 2, 3};
@@ -263,7 +255,7 @@ TEST(ConvertBltTest, GeneralRuleMatchesReference) {
     const int k = dw - sw;
     return (c << k) + c * ((1u << k) - 1) / ((1u << sw) - 1);
   };
-  const rt::ColorFormat formats[] = {A4444(), A1555(), Argb(), Masks(16, 0x001F, 0x07E0, 0xF800, 0),
+  const rt::ColorFormat formats[] = {Argb4444(), Argb1555(), Argb8888(), Masks(16, 0x001F, 0x07E0, 0xF800, 0),
                                      Masks(32, 0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000)};
   std::mt19937 rng(5);
   for (const rt::ColorFormat& s : formats) {
