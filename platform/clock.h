@@ -34,14 +34,9 @@ class VirtualClock final : public Clock {
   void Sleep(uint32_t ms) override;
   void AdvanceMs(uint32_t ms) { us_ += uint64_t{ms} * 1000; }
   void AdvanceUs(uint64_t us) { us_ += us; }
-  // Each call to Milliseconds() or Microseconds() also moves time on by this much, so that
-  // code spinning on the clock ends (0 = off).
-  void SetAutoAdvanceUs(uint64_t us) { autoUs_ = us; }
-  uint64_t AutoAdvanceUs() const { return autoUs_; }
 
  private:
   std::atomic<uint64_t> us_;
-  std::atomic<uint64_t> autoUs_{0};
 };
 
 // The clock in force; the system clock unless a test installed another.
