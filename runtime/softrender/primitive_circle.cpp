@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "runtime/core/memory.h"
@@ -20,7 +21,37 @@ struct CircleWalk {
   RECT area;
   int64_t reach;
   uint8_t* rowMarks;  // disc: one byte per row up to the area's bottom
+  // How far the area lies from the centre, in rows and in columns (0 when the centre's row or
+  // column crosses it): a step whose offsets fall short of these draws nothing.
+  int64_t rowNear, columnNear;
 };
+
+// Steps the walk may pass over in one jump rather than one by one.
+constexpr int64_t kJumpMinimum = 64;
+
+enum class Jump { kDone, kOctantEnds, kWalkOn };
+
+// The walk's state at step i straight from the circle's equation, so that a circle whose arc
+// lies far from the draw area need not walk there step by step. Stepping keeps j the largest
+// value with i² + (j − ½)² + ¼ < r² as long as i stays below j − 1, and carries
+// d = 2(i + 1)² + j² + (j − 1)² − 2r²; kOctantEnds when the octant ends before step i,
+// kWalkOn when step i lies too near its end for the equation to hold.
+Jump StateAt(int64_t r, int64_t i, int64_t* j, int64_t* d) {
+  using Wide = __int128;
+  const Wide m = 4 * Wide{r} * r - 4 * Wide{i} * i - 1;  // (2j − 1)² < m
+  if (m <= 1) return Jump::kOctantEnds;
+  // Integer square root of m − 1, from a floating estimate corrected both ways.
+  Wide root = static_cast<Wide>(std::sqrt(static_cast<long double>(m - 1)));
+  while (root * root > m - 1) --root;
+  while ((root + 1) * (root + 1) <= m - 1) ++root;
+  const int64_t jj = static_cast<int64_t>((root + 1) / 2);
+  if (jj < i) return Jump::kOctantEnds;
+  if (i >= jj - 1) return Jump::kWalkOn;
+  *j = jj;
+  *d = static_cast<int64_t>(2 * (Wide{i} + 1) * (Wide{i} + 1) + Wide{jj} * jj + Wide{jj - 1} * (jj - 1) -
+                            2 * Wide{r} * r);
+  return Jump::kDone;
+}
 
 // Variant 0 draws the outline, variant 1 the disc.
 template <int Kind, int Mode, int Variant>
@@ -58,7 +89,17 @@ struct CircleRoutine {
         Span(w, c, y - r, x, x);
       }
     }
+    // Outline: no point of a step short of the nearer of the two distances can reach the
+    // area. Disc: once j falls short of the row distance, no span can until i reaches it.
+    bool jumped = false;
     for (;;) {
+      const int64_t target = (Variant == 0 ? std::min(w.rowNear, w.columnNear) : w.rowNear) - 1;
+      if (!jumped && target - i >= kJumpMinimum && (Variant == 0 || j < w.rowNear)) {
+        jumped = true;
+        const Jump jump = StateAt(r, target, &j, &d);
+        if (jump == Jump::kOctantEnds) break;
+        if (jump == Jump::kDone) i = target;
+      }
       if (d >= 0) {
         d += 4 * (i - j) + 10;
         --j;
@@ -105,6 +146,11 @@ void DrawCircleMemImg(MEMIMG* image, int x, int y, int r, uint32_t color, int fi
   const int64_t rowReach = std::max(std::abs(int64_t{a.top} - y), std::abs(int64_t{a.bottom} - 1 - y));
   const int64_t columnReach = std::max(std::abs(int64_t{a.left} - x), std::abs(int64_t{a.right} - 1 - x));
   walk.reach = fillFlag ? rowReach : std::min(rowReach, columnReach);
+  const auto nearest = [](int64_t centre, int64_t from, int64_t to) -> int64_t {
+    return centre < from ? from - centre : centre > to ? centre - to : 0;
+  };
+  walk.rowNear = nearest(y, a.top, int64_t{a.bottom} - 1);
+  walk.columnNear = nearest(x, a.left, int64_t{a.right} - 1);
   const bool overlaps = a.right > a.left && a.bottom > a.top && walk.x + walk.r >= a.left &&
                         walk.x - walk.r < a.right && walk.y + walk.r >= a.top && walk.y - walk.r < a.bottom;
   if (fillFlag) {

@@ -321,6 +321,73 @@ TEST_F(PrimitivesTest, CircleClippingAndItsRowBuffer) {
   EXPECT_EQ(rt::GetMemoryState().count, blocks);
 }
 
+// The midpoint walk step by step over the whole octant, clipped to a 16 x 16 image; a disc
+// row keeps the span that reached it first.
+Points ReferenceCircle(int64_t x, int64_t y, int64_t r, bool fill) {
+  Points p;
+  std::set<int64_t> rows;
+  const auto plot = [&](int64_t px, int64_t py) {
+    if (px >= 0 && px < 16 && py >= 0 && py < 16) p.insert({static_cast<int>(px), static_cast<int>(py)});
+  };
+  const auto span = [&](int64_t row, int64_t a, int64_t b) {
+    if (row < 0 || row >= 16 || b < 0 || a > 15 || rows.count(row)) return;
+    rows.insert(row);
+    for (int64_t px = std::max<int64_t>(a, 0); px <= std::min<int64_t>(b, 15); ++px) plot(px, row);
+  };
+  int64_t d = 3 - 2 * r, j = r, i = 0;
+  if (fill) {
+    span(y, x - r, x + r);
+    if (d >= 0) {
+      span(y + r, x, x);
+      span(y - r, x, x);
+    }
+  } else {
+    plot(x - r, y), plot(x + r, y), plot(x, y + r), plot(x, y - r);
+  }
+  for (;;) {
+    if (d >= 0) {
+      d += 4 * (i - j) + 10;
+      --j;
+    } else {
+      d += 4 * i + 6;
+    }
+    if (++i > j) break;
+    if (fill) {
+      span(y + i, x - j, x + j), span(y - i, x - j, x + j);
+      if (d >= 0) span(y + j, x - i, x + i), span(y - j, x - i, x + i);
+    } else {
+      for (int sx : {-1, 1}) {
+        for (int sy : {-1, 1}) plot(x + sx * j, y + sy * i), plot(x + sx * i, y + sy * j);
+      }
+    }
+  }
+  return p;
+}
+
+// Circles whose arc crosses the image from far away: the walk jumps to where the arc can
+// first reach the area, and must draw exactly what the step-by-step walk draws.
+TEST_F(PrimitivesTest, FarCirclesDrawWhatTheWholeWalkDraws) {
+  struct Case {
+    int x, y, r;
+  } cases[] = {
+      {-2113, -2113, 3000},  // the area near the octant's diagonal
+      {-1000, -2800, 3000},  // crossed by the steep part of the arc
+      {-2800, -1000, 3000},  // crossed by the flat part
+      {2990, 7, 3000},       // the centre's row crosses the area
+      {7, -2990, 3000},
+      {-100000, -100000, 141421},
+      {-3000, -3000, 1000},  // misses the area altogether
+  };
+  for (const Case& c : cases) {
+    for (int fill : {0, 1}) {
+      Clear(image.get());
+      rt::DrawCircleMemImg(image.get(), c.x, c.y, c.r, 1, fill);
+      EXPECT_EQ(Drawn(image.img), ReferenceCircle(c.x, c.y, c.r, fill != 0))
+          << c.x << "," << c.y << " radius " << c.r << (fill ? " disc" : " outline");
+    }
+  }
+}
+
 TEST_F(PrimitivesTest, HugeAndNegativeRadii) {
   // A disc far larger than the image covers all of it; an outline that large misses it.
   rt::DrawCircleMemImg(image.get(), 7, 7, INT_MAX, 1, 1);
