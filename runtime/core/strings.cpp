@@ -1,5 +1,6 @@
 #include "runtime/core/strings.h"
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -74,10 +75,17 @@ void SinCos(float angle, float* s, float* c) {
 
 int AbsInt(int v) { return v < 0 ? -v : v; }
 double AbsFloat(float v) { return std::fabs(static_cast<double>(v)); }
-int FloatToInt(float v) { return static_cast<int>(v); }
-int DoubleToInt(double v) { return static_cast<int>(v); }
+// Truncation toward zero; values beyond the int range saturate and NaN gives 0, where a plain
+// conversion would be undefined.
+int DoubleToInt(double v) {
+  if (!(v == v)) return 0;
+  if (v >= 2147483647.0) return INT_MAX;
+  if (v <= -2147483648.0) return INT_MIN;
+  return static_cast<int>(v);
+}
+int FloatToInt(float v) { return DoubleToInt(static_cast<double>(v)); }
 void DoublesToInts4(const double in[4], int out[4]) {
-  for (int i = 0; i < 4; ++i) out[i] = static_cast<int>(in[i]);
+  for (int i = 0; i < 4; ++i) out[i] = DoubleToInt(in[i]);
 }
 float SqrtFloat(float v) { return std::sqrt(v); }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -87,6 +88,10 @@ TEST(Strings, FormatNeverOverrunsItsBuffer) {
 TEST(Strings, TruncationAndWideArithmetic) {
   EXPECT_EQ(rt::DoubleToInt(-2.7), -2);
   EXPECT_EQ(rt::FloatToInt(2.7f), 2);
+  EXPECT_EQ(rt::DoubleToInt(1e300), INT_MAX);
+  EXPECT_EQ(rt::DoubleToInt(-1e300), INT_MIN);
+  EXPECT_EQ(rt::FloatToInt(3e9f), INT_MAX);
+  EXPECT_EQ(rt::DoubleToInt(std::nan("")), 0);
   double in[4] = {1.9, -1.9, 0.5, 100.99};
   int out[4];
   rt::DoublesToInts4(in, out);
