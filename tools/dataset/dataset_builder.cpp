@@ -58,6 +58,21 @@ bool CompressedFormatsOnly(const std::string& top) {
   return true;
 }
 
+// The window icon: a plain file beside the archives, since the window loads it before the
+// game sets the archive key. An eye in a dark frame, the game's mark.
+constexpr const char* kWindowIconPath = "icon/101.bmp";
+constexpr int kWindowIconSize = 32;
+
+std::string WindowIcon() {
+  Canvas canvas(kWindowIconSize, kWindowIconSize);
+  canvas.Fill(Rgb{16, 24, 40});
+  canvas.FrameRect(Rect{0, 0, kWindowIconSize, kWindowIconSize}, 2, Rgb{90, 200, 255});
+  canvas.FillCircle(16, 16, 10, Rgb{230, 240, 250});
+  canvas.FillCircle(16, 16, 5, Rgb{20, 120, 220});
+  canvas.FillCircle(16, 16, 2, Rgb{0, 0, 0});
+  return EncodeBmp(canvas);
+}
+
 }  // namespace
 
 std::string BuildAsset(const AssetEntry& entry) {
@@ -154,7 +169,7 @@ bool BuildDataSet(const BuildOptions& options, std::string* error) {
     const std::string path = options.archiveDirectory + "/" + top + "." + kArchiveExtension;
     if (!WriteFile(path, bytes, error)) return false;
   }
-  return true;
+  return WriteFile(options.archiveDirectory + "/" + kWindowIconPath, WindowIcon(), error);
 }
 
 }  // namespace dataset

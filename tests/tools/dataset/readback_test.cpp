@@ -118,6 +118,16 @@ class ReadBackTest : public ::testing::Test {
   int blocksAtStart_ = 0;
 };
 
+// The window loads its icon as a plain file from the start-up directory, before the game
+// sets the archive key.
+TEST_F(ReadBackTest, TheWindowIconIsAPlainBitmapBesideTheArchives) {
+  rt::GraphImage image{};
+  ASSERT_EQ(rt::LoadGraphImage("icon/101.bmp", nullptr, 0, 0, 0, 0, &image, nullptr, nullptr), 0);
+  EXPECT_EQ(image.width, 32);
+  EXPECT_EQ(image.height, 32);
+  rt::ReleaseGraphImage(&image);
+}
+
 TEST_F(ReadBackTest, EveryArchiveIsThere) {
   for (const std::string& dir : dataset::ArchiveDirectories()) {
     EXPECT_TRUE(testing_support::FileExists(dir + "." + dataset::kArchiveExtension)) << dir;
