@@ -54,6 +54,12 @@ class TransformTest : public ::testing::Test {
       for (int x = 0; x < w; ++x) WritePixel(m.img, x, y, Code(x, y));
     }
   }
+  // Every pixel of the image is still 0: nothing was drawn.
+  static void ExpectBlank(const rt::MEMIMG& m) {
+    for (int y = 0; y < m.height; ++y) {
+      for (int x = 0; x < m.width; ++x) ASSERT_EQ(ReadPixel(m, x, y), 0u) << x << "," << y;
+    }
+  }
   static uint32_t Code(int x, int y) { return static_cast<uint32_t>((x + 1) | (y + 1) << 12); }
   static int CodeX(uint32_t c) { return static_cast<int>(c & 0xFFF) - 1; }
   static int CodeY(uint32_t c) { return static_cast<int>((c >> 12) & 0xFFF) - 1; }
@@ -132,11 +138,7 @@ TEST_F(TransformTest, StretchedNothingForEmptyOrDegenerateRectangles) {
   MakeScreen(dest, 16, 16);
   const RECT cases[] = {{3, 3, 3, 9}, {3, 3, 9, 3}, {20, 0, 30, 8}, {-10, 0, -2, 8}};
   for (const RECT& r : cases) rt::StretchBlitMemImg(dest.get(), src.get(), &r, 0, nullptr);
-  for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 16; ++x) {
-      ASSERT_EQ(ReadPixel(dest.img, x, y), 0u) << x << "," << y;
-    }
-  }
+  ExpectBlank(dest.img);
 }
 
 // A 32-bit source onto a 16-bit screen (the runtime's default screen before the game sets
@@ -148,9 +150,7 @@ TEST_F(TransformTest, StretchedRefusesASourceOfAnotherKind) {
   MakeScreen(dest, 16, 16, 0);
   const RECT r{0, 0, 16, 16};
   rt::StretchBlitMemImg(dest.get(), src.get(), &r, 0, nullptr);
-  for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 16; ++x) ASSERT_EQ(ReadPixel(dest.img, x, y), 0u) << x << "," << y;
-  }
+  ExpectBlank(dest.img);
 }
 
 // A rectangle of 80000 pixels, clipped far from its left edge: the steps and the clip
@@ -507,9 +507,7 @@ TEST_F(TransformTest, RotatedRefusesBadScalesAndAngles) {
   for (int turn : {0, 1}) {
     for (const auto& c : cases) rt::RotateBlitMemImg(dest.get(), src.get(), 8, 8, c[0], c[1], 0, turn, nullptr);
   }
-  for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 16; ++x) ASSERT_EQ(ReadPixel(dest.img, x, y), 0u) << x << "," << y;
-  }
+  ExpectBlank(dest.img);
 }
 
 // A source taller than 4096 rows: its lower rows are still addressed correctly.
