@@ -66,6 +66,11 @@ start_x
 # leaks it reports at exit are in the X and D-Bus libraries the window system loads (and
 # unloads); the headless tests check the game's own code for leaks.
 export SDL_AUDIODRIVER=dummy
+# The single-instance lock lives in the runtime folder: the game under test gets its own,
+# so a copy of the game running elsewhere on the machine does not stop it.
+mkdir -p "$work/run"
+chmod 700 "$work/run"
+export XDG_RUNTIME_DIR="$work/run"
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
 (cd "$work/game" && exec "$exe") >"$work/game.log" 2>&1 &
 game_pid=$!
