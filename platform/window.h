@@ -40,6 +40,8 @@ enum class WindowEventType {
   kMouse,          // the pointer moved or a button changed
   kWheel,          // a: +1 away from the user, -1 towards
   kDropFile,       // text: the path of a file dropped onto the window
+  kSocket,         // a: a socket; b: its event word (event low, error high); c: the message
+                   // number. Dispatched by the network layer from the socket system's events.
   kOther,          // anything else the system delivered
 };
 

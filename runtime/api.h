@@ -149,3 +149,17 @@ int PlayMusicFile(const char* path, int playType);
 int SetMusicVolume(int volume);
 int StopMusic();
 int CheckMusicPlaying();
+
+// ---- Network ----------------------------------------------------------------------------
+// Nothing in the game starts the network layer; until something does, each returns -1.
+// 1 connected, 0 the connection was lost, -1 invalid handle or a socket in error.
+int GetNetWorkAcceptState(int handle);
+// Framed sockets: 0 once length bytes of whole packets were taken (or looked at), -1 while
+// fewer wait. Unframed sockets: the bytes received, as the system gives them.
+int NetWorkRecv(int handle, void* buffer, int length);
+int NetWorkRecvToPeek(int handle, void* buffer, int length);
+// Framed sockets queue the bytes as one packet (0); unframed ones return the bytes sent.
+int NetWorkSend(int handle, const void* buffer, int length);
+// Framed: bytes of whole packets waiting. Unframed: 1 when a byte waits, else 0.
+int GetNetWorkDataLength(int handle);
+int CloseNetWork(int handle);

@@ -12,6 +12,8 @@
 #include "runtime/image/graphics_startup.h"
 #include "runtime/input/input_devices.h"
 #include "runtime/input/key_input.h"
+#include "runtime/net/http_client.h"
+#include "runtime/net/network.h"
 #include "runtime/sound/sound.h"
 
 namespace rt {
@@ -73,7 +75,8 @@ int ProcessMessageImpl() {
     }
     if (ended) break;
     if (!s.active) {
-      // network: the message step and every HTTP transfer step while inactive join here
+      ProcessNetWorkMessage(0);
+      ProcessAllHttpHandles();
       RefillAllStreamSounds();
       SleepOneMs();
     }
@@ -87,8 +90,8 @@ int ProcessMessageImpl() {
   RefillAllStreamSounds();
   PollMusicPlayState();
   ProcessPadVibration();
-  // network: the message step with auto-close joins here
-  // network: one step of each used HTTP transfer joins here
+  ProcessNetWorkMessage(1);
+  ProcessAllHttpHandles();
   s.busy = 1;
   ProcessActiveKeyInput();
   s.busy = 0;

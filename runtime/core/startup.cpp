@@ -24,6 +24,8 @@
 #include "runtime/image/graphics_startup.h"
 #include "runtime/input/input_devices.h"
 #include "runtime/input/key_input.h"
+#include "runtime/net/http_client.h"
+#include "runtime/net/network.h"
 #include "runtime/sound/sound.h"
 
 namespace rt {
@@ -146,7 +148,7 @@ int InitLibraryImpl() {
   InitStreamAccessSets();
   SetGraphRestoreCallback(nullptr);
   if (InitCom() == -1 || CreateMainWindow() == -1) return FailStartup();
-  // network: clearing the HTTP transfer table joins here
+  ClearHttpTable();
   if (InitInput() == -1) return FailStartup();
   InitSound();  // a machine without sound still runs the game
   if (InitGraphics(GetMainWindowHandle()) < 0) return FailStartup();
@@ -167,7 +169,8 @@ int EndLibraryImpl() {
   RuntimeState& r = g_runtime;
   r.ending = 1;
   DeleteScreenLogFont();
-  // network: deleting all HTTP transfers and ending the network join here
+  DeleteAllHttpHandles();
+  EndNetWork();
   StopMusicImpl();
   EndGraphics();
   EndInput();

@@ -14,6 +14,7 @@
 #include "runtime/image/surface_2d.h"
 #include "runtime/input/input_devices.h"
 #include "runtime/input/key_input.h"
+#include "runtime/net/network.h"
 
 namespace rt {
 namespace {
@@ -220,6 +221,9 @@ void WindowProc(const platform::WindowEvent& event) {
       break;
     case WindowEventType::kDropFile:
       OnDropFile(event.text);
+      break;
+    case WindowEventType::kSocket:
+      ProcessSocketEvent(event.a, event.b);
       break;
     case WindowEventType::kQuit:
     case WindowEventType::kOther:
