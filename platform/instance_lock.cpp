@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -22,7 +23,9 @@ bool InstanceLock::Acquire(const std::string& directory, const std::string& name
   // flock rather than fcntl locks: flock locks belong to the open file, so a second open in
   // the same process is refused too, and closing some other descriptor never drops them.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
     close(fd);
+    errno = error;
     return false;
   }
   fd_ = fd;

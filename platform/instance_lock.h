@@ -13,7 +13,8 @@ class InstanceLock {
   InstanceLock& operator=(const InstanceLock&) = delete;
 
   // Takes the lock for name (any bytes) in directory. False when another holder has it or
-  // the file cannot be made. Two InstanceLocks of one process also exclude each other.
+  // the file cannot be made; errno then tells which (EWOULDBLOCK: another holder). Two
+  // InstanceLocks of one process also exclude each other.
   bool Acquire(const std::string& directory, const std::string& name);
   void Release();
   bool Held() const { return fd_ >= 0; }

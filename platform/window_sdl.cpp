@@ -2,7 +2,9 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <mutex>
 
@@ -234,8 +236,18 @@ class SdlWindowSystem final : public WindowSystem {
     }
   }
 
+  // The program stops when the lock is refused; the runtime's log, where it says so, is
+  // normally off, so the reason also goes to the standard error.
   bool AcquireInstanceLock(const std::string& name) override {
-    return lock_.Acquire(DefaultInstanceLockDirectory(), name);
+    const std::string directory = DefaultInstanceLockDirectory();
+    if (lock_.Acquire(directory, name)) return true;
+    if (errno == EWOULDBLOCK) {
+      std::fprintf(stderr, "window: another copy of this program is already running; this copy stops\n");
+    } else {
+      std::fprintf(stderr, "window: cannot make the single-instance lock in %s: %s; the program stops\n",
+                   directory.c_str(), std::strerror(errno));
+    }
+    return false;
   }
   void ReleaseInstanceLock() override { lock_.Release(); }
 

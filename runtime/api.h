@@ -20,6 +20,11 @@ int FileClose(FileHandle handle);
 std::size_t FileRead(void* buffer, std::size_t size, FileHandle handle);
 int FileEof(FileHandle handle);
 int FileReadLine(char* buffer, int bufferSize, FileHandle handle);
+// Makes size bytes the whole content of the file at path, a plain file (never an archive
+// entry): written to a temporary file beside it, flushed to the disk and renamed over it,
+// so a failure at any step leaves the old file as it was. 0, or -1 (logged; errno tells
+// why).
+int FileReplaceContents(const char* path, const void* buffer, std::size_t size);
 int SetUseArchive(int flag);
 int SetArchiveExtension(const char* extension);
 int SetArchiveKeyString(const char* keyString);

@@ -4,3 +4,5 @@
 
 // Reports that the user file at path could not be read or written.
 void ReportFileProblem(const char* what, const char* path);
+// Reports something the game noticed in the user file at path and worked around.
+void ReportFileNote(const char* path, const char* note);

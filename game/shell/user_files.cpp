@@ -54,6 +54,16 @@ int ReadRecord(const char* path, uint8_t* image, int size, bool* opened) {
   return static_cast<int>(got);
 }
 
+// Each action 1..kActionCount on exactly one button.
+bool IsKeyPermutation(const int* keys) {
+  bool seen[kActionCount + 1] = {};
+  for (int i = 1; i <= kActionCount; ++i) {
+    if (keys[i] < 1 || keys[i] > kActionCount || seen[keys[i]]) return false;
+    seen[keys[i]] = true;
+  }
+  return true;
+}
+
 void CarryInventoryInto(uint8_t* record) {
   for (int i = 0; i < kSavedItems; ++i) record[save_byte::kItems + i] = CountByte(player.items[i]);
   for (int i = 0; i < kSavedGadgets; ++i) {
@@ -69,15 +79,7 @@ bool WriteUserFile(const char* path, const unsigned char* bytes, int size) {
     std::error_code error;
     std::filesystem::create_directories(parent, error);
   }
-  errno = 0;
-  std::FILE* file = std::fopen(path, "wb");
-  if (file == nullptr) {
-    ReportFileProblem("cannot create", path);
-    return false;
-  }
-  const bool written = std::fwrite(bytes, 1, static_cast<size_t>(size), file) == static_cast<size_t>(size);
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
+  if (FileReplaceContents(path, bytes, static_cast<size_t>(size)) != 0) {
     ReportFileProblem("cannot write", path);
     return false;
   }
@@ -105,8 +107,17 @@ void ReadSettingsFile() {
   // A short file keeps the defaults for the fields it does not reach.
   const uint8_t* b = game.prefsFile;
   auto has = [got](int offset) { return offset < got; };
+  int keys[kActionCount + 1] = {};
   for (int i = 1; i <= kActionCount; ++i) {
-    if (has(settings_byte::kKeyAssign + i - 1)) game.keyAssign[i] = b[settings_byte::kKeyAssign + i - 1];
+    keys[i] = has(settings_byte::kKeyAssign + i - 1) ? b[settings_byte::kKeyAssign + i - 1] : game.keyAssign[i];
+  }
+  // The key assignment is taken only as a whole: a zeroed or garbled file would leave
+  // buttons without actions, confirm perhaps among them, and the player locked in the menus.
+  if (IsKeyPermutation(keys)) {
+    for (int i = 1; i <= kActionCount; ++i) game.keyAssign[i] = keys[i];
+  } else {
+    for (int i = 1; i <= kActionCount; ++i) game.keyAssign[i] = i;
+    ReportFileNote(kSettingsPath, "the key assignment is damaged; the default keys are used");
   }
   if (has(settings_byte::kBgmVolume)) game.bgmVolume = CheckedVolume(b[settings_byte::kBgmVolume]);
   if (has(settings_byte::kSeVolume)) game.seVolume = CheckedVolume(b[settings_byte::kSeVolume]);

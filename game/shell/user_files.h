@@ -58,6 +58,7 @@ void RestoreCheckpoint();
 
 // Makes the save and stage directories when they are missing.
 void EnsureUserDirectories();
-// Writes a whole user file, making its directory first; reports and returns false on
-// failure.
+// Writes a whole user file, making its directory first: the bytes go to a temporary file
+// that replaces the old one only once it is complete, so a failed write leaves the old file
+// as it was. Reports the failure on the standard error and returns false.
 bool WriteUserFile(const char* path, const unsigned char* bytes, int size);

@@ -28,6 +28,10 @@ int FileReadLine(char* buffer, int bufferSize, FileHandle handle) {
   return rt::WithLibraryLock([&] { return rt::FileReadLineImpl(buffer, bufferSize, handle); });
 }
 
+int FileReplaceContents(const char* path, const void* buffer, size_t size) {
+  return rt::WithLibraryLock([&] { return rt::FileReplaceContentsImpl(path, buffer, size); });
+}
+
 int SetUseArchive(int flag) {
   return rt::WithLibraryLock([&] { return rt::SetUseArchiveImpl(flag); });
 }

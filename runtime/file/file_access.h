@@ -18,5 +18,6 @@ int FileEofImpl(StreamHandle handle);
 // A line longer than bufferSize - 1 comes back in pieces; a double-byte character is not
 // split unless a piece has room for one byte only.
 int FileReadLineImpl(char* buffer, int bufferSize, StreamHandle handle);
+int FileReplaceContentsImpl(const char* path, const void* buffer, size_t size);
 
 }  // namespace rt

@@ -27,6 +27,7 @@ int LoadBgraImage(ImageStream* stream, GraphImage* image) {
   const uint32_t height = ReadU32(h + 12);
   const int channelBytes = tag == kDepthTag16 ? 2 : 1;
 
+  if (!ImageSizeAllowed(width, height, "BGRA")) return -1;
   // The pixels the header promises must be in the file before anything is allocated.
   const int64_t size = ImageStreamSize(stream);
   const int64_t rowBytes = int64_t{width} * 4 * channelBytes;

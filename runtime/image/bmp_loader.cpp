@@ -32,32 +32,33 @@ void SetPaletteFormat(const BmpData& bmp, GraphImage* image) {
   }
 }
 
-// Run-length data into a zeroed image of one index per byte. Runs, literal copies and
-// position moves that would leave the image are cut off there; data that ends before the
-// last row is broken.
-int DecodeRle(const BmpData& bmp, bool rle4, GraphImage* image) {
-  const int stride = (bmp.width + 3) & ~3;
-  uint8_t* pixels = AllocImagePixels(stride, bmp.height);
-  if (!pixels) return -1;
-  std::memset(pixels, 0, static_cast<size_t>(stride) * static_cast<size_t>(bmp.height));
+// Walks run-length data; with kWrite the indexes go into pixels (a zeroed image of one
+// index per byte), without it the walk only follows the commands. Runs, literal copies and
+// position moves that would leave the image are cut off there. True when the data covers
+// the image: it reaches past the last row or ends the bitmap; false when it ends first.
+template <bool kWrite>
+bool WalkRle(const BmpData& bmp, bool rle4, uint8_t* pixels, int stride) {
   const uint8_t* in = bmp.data;
   const uint8_t* end = bmp.data + bmp.size;
   int x = 0, y = 0;
-  bool finished = false;
-  auto put = [&](int index) {
-    if (x >= 0 && x < bmp.width && y < bmp.height) {
-      const int row = bmp.bottomUp ? bmp.height - 1 - y : y;
-      pixels[static_cast<size_t>(row) * stride + static_cast<size_t>(x)] = static_cast<uint8_t>(index);
+  // count indexes from source (RLE4: two to a byte, high nibble first) at the position.
+  auto put = [&](int count, auto indexAt) {
+    const int inside = x < bmp.width ? (count < bmp.width - x ? count : bmp.width - x) : 0;
+    if constexpr (kWrite) {
+      if (y < bmp.height) {
+        uint8_t* row = pixels + static_cast<size_t>(bmp.bottomUp ? bmp.height - 1 - y : y) * stride;
+        for (int i = 0; i < inside; ++i) row[x + i] = static_cast<uint8_t>(indexAt(i));
+      }
     }
-    ++x;
+    x += inside;
   };
-  while (!finished && y < bmp.height) {
-    if (end - in < 2) break;
+  while (y < bmp.height) {
+    if (end - in < 2) return false;
     const int count = in[0];
     const int value = in[1];
     in += 2;
     if (count > 0) {
-      for (int i = 0; i < count && x < bmp.width; ++i) put(rle4 ? (i & 1 ? value & 0x0F : value >> 4) : value);
+      put(count, [&](int i) { return rle4 ? (i & 1 ? value & 0x0F : value >> 4) : value; });
       continue;
     }
     switch (value) {
@@ -66,34 +67,37 @@ int DecodeRle(const BmpData& bmp, bool rle4, GraphImage* image) {
         ++y;
         break;
       case 1:  // end of bitmap
-        finished = true;
-        break;
+        return true;
       case 2:  // move right and onward
-        if (end - in < 2) {
-          in = end;
-          break;
-        }
-        x += in[0];
+        if (end - in < 2) return false;
+        // Past the right edge nothing more is drawn on the row, so x need not grow further.
+        x = x + in[0] < bmp.width ? x + in[0] : bmp.width;
         y += in[1];
         in += 2;
         break;
       default: {  // literal indexes, padded to 16 bits
         const int bytes = rle4 ? (value + 1) / 2 : value;
         const int padded = bytes + (bytes & 1);
-        if (end - in < bytes) {
-          in = end;
-          break;
-        }
-        for (int i = 0; i < value && x < bmp.width; ++i) put(rle4 ? (i & 1 ? in[i / 2] & 0x0F : in[i / 2] >> 4) : in[i]);
+        if (end - in < bytes) return false;
+        const uint8_t* literal = in;
+        put(value, [&](int i) { return rle4 ? (i & 1 ? literal[i / 2] & 0x0F : literal[i / 2] >> 4) : literal[i]; });
         in += end - in < padded ? end - in : padded;
         break;
       }
     }
   }
-  if (!finished && y < bmp.height) {
-    MemFree(pixels);
-    return Corrupt();
-  }
+  return true;
+}
+
+// Run-length data into a zeroed image of one index per byte. The data is walked once
+// before the image is allocated, so that a few bytes claiming a huge picture cost nothing.
+int DecodeRle(const BmpData& bmp, bool rle4, GraphImage* image) {
+  const int stride = (bmp.width + 3) & ~3;
+  if (!WalkRle<false>(bmp, rle4, nullptr, stride)) return Corrupt();
+  uint8_t* pixels = AllocImagePixels(stride, bmp.height);
+  if (!pixels) return -1;
+  std::memset(pixels, 0, static_cast<size_t>(stride) * static_cast<size_t>(bmp.height));
+  WalkRle<true>(bmp, rle4, pixels, stride);
   image->width = bmp.width;
   image->height = bmp.height;
   image->pitch = stride;
@@ -213,6 +217,7 @@ int LoadBmpImage(ImageStream* stream, GraphImage* image) {
   bmp.width = h.width;
   bmp.bottomUp = h.height > 0;
   bmp.height = h.height > 0 ? h.height : -h.height;
+  if (!ImageSizeAllowed(bmp.width, bmp.height, "BMP")) return -1;
 
   const int64_t size = ImageStreamSize(stream);
   if (size < 0 || pixelOffset > size) return Corrupt();

@@ -68,6 +68,7 @@ int LoadDdsImage(ImageStream* stream, GraphImage* image) {
   }
   if (bits != 8 && bits != 16 && bits != 24 && bits != 32) return Corrupt();
 
+  if (!ImageSizeAllowed(width, height, "DDS")) return -1;
   const int64_t rowBytes = int64_t{width} * (bits / 8);
   const int64_t pitch = (flags & kDescriptionPitchValid) ? int64_t{pitchField} : rowBytes;
   const int64_t size = ImageStreamSize(stream);

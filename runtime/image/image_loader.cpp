@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "runtime/core/log.h"
 #include "runtime/core/memory.h"
 #include "runtime/core/strings.h"
 #include "runtime/image/convert_blt.h"
@@ -67,6 +68,13 @@ size_t ImageStreamRead(ImageStream* stream, void* buffer, size_t size) {
 
 bool ImageStreamReadExact(ImageStream* stream, void* buffer, size_t size) {
   return ImageStreamRead(stream, buffer, size) == size;
+}
+
+bool ImageSizeAllowed(int64_t width, int64_t height, const char* format) {
+  if (width <= kMaxImageSide && height <= kMaxImageSide) return true;
+  LogAddFormat("%s: 画像が大きすぎます (%lld x %lld)\n", format, static_cast<long long>(width),
+               static_cast<long long>(height));
+  return false;
 }
 
 uint8_t* AllocImagePixels(int64_t pitch, int64_t rows) {

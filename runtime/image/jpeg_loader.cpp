@@ -123,6 +123,7 @@ int LoadJpegImage(ImageStream* stream, GraphImage* image) {
 
   jpeg_read_header(&cinfo, TRUE);
   // Refused before the decoder sets up buffers for a size no picture of ours has.
+  if (!ImageSizeAllowed(cinfo.image_width, cinfo.image_height, "JPEG")) longjmp(error.jump, 1);
   if (uint64_t{cinfo.image_width} * cinfo.image_height * 4 > kMaxDecodeBytes) {
     LogAdd("JPEG: 画像が大きすぎます\n");
     longjmp(error.jump, 1);

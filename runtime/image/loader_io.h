@@ -22,6 +22,12 @@ inline uint32_t ReadU32(const uint8_t* p) {
 }
 inline int32_t ReadI32(const uint8_t* p) { return static_cast<int32_t>(ReadU32(p)); }
 
+// No image of this system is wider or taller than this.
+constexpr int64_t kMaxImageSide = 32768;
+// False, with a log line naming the format, for a width or height above kMaxImageSide:
+// checked before anything is allocated for the image.
+bool ImageSizeAllowed(int64_t width, int64_t height, const char* format);
+
 // Tracked pixel memory of rows * pitch bytes; null when the size is out of reach.
 uint8_t* AllocImagePixels(int64_t pitch, int64_t rows);
 

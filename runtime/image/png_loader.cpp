@@ -64,6 +64,8 @@ int LoadPngImage(ImageStream* stream, GraphImage* image) {
     return -1;
   }
   png_set_read_fn(png, &context, ReadCallback);
+  // Refused while the header is read, before libpng sets up rows for the claimed size.
+  png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
   png_set_sig_bytes(png, sizeof signature);
   png_read_info(png, info);
 

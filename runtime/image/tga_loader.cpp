@@ -44,6 +44,22 @@ int64_t DataEnd(ImageStream* stream, int64_t size) {
   return size;
 }
 
+// Whether the run-length packets give pixelCount pixels before the data runs out: checked
+// before the image is allocated, so that a few packets claiming a big picture cost nothing.
+bool PacketsFillImage(const uint8_t* data, size_t size, size_t pixelCount, int pixelBytes) {
+  size_t in = 0, covered = 0;
+  while (covered < pixelCount) {
+    if (in >= size) return false;
+    const uint8_t packet = data[in++];
+    const size_t count = (packet & 0x7F) + 1u;
+    const size_t bytes = (packet & 0x80) ? static_cast<size_t>(pixelBytes) : count * pixelBytes;
+    if (size - in < bytes) return false;
+    in += bytes;
+    covered += count;
+  }
+  return true;
+}
+
 }  // namespace
 
 int LoadTgaImage(ImageStream* stream, GraphImage* image) {
@@ -104,6 +120,10 @@ int LoadTgaImage(ImageStream* stream, GraphImage* image) {
   auto* data = static_cast<uint8_t*>(RT_ALLOC(available == 0 ? 1 : available));
   if (!data) return -1;
   const size_t got = ImageStreamRead(stream, data, available);
+  if (rle && !PacketsFillImage(data, got, pixelCount, inBytes)) {
+    MemFree(data);
+    return Corrupt();
+  }
 
   // Pixels in file order, each inBytes wide.
   uint8_t* decoded = AllocImagePixels(static_cast<int64_t>(pixelCount) * inBytes, 1);

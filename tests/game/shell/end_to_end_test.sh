@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Plays the game as a user would: starts the real executable on the built data set in a
 # window of a virtual X server, waits for the title, walks to the options and the key
-# configuration and back with key presses, checks screenshots of each screen, then ends
-# the game with Escape and expects exit code 0.
+# configuration and back with key presses, checks screenshots of each screen, checks that a
+# second copy refuses to start and says why, then ends the game with Escape and expects
+# exit code 0.
 #
 # usage: end_to_end_test.sh <game executable> <data set directory> <work directory>
 set -euo pipefail
@@ -140,6 +141,14 @@ press() {
 }
 
 wait_for title is_title
+
+# A second copy started meanwhile stops at once and says why on its standard error.
+second_status=0
+(cd "$work/game" && exec timeout 60 "$exe") >"$work/second.log" 2>&1 || second_status=$?
+[ "$second_status" -ne 0 ] || fail "a second copy ran beside the first"
+grep -q "another copy of this program is already running" "$work/second.log" ||
+  fail "a second copy stopped without saying why: $(cat "$work/second.log")"
+kill -0 "$game_pid" 2>/dev/null || fail "the first copy ended when the second started"
 
 press Down Down Down z
 wait_for options is_options

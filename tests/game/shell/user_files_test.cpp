@@ -2,9 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
+#include "platform/file_replace.h"
 #include "runtime/api.h"
 #include "tests/game/shell/shell_fixture.h"
 
@@ -31,6 +42,17 @@ std::string Bytes(std::initializer_list<std::pair<int, int>> set, size_t size = 
 }
 
 uint8_t At(const std::string& bytes, size_t offset) { return static_cast<uint8_t>(bytes.at(offset)); }
+
+// A failing replacer in force for one scope.
+class ScopedFailingReplacer {
+ public:
+  ScopedFailingReplacer() { platform::SetFileReplacer(&failing_); }
+  ~ScopedFailingReplacer() { platform::SetFileReplacer(nullptr); }
+  platform::FailingFileReplacer* operator->() { return &failing_; }
+
+ private:
+  platform::FailingFileReplacer failing_;
+};
 
 class SettingsFileTest : public shell_test::ShellTest {
  protected:
@@ -114,31 +136,86 @@ TEST_F(SettingsFileTest, OutOfRangeValuesFallBackWhenRead) {
   }
 }
 
-TEST_F(SettingsFileTest, KeyByteOutsideTheActionsIsKept) {
-  WriteFileBytes(File("pre.dat"), Bytes({{1, 9}, {2, 2}, {9, 100}, {10, 100}}));
+// The eight key bytes are taken only when they give each action to one button; otherwise
+// all eight take the defaults, while the other fields keep their own checks.
+TEST_F(SettingsFileTest, KeyAssignmentIsTakenOnlyAsAWhole) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::array<int, 8> keys;
+  };
+  const std::array<int, 8> defaults = {1, 2, 3, 4, 5, 6, 7, 8};
+  const Case cases[] = {
+      {"a permutation is kept", Bytes({{1, 3}, {2, 1}, {3, 2}, {4, 8}, {5, 7}, {6, 6}, {7, 5}, {8, 4}}),
+       {3, 1, 2, 8, 7, 6, 5, 4}},
+      {"all zero", Bytes({}), defaults},
+      {"one key beyond the actions", Bytes({{1, 9}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7}, {8, 8}}),
+       defaults},
+      {"one key zero", Bytes({{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7}, {8, 0}}), defaults},
+      {"one action twice", Bytes({{1, 1}, {2, 1}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7}, {8, 8}}), defaults},
+      {"short file: its keys and the defaults make a whole", std::string("\0\2\1", 3), {2, 1, 3, 4, 5, 6, 7, 8}},
+      {"short file: its keys repeat a default", std::string("\0\3\1", 3), defaults},
+  };
+  for (const Case& c : cases) {
+    shell_test::ResetGameGlobals();
+    SetEntryDefaults();
+    WriteFileBytes(File("pre.dat"), c.bytes);
+    testing::internal::CaptureStderr();
+    ReadSettingsFile();
+    const std::string errors = testing::internal::GetCapturedStderr();
+    for (int i = 1; i <= 8; ++i) EXPECT_EQ(game.keyAssign[i], c.keys[i - 1]) << c.name << ", button " << i;
+    const bool reset = c.keys == defaults;
+    EXPECT_EQ(errors.find("pre.dat") != std::string::npos, reset) << c.name << ": " << errors;
+  }
+}
+
+TEST_F(SettingsFileTest, DamagedKeysLeaveTheOtherFieldsAndUnlocksAsRead) {
+  WriteFileBytes(File("pre.dat"),
+                 Bytes({{1, 200}, {9, 30}, {10, 250}, {11, 1}, {12, 1}, {15, 1}, {22, 7}, {41, 9}, {42, 4}}));
+  testing::internal::CaptureStderr();
   ReadSettingsFile();
-  EXPECT_EQ(game.keyAssign[1], 9);
-  EXPECT_EQ(game.keyAssign[3], 0);
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(game.keyAssign[1], 1);
+  EXPECT_EQ(game.bgmVolume, 30);
+  EXPECT_EQ(game.seVolume, 100);
+  EXPECT_EQ(game.graphicsLevel, 1);
+  EXPECT_EQ(game.autoSave, 0);
+  EXPECT_EQ(game.windowScale, 0);
+  EXPECT_EQ(game.fixedStageBgm, 4);
+  EXPECT_EQ(game.prefsFile[15], 1);
+  EXPECT_EQ(game.prefsFile[22], 7) << "unlock bytes stay as the file gives them";
 }
 
 TEST_F(SettingsFileTest, ShortFileKeepsTheDefaultsPastItsEnd) {
   WriteFileBytes(File("pre.dat"), std::string("\0\2\1", 3));
   ReadSettingsFile();
-  EXPECT_EQ(game.keyAssign[1], 2);
-  EXPECT_EQ(game.keyAssign[2], 1);
-  EXPECT_EQ(game.keyAssign[3], 3);
   EXPECT_EQ(game.bgmVolume, 100);
   EXPECT_EQ(game.autoSave, 1);
 }
 
 TEST_F(SettingsFileTest, FailedWriteIsReportedAndTheImageStillChanges) {
-  std::filesystem::create_directory(File("pre.dat"));
+  std::filesystem::create_directories(File("pre.dat/inside"));
   game.bgmVolume = 40;
   testing::internal::CaptureStderr();
   WriteSettingsFile();
   const std::string errors = testing::internal::GetCapturedStderr();
   EXPECT_NE(errors.find("pre.dat"), std::string::npos) << errors;
   EXPECT_EQ(game.prefsFile[9], 40);
+  EXPECT_TRUE(std::filesystem::is_directory(File("pre.dat/inside")));
+}
+
+TEST_F(SettingsFileTest, WriteThatFailsMidwayKeepsTheOldSettings) {
+  WriteFileBytes(File("pre.dat"), Bytes({{1, 2}, {2, 1}, {3, 3}, {4, 4}, {5, 5}, {6, 6}, {7, 7}, {8, 8}, {9, 70}}));
+  const std::string before = ReadFileBytes(File("pre.dat"));
+  ScopedFailingReplacer failing;
+  failing->FailAt(platform::ReplaceStep::kWrite, ENOSPC, 20);
+  game.bgmVolume = 10;
+  testing::internal::CaptureStderr();
+  WriteSettingsFile();
+  const std::string errors = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(ReadFileBytes(File("pre.dat")), before);
+  EXPECT_FALSE(FileExists(failing->lastTemporary()));
+  EXPECT_NE(errors.find("cannot write pre.dat: " + std::string(std::strerror(ENOSPC))), std::string::npos) << errors;
 }
 
 class SaveRecordTest : public shell_test::ShellTest {
@@ -275,6 +352,57 @@ TEST_F(SaveRecordTest, FailedSlotWriteIsReported) {
   const std::string errors = testing::internal::GetCapturedStderr();
   EXPECT_NE(errors.find("data/save1.dat"), std::string::npos) << errors;
   EXPECT_EQ(game.saveRecord[0], 1);
+}
+
+// A save whose write fails at any step leaves the slot's previous save as it was, and says so.
+TEST_F(SaveRecordTest, FailedWriteKeepsThePreviousSave) {
+  FillRun();
+  WriteSaveRecord("data/save1.dat", 1);
+  const std::string previous = ReadFileBytes(File("data/save1.dat"));
+  ASSERT_EQ(previous.size(), 512u);
+
+  ScopedFailingReplacer failing;
+  for (platform::ReplaceStep step : {platform::ReplaceStep::kCreate, platform::ReplaceStep::kWrite,
+                                     platform::ReplaceStep::kFlush, platform::ReplaceStep::kRename}) {
+    SCOPED_TRACE(platform::ReplaceStepName(step));
+    failing->FailAt(step, EIO, 256);
+    game.area = 9;
+    testing::internal::CaptureStderr();
+    WriteSaveRecord("data/save1.dat", 1);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find("cannot write data/save1.dat"), std::string::npos) << errors;
+    EXPECT_EQ(ReadFileBytes(File("data/save1.dat")), previous);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(File("data")), std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file is left";
+  }
+  ReadSaveRecord("data/save1.dat");
+  EXPECT_EQ(game.area, 2) << "the slot still loads the previous save";
+}
+
+// As a user's system fails it: a file-size limit of 0 (a full disk fails the same step) in
+// a child process that saves; the parent finds the previous save whole.
+TEST_F(SaveRecordTest, FileSizeLimitDuringASaveKeepsThePreviousSave) {
+  FillRun();
+  WriteSaveRecord("data/save2.dat", 1);
+  const std::string previous = ReadFileBytes(File("data/save2.dat"));
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit none{0, 0};
+    if (setrlimit(RLIMIT_FSIZE, &none) != 0) _exit(10);
+    game.area = 9;
+    WriteSaveRecord("data/save2.dat", 1);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(ReadFileBytes(File("data/save2.dat")), previous);
+  EXPECT_FALSE(FileExists(File("data/save2.dat.tmp")));
 }
 
 TEST_F(SaveRecordTest, CheckpointCarriesCountersAndInventoryButNotWeapons) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 
 #include "tests/support/temp_dir.h"
@@ -14,7 +15,9 @@ TEST(InstanceLock, OneHolderPerName) {
   platform::InstanceLock second;
   platform::InstanceLock other;
   ASSERT_TRUE(first.Acquire(dir.path(), "game"));
+  errno = 0;
   EXPECT_FALSE(second.Acquire(dir.path(), "game"));
+  EXPECT_EQ(errno, EWOULDBLOCK) << "a refusal for another holder is told apart";
   EXPECT_FALSE(second.Held());
   EXPECT_TRUE(other.Acquire(dir.path(), "another game"));
   first.Release();
@@ -44,6 +47,7 @@ TEST(InstanceLock, AnyNameMakesAShortSafeFileName) {
 TEST(InstanceLock, MissingDirectoryFails) {
   platform::InstanceLock lock;
   EXPECT_FALSE(lock.Acquire("/nonexistent/directory/for/lock", "game"));
+  EXPECT_EQ(errno, ENOENT);
   EXPECT_FALSE(lock.Held());
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -472,3 +475,152 @@ TEST_F(ImageLoaderTest, UserLoadersComeFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+// Tracked-memory high-water mark over a call, from the memory tracker's running totals.
+size_t PeakAllocationDuring(const std::function<void()>& call, const std::function<std::string()>& log) {
+  const size_t before = log().size();
+  const int32_t base = rt::GetMemoryState().totalSize;
+  rt::GetMemoryState().logTotals = 1;
+  call();
+  rt::GetMemoryState().logTotals = 0;
+  const std::string lines = log().substr(before);
+  int32_t peak = base;
+  for (size_t at = lines.find("Total size:"); at != std::string::npos; at = lines.find("Total size:", at + 1)) {
+    peak = std::max(peak, static_cast<int32_t>(std::atol(lines.c_str() + at + 11)));
+  }
+  return static_cast<size_t>(peak - base);
+}
+
+void Put32(std::string* s, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) (*s)[at + i] = static_cast<char>(v >> (8 * i));
+}
+
+// A run-length BMP of the given size over the given run-length data.
+std::string RleBmp(int bitCount, int32_t width, int32_t height, const std::string& data) {
+  std::string bmp = MakeBmp(MakePicture(4, 4, bitCount == 4 ? 16 : 200), {.bitCount = bitCount, .rle = true});
+  const uint32_t offset = static_cast<uint8_t>(bmp[10]) | static_cast<uint8_t>(bmp[11]) << 8;
+  bmp = bmp.substr(0, offset) + data;
+  Put32(&bmp, 2, static_cast<uint32_t>(bmp.size()));
+  Put32(&bmp, 18, static_cast<uint32_t>(width));
+  Put32(&bmp, 22, static_cast<uint32_t>(height));
+  Put32(&bmp, 34, static_cast<uint32_t>(data.size()));
+  return bmp;
+}
+
+// A run-length TGA (type 9: 8-bit indexes into a 24-bit map of 2 entries; type 10: 32-bit
+// pixels) of the given size over the given packets.
+std::string RleTga(int type, int width, int height, const std::string& packets) {
+  const bool mapped = type == 9;
+  const uint8_t mapType = mapped ? 1 : 0, mapLength = mapped ? 2 : 0, mapBits = mapped ? 24 : 0;
+  const uint8_t header[18] = {0, mapType, static_cast<uint8_t>(type), 0, 0, mapLength, 0, mapBits, 0, 0, 0, 0,
+                              static_cast<uint8_t>(width), static_cast<uint8_t>(width >> 8),
+                              static_cast<uint8_t>(height), static_cast<uint8_t>(height >> 8),
+                              static_cast<uint8_t>(mapped ? 8 : 32), 0x20};
+  std::string tga(reinterpret_cast<const char*>(header), sizeof header);
+  if (mapped) tga += std::string("\x10\x20\x30\x40\x50\x60", 6);
+  return tga + packets;
+}
+
+std::string Repeat(const std::string& piece, int times) {
+  std::string out;
+  for (int i = 0; i < times; ++i) out += piece;
+  return out;
+}
+
+// A PNG whose header claims another width (its checksum made right again).
+std::string PngWithWidth(uint32_t width) {
+  std::string png = MakePng(MakePicture(4, 4, 4));
+  for (int i = 0; i < 4; ++i) png[16 + i] = static_cast<char>(width >> (24 - 8 * i));
+  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(png.data() + 12), 17);
+  for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<char>(crc >> (24 - 8 * i));
+  return png;
+}
+
+// A JPEG whose frame header claims another width.
+std::string JpegWithWidth(uint16_t width) {
+  std::string jpeg = MakeJpeg(MakeGradient(8, 8), false);
+  const size_t frame = jpeg.find("\xFF\xC0");
+  jpeg[frame + 7] = static_cast<char>(width >> 8);
+  jpeg[frame + 8] = static_cast<char>(width);
+  return jpeg;
+}
+
+}  // namespace
+
+// A few bytes that claim a huge picture are refused before the picture's memory is taken:
+// no more is allocated on the way than the file's own size.
+TEST_F(ImageLoaderTest, DecompressionBombsAreRefusedBeforeAllocating) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    const char* sizeRefusal;  // the log line of a refused size, or null
+  };
+  const std::string endOfBitmap("\x00\x01", 2);
+  const std::string endOfLine("\x00\x00", 2);
+  const Case cases[] = {
+      {"bmp rle4 5 x 50331648 ended at once (found by the fuzz target)", RleBmp(4, 5, 50331648, endOfBitmap),
+       "BMP: 画像が大きすぎます (5 x 50331648)"},
+      {"bmp rle8 32769 wide", RleBmp(8, 32769, 1, endOfBitmap), "BMP: 画像が大きすぎます (32769 x 1)"},
+      {"bmp rle8 32769 high, top-down", RleBmp(8, 1, -32769, endOfBitmap),
+       "BMP: 画像が大きすぎます (1 x 32769)"},
+      {"bmp rle8 16384 x 32768 whose runs stop", RleBmp(8, 16384, 32768, Repeat("\xFF\x01", 8)), nullptr},
+      {"bmp rle4 line ends that stop short", RleBmp(4, 16000, 30000, Repeat(endOfLine, 100)), nullptr},
+      {"bmp rle8 moves that stop short", RleBmp(8, 16000, 30000, Repeat(std::string("\x00\x02\xFF\xFF", 4), 20)),
+       nullptr},
+      {"bmp rle8 literal cut off", RleBmp(8, 16000, 16000, std::string("\x00\x40\x01\x02", 4)), nullptr},
+      {"tga rle 4095 square of one packet", RleTga(10, 4095, 4095, std::string("\xFF\x01\x02\x03\x04", 5)), nullptr},
+      {"tga rle mapped 4000 square of full repeats",
+       RleTga(9, 4000, 4000, Repeat(std::string("\xFF\x01", 2), 1000)), nullptr},
+      {"tga rle literal packet cut off", RleTga(10, 4000, 4000, std::string("\x7F\x01\x02\x03\x04", 5)), nullptr},
+      {"bgra 32769 wide", [] {
+         std::string bgra = MakeBgra(MakePicture(1, 1, 1), false).substr(0, 16);
+         Put32(&bgra, 8, 32769);
+         return bgra + std::string(32769 * 4, '\x7F');
+       }(),
+       "BGRA: 画像が大きすぎます (32769 x 1)"},
+      {"png 40000 wide", PngWithWidth(40000), nullptr},
+      {"jpeg 40000 wide", JpegWithWidth(40000), "JPEG: 画像が大きすぎます (40000 x 8)"},
+  };
+  const int blocks = rt::GetMemoryState().count;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    rt::GraphImage image{};
+    int result = 0;
+    const size_t peak = PeakAllocationDuring([&] { result = Decode(c.bytes, &image); }, [this] { return Log(); });
+    EXPECT_EQ(result, -1);
+    if (result == 0) rt::ReleaseGraphImage(&image);
+    // The loaders read the file whole and keep small fixed tables beside it.
+    EXPECT_LE(peak, c.bytes.size() + 64 * 1024);
+    if (c.sizeRefusal) {
+      EXPECT_NE(Log().find(c.sizeRefusal), std::string::npos);
+    }
+  }
+  EXPECT_EQ(rt::GetMemoryState().count, blocks);
+  EXPECT_NE(Log().find("PNG: Invalid IHDR data"), std::string::npos);
+  rt::GraphImage image{};
+  ASSERT_EQ(Decode(PngWithWidth(4), &image), 0) << "the header's checksum is made right";
+  rt::ReleaseGraphImage(&image);
+}
+
+// The checks before allocating take what the formats allow: runs that reach exactly the
+// last pixel, a repeat packet running past it, and a bitmap ended early by its end code.
+TEST_F(ImageLoaderTest, RunLengthDataThatFillsThePictureIsTaken) {
+  rt::GraphImage image{};
+  ASSERT_EQ(Decode(RleTga(10, 200, 1, Repeat(std::string("\xFF\x01\x02\x03\x04", 5), 2)), &image), 0);
+  EXPECT_EQ(image.width, 200);
+  rt::ReleaseGraphImage(&image);
+  ASSERT_EQ(Decode(RleTga(9, 128, 2, Repeat(std::string("\xFF\x01", 2), 2)), &image), 0);
+  EXPECT_EQ(rt::GetGraphImagePixelRGB(&image, 127, 1), 0x605040u);
+  rt::ReleaseGraphImage(&image);
+  EXPECT_EQ(Decode(RleTga(9, 128, 2, Repeat(std::string("\xFF\x01", 2), 1)), &image), -1);
+
+  ASSERT_EQ(Decode(RleBmp(8, 600, 400, std::string("\x03\x05\x00\x01", 4)), &image), 0);
+  EXPECT_EQ(image.height, 400);
+  EXPECT_EQ(image.pixels[static_cast<size_t>(399) * image.pitch + 2], 5) << "the first row of a bottom-up file";
+  rt::ReleaseGraphImage(&image);
+  ASSERT_EQ(Decode(RleBmp(8, 3, 2, std::string("\x03\x05\x00\x00\x03\x06\x00\x00", 8)), &image), 0)
+      << "the end of the last line ends the bitmap";
+  rt::ReleaseGraphImage(&image);
+}
