@@ -11,6 +11,7 @@
 #include "tools/dataset/placeholder_art.h"
 #include "tools/dataset/shell_art.h"
 #include "tools/dataset/sound_recipes.h"
+#include "tools/dataset/stage_maps.h"
 #include "tools/dataset/start_tables.h"
 
 namespace dataset {
@@ -57,7 +58,7 @@ class ListBuilder {
 void AddStartUp(ListBuilder& l) {
   l.Picture("patch/patch206.bmp", F::kBmp, 96, 24, "version marker: 'patch 2.06' (only its presence counts)",
             PaintVersionMark);
-  l.Table("bin/Door.tbl", kDoorTableBytes, "door bytes, 5 per sub-stage of the 54", DoorTable);
+  l.Table("bin/Door.tbl", kDoorTableBytes, "door codes of the route map, 5 per map node of the 54", DoorTable);
   l.Table("bin/Event.tbl", kEventTableBytes, "event-script numbers, 2 per sub-stage of the 61", EventTable);
   l.Table("bin/Cinema.tbl", kCinemaTableBytes, "story-scene numbers, 2 per sub-stage of the 61", CinemaTable);
 }
@@ -434,6 +435,15 @@ void AddMapChips(ListBuilder& l) {
   add("patch/", 11, {"92", 40, 40, 40, 40});
 }
 
+// ---- Stage maps: one stage record per built-in stage ----
+void AddStages(ListBuilder& l) {
+  for (const StageInfo& stage : BuiltInStages()) {
+    const std::string size = std::to_string(stage.screensX) + " x " + std::to_string(stage.screensY) + " screens";
+    l.Table(stage.path, kStageRecordBytes, "stage record, " + size + (stage.hasGoal ? ", ends at a goal" : ", ends at its doors"),
+            [stage] { return StageRecord(stage); });
+  }
+}
+
 std::vector<AssetEntry> MakeList() {
   ListBuilder l;
   AddStartUp(l);
@@ -442,6 +452,7 @@ std::vector<AssetEntry> MakeList() {
   AddPlayerSprites(l);
   AddMissionPictures(l);
   AddMapChips(l);
+  AddStages(l);
   return std::move(l.entries);
 }
 
