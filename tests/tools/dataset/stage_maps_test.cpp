@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <set>
 #include <string>
 #include <utility>
@@ -14,6 +15,10 @@
 #include "tools/dataset/asset_list.h"
 #include "tools/dataset/stage_route.h"
 #include "tools/dataset/start_tables.h"
+
+namespace dataset {
+void PrintTo(StageFamily family, std::ostream* os) { *os << "family " << static_cast<int>(family); }
+}  // namespace dataset
 
 namespace {
 
@@ -192,7 +197,9 @@ TEST_P(RouteCheck, EveryDoorAndGoalIsReachableFromEveryWayIn) {
       for (int door : doors) {
         EXPECT_TRUE(routes.Reaches(Target::Door(door))) << "door " << door << " from " << from.column << ", " << from.row;
       }
-      if (s.hasGoal) EXPECT_TRUE(routes.Reaches(Target::Goal())) << "goal from " << from.column << ", " << from.row;
+      if (s.hasGoal) {
+        EXPECT_TRUE(routes.Reaches(Target::Goal())) << "goal from " << from.column << ", " << from.row;
+      }
     }
     EXPECT_TRUE(s.hasGoal || !doors.empty()) << "no way out";
     ++checked;

@@ -7,6 +7,7 @@
 
 #include <cctype>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -54,13 +55,17 @@ struct ReachCase {
   bool reachable;
 };
 
+void PrintTo(const ReachCase& c, std::ostream* os) { *os << c.name; }
+
 class ReachTest : public ::testing::TestWithParam<ReachCase> {};
 
 TEST_P(ReachTest, GoalIsReachedOnlyWhereTheMovementAllows) {
   const ReachCase& c = GetParam();
   const std::vector<Move> plan = PlanFromStart(Record(c.rows), Target::Goal());
   EXPECT_EQ(!plan.empty(), c.reachable);
-  if (!plan.empty()) EXPECT_EQ(plan.back().kind, MoveKind::kTouchGoal);
+  if (!plan.empty()) {
+    EXPECT_EQ(plan.back().kind, MoveKind::kTouchGoal);
+  }
 }
 
 // Rows 0..14 of a 20-column screen; the floor is row 14.
