@@ -116,7 +116,10 @@ void Ladder(Canvas& c, const Rect& r) {
 // A sliding door in its frame: two halves meeting in the middle, the door number above and
 // a green lamp, so that it reads as a way out from afar.
 void Door(Canvas& c, const Rect& r, int number, Rgb tone) {
-  const Rgb panel = Mix(Rgb{70, 130, 150}, tone, 60);
+  // The panel takes the colour opposite the area's walls, so it never blends into them.
+  const Rgb opposite{static_cast<uint8_t>(255 - tone.r), static_cast<uint8_t>(255 - tone.g),
+                     static_cast<uint8_t>(255 - tone.b)};
+  const Rgb panel = Mix(opposite, kWhite, 40);
   c.FillRect(r, Darker(panel, 40));
   c.FillRect({r.x + 2, r.y + 14, r.w - 4, r.h - 16}, panel);
   for (int half = 0; half < 2; ++half) {
@@ -135,7 +138,7 @@ void Door(Canvas& c, const Rect& r, int number, Rgb tone) {
 
 // A hiding place: a slatted locker, ajar, dark inside.
 void Locker(Canvas& c, const Rect& r) {
-  const Rgb body{120, 150, 80};
+  const Rgb body{96, 176, 56};
   c.FillRect(r, Darker(body, 35));
   c.FillRect({r.x + 2, r.y + 2, r.w - 12, r.h - 4}, body);
   for (int y = r.y + 8; y < r.y + 30; y += 5) c.FillRect({r.x + 6, y, r.w - 20, 2}, Darker(body, 45));

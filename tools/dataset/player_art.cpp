@@ -333,7 +333,7 @@ Pose CellPose(int sheet, int row, int col, int character, bool* box, bool* nothi
         p.handFront = {72, 40.0 + (col % 3) * 6};
         return p;
       }
-      default: *nothing = col < 4; return Stand(0);  // the hit flashes take this row
+      default: *nothing = true; return Stand(0);  // the hit flashes take this row
     }
   }
   switch (row) {
