@@ -166,11 +166,14 @@ bool SetUpPolygonTriangle(const VertexTriple& triangle, const RECT& area, PolyFr
       !ToPosition(bottom.y * kPosScale, &bottomFixed)) {
     return false;
   }
-  if (std::trunc(top.y) == std::trunc(middle.y)) {
+  // Only a truly flat top or bottom is drawn with two straight edges: a middle vertex
+  // merely in the same pixel row as the top or the bottom still bends its edge, so that the
+  // triangle covers no pixel beyond itself and meshes meet without overlap.
+  if (top.y == middle.y) {
     const bool topIsRight = top.x > middle.x;
     left.first = Between(topIsRight ? middle : top, bottom);
     right.first = Between(topIsRight ? top : middle, bottom);
-  } else if (std::trunc(middle.y) == std::trunc(bottom.y)) {
+  } else if (middle.y == bottom.y) {
     const bool middleIsRight = middle.x > bottom.x;
     left.first = Between(top, middleIsRight ? bottom : middle);
     right.first = Between(top, middleIsRight ? middle : bottom);

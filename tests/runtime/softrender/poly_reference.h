@@ -56,7 +56,9 @@ inline uint32_t PackedAdd(bool k32, uint32_t d, uint32_t s) {
     const int64_t max = (int64_t{1} << Width(k32, c)) - 1;
     const int64_t upper = (dc & ~int64_t{1}) + (sc & ~int64_t{1}) + (carry ? 1 : 0);
     const bool out_carry = upper > max;
-    out[c] = out_carry ? max : (upper | ((dc | sc) & 1) | (carry ? 1 : 0));
+    const int64_t low = (dc | sc) & 1 | (carry ? 1 : 0);
+    // A 16-bit green overflow fills only its five upper bits: the guard bit keeps its OR.
+    out[c] = out_carry ? (!k32 && c == 1 ? (max & ~int64_t{1}) | low : max) : (upper | low);
     carry = out_carry;
   }
   uint32_t r = Pack(k32, out);
@@ -74,6 +76,8 @@ inline uint32_t PackedSubtract(bool k32, uint32_t d, uint32_t s) {
     const int64_t v = (Chan(k32, d, c) | 1) - (Chan(k32, s, c) & ~int64_t{1}) - (borrow ? 1 : 0);
     borrow = v < 0;
     out[c] = borrow ? 0 : v;
+    // The 16-bit green keeps no guard bit: its lowest bit always ends 0.
+    if (!k32 && c == 1) out[c] &= ~int64_t{1};
   }
   return Pack(k32, out);
 }
@@ -239,11 +243,11 @@ inline void Draw(rt::MEMIMG* target, rt::MEMIMG* zBuffer, const rt::MEMIMG* text
   const auto seg = [](const rt::PolygonVertex& a, const rt::PolygonVertex& b) {
     return Segment{a.x, a.y, (b.x - a.x) / (b.y - a.y)};
   };
-  if (std::trunc(T.y) == std::trunc(M.y)) {
+  if (T.y == M.y) {
     const bool tRight = T.x > M.x;
     left = seg(tRight ? M : T, B);
     right = seg(tRight ? T : M, B);
-  } else if (std::trunc(M.y) == std::trunc(B.y)) {
+  } else if (M.y == B.y) {
     const bool mRight = M.x > B.x;
     left = seg(T, mRight ? B : M);
     right = seg(T, mRight ? M : B);

@@ -130,7 +130,7 @@ TEST_F(PolyTriangleTest, EverySpanLoopMatchesTheReference) {
         for (bool white : {true, false}) {
           for (int transparent : {0, 1}) {
             const std::string what = Name(family, mode, graph, white, transparent);
-            for (int round = 0; round < 6; ++round) {
+            for (int round = 0; round < 24; ++round) {
               OwnedMemImg texture, graphImage, screen, expected, z, zExpected;
               MakeTexture(texture, family, rng);
               if (graph) {
