@@ -131,6 +131,12 @@ RT_SOFT_INLINE uint32_t VertexColourRule(uint32_t d, const Texel& t, uint32_t fa
   return k32 ? (d & 0xFF000000) | x : x;
 }
 
+// The last W a span divided by and its quotient.
+struct PerspectiveCache {
+  int64_t w;
+  int64_t q;
+};
+
 // A colour plane's byte at the pixel: planes are evaluated at pixel centres from truncated
 // values, so near an edge they can step just outside 0..255; they are held to it.
 RT_SOFT_INLINE uint32_t PlaneByte(int64_t v) {
@@ -160,8 +166,11 @@ struct PolySpanLoop {
         if (v[kPlaneW] != 0) {
           uint8_t* d = targetRow + static_cast<ptrdiff_t>(span.left) * kBytes;
           uint16_t* z = zRow ? reinterpret_cast<uint16_t*>(zRow) + span.left : nullptr;
+          // The perspective division is redone only when W changes; a 2D polygon's W never
+          // does, so it divides once per span.
+          PerspectiveCache cache{0, 0};
           for (int i = 0; i < span.count; ++i) {
-            Pixel(f, v, d, z);
+            Pixel(f, v, d, z, cache);
             for (int p = 0; p < kPlanes; ++p) v[p] += f.stepX[p];
             d += kBytes;
             if (z) ++z;
@@ -174,7 +183,8 @@ struct PolySpanLoop {
     }
   }
 
-  RT_SOFT_INLINE static void Pixel(const PolyFrame& f, const int64_t* v, uint8_t* d, uint16_t* z) {
+  RT_SOFT_INLINE static void Pixel(const PolyFrame& f, const int64_t* v, uint8_t* d, uint16_t* z,
+                                   PerspectiveCache& cache) {
     if (z) {
       // Depth 1.0 is 65536 in these units; it is held at the largest stored depth instead
       // of wrapping to the nearest.
@@ -185,7 +195,11 @@ struct PolySpanLoop {
     }
     // W reaching 0 or below inside a span (only the span's start is tested) has no texel.
     if (v[kPlaneW] <= 0) return;
-    const int64_t q = kPolyPerspectiveNumerator / v[kPlaneW];
+    if (v[kPlaneW] != cache.w) {
+      cache.w = v[kPlaneW];
+      cache.q = kPolyPerspectiveNumerator / cache.w;
+    }
+    const int64_t q = cache.q;
     // The texel position in wide arithmetic, so a product far outside the texture can never
     // wrap back into it.
     const __int128 tu = (static_cast<__int128>(v[kPlaneU] >> 10) * q * f.texWidth) >> 19;

@@ -56,7 +56,7 @@ inline uint32_t PackedAdd(bool k32, uint32_t d, uint32_t s) {
     const int64_t max = (int64_t{1} << Width(k32, c)) - 1;
     const int64_t upper = (dc & ~int64_t{1}) + (sc & ~int64_t{1}) + (carry ? 1 : 0);
     const bool out_carry = upper > max;
-    const int64_t low = (dc | sc) & 1 | (carry ? 1 : 0);
+    const int64_t low = ((dc | sc) & 1) | (carry ? 1 : 0);
     // A 16-bit green overflow fills only its five upper bits: the guard bit keeps its OR.
     out[c] = out_carry ? (!k32 && c == 1 ? (max & ~int64_t{1}) | low : max) : (upper | low);
     carry = out_carry;
