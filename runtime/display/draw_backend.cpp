@@ -7,8 +7,10 @@
 #include "runtime/display/direct3d.h"
 #include "runtime/display/display_state.h"
 #include "runtime/display/screen_flip.h"
+#include "runtime/image/mask_screen.h"
 #include "runtime/image/surface_data.h"
 #include "runtime/softrender/blit_memimg.h"
+#include "runtime/softrender/poly_triangle.h"
 
 namespace rt {
 namespace {
@@ -76,13 +78,46 @@ int G_DD_DrawGraphF(double x, double y, const GraphRecord* graph, int transparen
 int G_DD_DrawPolygon(const VertexTriple* triangles, int count, const GraphRecord* graph, int transparent, int mode2D,
                      int useZ) {
   if (Refused()) return -1;
+  const Surface2D* piece = nullptr;
+  const SurfaceData* data = nullptr;
   if (graph) {
-    const Surface2D* piece = graph->surfaceCount > 0 ? GetSurface2D(static_cast<int>(graph->surfaceHandles[0])) : nullptr;
-    if (!piece || !GetSurfaceData(piece->surfaceData)) return -1;
+    piece = graph->surfaceCount > 0 ? GetSurface2D(static_cast<int>(graph->surfaceHandles[0])) : nullptr;
+    data = piece ? GetSurfaceData(piece->surfaceData) : nullptr;
+    if (!data) return -1;
   }
-  // softrender: DrawPolygonTriangleMemImg for each triangle (target or mask image, Z image when
-  // useZ, texture, triangle, transparent, blend image, then 0, 0, 0, 0 for 2D) joins here
-  return -1;
+  const MEMIMG* blend = GetBlendGraphMemImg();
+  MEMIMG* zImage = useZ == 1 ? GetDrawTarget().zMemImg : nullptr;
+  if (IsSoftwareScreen()) {
+    MEMIMG view{};
+    const MEMIMG* texture = data ? PieceImage(*piece, *data, &view) : nullptr;
+    MEMIMG* target = SoftwareTarget();
+    // On a software screen the triangles are tinted by their vertex colours, which carry
+    // the polygon's colour, bright colour and blend parameter (a thick line has no other).
+    const int zWrite = mode2D == 1 ? 0 : GetDrawState().zWriteEnable;
+    for (int i = 0; i < count; ++i) {
+      DrawPolygonTriangleMemImg(target, zImage, texture, &triangles[i], transparent, blend, zWrite, 1, 1, 0);
+    }
+    return 0;
+  }
+  float minX = std::numeric_limits<float>::max(), minY = minX;
+  float maxX = std::numeric_limits<float>::lowest(), maxY = maxX;
+  for (int i = 0; i < count; ++i) {
+    for (const PolygonVertex& v : triangles[i].v) {
+      minX = std::min(minX, v.x), maxX = std::max(maxX, v.x);
+      minY = std::min(minY, v.y), maxY = std::max(maxY, v.y);
+    }
+  }
+  const RECT box{ToPixel(minX) - 1, ToPixel(minY) - 1, ToPixel(maxX) + 1, ToPixel(maxY) + 1};
+  const RECT whole{0, 0, piece ? piece->width : 0, piece ? piece->height : 0};
+  if (BeginSoftDrawOnTarget(piece, 0, piece ? &whole : nullptr, &box, 0, nullptr, nullptr) < 0) return -1;
+  const SoftDrawState& prepared = GetSoftDrawState();
+  const int zWrite = mode2D == 1 ? 0 : 1;
+  for (int i = 0; i < count; ++i) {
+    DrawPolygonTriangleMemImg(prepared.drawImage, nullptr, prepared.drawSourceImage, &triangles[i], transparent, blend,
+                              zWrite, zWrite, 0, 1);
+  }
+  EndSoftDrawOnTarget();
+  return 0;
 }
 
 int G_DD_DrawLineList(const LineRecord* lines, int count) {
@@ -148,11 +183,13 @@ const MEMIMG* GetBlendGraphMemImg() {
   return &data->image;
 }
 
-// mask: saving the target's rectangle for the mask screen (SaveMaskDrawRect) joins here
-int BeginMaskDrawRect(int x1, int y1, int x2, int y2) { return 0; }
+int BeginMaskDrawRect(int x1, int y1, int x2, int y2) {
+  return SaveMaskDrawRect(x1, y1, x2, y2, GetDrawTarget().targetSurface, GetDrawTarget().targetMemImg);
+}
 
-// mask: applying the mask screen to the target's rectangle (ApplyMaskDrawRect) joins here
-int EndMaskDrawRect(int x1, int y1, int x2, int y2) { return 0; }
+int EndMaskDrawRect(int x1, int y1, int x2, int y2) {
+  return ApplyMaskDrawRect(x1, y1, x2, y2, GetDrawTarget().targetSurface, GetDrawTarget().targetMemImg);
+}
 
 int BeginSoftDrawOnTarget(const Surface2D* source, int allowDirect, const RECT* sourceRect, const RECT* destRect,
                           int colourOnly, uint32_t* colour1, uint32_t* colour2) {

@@ -17,6 +17,7 @@
 #include "runtime/file/stream.h"
 #include "runtime/image/graph_load.h"
 #include "runtime/image/image_loader.h"
+#include "runtime/image/mask_screen.h"
 #include "runtime/image/surface_2d.h"
 #include "runtime/font/font.h"
 
@@ -134,7 +135,7 @@ int InitGraphManager() {
 int EndGraphManager() {
   GraphManager& manager = GetGraphManager();
   if (!manager.initialized) return 0;
-  // mask: EndMaskScreen joins here
+  EndMaskScreen();
   DeleteAllSoftImages();
   DeleteAllGraph(0);
   InitFontSystem();
@@ -239,7 +240,7 @@ int RestoreAllGraphSurfaces() {
 // not take away; the screens are made again for the display's new format, and the graphs
 // loaded from files are filled again as the Part's restore does.
 int RecreateGraphicsDevice() {
-  // mask: ReleaseMaskScreen joins here
+  ReleaseMaskScreen();
   ReleaseMainSurfaces();
   ReleaseListedSurfaces();
   ApplyScreenMode();
@@ -251,7 +252,7 @@ int RecreateGraphicsDevice() {
   FlipScreenImpl();
   RestoreGraphs();
   // movie: ReopenAllMovies joins here
-  // mask: RecreateMaskScreen joins here
+  RecreateMaskScreen();
   LogIndentDecrease();
   return 0;
 }

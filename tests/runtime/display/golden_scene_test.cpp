@@ -1,16 +1,13 @@
-// One scene drawn through the public draws and flipped, compared byte for byte with a
-// picture kept beside this test. On a mismatch the picture drawn is written next to the
-// expected one ("<name>.actual.png"). To accept a changed scene on purpose, run the test
-// with RT_UPDATE_GOLDEN=1: it then writes the expected picture instead of comparing.
+// One scene drawn through the public draws and flipped, compared with a picture kept beside
+// this test (the golden-image convention of tests/support/golden_image.h).
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 #include "runtime/api.h"
-#include "runtime/image/image_loader.h"
 #include "tests/support/display_fixture.h"
+#include "tests/support/golden_image.h"
 
 #ifndef RT_GOLDEN_DIR
 #error "RT_GOLDEN_DIR names the folder of the expected pictures"
@@ -18,14 +15,10 @@
 
 namespace {
 
-using testing_support::FileExists;
-using testing_support::MakePng;
 using testing_support::Picture;
 using testing_support::PngOptions;
-using testing_support::ReadFileBytes;
 using testing_support::Rgba;
 using testing_support::RunningDisplay;
-using testing_support::WriteFileBytes;
 
 // A 64 x 48 sprite: a coloured body on black (the transparent colour) with a black hole.
 Picture Sprite() {
@@ -117,57 +110,16 @@ Picture FrameToPicture(const platform::RecordingPresenter::Frame& frame) {
   return p;
 }
 
-// The expected picture's pixels, or an empty picture when it cannot be read.
-Picture ReadPicture(const std::string& path) {
-  Picture p;
-  if (!FileExists(path)) return p;
-  const std::string bytes = ReadFileBytes(path);
-  rt::GraphImage image{};
-  if (rt::LoadGraphImage(nullptr, bytes.data(), static_cast<int>(bytes.size()), 1, 0, 0, &image, nullptr, nullptr) !=
-      0) {
-    return p;
-  }
-  p.width = image.width;
-  p.height = image.height;
-  p.pixels.resize(static_cast<size_t>(p.width) * p.height);
-  for (int y = 0; y < p.height; ++y) {
-    for (int x = 0; x < p.width; ++x) {
-      int r = 0, g = 0, b = 0, a = 0;
-      rt::GetGraphImagePixel(&image, x, y, &r, &g, &b, &a);
-      p.At(x, y) = Rgba{uint8_t(r), uint8_t(g), uint8_t(b), 255};
-    }
-  }
-  rt::ReleaseGraphImage(&image);
-  return p;
-}
-
 void ExpectGolden(const std::string& name, const Picture& actual) {
-  const std::string golden = std::string(RT_GOLDEN_DIR) + "/" + name + ".png";
-  const std::string written = std::string(RT_GOLDEN_DIR) + "/" + name + ".actual.png";
-  PngOptions rgb;
-  rgb.colorType = 2;
-  const char* update = std::getenv("RT_UPDATE_GOLDEN");
-  if (update && std::string(update) == "1") {
-    WriteFileBytes(golden, MakePng(actual, rgb));
-    GTEST_SKIP() << "wrote " << golden;
-  }
-  const Picture expected = ReadPicture(golden);
-  int differing = 0;
-  int firstX = -1, firstY = -1;
-  if (expected.width == actual.width && expected.height == actual.height) {
-    for (int y = 0; y < actual.height; ++y) {
-      for (int x = 0; x < actual.width; ++x) {
-        if (expected.At(x, y) == actual.At(x, y)) continue;
-        if (differing++ == 0) firstX = x, firstY = y;
-      }
+  std::vector<uint8_t> rgb;
+  rgb.reserve(static_cast<size_t>(actual.width) * actual.height * 3);
+  for (int y = 0; y < actual.height; ++y) {
+    for (int x = 0; x < actual.width; ++x) {
+      const Rgba& p = actual.At(x, y);
+      rgb.insert(rgb.end(), {p.r, p.g, p.b});
     }
   }
-  if (expected.width != actual.width || expected.height != actual.height || differing != 0) {
-    WriteFileBytes(written, MakePng(actual, rgb));
-    ADD_FAILURE() << name << ": " << differing << " pixels differ (first at " << firstX << "," << firstY
-                  << "; expected size " << expected.width << "x" << expected.height << "); the picture drawn is "
-                  << written << "; RT_UPDATE_GOLDEN=1 accepts it";
-  }
+  EXPECT_TRUE(testing_support::MatchesGolden(RT_GOLDEN_DIR, name, rgb, actual.width, actual.height));
 }
 
 TEST(GoldenSceneTest, SceneThroughThePublicDraws) {

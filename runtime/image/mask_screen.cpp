@@ -1,0 +1,161 @@
+#include "runtime/image/mask_screen.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "runtime/core/memory.h"
+#include "runtime/core/startup.h"
+#include "runtime/core/window.h"
+#include "runtime/display/display_state.h"
+#include "runtime/display/draw_backend.h"
+
+namespace rt {
+namespace {
+
+// The screen size while none has been set.
+constexpr int kDefaultScreenWidth = 640;
+constexpr int kDefaultScreenHeight = 480;
+
+MaskState g_mask;
+
+void ScreenSize(int* width, int* height) {
+  const ScreenState& s = GetScreenStateRecord();
+  *width = s.screenWidth > 0 ? s.screenWidth : kDefaultScreenWidth;
+  *height = s.screenHeight > 0 ? s.screenHeight : kDefaultScreenHeight;
+}
+
+bool WorkReady() {
+  const MEMIMG* work = GetMaskMemImg();
+  return g_mask.workIsMemImg && work->magic == kMemImgMagic && work->pixels;
+}
+
+void RefreshActive() {
+  DrawState& state = GetDrawState();
+  const int active = g_mask.useFlag && g_mask.data && WorkReady() ? 1 : 0;
+  state.maskDrawActive = active;
+  state.maskScreenInUse = active;
+}
+
+void FreeData() {
+  MemFree(g_mask.data);
+  g_mask.data = nullptr;
+  g_mask.pitch = g_mask.width = g_mask.height = 0;
+}
+
+void ReleaseWork() {
+  ReleaseMemImg(GetMaskMemImg());
+  std::memset(GetMaskMemImg(), 0, sizeof(MEMIMG));
+  g_mask.workIsMemImg = 0;
+  g_mask.workInVideoMemory = 0;
+}
+
+// The rectangle clipped to the draw area, the target, the work screen and the mask data;
+// false when nothing is left or the images cannot be paired pixel for pixel.
+bool MaskRect(int x1, int y1, int x2, int y2, const MEMIMG* target, RECT* out) {
+  const MEMIMG* work = GetMaskMemImg();
+  if (!GetDrawState().maskDrawActive || !WorkReady() || !g_mask.data) return false;
+  if (!target || target->magic != kMemImgMagic || !target->pixels || target == work) return false;
+  if (target->kind != work->kind || target->paletteFlag || target->alphaFlag) return false;
+  RECT r{x1, y1, x2, y2};
+  ClipRectImpl(&r, &GetDrawState().drawArea);
+  const RECT bounds{0, 0, std::min({target->width, work->width, g_mask.width}),
+                    std::min({target->height, work->height, g_mask.height})};
+  ClipRectImpl(&r, &bounds);
+  if (r.left >= r.right || r.top >= r.bottom) return false;
+  *out = r;
+  return true;
+}
+
+}  // namespace
+
+MaskState& GetMaskState() { return g_mask; }
+
+int CreateMaskScreen(int makeData, int makeScreen) {
+  int width = 0, height = 0;
+  ScreenSize(&width, &height);
+  if (makeData && !g_mask.data) {
+    const int pitch = (width + 3) & ~3;
+    g_mask.data = static_cast<uint8_t*>(RT_ALLOC_ZERO(static_cast<size_t>(pitch) * static_cast<size_t>(height)));
+    if (g_mask.data) {
+      g_mask.pitch = pitch;
+      g_mask.width = width;
+      g_mask.height = height;
+    }
+  }
+  if (makeScreen && !g_mask.workIsMemImg && !g_mask.surface && IsSoftwareScreen()) {
+    if (CreateMemImg(GetMaskMemImg(), width, height, -1) != 0) FatalExit("マスク用 MEMIMG の作成に失敗しました");
+    g_mask.workIsMemImg = 1;
+  }
+  // device: the off-screen work surface of a device screen joins here
+  return 0;
+}
+
+int ReleaseMaskScreen() {
+  FreeData();
+  ReleaseWork();
+  return 0;
+}
+
+int RecreateMaskScreen() {
+  CreateMaskScreen(g_mask.wanted, g_mask.wanted);
+  if (g_mask.useFlag && g_mask.data) SetUseMaskScreenFlag(g_mask.useFlag);
+  return 0;
+}
+
+int EndMaskScreen() {
+  WaitWhileInactive();
+  if (g_mask.useFlag) SetUseMaskScreenFlag(0);
+  g_mask.surface = nullptr;
+  FreeData();
+  ReleaseWork();
+  g_mask.wanted = 0;
+  g_mask.useFlag = 0;
+  RefreshActive();
+  return 0;
+}
+
+int SetUseMaskScreenFlag(int flag) {
+  if (!g_mask.data) return -1;
+  g_mask.useFlag = flag ? 1 : 0;
+  if (flag) g_mask.wanted = 1;
+  RefreshActive();
+  UpdateDrawStateHook();
+  return 0;
+}
+
+int GetUseMaskScreenFlag() { return g_mask.useFlag; }
+
+void* GetMaskSurface() { return g_mask.surface; }
+
+int SaveMaskDrawRect(int x1, int y1, int x2, int y2, void* targetSurface, MEMIMG* target) {
+  RECT r;
+  if (!MaskRect(x1, y1, x2, y2, target, &r)) return 0;
+  BltMemImg(GetMaskMemImg(), target, &r, r.left, r.top);
+  return 0;
+}
+
+int ApplyMaskDrawRect(int x1, int y1, int x2, int y2, void* targetSurface, MEMIMG* target) {
+  RECT r;
+  if (!MaskRect(x1, y1, x2, y2, target, &r)) return 0;
+  MEMIMG* work = GetMaskMemImg();
+  const int bytes = MemImgBytesPerPixel(work->kind, 0, 0);
+  const uint32_t key = g_mask.keyColor;
+  for (int y = r.top; y < r.bottom; ++y) {
+    const uint8_t* mask = g_mask.data + static_cast<ptrdiff_t>(y) * g_mask.pitch;
+    uint8_t* from = work->pixels + static_cast<ptrdiff_t>(y) * work->pitch;
+    uint8_t* to = target->pixels + static_cast<ptrdiff_t>(y) * target->pitch;
+    for (int x = r.left; x < r.right; ++x) {
+      const bool masked = g_mask.reverse ? mask[x] == 0 : mask[x] != 0;
+      if (masked) {
+        std::memcpy(from + x * bytes, &key, static_cast<size_t>(bytes));
+      } else {
+        // The free pixels are copied by the mask itself rather than by comparing with the
+        // key colour, so a drawn pixel that happens to equal the key is not lost.
+        std::memcpy(to + x * bytes, from + x * bytes, static_cast<size_t>(bytes));
+      }
+    }
+  }
+  return 0;
+}
+
+}  // namespace rt

@@ -1,0 +1,279 @@
+#include "runtime/softrender/poly_spans.h"
+
+#include <array>
+#include <utility>
+
+namespace rt::soft {
+
+PolygonSpanTable& GetPolygonSpanTable() {
+  static PolygonSpanTable table;
+  return table;
+}
+
+namespace {
+
+struct PolyOptions {
+  SrcForm form;
+  bool vertexColour;
+  int mode;
+  bool graph;
+  bool white;
+  bool transparent;
+};
+
+// The texel of one pixel after the front end: its colour word (a palette entry for a
+// palettised texture), its alpha, and whether the alpha weighs the rule.
+struct Texel {
+  uint32_t color;
+  uint32_t alpha;
+  bool alphaWeight;
+};
+
+// d * 2^shift + (s - d) * w, floored by 2^shift: the mix of every weighted rule.
+RT_SOFT_INLINE int64_t Mix(int64_t d, int64_t s, int64_t w, int shift) { return (d * (int64_t{1} << shift) + (s - d) * w) >> shift; }
+
+// The plain half: texel colour, bright colour, blend parameter and blend graph.
+template <PolyOptions O>
+RT_SOFT_INLINE uint32_t PlainRule(const PolyFrame& f, uint32_t d, const Texel& t, uint32_t factor) {
+  constexpr bool k32 = Is32(O.form);
+  int n = 0;
+  int64_t q = 1;
+  if constexpr (O.graph) q = factor, n = 1;
+  if (t.alphaWeight) q *= t.alpha, ++n;
+  const int64_t p = f.param;
+
+  if constexpr (O.mode == 0) {
+    if (n == 0) {
+      // Unweighted and untinted, the texel replaces the pixel whole, fourth byte included.
+      if constexpr (O.white) return t.color;
+    }
+  }
+  uint32_t out[3];
+  for (int c = 0; c < 3; ++c) {
+    const uint32_t raw = Channel<k32>(t.color, c);
+    const int64_t s = O.white ? raw : MulDiv255(f.bright[c], raw);
+    const int64_t dc = Channel<k32>(d, c);
+    int64_t v = 0;
+    if constexpr (O.mode == 0) {
+      v = n == 0 ? s : Mix(dc, s, q, 8 * n);
+    } else if constexpr (O.mode == 1) {
+      v = (!k32 && n == 0) ? dc + ScaledDiff(static_cast<int32_t>(p), static_cast<int32_t>(s - dc))
+                           : Mix(dc, s, q * p, 8 * (n + 1));
+    } else if constexpr (O.mode == 2 || O.mode == 3) {
+      if constexpr (k32) {
+        v = n == 0 ? MulDiv255(static_cast<uint32_t>(p), static_cast<uint32_t>(s)) : (s * q * p) >> (8 * (n + 1));
+      } else if (!O.graph && !O.white && n == 1) {
+        // With the alpha as the only weight and a tint, the 16-bit rule weighs the raw
+        // channel before the bright step.
+        v = MulDiv255(static_cast<uint32_t>(p), MulDiv255(f.bright[c], (raw * t.alpha) >> 8));
+      } else {
+        v = MulDiv255(static_cast<uint32_t>(p), static_cast<uint32_t>((s * q) >> (8 * n)));
+      }
+    } else {
+      v = (dc * s * q) >> (ChannelBits<k32>(c) + 8 * n);
+    }
+    out[c] = static_cast<uint32_t>(v);
+  }
+  const uint32_t x = PackChannels<k32>(out[0], out[1], out[2]);
+  if constexpr (O.mode == 2) return k32 ? SaturatingAddPixels32(d, x) : SaturatingAddPixels16(d, x);
+  if constexpr (O.mode == 3) return k32 ? SaturatingSubtractPixels32(d, x) : SaturatingSubtractPixels16(d, x);
+  return k32 ? (d & 0xFF000000) | x : x;
+}
+
+// The vertex-coloured half: the texel times the interpolated vertex colour, weighted by the
+// vertex alpha in modes 1 to 3.
+template <PolyOptions O>
+RT_SOFT_INLINE uint32_t VertexColourRule(uint32_t d, const Texel& t, uint32_t factor, const uint32_t vc[3],
+                                         uint32_t va) {
+  constexpr bool k32 = Is32(O.form);
+  const bool a = t.alphaWeight;
+  uint32_t out[3];
+  for (int c = 0; c < 3; ++c) {
+    const int64_t tc = Channel<k32>(t.color, c);
+    const int64_t cc = vc[c];
+    const int64_t m = (cc * tc) >> 8;
+    const int64_t dc = Channel<k32>(d, c);
+    int64_t v = 0;
+    if constexpr (O.mode == 0 || O.mode == 1) {
+      int n = 0;
+      int64_t q = 1;
+      if constexpr (O.graph) q = factor, n = 1;
+      if (a) q *= t.alpha, ++n;
+      if constexpr (O.mode == 1) q *= va, ++n;
+      v = n == 0 ? m : Mix(dc, m, q, 8 * n);
+    } else if constexpr (O.mode == 2 || O.mode == 3) {
+      if (!O.graph && !a) {
+        v = (cc * tc * va) >> 16;
+      } else if (!O.graph) {
+        v = (cc * tc * va * t.alpha) >> 24;
+      } else if (!a) {
+        v = (cc * tc * factor * va) >> 24;
+      } else {
+        v = (m * factor * va * t.alpha) >> 24;
+      }
+    } else {
+      const int w = ChannelBits<k32>(c);
+      if (!O.graph && !a) {
+        v = (cc * dc * tc) >> (w + 8);
+      } else if (!O.graph) {
+        v = (cc * dc * t.alpha * tc) >> (w + 16);
+      } else if (!a) {
+        v = (factor * cc * dc * tc) >> (w + 16);
+      } else {
+        v = (m * factor * dc * t.alpha) >> (w + 16);
+      }
+    }
+    out[c] = static_cast<uint32_t>(v);
+  }
+  const uint32_t x = PackChannels<k32>(out[0], out[1], out[2]);
+  if constexpr (O.mode == 2) return k32 ? SaturatingAddPixels32(d, x) : SaturatingAddPixels16(d, x);
+  if constexpr (O.mode == 3) return k32 ? SaturatingSubtractPixels32(d, x) : SaturatingSubtractPixels16(d, x);
+  return k32 ? (d & 0xFF000000) | x : x;
+}
+
+// The last W a span divided by and its quotient.
+struct PerspectiveCache {
+  int64_t w;
+  int64_t q;
+};
+
+// A colour plane's byte at the pixel: planes are evaluated at pixel centres from truncated
+// values, so near an edge they can step just outside 0..255; they are held to it.
+RT_SOFT_INLINE uint32_t PlaneByte(int64_t v) {
+  const int64_t c = v / (int64_t{1} << kPolyColourShift);
+  return static_cast<uint32_t>(c < 0 ? 0 : (c > 255 ? 255 : c));
+}
+
+template <PolyOptions O>
+struct PolySpanLoop {
+  static constexpr bool k32 = Is32(O.form);
+  static constexpr int kBytes = k32 ? 4 : 2;
+  static constexpr bool kAlpha = HasAlpha(O.form);
+  static constexpr bool kPalette = IsPalette(O.form);
+  static constexpr bool kVertexAlpha = O.vertexColour && O.mode >= 1 && O.mode <= 3;
+  static constexpr int kPlanes = O.vertexColour ? (kVertexAlpha ? kPlaneCount : kPlaneA) : kPlaneR;
+
+  static void Run(const PolyFrame& f) {
+    int64_t row[kPlaneCount];
+    for (int p = 0; p < kPlanes; ++p) row[p] = f.row[p];
+    uint8_t* targetRow = f.targetRow;
+    uint8_t* zRow = f.zRow;
+    for (int k = 0; k < f.rows; ++k) {
+      const PolySpan span = f.spans[k];
+      if (span.count > 0) {
+        int64_t v[kPlaneCount];
+        for (int p = 0; p < kPlanes; ++p) v[p] = row[p] + span.left * f.stepX[p] + f.stepX[p] / 2;
+        if (v[kPlaneW] != 0) {
+          uint8_t* d = targetRow + static_cast<ptrdiff_t>(span.left) * kBytes;
+          uint16_t* z = zRow ? reinterpret_cast<uint16_t*>(zRow) + span.left : nullptr;
+          // The perspective division is redone only when W changes; a 2D polygon's W never
+          // does, so it divides once per span.
+          PerspectiveCache cache{0, 0};
+          for (int i = 0; i < span.count; ++i) {
+            Pixel(f, v, d, z, cache);
+            for (int p = 0; p < kPlanes; ++p) v[p] += f.stepX[p];
+            d += kBytes;
+            if (z) ++z;
+          }
+        }
+      }
+      for (int p = 0; p < kPlanes; ++p) row[p] += f.stepY[p];
+      targetRow += f.targetPitch;
+      if (zRow) zRow += f.zPitch;
+    }
+  }
+
+  RT_SOFT_INLINE static void Pixel(const PolyFrame& f, const int64_t* v, uint8_t* d, uint16_t* z,
+                                   PerspectiveCache& cache) {
+    if (z) {
+      // Depth 1.0 is 65536 in these units; it is held at the largest stored depth instead
+      // of wrapping to the nearest.
+      int64_t depth = v[kPlaneZ] >> 8;
+      depth = depth < 0 ? 0 : (depth > 0xFFFF ? 0xFFFF : depth);
+      if (*z < depth) return;
+      if (f.zWrite) *z = static_cast<uint16_t>(depth);
+    }
+    // W reaching 0 or below inside a span (only the span's start is tested) has no texel.
+    if (v[kPlaneW] <= 0) return;
+    if (v[kPlaneW] != cache.w) {
+      cache.w = v[kPlaneW];
+      cache.q = kPolyPerspectiveNumerator / cache.w;
+    }
+    const int64_t q = cache.q;
+    // The texel position in wide arithmetic, so a product far outside the texture can never
+    // wrap back into it.
+    const __int128 tu = (static_cast<__int128>(v[kPlaneU] >> 10) * q * f.texWidth) >> 19;
+    const __int128 tv = (static_cast<__int128>(v[kPlaneV] >> 10) * q * f.texHeight) >> 19;
+    if (tu < 0 || tu >= f.texWidth || tv < 0 || tv >= f.texHeight) return;
+    const ptrdiff_t col = static_cast<ptrdiff_t>(tu);
+    const ptrdiff_t line = static_cast<ptrdiff_t>(tv);
+    uint32_t factor = 0;
+    if constexpr (O.graph) {
+      if (col >= f.graphWidthBytes || line >= f.graphHeight) return;
+      factor = f.graphTable[f.graph[line * f.graphPitch + col]];
+    }
+    const SrcPixel s = FetchSource<O.form>(f.palette, f.texels + line * f.texPitch, col);
+    Texel t{s.color, s.alpha, false};
+    if constexpr (kAlpha) {
+      if constexpr (O.transparent) {
+        if (s.alpha == 0 && O.mode != 4) return;
+        t.alphaWeight = s.alpha != 255;
+      } else {
+        t.alphaWeight = true;
+      }
+    } else if constexpr (O.transparent) {
+      if ((kPalette ? s.index : s.color) == f.key) return;
+    }
+    const uint32_t old = k32 ? Load32(d) : Load16(d);
+    uint32_t out;
+    if constexpr (O.vertexColour) {
+      const uint32_t vc[3] = {PlaneByte(v[kPlaneB]), PlaneByte(v[kPlaneG]), PlaneByte(v[kPlaneR])};
+      const uint32_t va = kVertexAlpha ? PlaneByte(v[kPlaneA]) : 0;
+      out = VertexColourRule<O>(old, t, factor, vc, va);
+    } else {
+      out = PlainRule<O>(f, old, t, factor);
+    }
+    if constexpr (k32) {
+      std::memcpy(d, &out, 4);
+    } else {
+      const uint16_t o16 = static_cast<uint16_t>(out);
+      std::memcpy(d, &o16, 2);
+    }
+  }
+};
+
+// Index: form, half, mode, graph, white, transparent.
+constexpr size_t kPolySpanCount = kSrcFormCount * 2 * 5 * 2 * 2 * 2;
+
+constexpr size_t PolySpanIndex(SrcForm form, bool vc, int mode, bool graph, bool white, bool transparent) {
+  return ((((static_cast<size_t>(form) * 2 + vc) * 5 + static_cast<size_t>(mode)) * 2 + graph) * 2 + white) * 2 +
+         transparent;
+}
+
+template <size_t I>
+constexpr PolySpanFn PolySpanEntry() {
+  constexpr bool transparent = I % 2;
+  constexpr bool white = I / 2 % 2;
+  constexpr bool graph = I / 4 % 2;
+  constexpr int mode = static_cast<int>(I / 8 % 5);
+  constexpr bool vc = I / 40 % 2;
+  constexpr SrcForm form = static_cast<SrcForm>(I / 80);
+  // The vertex-coloured half never reads the bright colour: one loop serves both.
+  return &PolySpanLoop<PolyOptions{form, vc, mode, graph, vc ? false : white, transparent}>::Run;
+}
+
+template <size_t... I>
+constexpr std::array<PolySpanFn, sizeof...(I)> MakePolySpanTable(std::index_sequence<I...>) {
+  return {PolySpanEntry<I>()...};
+}
+
+constexpr std::array<PolySpanFn, kPolySpanCount> kPolySpans = MakePolySpanTable(std::make_index_sequence<kPolySpanCount>{});
+
+}  // namespace
+
+PolySpanFn FindPolySpan(const PolySpanKey& key) {
+  if (key.mode < 0 || key.mode > 4) return nullptr;
+  return kPolySpans[PolySpanIndex(key.form, key.vertexColour, key.mode, key.graph, key.white, key.transparent)];
+}
+
+}  // namespace rt::soft

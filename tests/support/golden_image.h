@@ -1,0 +1,26 @@
+// The golden-image convention of the tests: a picture is compared byte for byte with the
+// expected one kept beside its test. On a mismatch the picture drawn is written into the
+// build tree (golden-actual/<name>.actual.png), never beside the expected one. To accept a
+// changed picture on purpose, run the test with RT_UPDATE_GOLDEN=1: the expected picture is
+// then written anew instead of compared.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// rgb: rows of red, green and blue bytes, width x height pixels. goldenDir: the folder of
+// the expected pictures in the source tree.
+::testing::AssertionResult MatchesGolden(const std::string& goldenDir, const std::string& name,
+                                         const std::vector<uint8_t>& rgb, int width, int height);
+
+// True while the expected pictures are being rewritten on purpose.
+bool UpdatingGoldens();
+
+// Where the picture of a failed comparison goes.
+std::string GoldenActualPath(const std::string& name);
+
+}  // namespace testing_support
