@@ -11,13 +11,11 @@
 // a backend only opens the container and decodes the next item (DecodeNext, SeekTo). The
 // program's backend is FFmpeg's; tests script movies with ScriptedMovie.
 #pragma once
-#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <string>
 #include <thread>
 #include <vector>
 

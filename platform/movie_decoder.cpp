@@ -60,18 +60,18 @@ class MovieDecoder::Sound final : public RenderSource {
   void Render(float* out, int frames, int) override {
     MovieDecoder& m = *movie_;
     std::lock_guard<std::mutex> lock(m.mutex_);
-    if (!m.playing_ || !m.soundClock_) return;
+    if (!m.playing_) return;
     const size_t held = (m.soundQueue_.size() - m.soundRead_) / 2;
     const size_t n = std::min(held, static_cast<size_t>(frames));
     const float* in = m.soundQueue_.data() + m.soundRead_;
     for (size_t i = 0; i < 2 * n; ++i) out[i] += in[i];
     m.soundRead_ += 2 * n;
-    m.soundMixed_ += n;
+    if (m.soundClock_) m.soundMixed_ += n;
     if (m.soundRead_ == m.soundQueue_.size()) {
       m.soundQueue_.clear();
       m.soundRead_ = 0;
       // The sound is over but the pictures may go on: the platform clock takes over.
-      if (m.endOfInput_) {
+      if (m.endOfInput_ && m.soundClock_) {
         m.baseUs_ = m.ClockLocked();
         m.startedAtUs_ = static_cast<uint64_t>(Now());
         m.soundClock_ = false;
@@ -199,6 +199,14 @@ void MovieDecoder::Run() {
       continue;
     }
     PublishDueLocked(ClockLocked());
+    if (soundClock_ && !endOfInput_ && soundRead_ == soundQueue_.size() && !queued_.empty() && !WantMoreLocked()) {
+      // Pictures are read ahead as far as they may be and still no sound came: a movie
+      // whose sound starts late or stops early is timed by the platform clock instead of
+      // standing still.
+      baseUs_ = ClockLocked();
+      startedAtUs_ = static_cast<uint64_t>(Now());
+      soundClock_ = false;
+    }
     if (!WantMoreLocked()) {
       settledSeq_ = seq;
       settled_.notify_all();

@@ -25,6 +25,7 @@
 #include "runtime/input/input_devices.h"
 #include "runtime/input/key_input.h"
 #include "runtime/sound/sound.h"
+#include "runtime/movie/movie.h"
 
 namespace rt {
 namespace {
@@ -170,6 +171,8 @@ int EndLibraryImpl() {
   // network: deleting all HTTP transfers and ending the network join here
   StopMusicImpl();
   EndGraphics();
+  // A movie left open (its graph gone with the graph table) stops before the sound does.
+  CloseAllMovies();
   EndInput();
   EndSound();
   EndMainWindow();

@@ -11,6 +11,8 @@
 
 #include "platform/clock.h"
 #include "runtime/api.h"
+#include "runtime/display/display_state.h"
+#include "runtime/image/graph_load.h"
 #include "runtime/image/graph_table.h"
 #include "runtime/image/surface_2d.h"
 #include "runtime/image/surface_data.h"
@@ -268,6 +270,26 @@ TEST_F(MovieGraphTest, FilesThatAreNoMovieFailWithTheLoadersMessages) {
   EXPECT_EQ(rt::GetMovieState().table.count(), 0);
 }
 
+TEST_F(MovieGraphTest, DerivedGraphGetsOnlyWhatFitsItsRectangle) {
+  const int graph = LoadGraph(Write("clip.mkv", MakeMovie()).c_str());
+  ASSERT_NE(graph, -1);
+  const int corner = rt::DeriveGraph(20, 14, 12, 10, graph);
+  ASSERT_NE(corner, -1);
+  EXPECT_TRUE(NearColour(ShownAt(graph), MovieColours()[0]));
+  ASSERT_EQ(PlayMovieToGraph(graph), 0);
+  clock_.AdvanceMs(kFrameMs + 10);
+  // The derived graph's update writes the frame's top-left corner into its own rectangle
+  // of the shared store, not whole frame rows past it.
+  EXPECT_TRUE(NearColour(ShownAt(corner), MovieColours()[1]));
+  const rt::GraphRecord* record = rt::GetGraphRecord(graph);
+  const rt::SurfaceData* data =
+      rt::GetSurfaceData(rt::GetSurface2D(static_cast<int>(record->surfaceHandles[0]))->surfaceData);
+  uint32_t topLeft = 0;
+  std::memcpy(&topLeft, data->image.pixels + data->image.pitch * 2 + 2 * 4, 4);
+  EXPECT_TRUE(NearColour(topLeft & 0xFFFFFF, MovieColours()[0]));
+  EXPECT_EQ(DeleteGraph(graph), 0);
+}
+
 TEST_F(MovieGraphTest, HundredMoviesAtMost) {
   platform::SetMovieOpenerOverride([](std::unique_ptr<platform::MovieByteSource>, platform::MovieLayout layout,
                                       platform::AudioMixer*, platform::MovieOpenError*)
@@ -292,6 +314,47 @@ TEST_F(MovieGraphTest, HundredMoviesAtMost) {
   rt::CloseAllMovies();
   platform::SetMovieOpenerOverride(nullptr);
   EXPECT_EQ(rt::GetMovieState().table.count(), 0);
+}
+
+// On a 16-bit screen: mode 1 (no overlay here) and mode 2 keep 24-bit frames that go
+// through the conversion blitter; mode 0 keeps the screen's 5-6-5 format.
+TEST(MovieSixteenBitTest, SurfaceModesAndTheirFrames) {
+  testing_support::HeadlessRuntime runtime;
+  runtime.windows().desktop.colorBits = 16;  // a window takes the desktop's depth
+  ChangeWindowMode(1);
+  SetScreenMode(800, 600, 16, 60);
+  ASSERT_EQ(InitLibrary(), 0);
+  ASSERT_EQ(rt::GetScreenStateRecord().screenBits, 16);
+  platform::VirtualClock clock;
+  platform::SetClock(&clock);
+  testing_support::WriteFileBytes(runtime.dir().File("clip.mkv"), MakeMovie());
+  struct Case {
+    int option;
+    int mode;
+    int frameBits;
+  };
+  for (const Case& c : {Case{0, rt::kMovieModePlain, 16}, Case{1, rt::kMovieModeRgb24, 24},
+                        Case{2, rt::kMovieModeRgb24, 24}}) {
+    SCOPED_TRACE(c.option);
+    const int graph = rt::LoadGraphFromFile("clip.mkv", 0, 0, c.option);
+    ASSERT_NE(graph, -1);
+    const rt::GraphRecord* record = rt::GetGraphRecord(graph);
+    const rt::MovieRecord* movie = rt::GetMovieRecord(record->movieHandle);
+    ASSERT_NE(movie, nullptr);
+    EXPECT_EQ(movie->surfaceMode, c.mode);
+    EXPECT_EQ(movie->frame.format.colorBitDepth, c.frameBits);
+    EXPECT_EQ(movie->overlay, 0);
+    ASSERT_EQ(rt::UpdateMovieToGraph(graph, 1), 0);
+    const rt::Surface2D* surface = rt::GetSurface2D(static_cast<int>(record->surfaceHandles[0]));
+    const rt::MEMIMG& image = rt::GetSurfaceData(surface->surfaceData)->image;
+    uint16_t v = 0;
+    std::memcpy(&v, image.pixels + image.pitch * 12 + 16 * 2, 2);
+    const uint32_t rgb = uint32_t{(v >> 11 & 0x1Fu) << 3} << 16 | uint32_t{(v >> 5 & 0x3Fu) << 2} << 8 |
+                         uint32_t{(v & 0x1Fu) << 3};
+    EXPECT_TRUE(NearColour(rgb, MovieColours()[0], 16)) << std::hex << rgb;
+    EXPECT_EQ(DeleteGraph(graph), 0);
+  }
+  platform::SetClock(&runtime.clock());
 }
 
 }  // namespace
