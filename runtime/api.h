@@ -60,11 +60,15 @@ int SetColorFormatFromMasks(rt::ColorFormat* format, int bitDepth, uint32_t redM
 int MakeDDPixelFormat(rt::DDPixelFormat* pf, int bitDepth, uint32_t redMask, uint32_t greenMask,
                       uint32_t blueMask, uint32_t alphaMask);
 int ClipRect(RECT* rect, const RECT* clip);
-// A graph from an image file (with its "_a" alpha image when there is one); -1 when the file
-// is missing or no image.
+// A graph from an image file (with its "_a" alpha image when there is one), or from a movie
+// file that plays into the graph; -1 when the file is missing or neither.
 int LoadGraph(const char* path, int not3DFlag = 0);
 // logFlag: write the deletion to the log.
 int DeleteGraph(int graph, int logFlag = 0);
+// A movie graph starts paused: play runs it (again from the start once it played to its
+// end), pause holds it on its picture. -1 for a graph that is no movie graph.
+int PlayMovieToGraph(int graph);
+int PauseMovieToGraph(int graph);
 
 // ---- Display and drawing --------------------------------------------------------------
 // Draw screens beside graph handles.

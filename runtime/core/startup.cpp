@@ -27,6 +27,7 @@
 #include "runtime/net/http_client.h"
 #include "runtime/net/network.h"
 #include "runtime/sound/sound.h"
+#include "runtime/movie/movie.h"
 
 namespace rt {
 namespace {
@@ -173,6 +174,8 @@ int EndLibraryImpl() {
   EndNetWork();
   StopMusicImpl();
   EndGraphics();
+  // A movie left open (its graph gone with the graph table) stops before the sound does.
+  CloseAllMovies();
   EndInput();
   EndSound();
   EndMainWindow();

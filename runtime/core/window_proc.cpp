@@ -14,6 +14,7 @@
 #include "runtime/image/surface_2d.h"
 #include "runtime/input/input_devices.h"
 #include "runtime/input/key_input.h"
+#include "runtime/movie/movie.h"
 #include "runtime/net/network.h"
 
 namespace rt {
@@ -77,8 +78,11 @@ void OnActivate(bool activated) {
   if (activated) {
     RestoreAllSurface2D();
     // textures: RestoreAllSurface3D joins here
-    if (Settings().windowMode && IsDisplayModeChanged()) RecreateGraphicsDevice();
-    // movie: otherwise ResumeAllMovies joins here
+    if (Settings().windowMode && IsDisplayModeChanged()) {
+      RecreateGraphicsDevice();
+    } else {
+      ResumeAllMovies();
+    }
     ReacquireInputDevices();
     RequestImeReset();
   } else if (!Settings().windowMode && IsDisplayModeChanged()) {
@@ -86,7 +90,7 @@ void OnActivate(bool activated) {
     // display has no device object to keep, so nothing waits for a restore here.
     ReleaseDirectDrawObject();
   } else {
-    // movie: PauseAllMovies joins here
+    PauseAllMovies();
     ReacquireInputDevices();
   }
   ApplyPadVibration();
@@ -119,10 +123,10 @@ void OnDisplayChange(int width, int height, int colorBits) {
   }
   WindowSession& s = Session();
   if (colorBits != kRefusedColorBits && width >= ScreenWidth() && height >= ScreenHeight()) {
-    // movie: ReleaseAllMovieStreams joins here
+    ReleaseAllMovieStreams();
     SetupScreenColorFormat();
     RecreateGraphicsDevice();
-    // movie: ResumeAllMovies joins here
+    ResumeAllMovies();
     s.displayChangeSeen = 1;
     return;
   }

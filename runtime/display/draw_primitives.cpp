@@ -12,6 +12,7 @@
 #include "runtime/display/output_surfaces.h"
 #include "runtime/display/screen_flip.h"
 #include "runtime/image/graph_table.h"
+#include "runtime/movie/movie.h"
 #include "runtime/softrender/blend_tables.h"
 #include "runtime/softrender/soft_draw_transformed.h"
 #include "runtime/softrender/soft_entries.h"
@@ -124,7 +125,7 @@ int DrawGraphImpl(int x, int y, int graph, int transparent) {
   if (DrawingOff()) return 0;
   const GraphRecord* record = DrawableGraph(graph);
   if (!record) return -1;
-  // movie: updating the bound movie's frame into the graph (UpdateMovieToGraph) joins here
+  if (record->movieHandle >= 0) UpdateMovieToGraph(graph, 0);
   const RECT dirty{x, y, SaturateToInt(static_cast<double>(x) + record->width), SaturateToInt(static_cast<double>(y) + record->height)};
   return RunDraw(dirty, [&] {
     return G_DD_DrawGraphF(x, y, record, transparent, 1);
@@ -135,7 +136,7 @@ int DrawGraphStretchedImpl(int x1, int y1, int x2, int y2, int graph, int transp
   if (DrawingOff()) return 0;
   const GraphRecord* record = DrawableGraph(graph);
   if (!record) return -1;
-  // movie: updating the bound movie's frame into the graph (UpdateMovieToGraph) joins here
+  if (record->movieHandle >= 0) UpdateMovieToGraph(graph, 0);
   const RECT dirty = Ordered(x1, y1, x2, y2);
   return RunDraw(dirty, [&] {
     return G_SOFT_DrawGraphStretched(x1, y1, x2, y2, record, transparent, 1, -1);
@@ -157,7 +158,7 @@ int DrawGraphRotatedF(float x, float y, double scale, double angle, int graph, i
   if (DrawingOff()) return 0;
   const GraphRecord* record = DrawableGraph(graph);
   if (!record) return -1;
-  // movie: updating the bound movie's frame into the graph (UpdateMovieToGraph) joins here
+  if (record->movieHandle >= 0) UpdateMovieToGraph(graph, 0);
   const RECT dirty = NeedsDirtyRect()
                          ? RotatedDirtyRect(SaturateToInt(x), SaturateToInt(y), scale, angle, *record)
                          : RECT{0, 0, 0, 0};
@@ -171,7 +172,7 @@ int DrawGraphQuadF(float x1, float y1, float x2, float y2, float x3, float y3, f
   if (DrawingOff()) return 0;
   const GraphRecord* record = DrawableGraph(graph);
   if (!record) return -1;
-  // movie: updating the bound movie's frame into the graph (UpdateMovieToGraph) joins here
+  if (record->movieHandle >= 0) UpdateMovieToGraph(graph, 0);
   const float xs[4] = {x1, x2, x3, x4};
   const float ys[4] = {y1, y2, y3, y4};
   int minX = 0xFFFFFF, minY = 0xFFFFFF, maxX = 0, maxY = 0;
@@ -228,7 +229,7 @@ int DrawPolygon2D(const PolygonInputVertex* vertices, int count, int type, int g
   if (graph != kPolygonNoTexture) {
     record = DrawableGraph(graph);
     if (!record) return -1;
-    // movie: updating the bound movie's frame into the graph (UpdateMovieToGraph) joins here
+    if (record->movieHandle >= 0) UpdateMovieToGraph(graph, 0);
   }
   if (!vertices || count < 0) return -1;
   int triangles = 0;

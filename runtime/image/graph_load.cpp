@@ -11,6 +11,7 @@
 #include "runtime/image/image_loader.h"
 #include "runtime/image/surface_2d.h"
 #include "runtime/image/surface_data.h"
+#include "runtime/movie/movie.h"
 
 namespace rt {
 namespace {
@@ -61,8 +62,26 @@ int LoadGraphFromFile(const char* path, int use3DRequest, int mirror, int movieO
   const StreamHandle file = StreamOpen(path, 0, 1, 0);
   if (file == 0) return LogAddFormat("グラフィックファイル %s がありません", path);
   StreamClose(file);
-  // movie: OpenMovieToGraph (path, &width, &height, movieOption) and the graph it plays into join here
-  return LogAddFormat("右記のグラフィックファイルのロードに失敗しました：%s \n", path);
+  int width = 0, height = 0;
+  const int movie = OpenMovieToGraph(path, &width, &height, movieOption);
+  if (movie < 0) return LogAddFormat("右記のグラフィックファイルのロードに失敗しました：%s \n", path);
+  // Movies never play through an overlay here, so the graph is made as any other.
+  GraphSettings& settings = GetGraphManager().settings;
+  const GraphSettings kept = settings;
+  const int screenBits = GetScreenStateRecord().screenBits;
+  settings.colorBitDepth = screenBits != 0 ? screenBits : 16;
+  settings.systemMemoryImage = 1;
+  const int graph = MakeGraph(width, height, use3DRequest, 0, 0);
+  settings.colorBitDepth = kept.colorBitDepth;
+  settings.systemMemoryImage = kept.systemMemoryImage;
+  settings.use3D = kept.use3D;
+  if (graph == -1) {
+    // Nothing would ever close a movie without its graph.
+    CloseMovie(movie);
+    return LogAddFormat("右記のグラフィックファイルの格納用グラフィック領域の作成に失敗しました：%s", path);
+  }
+  GetGraphRecord(graph)->movieHandle = movie;
+  return graph;
 }
 
 int CreateGraphFromImages(GraphImage* image, GraphImage* alphaImage, int use3DRequest, int mirror, int mirrorHere) {
@@ -150,7 +169,7 @@ int DeleteGraphImpl(int graph, int logFlag) {
       G_DD_SetDrawScreen(kBackScreen, graph);
     }
   }
-  // movie: CloseMovieToGraph (graph) joins here
+  CloseMovieToGraph(graph);
   if (!record->create.use3D) DeleteGraphSurface2D(record);
   if (logFlag) LogAddFormat("グラフィック %s の削除", record->name);
   return RemoveGraphData(graph);

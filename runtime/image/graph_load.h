@@ -8,8 +8,8 @@
 namespace rt {
 
 int LoadGraphImpl(const char* path, int notUse3DFlag);
-// mirror: the graph is the image mirrored left to right. movieOption: how a movie file
-// that is no image would play (no movie layer exists yet).
+// mirror: the graph is the image mirrored left to right. movieOption: the surface mode of
+// a file that is no image and opens as a movie (the graph then plays it).
 int LoadGraphFromFile(const char* path, int use3DRequest, int mirror, int movieOption);
 // The caller's images end unchanged. mirrorHere: mirror them here (when mirror is set).
 int CreateGraphFromImages(GraphImage* image, GraphImage* alphaImage, int use3DRequest, int mirror, int mirrorHere);

@@ -8,6 +8,7 @@
 #include "runtime/core/window.h"
 #include "runtime/display/direct3d.h"
 #include "runtime/display/display_state.h"
+#include "runtime/movie/movie.h"
 #include "runtime/display/draw_backend.h"
 #include "runtime/display/draw_primitives.h"
 #include "runtime/display/draw_state.h"
@@ -221,7 +222,7 @@ int RestoreGraphSurfaces(int graph) {
   GraphRecord* record = GetGraphRecord(graph);
   if (!record) return -1;
   if (!record->create.use3D) RestoreGraphSurface2D(record);
-  // movie: restoring the bound movie's lost surfaces joins here
+  // A movie's frames are kept in memory, which a lost display does not take away.
   return 0;
 }
 
@@ -251,7 +252,7 @@ int RecreateGraphicsDevice() {
   ClearDrawScreenImpl();
   FlipScreenImpl();
   RestoreGraphs();
-  // movie: ReopenAllMovies joins here
+  ReopenAllMovies();
   RecreateMaskScreen();
   LogIndentDecrease();
   return 0;

@@ -1,0 +1,356 @@
+// The decoder thread, the one-frame mailbox and the movie clock shared by every backend,
+// and the scripted test double.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/clock.h"
+#include "platform/movie.h"
+
+namespace platform {
+namespace {
+
+// Read-ahead: a few frames (bounded in bytes for large pictures) and about a second of
+// sound, so that a short stall of the reader is not heard.
+constexpr size_t kMaxQueuedFrames = 8;
+constexpr size_t kMaxQueuedFrameBytes = size_t{32} << 20;
+constexpr int kSoundAheadDivisor = 1;  // seconds of sound read ahead: rate / divisor frames
+// How often an idle decoder looks at the clock again.
+constexpr auto kIdlePoll = std::chrono::milliseconds(2);
+// How long a waiting take gives the decoder to catch up before taking what there is.
+constexpr auto kCatchUpLimit = std::chrono::seconds(5);
+
+MovieOpener g_opener = nullptr;
+
+int64_t Now() { return static_cast<int64_t>(GetClock().Microseconds()); }
+
+}  // namespace
+
+int MemoryByteSource::Read(uint8_t* buffer, int bytes) {
+  if (bytes < 0) return -1;
+  const size_t n = std::min(static_cast<size_t>(bytes), size_ - position_);
+  if (n) std::memcpy(buffer, data_ + position_, n);
+  position_ += n;
+  return static_cast<int>(n);
+}
+
+int64_t MemoryByteSource::Seek(int64_t offset, int origin) {
+  int64_t base = 0;
+  if (origin == 1) base = static_cast<int64_t>(position_);
+  if (origin == 2) base = static_cast<int64_t>(size_);
+  if (origin < 0 || origin > 2) return -1;
+  const int64_t target = base + offset;
+  if (target < 0 || target > static_cast<int64_t>(size_)) return -1;
+  position_ = static_cast<size_t>(target);
+  return target;
+}
+
+int MovieLayoutBytes(MovieLayout layout) {
+  switch (layout) {
+    case MovieLayout::kRgb565: return 2;
+    case MovieLayout::kRgb888: return 3;
+    default: return 4;
+  }
+}
+
+// The movie's sound as a voice of the mixer: it mixes what the decoder queued while the
+// movie plays, and what it mixed is the movie clock.
+class MovieDecoder::Sound final : public RenderSource {
+ public:
+  explicit Sound(MovieDecoder* movie) : movie_(movie) {}
+  void Render(float* out, int frames, int) override {
+    MovieDecoder& m = *movie_;
+    std::lock_guard<std::mutex> lock(m.mutex_);
+    if (!m.playing_) return;
+    const size_t held = (m.soundQueue_.size() - m.soundRead_) / 2;
+    const size_t n = std::min(held, static_cast<size_t>(frames));
+    const float* in = m.soundQueue_.data() + m.soundRead_;
+    for (size_t i = 0; i < 2 * n; ++i) out[i] += in[i];
+    m.soundRead_ += 2 * n;
+    if (m.soundClock_) m.soundMixed_ += n;
+    if (m.soundRead_ == m.soundQueue_.size()) {
+      m.soundQueue_.clear();
+      m.soundRead_ = 0;
+      // The sound is over but the pictures may go on: the platform clock takes over.
+      if (m.endOfInput_ && m.soundClock_) {
+        m.baseUs_ = m.ClockLocked();
+        m.startedAtUs_ = static_cast<uint64_t>(Now());
+        m.soundClock_ = false;
+      }
+    }
+    if (n) m.wake_.notify_all();
+  }
+
+ private:
+  MovieDecoder* movie_;
+};
+
+MovieDecoder::MovieDecoder(MovieLayout layout, AudioMixer* mixer) : layout_(layout), mixer_(mixer) {}
+
+MovieDecoder::~MovieDecoder() { Stop(); }
+
+void MovieDecoder::Start() {
+  if (started_) return;
+  if (audioRate_ > 0 && mixer_) {
+    sound_ = std::make_unique<Sound>(this);
+    soundClock_ = true;
+  }
+  started_ = true;
+  thread_ = std::thread([this] { Run(); });
+  if (sound_) mixer_->AddSource(sound_.get());
+}
+
+void MovieDecoder::Stop() {
+  if (!started_) return;
+  // The mixer's lock comes before the movie's: never hold ours while removing the voice.
+  if (sound_) mixer_->RemoveSource(sound_.get());
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stop_ = true;
+  }
+  wake_.notify_all();
+  if (source_) source_->Abort();
+  if (thread_.joinable()) thread_.join();
+  started_ = false;
+}
+
+void MovieDecoder::Play() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (playing_) return;
+  startedAtUs_ = static_cast<uint64_t>(Now());
+  playing_ = true;
+  wake_.notify_all();
+}
+
+void MovieDecoder::Pause() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (!playing_) return;
+  baseUs_ = ClockLocked();
+  playing_ = false;
+}
+
+bool MovieDecoder::Playing() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return playing_;
+}
+
+void MovieDecoder::Seek(int64_t timeUs) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  timeUs = std::max<int64_t>(timeUs, 0);
+  seekPending_ = true;
+  seekUs_ = timeUs;
+  ++seekGeneration_;
+  baseUs_ = timeUs;
+  startedAtUs_ = static_cast<uint64_t>(Now());
+  soundBaseUs_ = timeUs;
+  soundMixed_ = 0;
+  soundClock_ = sound_ != nullptr;
+  soundQueue_.clear();
+  soundRead_ = 0;
+  dropBeforeUs_ = timeUs;
+  endOfInput_ = false;
+  queued_.clear();
+  queuedBytes_ = 0;
+  mailboxFull_ = false;
+  wake_.notify_all();
+}
+
+int64_t MovieDecoder::Position() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return ClockLocked();
+}
+
+int64_t MovieDecoder::ClockLocked() {
+  if (soundClock_) return soundBaseUs_ + static_cast<int64_t>(soundMixed_ * 1000000 / static_cast<uint64_t>(audioRate_));
+  if (!playing_) return baseUs_;
+  return baseUs_ + (Now() - static_cast<int64_t>(startedAtUs_));
+}
+
+bool MovieDecoder::WantMoreLocked() const {
+  if (endOfInput_) return false;
+  if (queued_.size() >= kMaxQueuedFrames || queuedBytes_ >= kMaxQueuedFrameBytes) return false;
+  if (sound_) {
+    const size_t heldFrames = (soundQueue_.size() - soundRead_) / 2;
+    if (heldFrames >= static_cast<size_t>(audioRate_ / kSoundAheadDivisor)) return false;
+  }
+  return true;
+}
+
+void MovieDecoder::PublishDueLocked(int64_t now) {
+  while (!queued_.empty() && queued_.front().timeUs <= now) {
+    queuedBytes_ -= queued_.front().pixels.size();
+    mailbox_ = std::move(queued_.front());
+    queued_.pop_front();
+    mailboxFull_ = true;
+  }
+}
+
+void MovieDecoder::Run() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!stop_) {
+    const uint64_t seq = wakeSeq_;
+    if (seekPending_) {
+      seekPending_ = false;
+      const int64_t target = seekUs_;
+      const uint64_t generation = seekGeneration_;
+      lock.unlock();
+      const bool sought = SeekTo(target);
+      lock.lock();
+      if (!sought && generation == seekGeneration_) endOfInput_ = true;
+      continue;
+    }
+    PublishDueLocked(ClockLocked());
+    if (soundClock_ && !endOfInput_ && soundRead_ == soundQueue_.size() && !queued_.empty() && !WantMoreLocked()) {
+      // Pictures are read ahead as far as they may be and still no sound came: a movie
+      // whose sound starts late or stops early is timed by the platform clock instead of
+      // standing still.
+      baseUs_ = ClockLocked();
+      startedAtUs_ = static_cast<uint64_t>(Now());
+      soundClock_ = false;
+    }
+    if (!WantMoreLocked()) {
+      settledSeq_ = seq;
+      settled_.notify_all();
+      wake_.wait_for(lock, kIdlePoll);
+      continue;
+    }
+    const uint64_t generation = seekGeneration_;
+    lock.unlock();
+    MovieItem item = DecodeNext();
+    lock.lock();
+    if (generation != seekGeneration_) continue;  // decoded before a seek: stale
+    switch (item.kind) {
+      case MovieItem::kVideo:
+        queuedBytes_ += item.frame.pixels.size();
+        queued_.push_back(std::move(item.frame));
+        break;
+      case MovieItem::kAudio: {
+        if (!sound_ || item.samples.empty()) break;
+        // Sound before a seek target is cut off, so the clock and the picture agree.
+        size_t skip = 0;
+        if (item.timeUs < dropBeforeUs_) {
+          skip = static_cast<size_t>((dropBeforeUs_ - item.timeUs) * audioRate_ / 1000000) * 2;
+        }
+        if (skip < item.samples.size()) {
+          if (soundRead_ > 0 && soundRead_ * 2 > soundQueue_.size()) {
+            soundQueue_.erase(soundQueue_.begin(), soundQueue_.begin() + static_cast<ptrdiff_t>(soundRead_));
+            soundRead_ = 0;
+          }
+          soundQueue_.insert(soundQueue_.end(), item.samples.begin() + static_cast<ptrdiff_t>(skip),
+                             item.samples.end());
+        }
+        break;
+      }
+      case MovieItem::kEnd:
+      case MovieItem::kError:
+        // A damaged stream stops where it breaks, like one that ends there.
+        endOfInput_ = true;
+        if (soundClock_ && soundRead_ == soundQueue_.size()) {
+          baseUs_ = ClockLocked();
+          startedAtUs_ = static_cast<uint64_t>(Now());
+          soundClock_ = false;
+        }
+        break;
+    }
+  }
+  settledSeq_ = UINT64_MAX;
+  settled_.notify_all();
+}
+
+MovieDecoder::Take MovieDecoder::TakeFrame(uint8_t* dest, int pitch, bool wait) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (wait && started_) {
+    const uint64_t seq = ++wakeSeq_;
+    wake_.notify_all();
+    settled_.wait_for(lock, kCatchUpLimit, [&] { return settledSeq_ >= seq; });
+  }
+  PublishDueLocked(ClockLocked());
+  if (mailboxFull_) {
+    const size_t row = static_cast<size_t>(info_.width) * static_cast<size_t>(MovieLayoutBytes(layout_));
+    if (mailbox_.width == info_.width && mailbox_.height == info_.height) {
+      for (int y = 0; y < info_.height; ++y) {
+        std::memcpy(dest + static_cast<ptrdiff_t>(pitch) * y,
+                    mailbox_.pixels.data() + static_cast<ptrdiff_t>(mailbox_.pitch) * y, row);
+      }
+    }
+    mailboxFull_ = false;
+    wake_.notify_all();
+    return Take::kFrame;
+  }
+  const bool soundLeft = soundRead_ < soundQueue_.size();
+  if (endOfInput_ && !seekPending_ && queued_.empty() && !soundLeft) return Take::kEnded;
+  return Take::kNone;
+}
+
+void SetMovieOpenerOverride(MovieOpener opener) { g_opener = opener; }
+MovieOpener GetMovieOpener() { return g_opener ? g_opener : &OpenMovie; }
+
+// Scripted movies.
+
+ScriptedMovie::ScriptedMovie(const MovieScript& script, MovieLayout layout, AudioMixer* mixer)
+    : MovieDecoder(layout, mixer), script_(script) {
+  info_.width = script.width;
+  info_.height = script.height;
+  info_.frameTimeUs = script.frameTimeUs;
+  info_.durationUs = script.frameTimeUs * static_cast<int64_t>(script.colours.size());
+  info_.hasAudio = script.audioRate > 0;
+  audioRate_ = mixer ? script.audioRate : 0;
+  Start();
+}
+
+ScriptedMovie::~ScriptedMovie() { Stop(); }
+
+MovieItem ScriptedMovie::DecodeNext() {
+  MovieItem item;
+  const int64_t frameTime = script_.frameTimeUs;
+  const bool broken = script_.failAfterFrames >= 0 && next_ >= static_cast<size_t>(script_.failAfterFrames);
+  if (broken) {
+    item.kind = MovieItem::kError;
+    return item;
+  }
+  // Sound for a frame's time goes before the frame, as a muxer interleaves it.
+  if (audioRate_ > 0 && next_ < script_.colours.size() && soundDoneUs_ <= static_cast<int64_t>(next_) * frameTime) {
+    item.kind = MovieItem::kAudio;
+    item.timeUs = soundDoneUs_;
+    const size_t frames = static_cast<size_t>(frameTime * audioRate_ / 1000000);
+    item.samples.assign(frames * 2, script_.audioLevel);
+    soundDoneUs_ += frameTime;
+    return item;
+  }
+  if (next_ >= script_.colours.size()) {
+    item.kind = MovieItem::kEnd;
+    return item;
+  }
+  const uint32_t c = script_.colours[next_];
+  MovieFrame& f = item.frame;
+  const int bytes = MovieLayoutBytes(layout_);
+  f.width = script_.width;
+  f.height = script_.height;
+  f.pitch = (f.width * bytes + 3) & ~3;
+  f.pixels.assign(static_cast<size_t>(f.pitch) * f.height, 0);
+  f.timeUs = static_cast<int64_t>(next_) * frameTime;
+  const uint8_t r = c >> 16 & 0xFF, g = c >> 8 & 0xFF, b = c & 0xFF;
+  const uint16_t w565 = static_cast<uint16_t>((r & 0xF8) << 8 | (g & 0xFC) << 3 | b >> 3);
+  for (int y = 0; y < f.height; ++y) {
+    uint8_t* p = f.pixels.data() + static_cast<ptrdiff_t>(f.pitch) * y;
+    for (int x = 0; x < f.width; ++x, p += bytes) {
+      if (bytes == 2) {
+        std::memcpy(p, &w565, 2);
+      } else {
+        p[0] = b, p[1] = g, p[2] = r;
+        if (bytes == 4) p[3] = 0xFF;
+      }
+    }
+  }
+  item.kind = MovieItem::kVideo;
+  ++next_;
+  return item;
+}
+
+bool ScriptedMovie::SeekTo(int64_t timeUs) {
+  const size_t frame = script_.frameTimeUs > 0 ? static_cast<size_t>(timeUs / script_.frameTimeUs) : 0;
+  next_ = std::min(frame, script_.colours.size());
+  soundDoneUs_ = static_cast<int64_t>(next_) * script_.frameTimeUs;
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,343 @@
+// Movies through FFmpeg: the container read with an AVIOContext over the caller's byte
+// source, video converted by libswscale, sound resampled by libswresample to the mixer's
+// rate as float stereo.
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "platform/movie.h"
+
+namespace platform {
+namespace {
+
+constexpr int kIoBufferBytes = 32768;
+// Demuxers allowed to open a movie. libavformat also reads still images and many other
+// things; a file the image loaders refused must not come back as a one-frame "movie".
+constexpr const char* kMovieDemuxers = "avi,mpeg,matroska,webm,mov,mp4,ogg";
+// Pictures beyond this side are refused: their frames would not fit a graph's surface.
+constexpr int kMaxPictureSide = 4096;
+
+void QuietFfmpeg() {
+  static std::once_flag once;
+  std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
+AVPixelFormat PixelFormatOf(MovieLayout layout) {
+  switch (layout) {
+    case MovieLayout::kRgb565: return AV_PIX_FMT_RGB565LE;
+    case MovieLayout::kRgb888: return AV_PIX_FMT_BGR24;
+    default: return AV_PIX_FMT_BGRA;
+  }
+}
+
+int ReadPacket(void* opaque, uint8_t* buffer, int size) {
+  const int n = static_cast<MovieByteSource*>(opaque)->Read(buffer, size);
+  if (n < 0) return AVERROR(EIO);
+  return n == 0 ? AVERROR_EOF : n;
+}
+
+int64_t SeekSource(void* opaque, int64_t offset, int whence) {
+  auto* source = static_cast<MovieByteSource*>(opaque);
+  if (whence & AVSEEK_SIZE) return source->Size();
+  const int origin = whence & ~AVSEEK_FORCE;
+  if (origin != SEEK_SET && origin != SEEK_CUR && origin != SEEK_END) return -1;
+  return source->Seek(offset, origin == SEEK_SET ? 0 : origin == SEEK_CUR ? 1 : 2);
+}
+
+int64_t ToUs(int64_t value, AVRational base) { return av_rescale_q(value, base, AVRational{1, 1000000}); }
+
+class FfmpegMovie final : public MovieDecoder {
+ public:
+  FfmpegMovie(std::unique_ptr<MovieByteSource> source, MovieLayout layout, AudioMixer* mixer)
+      : MovieDecoder(layout, mixer), owned_(std::move(source)) {
+    source_ = owned_.get();
+  }
+
+  ~FfmpegMovie() override {
+    Stop();
+    sws_freeContext(scaler_);
+    swr_free(&resampler_);
+    av_frame_free(&frame_);
+    av_packet_free(&packet_);
+    avcodec_free_context(&video_);
+    avcodec_free_context(&audio_);
+    if (format_) avformat_close_input(&format_);
+    if (io_) {
+      av_freep(&io_->buffer);
+      avio_context_free(&io_);
+    }
+  }
+
+  MovieOpenError Open() {
+    QuietFfmpeg();
+    auto* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferBytes));
+    if (!buffer) return MovieOpenError::kUnreadable;
+    io_ = avio_alloc_context(buffer, kIoBufferBytes, 0, source_, &ReadPacket, nullptr, &SeekSource);
+    if (!io_) {
+      av_free(buffer);
+      return MovieOpenError::kUnreadable;
+    }
+    format_ = avformat_alloc_context();
+    if (!format_) return MovieOpenError::kUnreadable;
+    format_->pb = io_;
+    format_->flags |= AVFMT_FLAG_CUSTOM_IO;
+    format_->format_whitelist = av_strdup(kMovieDemuxers);
+    // On failure avformat_open_input frees the context itself.
+    if (avformat_open_input(&format_, nullptr, nullptr, nullptr) < 0) {
+      format_ = nullptr;
+      return MovieOpenError::kUnreadable;
+    }
+    if (avformat_find_stream_info(format_, nullptr) < 0) return MovieOpenError::kUnreadable;
+
+    const AVCodec* videoCodec = nullptr;
+    videoIndex_ = av_find_best_stream(format_, AVMEDIA_TYPE_VIDEO, -1, -1, &videoCodec, 0);
+    if (videoIndex_ == AVERROR_DECODER_NOT_FOUND) return MovieOpenError::kDecoder;
+    if (videoIndex_ < 0) return MovieOpenError::kNoPicture;
+    const AVStream* vs = format_->streams[videoIndex_];
+    if (vs->codecpar->width <= 0 || vs->codecpar->height <= 0 || vs->codecpar->width > kMaxPictureSide ||
+        vs->codecpar->height > kMaxPictureSide) {
+      return MovieOpenError::kNoPicture;
+    }
+    if (!OpenDecoder(videoCodec, vs, &video_)) return MovieOpenError::kDecoder;
+
+    const AVCodec* audioCodec = nullptr;
+    audioIndex_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, videoIndex_, &audioCodec, 0);
+    info_.hasAudio = audioIndex_ >= 0;
+    if (audioIndex_ >= 0 && mixer_ && !OpenSound(audioCodec)) {
+      // A movie whose sound cannot be decoded still plays its pictures.
+      avcodec_free_context(&audio_);
+      swr_free(&resampler_);
+    }
+    if (!audio_) audioIndex_ = -1;
+
+    info_.width = video_->width;
+    info_.height = video_->height;
+    if (vs->avg_frame_rate.num > 0 && vs->avg_frame_rate.den > 0) {
+      info_.frameTimeUs = av_rescale(1000000, vs->avg_frame_rate.den, vs->avg_frame_rate.num);
+    }
+    if (format_->duration > 0) info_.durationUs = format_->duration;
+    startUs_ = format_->start_time != AV_NOPTS_VALUE ? format_->start_time : 0;
+    frame_ = av_frame_alloc();
+    packet_ = av_packet_alloc();
+    if (!frame_ || !packet_) return MovieOpenError::kUnreadable;
+    Start();
+    return MovieOpenError::kNone;
+  }
+
+ protected:
+  MovieItem DecodeNext() override {
+    MovieItem item;
+    for (;;) {
+      if (video_ && !videoDone_) {
+        const int r = avcodec_receive_frame(video_, frame_);
+        if (r == 0) return TakeVideo();
+        if (r == AVERROR_EOF) {
+          videoDone_ = true;
+        } else if (r != AVERROR(EAGAIN)) {
+          item.kind = MovieItem::kError;
+          return item;
+        }
+      }
+      if (audio_ && !audioDone_) {
+        const int r = avcodec_receive_frame(audio_, frame_);
+        if (r == 0) {
+          if (TakeAudio(&item)) return item;
+          continue;
+        }
+        if (r == AVERROR_EOF) {
+          audioDone_ = true;
+        } else if (r != AVERROR(EAGAIN)) {
+          // Broken sound ends the sound, not the pictures.
+          audioDone_ = true;
+        }
+      }
+      if (inputDone_) {
+        if (videoDone_ && (audioDone_ || !audio_)) {
+          item.kind = MovieItem::kEnd;
+          return item;
+        }
+        continue;
+      }
+      const int r = av_read_frame(format_, packet_);
+      if (r < 0) {
+        // The end, or data too damaged to go on: what the decoders hold still plays.
+        inputDone_ = true;
+        avcodec_send_packet(video_, nullptr);
+        if (audio_) avcodec_send_packet(audio_, nullptr);
+        continue;
+      }
+      if (packet_->stream_index == videoIndex_) {
+        const int s = avcodec_send_packet(video_, packet_);
+        // A damaged packet is skipped; the decoder conceals what it can.
+        if (s < 0 && s != AVERROR_INVALIDDATA && s != AVERROR(EAGAIN)) {
+          av_packet_unref(packet_);
+          item.kind = MovieItem::kError;
+          return item;
+        }
+      } else if (audio_ && packet_->stream_index == audioIndex_) {
+        avcodec_send_packet(audio_, packet_);
+      }
+      av_packet_unref(packet_);
+    }
+  }
+
+  bool SeekTo(int64_t timeUs) override {
+    const int64_t target = timeUs + startUs_;
+    if (av_seek_frame(format_, -1, target, AVSEEK_FLAG_BACKWARD) < 0 &&
+        avformat_seek_file(format_, -1, INT64_MIN, target, target, 0) < 0) {
+      return false;
+    }
+    avcodec_flush_buffers(video_);
+    if (audio_) avcodec_flush_buffers(audio_);
+    if (resampler_) {
+      swr_close(resampler_);
+      swr_init(resampler_);
+    }
+    inputDone_ = videoDone_ = audioDone_ = false;
+    lastVideoUs_ = -1;
+    soundFrames_ = -1;
+    return true;
+  }
+
+ private:
+  bool OpenDecoder(const AVCodec* codec, const AVStream* stream, AVCodecContext** context) {
+    if (!codec) return false;
+    *context = avcodec_alloc_context3(codec);
+    if (!*context) return false;
+    if (avcodec_parameters_to_context(*context, stream->codecpar) < 0) return false;
+    (*context)->pkt_timebase = stream->time_base;
+    // One thread: the movie already has its own, and frames come out in a fixed order.
+    (*context)->thread_count = 1;
+    return avcodec_open2(*context, codec, nullptr) == 0;
+  }
+
+  bool OpenSound(const AVCodec* codec) {
+    const AVStream* as = format_->streams[audioIndex_];
+    if (!OpenDecoder(codec, as, &audio_)) return false;
+    const PcmFormat primary = mixer_->PrimaryFormat();
+    const int rate = primary.samplesPerSec > 0 ? static_cast<int>(primary.samplesPerSec) : 44100;
+    AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+    AVChannelLayout in{};
+    if (audio_->ch_layout.nb_channels > 0) {
+      av_channel_layout_copy(&in, &audio_->ch_layout);
+    } else {
+      av_channel_layout_default(&in, 2);
+    }
+    if (in.order == AV_CHANNEL_ORDER_UNSPEC) {
+      const int channels = in.nb_channels;
+      av_channel_layout_uninit(&in);
+      av_channel_layout_default(&in, channels);
+    }
+    const int made = swr_alloc_set_opts2(&resampler_, &stereo, AV_SAMPLE_FMT_FLT, rate, &in, audio_->sample_fmt,
+                                         audio_->sample_rate, 0, nullptr);
+    av_channel_layout_uninit(&in);
+    if (made < 0 || audio_->sample_rate <= 0 || swr_init(resampler_) < 0) return false;
+    audioRate_ = rate;
+    return true;
+  }
+
+  MovieItem TakeVideo() {
+    MovieItem item;
+    item.kind = MovieItem::kVideo;
+    MovieFrame& f = item.frame;
+    const AVStream* vs = format_->streams[videoIndex_];
+    const int64_t stamp = frame_->best_effort_timestamp;
+    if (stamp != AV_NOPTS_VALUE) {
+      f.timeUs = ToUs(stamp, vs->time_base) - startUs_;
+    } else {
+      f.timeUs = lastVideoUs_ < 0 ? 0 : lastVideoUs_ + std::max<int64_t>(info_.frameTimeUs, 1);
+    }
+    lastVideoUs_ = f.timeUs;
+    const int bytes = MovieLayoutBytes(layout_);
+    f.width = info_.width;
+    f.height = info_.height;
+    f.pitch = (f.width * bytes + 3) & ~3;
+    f.pixels.assign(static_cast<size_t>(f.pitch) * static_cast<size_t>(f.height), 0);
+    // A stream that changes its picture size midway is scaled to the size it opened with.
+    scaler_ = sws_getCachedContext(scaler_, frame_->width, frame_->height, static_cast<AVPixelFormat>(frame_->format),
+                                   f.width, f.height, PixelFormatOf(layout_), SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (scaler_ && frame_->width > 0 && frame_->height > 0) {
+      uint8_t* planes[4] = {f.pixels.data(), nullptr, nullptr, nullptr};
+      int pitches[4] = {f.pitch, 0, 0, 0};
+      sws_scale(scaler_, frame_->data, frame_->linesize, 0, frame_->height, planes, pitches);
+    }
+    av_frame_unref(frame_);
+    return item;
+  }
+
+  // False when the frame gave no samples.
+  bool TakeAudio(MovieItem* item) {
+    const AVStream* as = format_->streams[audioIndex_];
+    if (soundFrames_ < 0) {
+      const int64_t stamp = frame_->best_effort_timestamp;
+      const int64_t us = stamp != AV_NOPTS_VALUE ? ToUs(stamp, as->time_base) - startUs_ : 0;
+      soundStartUs_ = std::max<int64_t>(us, 0);
+      soundFrames_ = 0;
+    }
+    const int room = swr_get_out_samples(resampler_, frame_->nb_samples);
+    if (room <= 0) {
+      av_frame_unref(frame_);
+      return false;
+    }
+    item->samples.resize(static_cast<size_t>(room) * 2);
+    uint8_t* out[1] = {reinterpret_cast<uint8_t*>(item->samples.data())};
+    const int n = swr_convert(resampler_, out, room, const_cast<const uint8_t**>(frame_->extended_data),
+                              frame_->nb_samples);
+    av_frame_unref(frame_);
+    if (n <= 0) return false;
+    item->samples.resize(static_cast<size_t>(n) * 2);
+    item->kind = MovieItem::kAudio;
+    item->timeUs = soundStartUs_ + soundFrames_ * 1000000 / audioRate_;
+    soundFrames_ += n;
+    return true;
+  }
+
+  std::unique_ptr<MovieByteSource> owned_;
+  AVIOContext* io_ = nullptr;
+  AVFormatContext* format_ = nullptr;
+  AVCodecContext* video_ = nullptr;
+  AVCodecContext* audio_ = nullptr;
+  SwsContext* scaler_ = nullptr;
+  SwrContext* resampler_ = nullptr;
+  AVFrame* frame_ = nullptr;
+  AVPacket* packet_ = nullptr;
+  int videoIndex_ = -1;
+  int audioIndex_ = -1;
+  int64_t startUs_ = 0;
+  bool inputDone_ = false;
+  bool videoDone_ = false;
+  bool audioDone_ = false;
+  int64_t lastVideoUs_ = -1;
+  // Sound time runs from the first frame's stamp by the samples made since.
+  int64_t soundStartUs_ = 0;
+  int64_t soundFrames_ = -1;
+};
+
+}  // namespace
+
+std::unique_ptr<MovieDecoder> OpenMovie(std::unique_ptr<MovieByteSource> source, MovieLayout layout,
+                                        AudioMixer* mixer, MovieOpenError* error) {
+  MovieOpenError failure = MovieOpenError::kUnreadable;
+  if (source) {
+    auto movie = std::make_unique<FfmpegMovie>(std::move(source), layout, mixer);
+    failure = movie->Open();
+    if (failure == MovieOpenError::kNone) {
+      if (error) *error = failure;
+      return movie;
+    }
+  }
+  if (error) *error = failure;
+  return nullptr;
+}
+
+}  // namespace platform

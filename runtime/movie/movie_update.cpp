@@ -1,0 +1,121 @@
+// The frame update before a movie graph is drawn, play and pause, and the walks over every
+// movie-bound graph that the window's activation makes.
+#include "platform/thread.h"
+#include "runtime/core/library_lock.h"
+#include "runtime/core/time.h"
+#include "runtime/display/screen_flip.h"
+#include "runtime/movie/movie.h"
+
+namespace rt {
+namespace {
+
+// An unforced update asks for a new frame at most once per screen flip and this long.
+constexpr uint32_t kUpdateIntervalMs = 17;
+
+struct Bound {
+  GraphRecord* graph = nullptr;
+  MovieRecord* movie = nullptr;
+};
+
+Bound FindBound(int graph) {
+  Bound b;
+  b.graph = GetGraphRecord(graph);
+  if (b.graph) b.movie = GetMovieRecord(b.graph->movieHandle);
+  return b;
+}
+
+// The decoder reads its file under the library lock, so a caller holding the lock lets go
+// of it while the decoder catches up, and takes it again as deep as it held it.
+platform::MovieDecoder::Take TakeWaiting(MovieRecord* movie) {
+  const LibraryLockInfo info = GetLibraryLockInfo();
+  uint32_t held = 0;
+  if (info.locked && info.owner == platform::CurrentThreadId()) held = info.recursion;
+  for (uint32_t i = 0; i < held; ++i) UnlockLibraryNoYield();
+  const platform::MovieDecoder::Take take = movie->stream->TakeFrame(movie->frame.pixels, movie->frame.pitch, true);
+  for (uint32_t i = 0; i < held; ++i) LockLibrary();
+  return take;
+}
+
+template <class F>
+void ForEachMovieGraph(F&& f) {
+  HandleTable<GraphRecord>& table = GetGraphManager().table;
+  for (int slot = 0; slot < table.highWaterMark(); ++slot) {
+    const GraphRecord* record = table.At(slot);
+    if (record && record->movieHandle >= 0) f(table.HandleAt(slot));
+  }
+}
+
+}  // namespace
+
+int UpdateMovieToGraph(int graph, int force) {
+  const Bound b = FindBound(graph);
+  if (!b.graph || !b.movie) return -1;
+  MovieRecord* movie = b.movie;
+  if (!movie->stream) return 0;
+  const uint64_t flips = GetScreenFlipCount();
+  const uint32_t now = ReadTimeMs();
+  if (!force) {
+    if (!movie->running || !movie->stream->Playing()) return 0;
+    if (movie->lastFlipCount >= 0 && static_cast<uint64_t>(movie->lastFlipCount) == flips &&
+        now - static_cast<uint32_t>(movie->lastUpdateTime) <= kUpdateIntervalMs) {
+      return 0;
+    }
+  }
+  const platform::MovieDecoder::Take take =
+      force ? TakeWaiting(movie) : movie->stream->TakeFrame(movie->frame.pixels, movie->frame.pitch, false);
+  if (take == platform::MovieDecoder::Take::kEnded) {
+    // The last picture stays in the graph.
+    movie->running = 0;
+    movie->ended = 1;
+    movie->stream->Pause();
+    return 0;
+  }
+  if (take != platform::MovieDecoder::Take::kFrame) return 0;
+  // Textures belong to a Direct3D device, which this display does not have.
+  if (!b.graph->create.use3D) TransferMovieFrameToSurface2D(movie, b.graph);
+  movie->lastFlipCount = static_cast<int64_t>(flips);
+  movie->lastUpdateTime = static_cast<int32_t>(now);
+  movie->updatePending = 0;
+  return 0;
+}
+
+int PlayMovieToGraph(int graph) {
+  const Bound b = FindBound(graph);
+  if (!b.graph || !b.movie) return -1;
+  MovieRecord* movie = b.movie;
+  if (movie->running || !movie->stream) return 0;
+  // Playing a movie that reached its end plays it again from the start.
+  if (movie->ended) {
+    movie->stream->Seek(0);
+    movie->ended = 0;
+  }
+  movie->stream->Play();
+  movie->running = 1;
+  return 0;
+}
+
+int PauseMovieToGraph(int graph) {
+  const Bound b = FindBound(graph);
+  if (!b.graph || !b.movie) return -1;
+  MovieRecord* movie = b.movie;
+  if (!movie->running || !movie->stream) return 0;
+  movie->stream->Pause();
+  movie->running = 0;
+  return 0;
+}
+
+// A movie that played to its end stays there when the window comes back.
+int ResumeAllMovies() {
+  ForEachMovieGraph([](int graph) {
+    const Bound b = FindBound(graph);
+    if (b.movie && !b.movie->ended) PlayMovieToGraph(graph);
+  });
+  return 0;
+}
+
+int PauseAllMovies() {
+  ForEachMovieGraph([](int graph) { PauseMovieToGraph(graph); });
+  return 0;
+}
+
+}  // namespace rt
