@@ -4,12 +4,16 @@
 # configuration and back with key presses, checks screenshots of each screen, then ends
 # the game with Escape and expects exit code 0.
 #
-# usage: end_to_end_test.sh <game executable> <data set directory> <work directory>
+# usage: end_to_end_test.sh <game executable> <data set directory> <work directory> [game options...]
+# (the game runs on its display device where the X server offers OpenGL; the option
+# --software-display keeps it on the software display)
 set -euo pipefail
 
 exe=$1
 data=$2
 work=$3
+shift 3
+options=("$@")
 
 # The menus draw their texts in this colour.
 menu_text='rgb(9,176,254)'
@@ -72,7 +76,7 @@ mkdir -p "$work/run"
 chmod 700 "$work/run"
 export XDG_RUNTIME_DIR="$work/run"
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-(cd "$work/game" && exec "$exe") >"$work/game.log" 2>&1 &
+(cd "$work/game" && exec "$exe" "${options[@]}") >"$work/game.log" 2>&1 &
 game_pid=$!
 
 window=
@@ -140,6 +144,12 @@ press() {
 }
 
 wait_for title is_title
+
+# Without --software-display the game must draw through its display device: the device
+# reports on the error output only when it cannot be had.
+if [ ${#options[@]} -eq 0 ] && grep -q '^display device:' "$work/game.log"; then
+  fail "the display device was not taken: $(cat "$work/game.log")"
+fi
 
 press Down Down Down z
 wait_for options is_options
