@@ -56,6 +56,15 @@ uint32_t ReadPixel(const uint8_t* p, int bytes) {
 
 void WritePixel(uint8_t* p, int bytes, uint32_t v) { std::memcpy(p, &v, static_cast<size_t>(bytes)); }
 
+// The first row of the rectangle is filled pixel by pixel, the others copied from it.
+void FillRect(DeviceSurface* s, const Rect& r, uint32_t value) {
+  if (Empty(r)) return;
+  const int bytes = s->bytes();
+  for (int x = r.left; x < r.right; ++x) WritePixel(s->At(x, r.top), bytes, value);
+  const size_t span = static_cast<size_t>(r.right - r.left) * bytes;
+  for (int y = r.top + 1; y < r.bottom; ++y) std::memcpy(s->At(r.left, y), s->At(r.left, r.top), span);
+}
+
 }  // namespace
 
 DevicePixelFormat Xrgb8888Format() { return DevicePixelFormat{32, 0xFF0000, 0xFF00, 0xFF, 0, false}; }
@@ -274,9 +283,7 @@ int DisplayDevice::ColorFill(DeviceSurface* surface, const Rect* area, uint32_t 
   if (s->locked) return kDeviceFailed;
   if (s->kind == SurfaceKind::kPrimary) SyncPrimarySize(s->frontOfChain ? s->frontOfChain : s);
   const Rect r = Intersect(area ? ToSurface(s, *area) : Rect{0, 0, s->width, s->height}, Rect{0, 0, s->width, s->height});
-  for (int y = r.top; y < r.bottom; ++y) {
-    for (int x = r.left; x < r.right; ++x) WritePixel(s->At(x, y), s->bytes(), pixel);
-  }
+  FillRect(s, r, pixel);
   ShowPrimary(s, false);
   return kDeviceOk;
 }
@@ -287,9 +294,7 @@ int DisplayDevice::DepthFill(DeviceSurface* surface, const Rect* area, uint32_t 
   if (s->lost) return kSurfaceLost;
   if (s->locked) return kDeviceFailed;
   const Rect r = Intersect(area ? *area : Rect{0, 0, s->width, s->height}, Rect{0, 0, s->width, s->height});
-  for (int y = r.top; y < r.bottom; ++y) {
-    for (int x = r.left; x < r.right; ++x) WritePixel(s->At(x, y), 2, depth);
-  }
+  FillRect(s, r, depth);
   return kDeviceOk;
 }
 
@@ -324,9 +329,20 @@ int DisplayDevice::Blt(DeviceSurface* dest, const Rect* destRect, DeviceSurface*
     base = kept.data();
   }
   const int bytes = d->bytes();
+  const bool oneToOne = dw == sw && dh == sh;
   for (int y = clipped.top; y < clipped.bottom; ++y) {
     const int64_t sy = sr.top + (y - dr.top) * sh / dh;
     if (sy < 0 || sy >= s->height) continue;
+    if (oneToOne) {
+      // Unscaled rows are copied whole, within the source's columns.
+      const int64_t left = std::max<int64_t>(clipped.left, dr.left - sr.left);
+      const int64_t right = std::min<int64_t>(clipped.right, dr.left - sr.left + s->width);
+      if (right > left) {
+        std::memcpy(d->At(static_cast<int>(left), y), base + sy * s->pitch + (sr.left + left - dr.left) * bytes,
+                    static_cast<size_t>(right - left) * bytes);
+      }
+      continue;
+    }
     for (int x = clipped.left; x < clipped.right; ++x) {
       const int64_t sx = sr.left + (x - dr.left) * sw / dw;
       if (sx < 0 || sx >= s->width) continue;
@@ -358,9 +374,35 @@ int DisplayDevice::BltFast(DeviceSurface* dest, int x, int y, DeviceSurface* sou
   uint32_t mask = s->format.redMask | s->format.greenMask | s->format.blueMask | s->format.alphaMask;
   if (mask == 0) mask = bytes == 4 ? 0xFFFFFFFFu : 0xFFFFu;
   const bool keyed = sourceColorKey && s->hasKey;
+  if (keyed && bytes == 4) {
+    // The common case without a call per pixel.
+    for (int row = sr.top; row < sr.bottom; ++row) {
+      const int dy = at.top + row - sr.top;
+      if (dy < 0 || dy >= d->height) continue;
+      const int left = std::max(sr.left, sr.left - at.left);
+      const int right = std::min(sr.right, sr.left + d->width - at.left);
+      const uint8_t* from = s->At(std::max(left, 0), row);
+      uint8_t* to = d->At(std::max(at.left + left - sr.left, 0), dy);
+      for (int col = left; col < right; ++col, from += 4, to += 4) {
+        uint32_t v;
+        std::memcpy(&v, from, 4);
+        if ((v & mask) != (s->key & mask)) std::memcpy(to, &v, 4);
+      }
+    }
+    ShowPrimary(d, false);
+    return kDeviceOk;
+  }
   for (int row = sr.top; row < sr.bottom; ++row) {
     const int dy = at.top + row - sr.top;
     if (dy < 0 || dy >= d->height) continue;
+    if (!keyed) {
+      const int left = std::max(sr.left, sr.left - (at.left));
+      const int right = std::min(sr.right, sr.left + d->width - at.left);
+      if (right > left) {
+        std::memcpy(d->At(at.left + left - sr.left, dy), s->At(left, row), static_cast<size_t>(right - left) * bytes);
+      }
+      continue;
+    }
     for (int col = sr.left; col < sr.right; ++col) {
       const int dx = at.left + col - sr.left;
       if (dx < 0 || dx >= d->width) continue;

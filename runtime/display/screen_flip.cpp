@@ -221,17 +221,15 @@ int CopySurfaceRect(platform::DeviceSurface* dest, platform::DeviceSurface* sour
   int result = -1;
   if (to.format.bits == from.format.bits && to.pixels && from.pixels) {
     const int bytes = to.format.bits / 8;
-    const int left = std::max(r.left, 0);
-    for (int row = std::max(r.top, 0); row < std::min(r.bottom, from.height); ++row) {
+    // The columns that lie inside both surfaces.
+    const int left = std::max({r.left, 0, r.left - x});
+    const int right = std::min({r.right, from.width, r.left - x + to.width});
+    for (int row = std::max(r.top, 0); row < std::min(r.bottom, from.height) && right > left; ++row) {
       const int dy = y + row - r.top;
       if (dy < 0 || dy >= to.height) continue;
-      for (int col = left; col < std::min(r.right, from.width); ++col) {
-        const int dx = x + col - r.left;
-        if (dx < 0 || dx >= to.width) continue;
-        std::memcpy(to.pixels + static_cast<ptrdiff_t>(dy) * to.pitch + static_cast<ptrdiff_t>(dx) * bytes,
-                    from.pixels + static_cast<ptrdiff_t>(row) * from.pitch + static_cast<ptrdiff_t>(col) * bytes,
-                    static_cast<size_t>(bytes));
-      }
+      std::memcpy(to.pixels + static_cast<ptrdiff_t>(dy) * to.pitch + static_cast<ptrdiff_t>(x + left - r.left) * bytes,
+                  from.pixels + static_cast<ptrdiff_t>(row) * from.pitch + static_cast<ptrdiff_t>(left) * bytes,
+                  static_cast<size_t>(right - left) * bytes);
     }
     result = 0;
   }
