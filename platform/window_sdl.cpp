@@ -159,8 +159,14 @@ class SdlWindowSystem final : public WindowSystem {
     if (window_) return nullptr;
     if (!StartVideo()) return nullptr;
     SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
+    // The display device draws through OpenGL in this window; a display without OpenGL still
+    // gets a window, which the software display draws in.
     SDL_Window* w = SDL_CreateWindow(params.titleUtf8.c_str(), params.x, params.y, params.width,
-                                     params.height, SDL_WINDOW_HIDDEN);
+                                     params.height, SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
+    if (!w) {
+      w = SDL_CreateWindow(params.titleUtf8.c_str(), params.x, params.y, params.width, params.height,
+                           SDL_WINDOW_HIDDEN);
+    }
     if (!w) {
       ReportError("cannot create the window");
       SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -83,6 +83,8 @@ int FlipScreen();
 // Before start-up the mode is only stored. 0; -1 refused or unchanged; -2 fell back to
 // 640 x 480 x 16. -1 for any value keeps it.
 int SetScreenMode(int width, int height, int colorBits, int refreshRate);
+// 1 before start-up: draw with the software display even where a display device exists.
+int SetSoftwareRenderRequest(int flag);
 // Clears the draw screen to black.
 int ClearDrawScreen();
 // transparent: the graph's transparent colour (black) is not drawn.

@@ -1,6 +1,7 @@
 #include "game/shell/game_main.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "game/shell/action_mapping.h"
 #include "game/shell/game_data.h"
@@ -15,6 +16,7 @@ constexpr char kWindowTitle[] = "サイレントデッキ CODE:K  ver2.0.6";
 constexpr uint8_t kTimeFileMarks[3] = {2, 0, 6};
 constexpr int kScreenModeWidth = 800, kScreenModeHeight = 600, kScreenModeBits = 32, kRefreshRate = 60;
 constexpr int kWindowIconId = 101;
+constexpr char kSoftwareDisplayOption[] = "--software-display";
 constexpr double kWindowScaleSmall = 0.8;
 constexpr double kWindowScaleSmaller = 0.5;
 constexpr char kArchiveExtension[] = "akn";
@@ -116,7 +118,11 @@ void EndGame() {
   EndLibrary();
 }
 
-int GameMain(int, char**) {
+int GameMain(int argc, char** argv) {
+  // The player may keep the game off the graphics hardware (a driver that draws wrongly).
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], kSoftwareDisplayOption) == 0) SetSoftwareRenderRequest(1);
+  }
   if (StartGame() == -1) return -1;
   while (RunFrame()) {
   }

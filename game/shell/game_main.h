@@ -17,5 +17,6 @@ void EndGame();
 // Advances the VR mission clock by one frame.
 void StepVrClock();
 
-// The whole run: 0 after a normal end, -1 when the runtime fails to start.
+// The whole run: 0 after a normal end, -1 when the runtime fails to start. The option
+// "--software-display" keeps the runtime on its software display.
 int GameMain(int argc, char** argv);

@@ -29,6 +29,7 @@ void ResetDisplayState() {
   ReleaseMemImg(&out.backImage);
   ReleaseMemImg(&out.zImage);
   out.ownedPresenter.reset();
+  out.ownedDevice.reset();
   out = OutputSurfaces{};
   g_display.drawState = DrawState{};
   g_display.drawTarget = DrawTarget{};

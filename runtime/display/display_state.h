@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/display_device.h"
 #include "platform/presenter.h"
 #include "runtime/image/color_format.h"
 #include "runtime/image/graph_table.h"
@@ -64,7 +65,7 @@ struct DrawState {
 struct DrawTarget {
   MEMIMG* targetMemImg = nullptr;  // the target's image while drawing goes to software screens
   int32_t drawDisabled = 0;        // set while the target is being changed
-  void* targetSurface = nullptr;   // a device surface: none exist on this platform
+  platform::DeviceSurface* targetSurface = nullptr;  // the target's device surface, or null
   int32_t offsetX = 0;             // the target's place inside its surface
   int32_t offsetY = 0;
   MEMIMG* zMemImg = nullptr;       // the target's Z buffer, or null
@@ -76,6 +77,22 @@ struct SoftDrawState {
   RECT drawRect{0, 0, 0, 0};
   MEMIMG* drawImage = nullptr;
   const MEMIMG* drawSourceImage = nullptr;
+  // ---- A device target, between BeginSoftDrawOnTarget and EndSoftDrawOnTarget ----
+  int32_t directBltFast = 0;  // the draw is one BltFast from the source surface
+  platform::DeviceSurface* bltSourceSurface = nullptr;
+  RECT bltSourceRect{0, 0, 0, 0};
+  platform::DeviceSurface* lockedSurface = nullptr;  // the locked target (or work surface); the BltFast target
+  RECT lockedRect{0, 0, 0, 0};
+  int32_t targetLocked = 0;
+  int32_t targetViaWork = 0;   // the target rectangle was copied to the work surface
+  int32_t convertTarget = 0;   // the screen format is one the raster routines do not draw
+  RECT workRect{0, 0, 0, 0};   // the draw rectangle on the target surface
+  platform::DeviceSurface* workSurface = nullptr;  // where the rectangle is copied back from
+  MEMIMG workImage{};
+  int32_t sourceLocked = 0;
+  int32_t sourceViaWork = 0;
+  platform::DeviceSurface* sourceLockedSurface = nullptr;
+  MEMIMG sourceImage{};
 };
 
 // The processor's packed byte instructions serve the blits' saturating loops; x86-64 always
@@ -91,7 +108,7 @@ struct ScreenState {
   int32_t screenBits = 0;          // depth of the screen in use: 8, 16 or 32; 0 unset
   int32_t softwareRender = 0;      // drawing goes through the software renderer on MEMIMG screens
   int32_t pureSoftware = 0;        // the software screen without any DirectDraw; lasts for the run
-  int32_t directDrawRunning = 0;   // a DirectDraw object exists (never on this platform yet)
+  int32_t directDrawRunning = 0;   // the display device (the DirectDraw object) exists
   int32_t directDrawReady = 0;     // display start-up has completed its first screen mode
   int32_t mmxAvailable = kMmxAvailableDefault;
 
@@ -115,6 +132,11 @@ struct ScreenState {
   uint64_t flipCount = 0;
   int32_t frontScreenStale = 0;    // the window shows the back screen, not the front screen's image
   platform::Window* window = nullptr;  // the window the screens are shown in
+  platform::DisplayDevice* device = nullptr;  // the DirectDraw object; null without one
+  int32_t clipperMade = 0;
+  int32_t exclusiveLevel = 0;      // the cooperative level last set owns the screen
+  int32_t useBitBltCopy = 0;       // copies between surfaces go through device contexts (measured)
+  uint32_t lastVSyncTime = 0;
 };
 
 // Screen format kinds.
@@ -124,6 +146,13 @@ constexpr int kScreenFormatXRGB = 2;
 constexpr int kScreenFormatOther = 3;
 
 struct OutputSurfaces {
+  platform::DeviceSurface* primarySurface = nullptr;  // the window (or the screen, with a back buffer)
+  platform::DeviceSurface* backSurface = nullptr;     // the back buffer, or an off-screen surface
+  platform::DeviceSurface* tempPrimarySurface = nullptr;
+  platform::DeviceSurface* workSurface = nullptr;     // system-memory copies for the software draws
+  platform::DeviceSurface* workSurface2 = nullptr;
+  platform::DeviceSurface* zBufferSurface = nullptr;
+  int32_t backImageInSurface = 0;  // the back image lies in the locked back surface
   int32_t memImgScreens = 0;  // the screens are software images
   MEMIMG frontImage{};
   MEMIMG backImage{};
@@ -133,6 +162,7 @@ struct OutputSurfaces {
   int32_t screenFormatKind = kScreenFormatXRGB;
   platform::Presenter* presenter = nullptr;  // shows the screens in the window; null: nowhere
   std::unique_ptr<platform::Presenter> ownedPresenter;
+  std::unique_ptr<platform::DisplayDevice> ownedDevice;  // the device when the runtime made it
 };
 
 DrawState& GetDrawState();

@@ -1,12 +1,15 @@
 #include "runtime/display/draw_backend.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 #include <limits>
 
 #include "runtime/display/direct3d.h"
 #include "runtime/display/display_state.h"
+#include "runtime/display/output_surfaces.h"
 #include "runtime/display/screen_flip.h"
+#include "runtime/image/convert_blt.h"
 #include "runtime/image/mask_screen.h"
 #include "runtime/image/surface_data.h"
 #include "runtime/softrender/blit_memimg.h"
@@ -63,8 +66,16 @@ int G_DD_DrawGraph(int x, int y, int surface2D, int transparent) {
   if (dest.left >= dest.right || dest.top >= dest.bottom) return 0;
   const RECT source{dest.left - x, dest.top - y, dest.right - x, dest.bottom - y};
   if (BeginSoftDrawOnTarget(piece, 1, &source, &dest, 0, nullptr, nullptr) < 0) return -1;
-  const SoftDrawState& prepared = GetSoftDrawState();
-  BlitMemImg(prepared.drawImage, prepared.drawSourceImage, x, y, transparent, blend);
+  const SoftDrawState& sd = GetSoftDrawState();
+  if (sd.directBltFast) {
+    const platform::Rect r{sd.bltSourceRect.left, sd.bltSourceRect.top, sd.bltSourceRect.right,
+                           sd.bltSourceRect.bottom};
+    GetScreenStateRecord().device->BltFast(sd.lockedSurface, sd.lockedRect.left, sd.lockedRect.top,
+                                           sd.bltSourceSurface, &r, transparent != 0);
+    EndSoftDrawOnTarget();
+    return 0;
+  }
+  BlitMemImg(sd.drawImage, sd.drawSourceImage, x, y, transparent, blend);
   EndSoftDrawOnTarget();
   return 0;
 }
@@ -162,13 +173,66 @@ int G_DD_GetDrawScreenGraph(int x1, int y1, int x2, int y2, GraphRecord* graph) 
   const Surface2D* piece = graph->surfaceCount > 0 ? GetSurface2D(static_cast<int>(graph->surfaceHandles[0])) : nullptr;
   SurfaceData* data = piece ? GetSurfaceData(piece->surfaceData) : nullptr;
   if (!data) return -1;
-  // Copies between device surfaces belong to the display device, which does not exist here.
-  if (!IsSoftwareScreen() || !data->software) return -1;
-  if (state.drawScreen == kFrontScreen) FetchFrontScreenFromWindow();
-  const MEMIMG* source = GetDrawTarget().targetMemImg;
-  if (!source || !source->pixels) return -1;
   const RECT rect{x1, y1, x2, y2};
-  BltMemImg(&data->image, source, &rect, piece->storeX, piece->storeY);
+  if (IsSoftwareScreen() && data->software) {
+    if (state.drawScreen == kFrontScreen) FetchFrontScreenFromWindow();
+    const MEMIMG* source = GetDrawTarget().targetMemImg;
+    if (!source || !source->pixels) return -1;
+    BltMemImg(&data->image, source, &rect, piece->storeX, piece->storeY);
+    return 0;
+  }
+  platform::DisplayDevice* device = s.device;
+  if (!device) return -1;
+  if (s.directDrawReady) G_D3D_EndScene();
+  G_D3D_FlushCurrentVertexBuffer();
+  const DrawTarget& target = GetDrawTarget();
+  const OutputSurfaces& out = GetOutputSurfaces();
+  const RECT& front = state.frontClientRect;
+  const RECT onSurface{x1 + front.left + target.offsetX, y1 + front.top + target.offsetY,
+                       x2 + front.left + target.offsetX, y2 + front.top + target.offsetY};
+  const platform::Rect graphArea{piece->storeX, piece->storeY, piece->storeX + graph->width,
+                                 piece->storeY + graph->height};
+  if (target.targetSurface && !data->software) {
+    const platform::Rect from{onSurface.left, onSurface.top, onSurface.right, onSurface.bottom};
+    if (device->Blt(data->surface, &graphArea, target.targetSurface, &from) != 0) return -1;
+    FillSpareBits(data->surface, graphArea);
+    return 0;
+  }
+  if (!target.targetSurface && data->software) {
+    const MEMIMG* source = target.targetMemImg;
+    if (!source || !source->pixels) return -1;
+    BltMemImg(&data->image, source, &rect, piece->storeX, piece->storeY);
+    return 0;
+  }
+  if (!target.targetSurface) {
+    const MEMIMG* source = target.targetMemImg;
+    if (!source || !source->pixels) return -1;
+    platform::LockedPixels locked;
+    if (device->Lock(data->surface, &graphArea, &locked) != 0) return -1;
+    ConvertColorFormatBlt(locked.pixels, locked.pitch, &out.screenColorFormat, source->pixels, source->pitch,
+                          source->format, nullptr, 0, nullptr, 0, 0, &rect, ConvertBltOptions{});
+    device->Unlock(data->surface);
+    FillSpareBits(data->surface, graphArea);
+    return 0;
+  }
+  // A device screen into a software graph: through the work surface.
+  if (CopySurfaceRect(out.workSurface, target.targetSurface, 0, 0, &onSurface, -1) != 0) return -1;
+  platform::LockedPixels locked;
+  if (device->Lock(out.workSurface, nullptr, &locked) != 0) return -1;
+  GraphImage work{};
+  work.format = out.screenColorFormat;
+  work.width = locked.width;
+  work.height = locked.height;
+  work.pitch = locked.pitch;
+  work.pixels = locked.pixels;
+  const RECT whole{0, 0, graph->width, graph->height};
+  ConvertColorFormatBlt(data->image.pixels + static_cast<ptrdiff_t>(piece->storeY) * data->image.pitch +
+                            static_cast<ptrdiff_t>(piece->storeX) * data->image.format->pixelByte,
+                        data->image.pitch, data->image.format, work.pixels, work.pitch, &work.format, nullptr, 0,
+                        nullptr, 0, 0, &whole, ConvertBltOptions{});
+  device->Unlock(out.workSurface);
+  data->image.alphaPlaneValid = 0;
+  data->image.runTableValid = 0;
   return 0;
 }
 
@@ -194,11 +258,184 @@ int EndMaskDrawRect(int x1, int y1, int x2, int y2) {
 int BeginSoftDrawOnTarget(const Surface2D* source, int allowDirect, const RECT* sourceRect, const RECT* destRect,
                           int colourOnly, uint32_t* colour1, uint32_t* colour2) {
   if (IsSoftwareScreen()) return 0;
-  // A device target would be locked (or copied to a work surface) here; there are no device
-  // targets on this platform, so nothing can be prepared.
-  return -1;
+  SoftDrawState& sd = GetSoftDrawState();
+  sd = SoftDrawState{};
+  const ScreenState& screen = GetScreenStateRecord();
+  const DrawState& state = GetDrawState();
+  const DrawTarget& target = GetDrawTarget();
+  OutputSurfaces& out = GetOutputSurfaces();
+  platform::DisplayDevice* device = screen.device;
+  // Only the device's surfaces and the images drawn with them are prepared here.
+  if (!destRect || !device) return -1;
+  const SurfaceData* sourceData = source ? GetSurfaceData(source->surfaceData) : nullptr;
+  const bool blending = !(state.blendMode == 0 || (state.blendMode == 1 && state.blendParam == 255)) ||
+                        (sourceData && sourceData->create.alphaChannel) || state.blendGraph != -1;
+  const bool targetVideo = state.targetInVideoMemory != 0;
+  const RECT& front = state.frontClientRect;
+  const int moveX = front.left + target.offsetX;
+  const int moveY = front.top + target.offsetY;
+
+  if (allowDirect && sourceData && sourceRect && !blending && state.brightColor == 0xFFFFFF && !sourceData->software &&
+      sourceData->surface && target.targetSurface && device &&
+      device->Describe(sourceData->surface).videoMemory == targetVideo) {
+    sd.directBltFast = 1;
+    sd.bltSourceSurface = sourceData->surface;
+    sd.bltSourceRect = RECT{sourceRect->left + source->storeX, sourceRect->top + source->storeY,
+                            sourceRect->right + source->storeX, sourceRect->bottom + source->storeY};
+    sd.lockedSurface = target.targetSurface;
+    sd.lockedRect = RECT{destRect->left + moveX, destRect->top + moveY, destRect->right + moveX,
+                         destRect->bottom + moveY};
+    return 0;
+  }
+
+  sd.convertTarget = out.screenFormatKind == kScreenFormat555 || out.screenFormatKind == kScreenFormatOther;
+  sd.drawRect = *destRect;
+  ClipRectImpl(&sd.drawRect, &state.drawArea);
+  if (sd.drawRect.left >= sd.drawRect.right || sd.drawRect.top >= sd.drawRect.bottom) return -1;
+  const int kind = screen.screenBits == 16 ? kMemImgKind565 : kMemImgKindXRGB;
+
+  if (target.targetMemImg && target.targetMemImg->pixels) {
+    sd.drawImage = target.targetMemImg;
+  } else if (target.targetSurface && device) {
+    sd.workRect = RECT{sd.drawRect.left + moveX, sd.drawRect.top + moveY, sd.drawRect.right + moveX,
+                       sd.drawRect.bottom + moveY};
+    const int width = sd.workRect.right - sd.workRect.left;
+    const int height = sd.workRect.bottom - sd.workRect.top;
+    sd.targetViaWork = (targetVideo && blending) || (sd.convertTarget && (blending || !colourOnly));
+    platform::LockedPixels locked;
+    if (sd.targetViaWork) {
+      if (CopySurfaceRect(out.workSurface, target.targetSurface, 0, 0, &sd.workRect, -1) != 0) return -1;
+      const platform::Rect area{0, 0, width, height};
+      if (device->Lock(out.workSurface, &area, &locked) != 0) return -1;
+      sd.lockedSurface = out.workSurface;
+      sd.workSurface = target.targetSurface;
+      sd.lockedRect = RECT{0, 0, width, height};
+      if (sd.convertTarget) {
+        const ColorFormat* standard = GetStandardColorFormat(kind, 0, 0);
+        const RECT all{0, 0, width, height};
+        ConvertColorFormatBlt(locked.pixels, locked.pitch, standard, locked.pixels, locked.pitch,
+                              &out.screenColorFormat, nullptr, 0, nullptr, 0, 0, &all, ConvertBltOptions{});
+        for (uint32_t* c : {colour1, colour2}) {
+          if (!c) continue;
+          int r = 0, g = 0, b = 0;
+          GetColorComponents(*c, &r, &g, &b);
+          *c = GetColorFormatPixel(standard, r, g, b, 255);
+        }
+      }
+    } else {
+      const platform::Rect area{sd.workRect.left, sd.workRect.top, sd.workRect.right, sd.workRect.bottom};
+      if (device->Lock(target.targetSurface, &area, &locked) != 0) return -1;
+      sd.lockedSurface = target.targetSurface;
+      sd.lockedRect = sd.workRect;
+    }
+    sd.targetLocked = 1;
+    // The image's (0, 0) is the target's: the locked rectangle starts at the draw rectangle.
+    const int bytes = locked.format.bits / 8;
+    sd.workImage = MEMIMG{};
+    sd.workImage.pixels = locked.pixels - static_cast<ptrdiff_t>(sd.drawRect.left) * bytes -
+                          static_cast<ptrdiff_t>(sd.drawRect.top) * locked.pitch;
+    InitMemImg(&sd.workImage, std::max(state.targetWidth, sd.drawRect.right),
+               std::max(state.targetHeight, sd.drawRect.bottom), locked.pitch, 0, kind, 0, 0, 0);
+    sd.drawImage = &sd.workImage;
+  } else {
+    return -1;
+  }
+
+  if (!sourceData) return 0;
+  if (sourceData->software) {
+    sd.drawSourceImage = PieceImage(*source, *sourceData, &sd.sourceImage);
+    return 0;
+  }
+  if (!sourceRect || !device || !sourceData->surface) {
+    EndSoftDrawOnTarget();
+    return -1;
+  }
+  const RECT onStore{sourceRect->left + source->storeX, sourceRect->top + source->storeY,
+                     sourceRect->right + source->storeX, sourceRect->bottom + source->storeY};
+  sd.sourceViaWork = device->Describe(sourceData->surface).videoMemory || sd.convertTarget;
+  platform::LockedPixels locked;
+  const int width = onStore.right - onStore.left;
+  const int height = onStore.bottom - onStore.top;
+  if (sd.sourceViaWork) {
+    const platform::Rect area{0, 0, width, height};
+    if (CopySurfaceRect(out.workSurface2, sourceData->surface, 0, 0, &onStore, -1) != 0 ||
+        device->Lock(out.workSurface2, &area, &locked) != 0) {
+      EndSoftDrawOnTarget();
+      return -1;
+    }
+    sd.sourceLockedSurface = out.workSurface2;
+    if (sd.convertTarget) {
+      const RECT all{0, 0, width, height};
+      ConvertColorFormatBlt(locked.pixels, locked.pitch, GetStandardColorFormat(kind, 0, 0), locked.pixels,
+                            locked.pitch, &out.screenColorFormat, nullptr, 0, nullptr, 0, 0, &all, ConvertBltOptions{});
+    }
+  } else {
+    const platform::Rect area{onStore.left, onStore.top, onStore.right, onStore.bottom};
+    if (device->Lock(sourceData->surface, &area, &locked) != 0) {
+      EndSoftDrawOnTarget();
+      return -1;
+    }
+    sd.sourceLockedSurface = sourceData->surface;
+  }
+  sd.sourceLocked = 1;
+  const int bytes = locked.format.bits / 8;
+  sd.sourceImage = MEMIMG{};
+  sd.sourceImage.pixels = locked.pixels - static_cast<ptrdiff_t>(sourceRect->left) * bytes -
+                          static_cast<ptrdiff_t>(sourceRect->top) * locked.pitch;
+  const uint32_t key = sourceData->keyColor;
+  InitMemImg(&sd.sourceImage, source->width, source->height, locked.pitch,
+             GetColorFormatPixel(GetStandardColorFormat(kind, 0, 0), (key >> 16) & 0xFF, (key >> 8) & 0xFF, key & 0xFF,
+                                 255),
+             kind, 0, 0, 0);
+  sd.drawSourceImage = &sd.sourceImage;
+  return 0;
 }
 
-int EndSoftDrawOnTarget() { return 0; }
+int EndSoftDrawOnTarget() {
+  if (IsSoftwareScreen()) return 0;
+  SoftDrawState& sd = GetSoftDrawState();
+  platform::DisplayDevice* device = GetScreenStateRecord().device;
+  OutputSurfaces& out = GetOutputSurfaces();
+  if (device) {
+    if (sd.targetViaWork && sd.convertTarget && sd.workImage.pixels) {
+      const int kind = GetScreenStateRecord().screenBits == 16 ? kMemImgKind565 : kMemImgKindXRGB;
+      const int bytes = GetStandardColorFormat(kind, 0, 0)->pixelByte;
+      uint8_t* start = sd.workImage.pixels + static_cast<ptrdiff_t>(sd.drawRect.left) * bytes +
+                       static_cast<ptrdiff_t>(sd.drawRect.top) * sd.workImage.pitch;
+      const RECT all{0, 0, sd.lockedRect.right, sd.lockedRect.bottom};
+      ConvertColorFormatBlt(start, sd.workImage.pitch, &out.screenColorFormat, start, sd.workImage.pitch,
+                            GetStandardColorFormat(kind, 0, 0), nullptr, 0, nullptr, 0, 0, &all, ConvertBltOptions{});
+    }
+    if (sd.targetLocked) device->Unlock(sd.lockedSurface);
+    if (sd.sourceLocked) device->Unlock(sd.sourceLockedSurface);
+    if (sd.targetViaWork) {
+      const RECT back{0, 0, sd.workRect.right - sd.workRect.left, sd.workRect.bottom - sd.workRect.top};
+      CopySurfaceRect(sd.workSurface, out.workSurface, sd.workRect.left, sd.workRect.top, &back, -1);
+    }
+  }
+  sd = SoftDrawState{};
+  return 0;
+}
+
+// Sets the bits of the screen format that carry no colour (the top byte of XRGB) to ones
+// over a copied area, as texture alpha expects of a screen capture.
+void FillSpareBits(platform::DeviceSurface* surface, const platform::Rect& area) {
+  const ColorFormat& format = GetOutputSurfaces().screenColorFormat;
+  platform::DisplayDevice* device = GetScreenStateRecord().device;
+  if (format.noneMask == 0 || !device) return;
+  platform::LockedPixels locked;
+  if (device->Lock(surface, &area, &locked) != 0) return;
+  const int bytes = locked.format.bits / 8;
+  for (int y = 0; y < locked.height; ++y) {
+    uint8_t* row = locked.pixels + static_cast<ptrdiff_t>(y) * locked.pitch;
+    for (int x = 0; x < locked.width; ++x) {
+      uint32_t v = 0;
+      std::memcpy(&v, row + x * bytes, static_cast<size_t>(bytes));
+      v |= format.noneMask;
+      std::memcpy(row + x * bytes, &v, static_cast<size_t>(bytes));
+    }
+  }
+  device->Unlock(surface);
+}
 
 }  // namespace rt

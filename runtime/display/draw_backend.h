@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/display_device.h"
 #include "runtime/display/polygon_vertex.h"
 #include "runtime/image/graph_table.h"
 #include "runtime/image/memimg.h"
@@ -36,11 +37,14 @@ int BeginMaskDrawRect(int x1, int y1, int x2, int y2);
 int EndMaskDrawRect(int x1, int y1, int x2, int y2);
 
 // Prepares the target (and the source piece, when given) for a software draw: on a software
-// screen nothing is prepared and 0 comes back at once. A device target would be wrapped in
-// GetSoftDrawState's images; this platform has no device targets yet, so that case fails
-// with -1. colours: screen colours converted in place when the target is converted.
+// screen nothing is prepared and 0 comes back at once. A device target is locked (or copied
+// to the work surface first) and wrapped in GetSoftDrawState's images, or marked for one
+// BltFast. 0 ready; -1 when the clipped destination is empty or a surface cannot be locked
+// (nothing is left locked then). colours: screen colours converted in place when the target
+// is converted.
 int BeginSoftDrawOnTarget(const Surface2D* source, int allowDirect, const RECT* sourceRect, const RECT* destRect,
                           int colourOnly, uint32_t* colour1, uint32_t* colour2);
 int EndSoftDrawOnTarget();
+void FillSpareBits(platform::DeviceSurface* surface, const platform::Rect& area);
 
 }  // namespace rt

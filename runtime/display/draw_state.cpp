@@ -108,25 +108,46 @@ int SetDrawScreenImpl(int screen) { return SelectDrawScreen(screen, false); }
 int G_DD_SetDrawScreen(int newScreen, int oldScreen) {
   DrawTarget& target = GetDrawTarget();
   OutputSurfaces& out = GetOutputSurfaces();
+  const ScreenState& screen = GetScreenStateRecord();
+  // Device screens are drawn on through their surfaces; software screens are images.
+  const bool deviceScreens = screen.device && !screen.pureSoftware && !IsSoftwareScreen();
   target.targetMemImg = nullptr;
   target.targetSurface = nullptr;
   target.offsetX = 0;
   target.offsetY = 0;
+  target.zMemImg = nullptr;
+  GetDrawState().targetInVideoMemory = 0;
   if (newScreen == kFrontScreen) {
     target.drawDisabled = 0;
-    target.targetMemImg = &out.frontImage;
-    target.zMemImg = nullptr;
+    if (deviceScreens) {
+      target.targetSurface = out.tempPrimarySurface ? out.tempPrimarySurface : out.primarySurface;
+    } else {
+      target.targetMemImg = &out.frontImage;
+    }
   } else if (newScreen == kBackScreen) {
     target.drawDisabled = 0;
-    target.targetMemImg = &out.backImage;
-    target.zMemImg = out.zImage.magic == kMemImgMagic ? &out.zImage : nullptr;
+    if (deviceScreens) {
+      target.targetSurface = out.backSurface;
+    } else {
+      target.targetMemImg = &out.backImage;
+      target.zMemImg = out.zImage.magic == kMemImgMagic ? &out.zImage : nullptr;
+    }
   } else {
     const GraphRecord* graph = GetGraphRecord(newScreen);
-    // Textures come with a Direct3D device, which does not exist here.
+    // Textures come with a Direct3D device, which does not draw yet.
     if (!graph || graph->create.use3D || graph->surfaceCount < 1) return -1;
     const Surface2D* surface = GetSurface2D(static_cast<int>(graph->surfaceHandles[0]));
     SurfaceData* data = surface ? GetSurfaceData(surface->surfaceData) : nullptr;
-    if (!data || !data->software) return -1;
+    if (!data) return -1;
+    if (!data->software) {
+      if (!data->surface) return -1;
+      target.drawDisabled = 0;
+      target.targetSurface = data->surface;
+      target.offsetX = surface->storeX;
+      target.offsetY = surface->storeY;
+      GetDrawState().targetInVideoMemory = screen.device->Describe(data->surface).videoMemory ? 1 : 0;
+      return 0;
+    }
     target.drawDisabled = 0;
     // A graph that is a part of a shared store (a derived graph) is drawn on through a view
     // of its own rectangle, so that its coordinates and clipping are its own.
@@ -140,7 +161,9 @@ int G_DD_SetDrawScreen(int newScreen, int oldScreen) {
     }
     target.zMemImg = data->zBuffer ? &data->zImage : nullptr;
   }
-  GetDrawState().targetInVideoMemory = 0;
+  if (target.targetSurface) {
+    GetDrawState().targetInVideoMemory = screen.device->Describe(target.targetSurface).videoMemory ? 1 : 0;
+  }
   return 0;
 }
 
@@ -278,8 +301,21 @@ int G_DD_ClearDrawScreen() {
   if (target.drawDisabled || (!screen.directDrawRunning && !screen.pureSoftware)) return -1;
   if (screen.directDrawReady) G_D3D_EndScene();
   G_D3D_FlushCurrentVertexBuffer();
-  // Device surfaces are cleared by the display device, which does not exist here.
-  if (!IsSoftwareScreen()) return -1;
+  if (target.targetSurface && screen.device) {
+    const DrawState& state = GetDrawState();
+    int width = state.targetWidth;
+    int height = state.targetHeight;
+    if (state.drawScreen == kFrontScreen || state.drawScreen == kBackScreen) GetScreenSize(&width, &height);
+    const int left = target.offsetX + state.frontClientRect.left;
+    const int top = target.offsetY + state.frontClientRect.top;
+    const platform::Rect area{left, top, left + width, top + height};
+    const ColorFormat& format = GetOutputSurfaces().screenColorFormat;
+    screen.device->ColorFill(target.targetSurface, &area,
+                             GetColorFormatPixel(&format, kBackgroundRed, kBackgroundGreen, kBackgroundBlue, 255));
+    platform::DeviceSurface* z = GetOutputSurfaces().zBufferSurface;
+    if (state.drawScreen == kBackScreen && z) screen.device->DepthFill(z, nullptr, 0xFFFF);
+    return 0;
+  }
   MEMIMG* image = target.targetMemImg;
   if (image && image->pixels && image->format) {
     FillMemImg(image, nullptr,

@@ -19,6 +19,10 @@ int SetScreenMode(int width, int height, int colorBits, int refreshRate) {
   return rt::WithLibraryLock([&] { return rt::SetScreenModeImpl(width, height, colorBits, refreshRate); });
 }
 
+int SetSoftwareRenderRequest(int flag) {
+  return rt::WithLibraryLock([&] { return rt::SetSoftwareRenderRequest(flag); });
+}
+
 int ClearDrawScreen() { return rt::WithLibraryLock([&] { return rt::ClearDrawScreenImpl(); }); }
 
 int DrawGraph(int x, int y, int graph, int transparent) {

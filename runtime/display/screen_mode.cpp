@@ -6,7 +6,9 @@
 #include "runtime/core/window.h"
 #include "runtime/core/window_mode.h"
 #include "runtime/display/display_state.h"
+#include "runtime/display/draw_backend.h"
 #include "runtime/display/draw_state.h"
+#include "runtime/display/screen_flip.h"
 #include "runtime/display/output_surfaces.h"
 #include "runtime/image/graph_load.h"
 #include "runtime/image/graphics_startup.h"
@@ -82,6 +84,48 @@ void CreatePresenter() {
   }
 }
 
+// Copies between surfaces go through device contexts when that is faster than BltFast:
+// eight of each, timed.
+void ChooseCopyMethod() {
+  ScreenState& s = GetScreenStateRecord();
+  OutputSurfaces& out = GetOutputSurfaces();
+  platform::DeviceSurface* front = out.tempPrimarySurface ? out.tempPrimarySurface : out.primarySurface;
+  if (!s.device || !front || !out.workSurface) return;
+  RECT r{0, 0, 0, 0};
+  GetScreenSize(&r.right, &r.bottom);
+  constexpr int kTimedCopies = 8;
+  platform::Clock& clock = platform::GetClock();
+  const uint64_t start = clock.Microseconds();
+  for (int i = 0; i < kTimedCopies; ++i) CopySurfaceRect(out.workSurface, front, 0, 0, &r, 0);
+  const uint64_t middle = clock.Microseconds();
+  for (int i = 0; i < kTimedCopies; ++i) CopySurfaceRect(out.workSurface, front, 0, 0, &r, 1);
+  const uint64_t end = clock.Microseconds();
+  const double bltFast = static_cast<double>(middle - start);
+  const double bitBlt = static_cast<double>(end - middle);
+  s.useBitBltCopy = bltFast < bitBlt ? 0 : 1;
+  LogAddFormat("サーフェス間転送には %s を使用します", s.useBitBltCopy ? "BitBlt" : "BltFast");
+  LogAddFormat("BitBlt:%.0lfμs   BltFast:%.0lfμs", bitBlt, bltFast);
+}
+
+// The frame time follows the display's refresh rate (the software display counts as 60 Hz
+// and has no blank to wait for).
+void MeasureFrameTime() {
+  ScreenState& s = GetScreenStateRecord();
+  if (s.pureSoftware || !s.device) {
+    s.measuredRefreshRate = kSoftwareRefreshRate;
+    s.frameTimeMs = -1;
+    s.vsyncSpacingMs = -1;
+    return;
+  }
+  const platform::DisplayModeInfo mode = s.device->GetDisplayMode();
+  s.measuredRefreshRate = mode.refreshRate >= kSoftwareRefreshRate ? mode.refreshRate : -1;
+  LogAddFormat("スキャンラインの数:%d\n", mode.height);
+  const int rate = s.measuredRefreshRate > 0 ? s.measuredRefreshRate : kSoftwareRefreshRate;
+  s.frameTimeMs = 1000 / rate;
+  LogAddFormat("１フレーム当たりの時間は %d msecです", s.frameTimeMs);
+  s.vsyncSpacingMs = (s.frameTimeMs * 2 - 4) / 3;
+}
+
 void ReleasePresenter() {
   OutputSurfaces& out = GetOutputSurfaces();
   out.presenter = nullptr;
@@ -90,12 +134,52 @@ void ReleasePresenter() {
 
 }  // namespace
 
-// There is no DirectDraw on this platform: the object cannot be had, and the caller falls
-// back to the software display.
 int CreateDirectDrawObjectCore() {
+  ScreenState& s = GetScreenStateRecord();
   LogAdd("DirectDraw オブジェクトの取得を行います....  ");
-  LogAdd("オブジェクトの取得に失敗しました\n");
-  return -1;
+  s.device = platform::AcquireDisplayDevice(s.window, &GetOutputSurfaces().ownedDevice);
+  if (!s.device) {
+    LogAdd("オブジェクトの取得に失敗しました\n");
+    return -1;
+  }
+  LogAdd("成功\n");
+  LogAdd("引き続き初期化処理... ");
+  LogAdd("初期化に成功しました\n");
+  LogAdd("ビデオカードの情報\n");
+  s.directDrawRunning = 1;
+  return 0;
+}
+
+int CreateDirectDrawClipper() {
+  ScreenState& s = GetScreenStateRecord();
+  if (!s.device) return -1;
+  if (s.device->CreateClipper(s.window) != 0) {
+    LogAdd("ＤｉｒｅｃｔＤｒａｗＣｌｉｐｐｅｒオブジェクトの作成に失敗しました\n");
+    return -1;
+  }
+  s.clipperMade = 1;
+  return 0;
+}
+
+int ReleaseDirectDrawClipper() {
+  ScreenState& s = GetScreenStateRecord();
+  if (s.device && s.clipperMade) s.device->ReleaseClipper();
+  s.clipperMade = 0;
+  return 0;
+}
+
+// Lets the device go; a display the device put into another mode gets its own back first.
+void DropDirectDrawObject() {
+  ScreenState& s = GetScreenStateRecord();
+  if (s.device && s.exclusiveLevel) {
+    s.device->SetCooperativeLevel(s.window, platform::CooperativeLevel::kNormal);
+    s.device->RestoreDisplayMode();
+  }
+  s.exclusiveLevel = 0;
+  s.clipperMade = 0;
+  s.device = nullptr;
+  GetOutputSurfaces().ownedDevice.reset();
+  s.directDrawRunning = 0;
 }
 
 int InitDirectDraw() {
@@ -106,14 +190,15 @@ int InitDirectDraw() {
     GetGraphManager().settings.use3D = 0;
     SetUseHardwareRender(0);
   } else {
-    CreateDirectDrawObjectCore();
-    return LogAdd("DirectDrawオブジェクトの作成に失敗しました\n");
+    // Without a device the caller falls back to the software display.
+    if (CreateDirectDrawObjectCore() != 0) return LogAdd("DirectDrawオブジェクトの作成に失敗しました\n");
+    if (CreateDirectDrawClipper() != 0) FatalExit("DirectDrawClipperオブジェクトの作成時にエラーが発生しました");
   }
   if (s.screenWidth == 0) s.screenWidth = kDefaultScreenWidth;
   if (s.screenHeight == 0) s.screenHeight = kDefaultScreenHeight;
   if (s.screenBits == 0) s.screenBits = kDefaultScreenBits;
   s.requestedBits = s.screenBits;
-  CreatePresenter();
+  if (s.pureSoftware) CreatePresenter();
   if (ChangeScreenMode(-1, -1, -1, 1, -1) < 0) {
     EndDirectDraw();
     return -1;
@@ -124,6 +209,8 @@ int InitDirectDraw() {
   s.directDrawReady = 1;
   s.mmxAvailable = GetMmxAvailable();
   s.overlayFormat = -1;
+  // Movies are shown through graphs; no overlay surface is used.
+  if (!s.pureSoftware) LogAdd("オーバーレイサーフェスは使用しません\n");
   LogAdd("DirectDraw 関連の初期化は正常に終了しました\n");
   InitBlendTables();
   s.tablesReady = 1;
@@ -132,13 +219,19 @@ int InitDirectDraw() {
 
 int EndDirectDraw() {
   ScreenState& s = GetScreenStateRecord();
-  if (s.pureSoftware) {
+  if (s.pureSoftware && !s.device) {
     LogAdd("DirectDraw 関連の終了処理をおこないます\n");
     EndGraphManager();
     DeleteAllSurface2D();
     ReleaseMainSurfaces();
   } else if (!s.directDrawRunning) {
     return 0;
+  } else {
+    EndGraphManager();
+    DeleteAllSurface2D();
+    ReleaseMainSurfaces();
+    ReleaseDirectDrawClipper();
+    DropDirectDrawObject();
   }
   ReleasePresenter();
   LogAdd("ＤｉｒｅｃｔＤｒａｗオブジェクトを解放しました\n");
@@ -148,6 +241,8 @@ int EndDirectDraw() {
   return 0;
 }
 
+// The window system takes the full screen away when the window is deactivated and gives
+// it back itself; the device keeps its surfaces meanwhile, so only the display mode goes.
 int ReleaseDirectDrawObject() {
   ScreenState& s = GetScreenStateRecord();
   LogAdd("ＤｉｒｅｃｔＤｒａｗオブジェクトを解放します\n");
@@ -155,7 +250,7 @@ int ReleaseDirectDrawObject() {
     LogAdd("既に解放されています\n");
     return 0;
   }
-  ReleaseListedSurfaces();
+  if (!s.device) ReleaseListedSurfaces();
   LeaveFullScreenMode();
   LogAdd("ＤｉｒｅｃｔＤｒａｗオブジェクトを解放しました\n");
   return 0;
@@ -165,18 +260,23 @@ int ReleaseDirectDrawObject() {
 // stores come back.
 int CreateDirectDrawObject() {
   ScreenState& s = GetScreenStateRecord();
+  if (s.device) return 0;
   if (!s.pureSoftware) {
     if (CreateDirectDrawObjectCore() != 0) FatalExit("DirectDraw オブジェクトの作成処理時にエラーが発生しました");
   }
   ApplyScreenMode();
   RestoreListedSurfaces();
+  if (!s.pureSoftware && CreateDirectDrawClipper() != 0) FatalExit("クリッパーオブジェクトの作成失敗しました");
   return 0;
 }
 
 // The window system changes the display itself when the window goes to or leaves full
-// screen (the style of the window layer), so only the checks and the bookkeeping are here.
+// screen (the style of the window layer); the device is told its cooperative level and,
+// in full screen, the mode.
 int ScreenModeChange(int desktopWidth, int desktopHeight, int width, int height, int bits, int* outBits,
                      int windowMode, int* changed) {
+  ScreenState& s = GetScreenStateRecord();
+  platform::DisplayDevice* device = s.pureSoftware ? nullptr : s.device;
   LogAddFormat("画面モードの変更処理を開始します %u x %u  %u bit ", static_cast<unsigned>(width),
                static_cast<unsigned>(height), static_cast<unsigned>(bits));
   if (windowMode) {
@@ -187,17 +287,39 @@ int ScreenModeChange(int desktopWidth, int desktopHeight, int width, int height,
     }
     if (*changed == 1) {
       LogAdd("フルスクリーンモードから抜けます\n");
+      if (device) device->RestoreDisplayMode();
       *changed = 0;
     }
     int desktopBits = 0;
     GetDesktopInfo(nullptr, nullptr, &desktopBits);
     if (desktopBits == kRefusedColorBits) return -1;
     *outBits = desktopBits != 0 ? desktopBits : bits;
+    if (device) {
+      if (device->SetCooperativeLevel(s.window, platform::CooperativeLevel::kNormal) != 0) {
+        FatalExit("DirectDrawの協調レベルの設定に失敗しました、ソフトを終了します");
+      }
+      s.exclusiveLevel = 0;
+      // The window's pixels are the device's, whatever the desktop stores.
+      *outBits = device->GetDisplayMode().format.bits;
+    }
     LogAdd("画面モードの変更は正常に終了しました \n");
     return 0;
   }
   if (bits == kRefusedColorBits) return -1;
   LogAdd("画面解像度を変更します... ");
+  if (device) {
+    if (device->SetCooperativeLevel(s.window, platform::CooperativeLevel::kFullScreenExclusive) != 0) {
+      FatalExit("DirectDrawの協調レベルの設定に失敗しました、ソフトを終了します");
+    }
+    s.exclusiveLevel = 1;
+    if (device->SetDisplayMode(width, height, bits, s.refreshRate) != 0) {
+      s.refreshRate = 0;
+      if (device->SetDisplayMode(width, height, bits, 0) != 0) {
+        LogAdd("画面モードの変更に失敗しました\n");
+        return -1;
+      }
+    }
+  }
   *outBits = bits;
   *changed = 1;
   LogAdd("成功しました\n");
@@ -220,6 +342,11 @@ int ApplyScreenMode() {
 int RestoreScreenMode() {
   ScreenState& s = GetScreenStateRecord();
   if (!s.pureSoftware && !s.directDrawRunning) return -1;
+  if (s.device && s.exclusiveLevel) {
+    s.device->SetCooperativeLevel(s.window, platform::CooperativeLevel::kNormal);
+    s.device->RestoreDisplayMode();
+    s.exclusiveLevel = 0;
+  }
   s.displayModeChanged = 0;
   LogAdd("画面モードを元に戻す処理は正常に終了しました\n");
   return 0;
@@ -227,7 +354,14 @@ int RestoreScreenMode() {
 
 int LeaveFullScreenMode() {
   ScreenState& s = GetScreenStateRecord();
-  if (!GetWindowModeFlag() && s.displayModeChanged) s.displayModeChanged = 0;
+  if (!GetWindowModeFlag() && s.displayModeChanged) {
+    if (s.device) {
+      s.device->SetCooperativeLevel(s.window, platform::CooperativeLevel::kNormal);
+      s.device->RestoreDisplayMode();
+      s.exclusiveLevel = 0;
+    }
+    s.displayModeChanged = 0;
+  }
   return 0;
 }
 
@@ -289,6 +423,16 @@ int ChangeScreenMode(int width, int height, int bits, int force, int refreshRate
     result = EnterMode(first, old, "予期せぬ画面モード変更不能現象が起きました\n");
   } else {
     DeleteAllSurface2D();
+    if (!s.pureSoftware && s.device) {
+      // The device is made again for the new mode.
+      s.device->SetCooperativeLevel(s.window, platform::CooperativeLevel::kNormal);
+      ReleaseDirectDrawClipper();
+      DropDirectDrawObject();
+      LogAdd("ＤｉｒｅｃｔＤｒａｗオブジェクトを解放しました\n");
+      if (CreateDirectDrawObjectCore() != 0 || CreateDirectDrawClipper() != 0) {
+        FatalExit("DirectDraw オブジェクトの作成処理時にエラーが発生しました");
+      }
+    }
     s.displayModeChanged = 0;
     result = EnterMode(wanted, old, "予期せぬ画面モード変更不能現象が起きました2\n");
   }
@@ -300,9 +444,8 @@ int ChangeScreenMode(int width, int height, int bits, int force, int refreshRate
   if (fontKept) SetDefaultFontState(fontFace, fontSize, fontThickness);
   InitScreenLog();
   CreateScreenPalette();
-  s.measuredRefreshRate = kSoftwareRefreshRate;
-  s.frameTimeMs = -1;
-  s.vsyncSpacingMs = -1;
+  if (!s.pureSoftware && !IsSoftwareScreen()) ChooseCopyMethod();
+  MeasureFrameTime();
   LogAdd("画面モード変更処理は正常に終了しました\n");
   ProcessMessageImpl();
   s.flipCount = 0;
@@ -333,7 +476,21 @@ int SetScreenModeImpl(int width, int height, int bits, int refreshRate) {
 
 int SwitchScreenWindowMode() {
   ScreenState& s = GetScreenStateRecord();
-  if (!s.pureSoftware || !s.tablesReady) return 0;
+  if (!s.tablesReady || (!s.pureSoftware && !s.device)) return 0;
+  if (s.device && !s.pureSoftware) {
+    // The primary of a window and that of a full screen differ: the output surfaces are
+    // made again, the graphs' surfaces stay.
+    ReleaseMainSurfaces();
+    const int result = ApplyScreenMode();
+    if (result == 0) {
+      SetupScreenColorFormat();
+      if (CreateOutputSurfaces() != 0) return LogAdd("DirectDrawSurface の初期化に失敗しました\n");
+      G_DD_SetDrawScreen(GetDrawState().drawScreen, GetDrawState().drawScreen);
+    }
+    UpdateFrontScreenClientRect();
+    GetWindowState().session.displayChangeSeen = 1;
+    return result;
+  }
   const int result = ApplyScreenMode();
   UpdateFrontScreenClientRect();
   // The window system has changed the display by the time the window's style is applied;
@@ -350,6 +507,21 @@ int SetUseHardwareRender(int flag) {
     s.pureSoftware = 1;
   }
   s.softwareRender = !wasPure && flag == 1 ? 0 : 1;
+  if (s.device && s.tablesReady) {
+    const int screen = GetDrawState().drawScreen;
+    DeleteAllGraph(0);
+    if (s.pureSoftware) {
+      // The software display shows its screens itself: the device goes.
+      EndGraphManager();
+      DeleteAllSurface2D();
+      ReleaseMainSurfaces();
+      ReleaseDirectDrawClipper();
+      DropDirectDrawObject();
+      CreatePresenter();
+    }
+    ChangeScreenMode(-1, -1, -1, 1, -1);
+    if (screen == kFrontScreen || screen == kBackScreen) SetDrawScreenImpl(screen);
+  }
   return 0;
 }
 
@@ -399,7 +571,7 @@ int GetScreenColorBitDepth() {
   return bits != 0 ? bits : kDefaultScreenBits;
 }
 
-void* GetDirectDrawObject() { return nullptr; }
+void* GetDirectDrawObject() { return GetScreenStateRecord().device; }
 int IsDirectDrawUsed() { return GetScreenStateRecord().pureSoftware ? 0 : 1; }
 int IsDisplayModeChanged() { return GetScreenStateRecord().displayModeChanged; }
 int GetSoftwareRenderFlag() { return GetScreenStateRecord().softwareRender; }

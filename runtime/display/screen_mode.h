@@ -1,7 +1,6 @@
-// The display device and the screen mode: display start-up and end, screen-mode changes,
-// and the software display, which draws into software images and presents them in the
-// window. A DirectDraw device does not exist on this platform: its start-up fails and the
-// software display takes over.
+// The display device and the screen mode: display start-up and end, screen-mode changes on
+// the device (the DirectDraw object), and the software display, which draws into software
+// images and presents them in the window. Without a device the software display takes over.
 #pragma once
 #include <cstdint>
 
@@ -19,6 +18,10 @@ int EndDirectDraw();
 int CreateDirectDrawObjectCore();
 int ReleaseDirectDrawObject();
 int CreateDirectDrawObject();
+int CreateDirectDrawClipper();
+int ReleaseDirectDrawClipper();
+// Lets the device go (its display mode restored first).
+void DropDirectDrawObject();
 int ScreenModeChange(int desktopWidth, int desktopHeight, int width, int height, int bits, int* outBits,
                      int windowMode, int* changed);
 int ApplyScreenMode();

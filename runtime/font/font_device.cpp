@@ -73,8 +73,24 @@ int DrawStringOnTarget(int x, int y, const char* text, uint32_t color, int font,
   DrawState& state = GetDrawState();
   const bool antialiased = (record->fontType & kFontTypeAntialias) != 0;
   const bool unblended = state.blendMode == 0 || (state.blendMode == 1 && state.blendParam == 255);
-  // A display device's surfaces would be prepared for software drawing here; there are none.
-  if (!IsSoftwareScreen()) return -1;
+  if ((ScreenColorBits() == 8 || (!antialiased && unblended)) && !IsSoftwareScreen()) {
+    // A device target: the text goes into the target's prepared rectangle.
+    SIZE measured{};
+    if (DrawCachedStringToHandle(kStringModeMeasure, 0, 0, 0, 1.0, 1.0, text, 0, nullptr, nullptr, 0, font, 0, -1,
+                                 vertical, &measured) < 0) {
+      return -1;
+    }
+    const RECT box{x, y, x + measured.cx, y + measured.cy};
+    uint32_t ink = color;
+    uint32_t edge = edgeColor;
+    if (BeginSoftDrawOnTarget(nullptr, 0, nullptr, &box, 1, &ink, &edge) < 0) return 0;
+    const RECT clip = state.drawArea;
+    const int drawn = DrawCachedStringToHandle(kStringModeDraw, x, y, 0, 1.0, 1.0, text, ink,
+                                               GetSoftDrawState().drawImage, &clip, 0, font, edge, -1, vertical,
+                                               nullptr);
+    EndSoftDrawOnTarget();
+    return drawn < 0 ? -1 : 0;
+  }
   if (ScreenColorBits() == 8 || (!antialiased && unblended)) {
     MEMIMG* target = state.maskScreenInUse ? GetMaskMemImg() : GetDrawTarget().targetMemImg;
     const RECT clip = state.drawArea;

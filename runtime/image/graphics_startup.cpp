@@ -218,34 +218,59 @@ int RestoreGraphsFromFiles() {
   return 0;
 }
 
-int RestoreGraphSurfaces(int graph) {
+namespace {
+
+// 1 when a surface of the graph was lost and came back empty.
+int RestoreGraphSurfacesLost(int graph) {
   GraphRecord* record = GetGraphRecord(graph);
-  if (!record) return -1;
-  if (!record->create.use3D) RestoreGraphSurface2D(record);
+  if (!record || record->create.use3D) return 0;
   // A movie's frames are kept in memory, which a lost display does not take away.
+  return RestoreGraphSurface2D(record) != 0 ? 1 : 0;
+}
+
+}  // namespace
+
+int RestoreGraphSurfaces(int graph) {
+  if (!GetGraphRecord(graph)) return -1;
+  RestoreGraphSurfacesLost(graph);
   return 0;
 }
 
+// Surfaces that were lost come back empty: the graphs are filled again from their files
+// (graphs in system memory were never lost and keep their pixels).
 int RestoreAllGraphSurfaces() {
   if (!GetGraphManager().initialized) return 0;
   RestorePrimarySurfaces();
   HandleTable<GraphRecord>& table = GetGraphManager().table;
+  int lost = 0;
   for (int slot = 0; slot < table.highWaterMark(); ++slot) {
     const int handle = table.HandleAt(slot);
-    if (handle != -1) RestoreGraphSurfaces(handle);
+    if (handle != -1) lost |= RestoreGraphSurfacesLost(handle);
   }
+  if (lost) RestoreGraphs();
   return 0;
 }
 
 // The software display keeps its screens and graphs in memory, which a display change does
 // not take away; the screens are made again for the display's new format, and the graphs
-// loaded from files are filled again as the Part's restore does.
+// loaded from files are filled again. The device is made again with all its surfaces.
 int RecreateGraphicsDevice() {
   ReleaseMaskScreen();
   ReleaseMainSurfaces();
   ReleaseListedSurfaces();
-  ApplyScreenMode();
-  RestoreListedSurfaces();
+  ScreenState& s = GetScreenStateRecord();
+  if (!s.pureSoftware && s.device) {
+    ReleaseDirectDrawClipper();
+    DropDirectDrawObject();
+    if (CreateDirectDrawObjectCore() != 0) FatalExit("DirectDraw オブジェクトの作成処理時にエラーが発生しました");
+    ApplyScreenMode();
+    SetupScreenColorFormat();
+    RestoreListedSurfaces();
+    if (CreateDirectDrawClipper() != 0) FatalExit("クリッパーオブジェクトの作成失敗しました");
+  } else {
+    ApplyScreenMode();
+    RestoreListedSurfaces();
+  }
   CreateOutputSurfaces();
   RestoreScreenPalette();
   G_DD_SetDrawScreen(GetDrawState().drawScreen, GetDrawState().drawScreen);

@@ -17,9 +17,6 @@ int TransferMovieFrameToSurface2D(const MovieRecord* movie, GraphRecord* graph) 
   if (!surface) return -1;
   SurfaceData* data = GetSurfaceData(surface->surfaceData);
   if (!data) return -1;
-  // Device stores are written by the display device, which does not exist here.
-  if (!data->software || !data->image.pixels || !data->image.format) return -1;
-
   const GraphImage& frame = movie->frame;
   const int frameWidth = movie->alphaHalf ? frame.width / 2 : frame.width;
   // A graph derived from the movie's graph, or a frame larger than its graph, gets only what
@@ -36,6 +33,12 @@ int TransferMovieFrameToSurface2D(const MovieRecord* movie, GraphRecord* graph) 
     alpha.pixels = frame.pixels + static_cast<ptrdiff_t>(frameWidth) * frame.format.pixelByte;
     return TransferImageToSurface2D(nullptr, nullptr, nullptr, &rect, 0, 0, surfaceHandle, 0, &colour, &alpha, 0);
   }
+
+  // A device surface is written through the general transfer, which locks it.
+  if (!data->software) {
+    return TransferImageToSurface2D(nullptr, nullptr, nullptr, &rect, 0, 0, surfaceHandle, 0, &frame, nullptr, 0);
+  }
+  if (!data->image.pixels || !data->image.format) return -1;
 
   MEMIMG& dest = data->image;
   const ColorFormat& destFormat = *dest.format;

@@ -6,6 +6,8 @@
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
 #include "runtime/display/display_state.h"
+#include "runtime/display/output_surfaces.h"
+#include "runtime/image/convert_blt.h"
 #include "runtime/image/surface_data.h"
 
 namespace rt {
@@ -220,9 +222,6 @@ int TransferImageToSurface2D(const ColorFormat* format, const DIBSection* bitmap
   if (!surface) return -1;
   SurfaceData* data = GetSurfaceData(surface->surfaceData);
   if (!data) return -1;
-  // Device stores are written by the display device, which does not exist here.
-  if (!data->software) return -1;
-
   GraphImage wrapped{};
   GraphImage wrappedAlpha{};
   const GraphImage* source = image;
@@ -244,6 +243,24 @@ int TransferImageToSurface2D(const ColorFormat* format, const DIBSection* bitmap
     }
   }
   if (!source || !src) return -1;
+  if (!data->software) {
+    platform::DisplayDevice* device = GetScreenStateRecord().device;
+    const int width = src->right - src->left;
+    const int height = src->bottom - src->top;
+    const platform::Rect area{surface->storeX + destX, surface->storeY + destY, surface->storeX + destX + width,
+                              surface->storeY + destY + height};
+    platform::LockedPixels locked;
+    if (!device || !data->surface || device->Lock(data->surface, &area, &locked) != 0) {
+      return LogAdd("２Ｄサーフェスのロックに失敗しました");
+    }
+    ConvertBltOptions options;
+    options.alphaFromRed = option;
+    ConvertColorFormatBlt(locked.pixels, locked.pitch, GetScreenColorFormat(), source->pixels, source->pitch,
+                          &source->format, nullptr, 0, nullptr, 0, 0, src, options);
+    device->Unlock(data->surface);
+    SetSurfaceDataColorKey(surface->surfaceData);
+    return 0;
+  }
   if (BltGraphImageToMemImg(source, alpha, &data->image, src->left, src->top, src->right - src->left,
                             src->bottom - src->top, surface->storeX + destX, surface->storeY + destY, 1) != 0) {
     return -1;

@@ -5,14 +5,16 @@
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
 #include "runtime/display/display_state.h"
+#include "runtime/display/output_surfaces.h"
 
 namespace rt {
 namespace {
 
 HandleTable<SurfaceData> g_surfaceData{kHandleTypeSurfaceData, kSurfaceDataSlots};
 
-// Device surfaces need a DirectDraw object, which this platform does not have yet.
-bool DirectDrawObjectExists() { return GetScreenStateRecord().directDrawRunning != 0; }
+platform::DisplayDevice* Device() { return GetScreenStateRecord().device; }
+
+bool DirectDrawObjectExists() { return Device() != nullptr; }
 
 int Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
@@ -45,6 +47,36 @@ int CreateSoftwareStore(SurfaceData* data) {
     LogAdd("メモリイメージの作成に失敗しました\n");
     return -1;
   }
+  return 0;
+}
+
+// A plain surface of the screen's format: in video memory unless asked otherwise, wider
+// than the screen, or drawn on by the software renderer; system memory when video memory
+// refuses it.
+int CreatePlainSurface(SurfaceData* data) {
+  platform::DisplayDevice* device = Device();
+  const ScreenState& screen = GetScreenStateRecord();
+  data->formatNumber = kSurfaceFormatScreen;
+  platform::SurfaceDesc desc;
+  desc.kind = platform::SurfaceKind::kOffscreenPlain;
+  desc.width = data->width;
+  desc.height = data->height;
+  const int screenWidth = screen.screenWidth != 0 ? screen.screenWidth : 640;
+  desc.systemMemory = data->create.systemMemoryImage == 1 || data->width > screenWidth || screen.softwareRender != 0;
+  desc.renderTarget = !desc.systemMemory;
+  platform::DeviceSurface* surface = device->CreateSurface(desc);
+  if (!surface) {
+    desc.systemMemory = true;
+    desc.renderTarget = false;
+    surface = device->CreateSurface(desc);
+  }
+  if (!surface) {
+    LogAdd("標準サーフェスの作成に失敗しました\n");
+    return -1;
+  }
+  data->surface = surface;
+  data->create.systemMemoryImage = device->Describe(surface).videoMemory ? 0 : 1;
+  data->create.drawValid = 1;
   return 0;
 }
 
@@ -106,8 +138,16 @@ int CreateSurfaceDataSurface(int handle) {
   // Textures and plain device surfaces both live on the display device.
   if (data->create.use3D || !data->software) {
     if (!DirectDrawObjectExists()) return -1;
-    LogAdd(data->create.use3D ? "テクスチャサーフェスの作成に失敗しました\n" : "標準サーフェスの作成に失敗しました\n");
-    return -1;
+    // Textures come with the Direct3D device, which does not draw yet.
+    if (data->create.use3D) {
+      LogAdd("テクスチャサーフェスの作成に失敗しました\n");
+      LogAddFormat("DrawValid:%d  AlphaChFlag%d  AlphaTestFlag:%d  ColorBitDepth:%d", data->create.drawValid,
+                   data->create.alphaChannel, data->create.alphaTest, data->create.colorBitDepth);
+      return -1;
+    }
+    if (CreatePlainSurface(data) != 0) return -1;
+    SetSurfaceDataZBuffer(handle, data->zBuffer);
+    return 0;
   }
   if (CreateSoftwareStore(data) != 0) {
     std::memset(&data->image, 0, sizeof data->image);
@@ -123,7 +163,16 @@ int ReleaseSurfaceDataSurface(int handle) {
   if (data->software) {
     ReleaseMemImg(&data->zImage);
     ReleaseMemImg(&data->image);
+  } else if (platform::DisplayDevice* device = Device()) {
+    if (data->zSurface) {
+      device->DetachZBuffer(data->surface);
+      device->ReleaseSurface(data->zSurface);
+    }
+    device->ReleaseSurface(data->surface);
   }
+  data->zSurface = nullptr;
+  data->surface = nullptr;
+  data->lockCount = 0;
   return 0;
 }
 
@@ -134,7 +183,32 @@ int SetSurfaceDataZBuffer(int handle, int flag) {
   const bool present = data->software ? data->zImage.magic == kMemImgMagic : data->zSurface != nullptr;
   if ((flag != 0) == (data->zBuffer != 0) && (flag != 0) == present) return 0;
   if (!data->create.drawValid) return -1;
-  if (!data->software) return -1;
+  if (!data->software) {
+    platform::DisplayDevice* device = Device();
+    if (flag == 0) {
+      if (data->zSurface) {
+        device->DetachZBuffer(data->surface);
+        device->ReleaseSurface(data->zSurface);
+        data->zSurface = nullptr;
+      }
+      data->zBuffer = 0;
+      return 0;
+    }
+    if (!data->zSurface && data->surface) {
+      platform::SurfaceDesc desc;
+      desc.kind = platform::SurfaceKind::kZBuffer;
+      desc.width = data->width;
+      desc.height = data->height;
+      platform::DeviceSurface* z = device->CreateSurface(desc);
+      if (!z || device->AttachZBuffer(data->surface, z) != 0) {
+        device->ReleaseSurface(z);
+        return LogAdd("Ｚバッファの作成に失敗しました");
+      }
+      data->zSurface = z;
+    }
+    data->zBuffer = flag;
+    return 0;
+  }
   if (flag == 0) {
     ReleaseMemImg(&data->zImage);
     data->zBuffer = 0;
@@ -152,21 +226,35 @@ int SetSurfaceDataZBuffer(int handle, int flag) {
 int SetSurfaceDataColorKey(int handle) {
   SurfaceData* data = g_surfaceData.Find(handle);
   if (!data) return -1;
+  if (!data->surface || !Device()) return 0;
+  const uint32_t c = data->keyColor;
+  const uint32_t key = data->create.colorBitDepth == 8
+                           ? 0
+                           : GetColorImpl(static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                                          static_cast<int>(c & 0xFF));
+  if (Device()->SetColorKey(data->surface, key) != 0) {
+    return LogAdd("標準サーフェスのカラーキーの設定に失敗しました\n");
+  }
   return 0;
 }
 
+// Software stores live in system memory and are never lost; a device surface that was is
+// given its memory back, and the caller fills it again.
 int RestoreSurfaceData(int handle) {
   SurfaceData* data = g_surfaceData.Find(handle);
   if (!data) return -1;
-  // Software stores live in system memory and are never lost.
-  return 0;
+  platform::DisplayDevice* device = Device();
+  if (!data->surface || !device || !device->IsLost(data->surface)) return 0;
+  device->Restore(data->surface);
+  if (data->zSurface && device->IsLost(data->zSurface)) device->Restore(data->zSurface);
+  return -1;
 }
 
 int LockSurfaceData(int handle, int* pitch, void** pixels, int writeOnly, const RECT* area,
                     const ColorFormat** format) {
   SurfaceData* data = g_surfaceData.Find(handle);
   if (!data) return -1;
-  if (format) *format = data->image.format;
+  if (format) *format = data->software ? data->image.format : GetScreenColorFormat();
   if (data->lockCount != 0) {
     if (pitch && pixels) {
       *pitch = data->lockPitch;
@@ -175,7 +263,23 @@ int LockSurfaceData(int handle, int* pitch, void** pixels, int writeOnly, const 
     ++data->lockCount;
     return -2;
   }
-  if (!data->software || !data->image.pixels) return LogAdd("グラフィックのロックに失敗しました");
+  if (!data->software) {
+    platform::LockedPixels locked;
+    const platform::Rect rect = area ? platform::Rect{area->left, area->top, area->right, area->bottom}
+                                     : platform::Rect{0, 0, data->width, data->height};
+    if (!data->surface || !Device() || Device()->Lock(data->surface, &rect, &locked) != 0) {
+      return LogAdd("グラフィックのロックに失敗しました");
+    }
+    data->lockPixels = locked.pixels;
+    data->lockPitch = locked.pitch;
+    if (pitch && pixels) {
+      *pitch = data->lockPitch;
+      *pixels = data->lockPixels;
+    }
+    data->lockCount = 1;
+    return 0;
+  }
+  if (!data->image.pixels) return LogAdd("グラフィックのロックに失敗しました");
   const MEMIMG& image = data->image;
   uint8_t* p = image.pixels;
   if (area) p += int64_t{area->top} * image.pitch + int64_t{area->left} * image.format->pixelByte;
@@ -192,7 +296,7 @@ int LockSurfaceData(int handle, int* pitch, void** pixels, int writeOnly, const 
 int UnlockSurfaceData(int handle, void* pixels) {
   SurfaceData* data = g_surfaceData.Find(handle);
   if (!data || data->lockCount == 0) return -1;
-  --data->lockCount;
+  if (--data->lockCount == 0 && !data->software && data->surface && Device()) Device()->Unlock(data->surface);
   return 0;
 }
 
@@ -203,8 +307,16 @@ int FillSurfaceData(int handle, int r, int g, int b, int a) { return FillSurface
 int FillSurfaceDataRect(int handle, const RECT* rect, int r, int g, int b, int a) {
   SurfaceData* data = g_surfaceData.Find(handle);
   if (!data) return -1;
-  // Device stores are filled by the display device, which does not exist here.
-  if (!data->software) return -1;
+  if (!data->software) {
+    if (!Device() || !data->surface) return -1;
+    const ColorFormat* format = GetScreenColorFormat();
+    const platform::Rect area = rect ? platform::Rect{rect->left, rect->top, rect->right, rect->bottom}
+                                     : platform::Rect{0, 0, data->width, data->height};
+    return Device()->ColorFill(data->surface, &area,
+                               GetColorFormatPixel(format, Clamp255(r), Clamp255(g), Clamp255(b), Clamp255(a))) == 0
+               ? 0
+               : -1;
+  }
   MEMIMG& image = data->image;
   // A paletted store holds indices, and a colour has no index there.
   if (!image.pixels || image.paletteFlag) return -1;

@@ -1,10 +1,10 @@
 // Surface data (handle kind 7): the one pixel store under a 2D surface or a texture piece,
-// shared by reference count. On this platform the stores are software images (MEMIMG); the
-// device surfaces of a display device are not made until such a device exists, and every
-// operation that would need one fails.
+// shared by reference count. A store is a software image (MEMIMG) or a plain surface of the
+// display device; textures come with the Direct3D device.
 #pragma once
 #include <cstdint>
 
+#include "platform/display_device.h"
 #include "runtime/image/color_format.h"
 #include "runtime/image/graph_table.h"
 #include "runtime/image/handle_table.h"
@@ -27,9 +27,9 @@ struct SurfaceData {
   int32_t software;          // 1: the store is the software image
   int32_t formatNumber;
   int32_t zBuffer;           // 1: a Z buffer belongs to the store
-  void* surface;             // a device surface; null on this platform
+  platform::DeviceSurface* surface;  // the device surface, or null
   MEMIMG image;              // the store when software is 1
-  void* zSurface;
+  platform::DeviceSurface* zSurface;
   MEMIMG zImage;
   uint32_t keyColor;         // 0x00RRGGBB made transparent
   uint16_t width, height;

@@ -1,5 +1,9 @@
 #include "runtime/softrender/soft_entries.h"
 
+#include <algorithm>
+#include <cstdint>
+
+#include "runtime/display/draw_backend.h"
 #include "runtime/softrender/draw_state.h"
 #include "runtime/softrender/primitives.h"
 
@@ -22,9 +26,23 @@ SoftPath ChoosePath(MEMIMG** image) {
   return SoftPath::kPrepared;
 }
 
+RECT CircleBox(int x, int y, int radius) {
+  auto clamp = [](int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+  };
+  const int64_t r = int64_t{radius} < 0 ? -int64_t{radius} : int64_t{radius};
+  return RECT{clamp(x - r - 1), clamp(y - r - 1), clamp(x + r + 2), clamp(y + r + 2)};
+}
+
 // DirectDraw targets are drawn through a work image that the display layer prepares over
-// the target; until a DirectDraw device exists no target can be prepared.
-int DrawOnPreparedTarget() { return -1; }
+// the box the draw touches; the colour is converted with the target when it must be.
+template <class Draw>
+int DrawOnPreparedTarget(RECT box, uint32_t color, Draw draw) {
+  if (BeginSoftDrawOnTarget(nullptr, 0, nullptr, &box, 1, &color, nullptr) < 0) return -1;
+  draw(GetSoftDrawState().drawImage, color);
+  EndSoftDrawOnTarget();
+  return 0;
+}
 
 }  // namespace
 
@@ -37,7 +55,8 @@ int G_SOFT_DrawPixel(int x, int y, uint32_t color) {
       DrawPixelMemImg(image, x, y, color);
       return 0;
     default:
-      return DrawOnPreparedTarget();
+      return DrawOnPreparedTarget(RECT{x, y, x + 1, y + 1}, color,
+                                  [&](MEMIMG* target, uint32_t c) { DrawPixelMemImg(target, x, y, c); });
   }
 }
 
@@ -50,7 +69,8 @@ int G_SOFT_DrawFillBox(int x1, int y1, int x2, int y2, uint32_t color) {
       FillBoxMemImgXY(image, x1, y1, x2, y2, color);
       return 0;
     default:
-      return DrawOnPreparedTarget();
+      return DrawOnPreparedTarget(RECT{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2)}, color,
+                                  [&](MEMIMG* target, uint32_t c) { FillBoxMemImgXY(target, x1, y1, x2, y2, c); });
   }
 }
 
@@ -64,7 +84,11 @@ int G_SOFT_DrawLine(int x1, int y1, int x2, int y2, uint32_t color) {
       return 0;
     default:
       if (x1 == x2 && y1 == y2) return 0;
-      return DrawOnPreparedTarget();
+      return DrawOnPreparedTarget(
+          RECT{std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) == INT32_MAX ? INT32_MAX : std::max(x1, x2) + 1,
+               std::max(y1, y2) == INT32_MAX ? INT32_MAX : std::max(y1, y2) + 1},
+          color,
+          [&](MEMIMG* target, uint32_t c) { DrawLineMemImg(target, x1, y1, x2, y2, c); });
   }
 }
 
@@ -78,7 +102,8 @@ int G_SOFT_DrawCircle(int x, int y, int radius, uint32_t color, int fillFlag) {
       return 0;
     default:
       if (radius == 0) return 0;
-      return DrawOnPreparedTarget();
+      return DrawOnPreparedTarget(CircleBox(x, y, radius), color,
+                                  [&](MEMIMG* target, uint32_t c) { DrawCircleMemImg(target, x, y, radius, c, fillFlag); });
   }
 }
 

@@ -17,14 +17,15 @@ uint32_t ReadImagePixel(const rt::MEMIMG& image, int x, int y) {
 
 }  // namespace
 
-RunningDisplay::RunningDisplay(int bits) {
+RunningDisplay::RunningDisplay(int bits, platform::DisplayDevice* device) {
+  platform::SetDisplayDeviceOverride(device);
   ChangeWindowMode(1);
   SetScreenMode(800, 600, bits, 60);
   started_ = InitLibrary() == 0;
   if (started_) SetDrawScreen(kDrawScreenBack);
 }
 
-RunningDisplay::~RunningDisplay() = default;
+RunningDisplay::~RunningDisplay() { platform::SetDisplayDeviceOverride(nullptr); }
 
 uint32_t RunningDisplay::BackPixel(int x, int y) const {
   return ReadImagePixel(rt::GetOutputSurfaces().backImage, x, y);

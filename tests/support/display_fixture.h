@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/display_device.h"
 #include "tests/support/headless_runtime.h"
 #include "tests/support/image_fixture.h"
 
@@ -12,8 +13,9 @@ namespace testing_support {
 
 class RunningDisplay {
  public:
-  // bits: the screen depth asked for before start-up (16 or 32).
-  explicit RunningDisplay(int bits = 32);
+  // bits: the screen depth asked for before start-up (16 or 32). device: the display device
+  // the runtime takes (kept by the caller, outliving this); null: none, the software display.
+  explicit RunningDisplay(int bits = 32, platform::DisplayDevice* device = nullptr);
   ~RunningDisplay();
   RunningDisplay(const RunningDisplay&) = delete;
   RunningDisplay& operator=(const RunningDisplay&) = delete;

@@ -13,9 +13,13 @@
 namespace testing_support {
 
 // rgb: rows of red, green and blue bytes, width x height pixels. goldenDir: the folder of
-// the expected pictures in the source tree.
+// the expected pictures in the source tree. tolerance: the largest difference allowed in any
+// channel of any pixel; a picture compared with a tolerance (one drawn by other means than
+// the one that made the expected picture) never rewrites it. actualName: the name of the
+// picture of a failed comparison, when several draws are compared with one expected picture.
 ::testing::AssertionResult MatchesGolden(const std::string& goldenDir, const std::string& name,
-                                         const std::vector<uint8_t>& rgb, int width, int height);
+                                         const std::vector<uint8_t>& rgb, int width, int height,
+                                         int tolerance = 0, const std::string& actualName = "");
 
 // True while the expected pictures are being rewritten on purpose.
 bool UpdatingGoldens();

@@ -5,12 +5,16 @@
 # second copy refuses to start and says why, then ends the game with Escape and expects
 # exit code 0.
 #
-# usage: end_to_end_test.sh <game executable> <data set directory> <work directory>
+# usage: end_to_end_test.sh <game executable> <data set directory> <work directory> [game options...]
+# (the game runs on its display device where the X server offers OpenGL; the option
+# --software-display keeps it on the software display)
 set -euo pipefail
 
 exe=$1
 data=$2
 work=$3
+shift 3
+options=("$@")
 
 # The menus draw their texts in this colour.
 menu_text='rgb(9,176,254)'
@@ -73,7 +77,7 @@ mkdir -p "$work/run"
 chmod 700 "$work/run"
 export XDG_RUNTIME_DIR="$work/run"
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-(cd "$work/game" && exec "$exe") >"$work/game.log" 2>&1 &
+(cd "$work/game" && exec "$exe" "${options[@]}") >"$work/game.log" 2>&1 &
 game_pid=$!
 
 window=
@@ -144,11 +148,17 @@ wait_for title is_title
 
 # A second copy started meanwhile stops at once and says why on its standard error.
 second_status=0
-(cd "$work/game" && exec timeout 60 "$exe") >"$work/second.log" 2>&1 || second_status=$?
+(cd "$work/game" && exec timeout 60 "$exe" "${options[@]}") >"$work/second.log" 2>&1 || second_status=$?
 [ "$second_status" -ne 0 ] || fail "a second copy ran beside the first"
 grep -q "another copy of this program is already running" "$work/second.log" ||
   fail "a second copy stopped without saying why: $(cat "$work/second.log")"
 kill -0 "$game_pid" 2>/dev/null || fail "the first copy ended when the second started"
+
+# Without --software-display the game must draw through its display device: the device
+# reports on the error output only when it cannot be had.
+if [ ${#options[@]} -eq 0 ] && grep -q '^display device:' "$work/game.log"; then
+  fail "the display device was not taken: $(cat "$work/game.log")"
+fi
 
 press Down Down Down z
 wait_for options is_options

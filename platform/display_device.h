@@ -1,0 +1,250 @@
+// The display device: the graphics hardware the runtime draws through when it has some. It
+// owns the display mode and the cooperative level, and the surfaces: the primary (the
+// window's client area in a window, the screen in full screen, then with a back buffer
+// that Flip swaps in), off-screen plain surfaces, textures and 16-bit Z buffers. Surfaces
+// are locked for the processor, filled, copied (stretched when the rectangles differ in
+// size, or 1:1 with a source colour key), and may be lost and restored.
+//
+// The program draws through OpenGL 3.3 in the window's GL context; tests install a
+// recording double that keeps everything in memory and records every call.
+//
+// The common part here keeps every surface's pixels in system memory (the GL device shows
+// the primary from there), so a lock is always direct and the copies are done here; the
+// platform's part is the display mode and showing the primary.
+#pragma once
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/window.h"
+
+namespace platform {
+
+// 0 and -1 as everywhere; a lost surface answers kSurfaceLost until it is restored.
+constexpr int kDeviceOk = 0;
+constexpr int kDeviceFailed = -1;
+constexpr int kSurfaceLost = -2;
+
+struct DevicePixelFormat {
+  int bits = 0;  // 16 or 32; 16 for a Z buffer; 0 in a request: the display's own format
+  uint32_t redMask = 0;
+  uint32_t greenMask = 0;
+  uint32_t blueMask = 0;
+  uint32_t alphaMask = 0;
+  bool depth = false;  // a Z buffer's format
+};
+
+DevicePixelFormat Xrgb8888Format();
+DevicePixelFormat Rgb565Format();
+DevicePixelFormat Depth16Format();
+
+struct DisplayModeInfo {
+  int width = 0;
+  int height = 0;
+  int refreshRate = 0;  // Hz; 0 unknown
+  DevicePixelFormat format;
+};
+
+enum class CooperativeLevel {
+  kNormal,               // a window among others: the primary is the window's client area
+  kFullScreenExclusive,  // the program owns the screen and may change its mode
+};
+
+enum class SurfaceKind { kPrimary, kOffscreenPlain, kTexture, kZBuffer };
+
+struct SurfaceDesc {
+  SurfaceKind kind = SurfaceKind::kOffscreenPlain;
+  int width = 0;  // the primary takes the screen's (or the window's) size
+  int height = 0;
+  DevicePixelFormat format;   // bits 0: the display's format (a Z buffer is always 16-bit)
+  bool systemMemory = false;  // kept where the processor reaches it; never lost
+  bool renderTarget = false;  // 3D drawing may go to it
+  int backBufferCount = 0;    // primary in full screen: 1 makes a flipping chain
+};
+
+struct DeviceSurface;
+class DisplayDevice;
+DisplayDevice* AcquireDisplayDevice(Window* window, std::unique_ptr<DisplayDevice>* owned);
+
+struct SurfaceInfo {
+  int width = 0;
+  int height = 0;
+  DevicePixelFormat format;
+  bool videoMemory = false;
+};
+
+// Pixels of a locked surface (or of a device context), top row first.
+struct LockedPixels {
+  uint8_t* pixels = nullptr;
+  int pitch = 0;
+  int width = 0;
+  int height = 0;
+  DevicePixelFormat format;
+};
+
+// One recorded device call: its name and its integer arguments.
+struct DeviceCall {
+  std::string name;
+  std::vector<int64_t> args;
+};
+
+class DisplayDevice {
+ public:
+  virtual ~DisplayDevice();
+
+  // The window the device shows in and whether the program owns the screen; -1 when the
+  // device refuses (no window).
+  int SetCooperativeLevel(Window* window, CooperativeLevel level);
+  CooperativeLevel cooperativeLevel() const { return level_; }
+  // Full screen only: -1 when the display cannot take the mode (the mode stays as it was).
+  int SetDisplayMode(int width, int height, int bits, int refreshRate);
+  int RestoreDisplayMode();
+  DisplayModeInfo GetDisplayMode() const;
+
+  // Null when the surface cannot be made. A primary in a window is the client area of the
+  // cooperative level's window, addressed in desktop coordinates.
+  DeviceSurface* CreateSurface(const SurfaceDesc& desc);
+  // The back buffer of a flipping primary; null for any other surface.
+  DeviceSurface* GetAttachedBackBuffer(DeviceSurface* primary);
+  int AttachZBuffer(DeviceSurface* surface, DeviceSurface* zBuffer);
+  int DetachZBuffer(DeviceSurface* surface);
+  // Releases the surface (a primary takes its back buffer with it); null is ignored.
+  void ReleaseSurface(DeviceSurface* surface);
+  SurfaceInfo Describe(const DeviceSurface* surface) const;
+
+  // area null: the whole surface. -1 when it is locked already or the area lies outside.
+  int Lock(DeviceSurface* surface, const Rect* area, LockedPixels* out);
+  int Unlock(DeviceSurface* surface);
+  // Fills the rectangle (null: all) with a pixel value of the surface's format.
+  int ColorFill(DeviceSurface* surface, const Rect* area, uint32_t pixel);
+  // Fills the rectangle of a Z buffer with a depth value.
+  int DepthFill(DeviceSurface* surface, const Rect* area, uint32_t depth);
+  // Copies the source rectangle onto the destination rectangle (null: the whole surface),
+  // stretched to it when the sizes differ; both are clipped to their surfaces.
+  int Blt(DeviceSurface* dest, const Rect* destRect, DeviceSurface* source, const Rect* sourceRect);
+  // A 1:1 copy of the source rectangle to (x, y); with sourceColorKey the pixels equal to
+  // the source's colour key are left out.
+  int BltFast(DeviceSurface* dest, int x, int y, DeviceSurface* source, const Rect* sourceRect,
+              bool sourceColorKey);
+  int SetColorKey(DeviceSurface* surface, uint32_t key);
+  // Shows the back buffer of a flipping primary; with waitVBlank not before the display's
+  // next vertical blank.
+  int Flip(DeviceSurface* primary, bool waitVBlank);
+
+  // The surface's content as a device context for a plain copy; -1 while it is locked or
+  // lost (the hand-off may be refused), and then nothing is to be released.
+  int GetDC(DeviceSurface* surface, LockedPixels* out);
+  int ReleaseDC(DeviceSurface* surface);
+
+  bool IsLost(const DeviceSurface* surface) const;
+  // The surface's memory is back; its content is not (a primary shows black).
+  int Restore(DeviceSurface* surface);
+
+  // The clipper: copies to a primary in a window stay inside that window's client area.
+  int CreateClipper(Window* window);
+  void ReleaseClipper();
+  bool hasClipper() const { return clipperWindow_ != nullptr; }
+
+  // Blocks until the next vertical blank begins (the next present waits for it).
+  int WaitForVerticalBlank();
+  // Shows the primary again (the window was uncovered).
+  void Refresh();
+
+  // Every surface outside system memory loses its content, as when another program took
+  // the display; the next calls on them answer kSurfaceLost.
+  void LoseSurfaces();
+  int liveSurfaceCount() const { return static_cast<int>(surfaces_.size()); }
+  // What the window shows of the primary, as 0x00RRGGBB values; false without a primary.
+  bool ReadShownFrame(std::vector<uint32_t>* xrgb, int* width, int* height);
+  // False when the device cannot be had (as when no GL context can be made).
+  virtual bool Available() const { return true; }
+
+ protected:
+  DisplayDevice();
+  // The platform's part of a full-screen mode change; false when the display refuses it.
+  virtual bool ApplyDisplayMode(int width, int height, int bits, int refreshRate) = 0;
+  virtual void ApplyDesktopMode() = 0;
+  // The display's mode while no mode was set (the desktop's).
+  virtual DisplayModeInfo DesktopMode() const = 0;
+  // Shows the primary's pixels in the window; waitVBlank: not before the next blank.
+  virtual void Show(const LockedPixels& primary, bool waitVBlank) = 0;
+  // Waits for the next vertical blank (the GL device waits by its next present instead).
+  virtual void WaitVBlank() = 0;
+  // Every call is recorded here first; false refuses the call (the double's failures).
+  virtual bool Allow(const DeviceCall& call) { return true; }
+  // The picture shown for the primary; the common part converts the primary's own pixels.
+  virtual bool ReadFrame(const LockedPixels& primary, std::vector<uint32_t>* xrgb, int* width, int* height);
+  virtual bool AllowSurface(const SurfaceDesc& desc) { return true; }
+
+ private:
+  DeviceSurface* Find(const DeviceSurface* surface) const;
+  void SyncPrimarySize(DeviceSurface* primary);
+  void ShowPrimary(DeviceSurface* surface, bool waitVBlank);
+  Rect ToSurface(const DeviceSurface* surface, const Rect& r) const;
+  bool Check(const char* name, std::initializer_list<int64_t> args);
+  friend DisplayDevice* AcquireDisplayDevice(Window* window, std::unique_ptr<DisplayDevice>* owned);
+
+  CooperativeLevel level_ = CooperativeLevel::kNormal;
+  Window* window_ = nullptr;
+  Window* clipperWindow_ = nullptr;
+  bool modeSet_ = false;
+  DisplayModeInfo mode_;
+  bool waitNextShow_ = false;
+  std::vector<std::unique_ptr<DeviceSurface>> surfaces_;
+};
+
+// The device the runtime uses instead of making its own (nullptr: its own). The caller
+// keeps ownership.
+void SetDisplayDeviceOverride(DisplayDevice* device);
+DisplayDevice* GetDisplayDeviceOverride();
+
+// The device for the window: the override when one is installed (null when it refuses to
+// be had), else the GL device, which *owned then holds. Null when there is none.
+DisplayDevice* AcquireDisplayDevice(Window* window, std::unique_ptr<DisplayDevice>* owned);
+
+// The OpenGL device sharing the window's GL context; null when the window has none or the
+// context cannot be made (the runtime then takes its software display).
+std::unique_ptr<DisplayDevice> CreateGlDisplayDevice(Window* window);
+
+// The test double: surfaces in memory, every call recorded, failures on request.
+class RecordingDisplayDevice final : public DisplayDevice {
+ public:
+  std::vector<DeviceCall> calls;
+  // The device cannot be had at all (as when no GL context can be made).
+  bool refuseContext = false;
+  // Display modes refused by SetDisplayMode (width, height, bits; 0 matches any).
+  struct RefusedMode {
+    int width = 0, height = 0, bits = 0, refreshRate = -1;  // refreshRate -1: any
+  };
+  std::vector<RefusedMode> refusedModes;
+  // The nth surface made from now on (1 the next) fails; 0 none.
+  int failSurfaceAt = 0;
+  // Calls of this name fail.
+  std::vector<std::string> failingCalls;
+  DisplayModeInfo desktop;
+  int shows = 0;
+  int vblankWaits = 0;
+  std::vector<uint8_t> shownPixels;  // the primary as last shown, rows packed
+  int shownWidth = 0;
+  int shownHeight = 0;
+  int shownBits = 0;
+  bool lastShowWaited = false;
+
+  RecordingDisplayDevice();
+  bool Available() const override { return !refuseContext; }
+  int CountCalls(const std::string& name) const;
+  uint32_t ShownPixel(int x, int y) const;
+
+ protected:
+  bool ApplyDisplayMode(int width, int height, int bits, int refreshRate) override;
+  void ApplyDesktopMode() override {}
+  DisplayModeInfo DesktopMode() const override { return desktop; }
+  void Show(const LockedPixels& primary, bool waitVBlank) override;
+  void WaitVBlank() override { ++vblankWaits; }
+  bool Allow(const DeviceCall& call) override;
+  bool AllowSurface(const SurfaceDesc& desc) override;
+};
+
+}  // namespace platform
