@@ -16,10 +16,14 @@ void UpdateAlertGauge() {}
 
 void PlayStageBgm() {}
 
-// Without the menu a pause would never end: any key that is not a pause key resumes.
-void UpdatePauseMenu(int pad) {
-  const bool pauseKeyHeld = game.action[5] != 0 || game.action[6] != 0 || game.action[7] != 0;
-  if (pauseKeyHeld) return;
-  game.keyLatch = 0;
-  if (pad != 0 || game.action[1] != 0) game.paused = 0;
+// Until the menu exists a pause would never end: a new press of the pause input closes it.
+void UpdatePauseMenu(int) {
+  constexpr int kInputPause = 5, kInputWeapon = 6, kInputGadget = 7;
+  const bool pauseKeyHeld = game.action[kInputPause] != 0 || game.action[kInputWeapon] != 0 || game.action[kInputGadget] != 0;
+  if (!pauseKeyHeld) {
+    game.keyLatch = 0;
+  } else if (game.action[kInputPause] != 0 && game.keyLatch == 0) {
+    game.keyLatch = 1;
+    game.paused = 0;
+  }
 }

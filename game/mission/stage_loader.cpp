@@ -95,10 +95,11 @@ int ReadStageFile(const char* path) {
   if (size < kStageRecordBytes) return -1;
   const FileHandle file = FileOpen(path, 0);
   if (file == 0) return -1;
-  uint8_t record[kStageRecordBytes];
+  uint8_t record[kStageRecordBytes] = {};
+  // The read counts records on plain files and bytes in archives: only 0 means nothing came.
   const size_t got = FileRead(record, sizeof record, file);
   FileClose(file);
-  if (got != sizeof record) return -1;
+  if (got == 0) return -1;
   std::memcpy(game.stageBuffer, record, sizeof record);
   return 0;
 }

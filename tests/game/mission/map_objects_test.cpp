@@ -65,6 +65,16 @@ TEST_F(MapObjectsTest, AFullPoolDropsTheRequest) {
   EXPECT_EQ(pools.decorObjects[kDecorSlots - 1].x, (kDecorSlots - 1) * 40);
 }
 
+// The player at screen (220, 220) with its body box round that point.
+void PlayerAt220() {
+  player.x = 220;
+  player.y = 220;
+  player.bodyBox[0] = 200;
+  player.bodyBox[1] = 240;
+  player.bodyBox[2] = 195;
+  player.bodyBox[3] = 240;
+}
+
 // Runs the map objects' update for frames with the player standing on the given slot.
 void RunObjects(int frames, int standOn) {
   for (int f = 0; f < frames; ++f) {
@@ -81,10 +91,11 @@ TEST_F(MapObjectsTest, CrumblingBlocks) {
   RunObjects(1, kNoObject);
   EXPECT_EQ(once.active, 2) << "breaks at 72 even after the player left";
   EXPECT_EQ(once.solid, 1);
-  RunObjects(199, kNoObject);
+  RunObjects(127, kNoObject);
   EXPECT_EQ(once.active, 2);
   RunObjects(1, kNoObject);
-  EXPECT_EQ(once.active, 1) << "back at 200";
+  EXPECT_EQ(once.active, 1) << "back when its timer reaches 200";
+  EXPECT_EQ(once.timers[0], 0);
 
   ResetStageState();
   MapObject& held = Spawn(60, 0, 5);
@@ -128,12 +139,7 @@ TEST_F(MapObjectsTest, PickupAmountsAndCaps) {
     ResetStageState();
     *c.field = c.before;
     MapObject& item = Spawn(c.kind, 5, 5);
-    player.x = 220;
-    player.y = 220;
-    player.bodyBox[0] = 200;
-    player.bodyBox[1] = 240;
-    player.bodyBox[2] = 195;
-    player.bodyBox[3] = 240;
+    PlayerAt220();
     UpdateMapObjects();
     EXPECT_EQ(*c.field, c.after) << c.kind;
     EXPECT_EQ(item.active, 0);
@@ -142,6 +148,7 @@ TEST_F(MapObjectsTest, PickupAmountsAndCaps) {
   player.life = 10;
   player.lifeMax = 100;
   Spawn(175, 5, 5);
+  PlayerAt220();
   UpdateMapObjects();
   EXPECT_EQ(player.life, 100);
 }

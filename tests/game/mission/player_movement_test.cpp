@@ -110,7 +110,7 @@ TEST_F(MovementTest, FallingSpeedIsCappedAt15) {
   ASSERT_TRUE(h_.LoadStage(b.bytes()));
   int last = player.y;
   int fastest = 0;
-  for (int f = 0; f < 40 && player.onGround == 0; ++f) {
+  for (int f = 0; f < 80 && player.onGround == 0; ++f) {
     h_.Hold(1);
     fastest = std::max(fastest, player.y - last);
     last = player.y;
@@ -130,15 +130,17 @@ TEST_F(MovementTest, FallingOutOfTheStageIsTheEnd) {
 
 TEST_F(MovementTest, CrouchingUnderALowCeilingStaysCrouched) {
   StageRecordBuilder b = Room();
-  b.Row(kFloorRow - 2, 7, 9, 30);  // 40 x 20 ledges one cell above the crouching head
+  b.Row(kFloorRow - 2, 6, 8, 30);  // 40 x 20 ledges just above the crouching player
   Start(b);
   h_.Hold(1, {key::kDown});
   EXPECT_EQ(player.crouching, 1);
   h_.Hold(30, {key::kDown, key::kRight});
-  ASSERT_GT(player.x, 7 * 40);
+  ASSERT_EQ(player.x, 250);
   h_.Hold(2);
   EXPECT_EQ(player.crouching, 1) << "under the ledges";
-  h_.Hold(80, {key::kDown, key::kRight});
+  h_.Hold(2, {key::kRight});
+  EXPECT_EQ(player.x, 252) << "still crouching: a pixel a frame";
+  h_.Hold(140, {key::kDown, key::kRight});
   h_.Hold(2);
   EXPECT_EQ(player.crouching, 0) << "out in the open";
 }
@@ -170,8 +172,8 @@ TEST_F(MovementTest, LadderClimbAndStepDown) {
   StageRecordBuilder b = Room();
   b.Column(8, 5, 9, 65).Row(5, 4, 7, 25).Row(5, 9, 12, 25);
   Start(b);
-  h_.Hold(10, {key::kRight});
-  ASSERT_NEAR(player.x, 8 * 40 + 20, 12);
+  h_.Hold(30, {key::kRight});
+  ASSERT_EQ(player.x, 8 * 40 + 20);
   h_.Hold(1, {key::kUp});
   EXPECT_EQ(player.climbing, 1);
   EXPECT_EQ(player.x, 8 * 40 + 20) << "snapped to the ladder";
@@ -190,9 +192,10 @@ TEST_F(MovementTest, LadderClimbAndStepDown) {
 }
 
 TEST_F(MovementTest, LedgeGrabHangAndClimbUp) {
-  // A block two cells high, the player jumps at it facing right and grabs its edge.
+  // A wall three cells high (its top at row 5) a few steps to the right: the player jumps
+  // at it and grabs its edge.
   StageRecordBuilder b = Room();
-  b.Row(kFloorRow - 3, 8, 12, 25);
+  for (int row = 5; row <= 7; ++row) b.Row(row, 8, 12, 25);
   Start(b);
   h_.Hold(6, {key::kRight});
   bool hung = false;
@@ -201,7 +204,7 @@ TEST_F(MovementTest, LedgeGrabHangAndClimbUp) {
     hung = player.hanging != 0;
   }
   ASSERT_TRUE(hung);
-  EXPECT_EQ(player.y, (kFloorRow - 3) * 40 + 40);
+  EXPECT_EQ(player.y, 5 * 40 + 40);
   const int hangY = player.y;
   h_.Hold(10);
   EXPECT_EQ(player.y, hangY) << "hanging holds against gravity";
@@ -213,12 +216,13 @@ TEST_F(MovementTest, LedgeGrabHangAndClimbUp) {
   EXPECT_EQ(player.hanging, 0);
   EXPECT_EQ(player.x, x0 + 36);
   h_.Hold(5);
-  EXPECT_EQ(player.y, StandingY((kFloorRow - 3) * 40)) << "stands on the block";
+  EXPECT_EQ(player.y, StandingY(5 * 40)) << "stands on the wall";
 }
 
 TEST_F(MovementTest, ALedgeWithABlockAboveCannotBeClimbed) {
   StageRecordBuilder b = Room();
-  b.Row(kFloorRow - 3, 8, 12, 25).Tile(8, kFloorRow - 5, 25);
+  for (int row = 5; row <= 7; ++row) b.Row(row, 8, 12, 25);
+  b.Tile(8, 3, 25);
   Start(b);
   h_.Hold(6, {key::kRight});
   for (int f = 0; f < 40 && player.hanging == 0; ++f) {
