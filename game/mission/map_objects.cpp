@@ -94,7 +94,7 @@ void DrawKind(int kind, int x, int y, int frame = 0, int mirror = 0) {
 }
 
 // Layers of glow from frame row 1 of the kind's sheet; they swell and fade over 78 frames.
-void DrawGlow(const MapObject& o, int x, int y, int alpha, bool paused) {
+void DrawGlow(MapObject& o, int x, int y, int alpha, bool paused) {
   const ChipCut c = ChipFor(o.kind);
   const int src = (o.kind - c.firstKind) * c.width;
   if (game.graphicsLevel == 0) {
@@ -112,10 +112,9 @@ void DrawGlow(const MapObject& o, int x, int y, int alpha, bool paused) {
     SetDrawBlendMode(kBlendNone, 0);
   }
   if (paused) return;
-  MapObject& m = const_cast<MapObject&>(o);
-  if (++m.timers[2] >= 2) {
-    m.timers[2] = 0;
-    if (++m.timers[3] >= 39) m.timers[3] = 0;
+  if (++o.timers[2] >= 2) {
+    o.timers[2] = 0;
+    if (++o.timers[3] >= 39) o.timers[3] = 0;
   }
 }
 

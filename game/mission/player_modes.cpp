@@ -18,7 +18,7 @@ constexpr int kLadderStepDown = 25;
 constexpr int kLedgeRoom = 70;
 constexpr int kGadgetLongPress = 8;
 constexpr int kBoxGadget = 8;
-constexpr int kSoundDoor = 12, kSoundModule = 29, kSoundGadgetChange = 25;
+constexpr int kSoundDoor = 12, kSoundGadgetChange = 25;
 
 bool Input(int a) { return game.action[a] != 0; }
 bool InAir() { return player.jumping != 0 || player.springing != 0 || player.airborne != 0; }
@@ -136,7 +136,6 @@ void UseTerminal(int pad) {
   p.action = act::kTerminal;
   p.actionTimer = 0;
   // enemies: cameras, drones and the turret (kinds 3..11) switch to state 2, each with sound 29
-  (void)kSoundModule;
 }
 
 void EnterHidingPlace(int pad) {

@@ -204,7 +204,7 @@ void Walk(int pad) {
   if (standKind == 75) StepRight(kConveyorSpeed);
   if (standKind == 76 && p.x >= 1) StepLeft(kConveyorSpeed);
 
-  const bool free = p.climbing == 0 && p.action == act::kFree;
+  const bool canWalk = p.climbing == 0 && p.action == act::kFree;
   int speed = 0;
   if (p.crawling != 0 || p.crouching != 0) {
     speed = 1;
@@ -212,13 +212,13 @@ void Walk(int pad) {
     speed = p.sneaking == 0 && p.hiding == 0 ? 4 : 2;
   }
   bool handled = false;
-  if ((pad & kPadLeft) != 0 && free) {
+  if ((pad & kPadLeft) != 0 && canWalk) {
     p.facing = 1;
     p.movingLeft = 1;
     StepLeft(speed);
     handled = true;
   }
-  if ((pad & kPadRight) != 0 && free) {
+  if ((pad & kPadRight) != 0 && canWalk) {
     p.facing = 0;
     p.movingRight = 1;
     StepRight(speed);
