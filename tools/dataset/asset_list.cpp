@@ -8,9 +8,12 @@
 #include <string>
 #include <utility>
 
+#include "tools/dataset/map_art.h"
 #include "tools/dataset/placeholder_art.h"
+#include "tools/dataset/player_art.h"
 #include "tools/dataset/shell_art.h"
 #include "tools/dataset/sound_recipes.h"
+#include "tools/dataset/stage_maps.h"
 #include "tools/dataset/start_tables.h"
 
 namespace dataset {
@@ -57,7 +60,7 @@ class ListBuilder {
 void AddStartUp(ListBuilder& l) {
   l.Picture("patch/patch206.bmp", F::kBmp, 96, 24, "version marker: 'patch 2.06' (only its presence counts)",
             PaintVersionMark);
-  l.Table("bin/Door.tbl", kDoorTableBytes, "door bytes, 5 per sub-stage of the 54", DoorTable);
+  l.Table("bin/Door.tbl", kDoorTableBytes, "door codes of the route map, 5 per map node of the 54", DoorTable);
   l.Table("bin/Event.tbl", kEventTableBytes, "event-script numbers, 2 per sub-stage of the 61", EventTable);
   l.Table("bin/Cinema.tbl", kCinemaTableBytes, "story-scene numbers, 2 per sub-stage of the 61", CinemaTable);
 }
@@ -401,37 +404,32 @@ void AddMissionPictures(ListBuilder& l) {
 
 // ---- Map chips of the stages: csx/<area>/<code>.png and the VR areas' patch/1<area>/ ----
 void AddMapChips(ListBuilder& l) {
-  struct Chip {
-    const char* code;
-    int width, height;  // the tile
-    int sheetWidth, sheetHeight;  // with the debris fragments where the debris cuts them
-  };
-  static const Chip kChips[] = {
-      {"10", 40, 40, 40, 40},    {"11", 40, 40, 40, 40},    {"20", 40, 80, 120, 120}, {"21", 40, 40, 40, 40},
-      {"25", 40, 40, 40, 40},    {"30", 40, 20, 40, 20},    {"35", 80, 40, 80, 40},   {"38", 120, 40, 120, 40},
-      {"41", 40, 80, 40, 80},    {"44", 40, 120, 40, 120},  {"47", 80, 80, 80, 80},   {"56", 80, 40, 80, 40},
-      {"58", 40, 80, 40, 80},    {"59", 40, 40, 40, 40},    {"60", 40, 40, 40, 40},   {"61", 40, 40, 40, 40},
-      {"64", 40, 40, 40, 40},    {"65", 40, 80, 40, 80},    {"66", 40, 80, 40, 80},   {"75", 80, 40, 80, 40},
-      {"77", 40, 40, 40, 40},    {"79", 40, 40, 40, 40},    {"82", 40, 80, 200, 160}, {"83", 40, 40, 40, 40},
-      {"86", 40, 40, 40, 40},    {"89", 40, 40, 120, 120},  {"90", 40, 80, 120, 120}, {"91", 40, 40, 40, 40},
-      {"99", 40, 80, 40, 80},    {"130", 40, 40, 40, 40},   {"190", 40, 40, 440, 120}, {"1", 40, 40, 40, 40},
-  };
-  auto add = [&l](const std::string& directory, int area, const Chip& chip) {
-    const std::string code = chip.code;
-    const int w = chip.width, h = chip.height;
-    l.Picture(directory + code + ".png", F::kPng, chip.sheetWidth, chip.sheetHeight,
-              "map chip " + code + " of area " + std::to_string(area) + ", tile " + std::to_string(w) + " x " + std::to_string(h),
-              [code, area, w, h](Canvas& c) { PaintMapChip(c, code, area, w, h); }, {{{0, 0, w, h}, "tile"}});
+  auto add = [&l](const std::string& directory, int area, const std::string& code) {
+    const ChipSheet* sheet = FindChipSheet(code);
+    const int w = sheet->tileWidth, h = sheet->tileHeight;
+    l.Picture(directory + code + ".png", F::kPng, sheet->width, sheet->height,
+              "map chips " + code + " of area " + std::to_string(area) + ": skins of " + std::to_string(w) + " x " +
+                  std::to_string(h) + " side by side, frames below",
+              [code, area](Canvas& c) { PaintChipSheet(c, code, area); }, {{{0, 0, w, h}, "first skin"}});
   };
   for (int area = 1; area <= 8; ++area) {
-    for (const Chip& chip : kChips) add("csx/" + std::to_string(area) + "/", area - 1, chip);
+    for (int i = 0; i < kAreaChipCount; ++i) add("csx/" + std::to_string(area) + "/", area - 1, AreaChipCodes()[i]);
   }
   for (int area = 0; area < 4; ++area) {
-    for (const Chip& chip : kChips) add("patch/1" + std::to_string(area) + "/", 8 + area, chip);
+    for (int i = 0; i < kAreaChipCount; ++i) add("patch/1" + std::to_string(area) + "/", 8 + area, AreaChipCodes()[i]);
   }
-  add("csx/1/", 0, {"100", 40, 40, 40, 40});
-  add("csx/1/", 0, {"110", 40, 40, 40, 40});
-  add("patch/", 11, {"92", 40, 40, 40, 40});
+  add("csx/1/", 0, "100");
+  add("csx/1/", 0, "110");
+  add("patch/", 11, "92");
+}
+
+// ---- Stage maps: one stage record per built-in stage ----
+void AddStages(ListBuilder& l) {
+  for (const StageInfo& stage : BuiltInStages()) {
+    const std::string size = std::to_string(stage.screensX) + " x " + std::to_string(stage.screensY) + " screens";
+    l.Table(stage.path, kStageRecordBytes, "stage record, " + size + (stage.hasGoal ? ", ends at a goal" : ", ends at its doors"),
+            [stage] { return StageRecord(stage); });
+  }
 }
 
 std::vector<AssetEntry> MakeList() {
@@ -442,6 +440,7 @@ std::vector<AssetEntry> MakeList() {
   AddPlayerSprites(l);
   AddMissionPictures(l);
   AddMapChips(l);
+  AddStages(l);
   return std::move(l.entries);
 }
 

@@ -10,10 +10,6 @@ namespace {
 
 constexpr int kCellWidth = 120;
 constexpr int kCellHeight = 108;
-constexpr int kSheetColumns = 8;
-constexpr int kSheetRows = 9;
-constexpr int kFlashY = 864;
-constexpr int kFlashSize = 160;
 
 TextStyle Small(Rgb colour) {
   TextStyle s;
@@ -22,58 +18,7 @@ TextStyle Small(Rgb colour) {
   return s;
 }
 
-FigureLook PlayerLook(int character, int variant) {
-  static const Rgb kSuits[3][2] = {{{40, 70, 200}, {230, 230, 240}},
-                                   {{200, 40, 50}, {240, 160, 60}},
-                                   {{40, 150, 80}, {90, 90, 100}}};
-  FigureLook look;
-  look.body = kSuits[std::clamp(character, 0, 2)][variant == 1 ? 1 : 0];
-  look.accent = Rgb{250, 240, 90};
-  if (variant == 2) {
-    // The goggles sheet: the same figure seen through night vision.
-    look.body = Rgb{40, 200, 70};
-    look.head = Rgb{150, 255, 160};
-    look.accent = Rgb{220, 255, 220};
-  }
-  return look;
-}
-
-// The rows' postures, after what the sprite rules cut from each sheet: crouching, aiming
-// and airborne rows look the part.
-Posture PostureOf(int sheet, int row) {
-  if (row == 3 || row == 8) return Posture::kCrouch;
-  if (sheet == 1 && row == 5) return Posture::kJump;
-  if (sheet == 1 && row == 6) return Posture::kHang;
-  if (sheet == 2 && (row == 4 || row == 5 || row == 7)) return Posture::kAim;
-  if (sheet == 3 && (row == 3 || row == 4)) return Posture::kHang;
-  return Posture::kStand;
-}
-
 }  // namespace
-
-void PaintPlayerSheet(Canvas& c, int character, int variant, int sheet) {
-  const FigureLook look = PlayerLook(character, variant);
-  for (int row = 0; row < kSheetRows; ++row) {
-    for (int col = 0; col < kSheetColumns; ++col) {
-      const int x = col * kCellWidth, y = row * kCellHeight;
-      if (sheet == 2 && y >= kFlashY && x < 2 * kFlashSize) continue;
-      DrawFigure(c, x, y, look, col, PostureOf(sheet, row));
-      DrawText(c, x + 2, y + 1, std::to_string(sheet) + ":" + std::to_string(row) + "," + std::to_string(col),
-               Small(Scale(look.body, 70)));
-    }
-  }
-  if (sheet == 2) {
-    for (int i = 0; i < 2; ++i) {
-      const int cx = i * kFlashSize + kFlashSize / 2, cy = kFlashY + kFlashSize / 2;
-      c.Glow(cx, cy, 70, i == 0 ? Rgb{255, 120, 80} : Rgb{255, 230, 160});
-      for (int ray = 0; ray < 12; ++ray) {
-        const double a = ray * 3.14159265358979 / 6 + i * 0.26;
-        c.Line(cx, cy, cx + static_cast<int>(std::cos(a) * 70), cy + static_cast<int>(std::sin(a) * 70), 2,
-               Rgb{255, 240, 200});
-      }
-    }
-  }
-}
 
 void PaintEnemySheet(Canvas& c, const FigureLook& look, const std::string& caption) {
   const int rows = c.height() / kCellHeight, cols = c.width() / kCellWidth;
@@ -306,33 +251,6 @@ void PaintLayer(Canvas& c, Layer2 layer, Rgb tint) {
       }
       break;
   }
-}
-
-void PaintMapChip(Canvas& c, const std::string& code, int area, int tileWidth, int tileHeight) {
-  static const Rgb kAreaColours[] = {{90, 110, 140}, {120, 100, 80},  {100, 130, 100}, {110, 110, 120},
-                                     {140, 110, 70}, {80, 120, 150},  {150, 90, 80},   {120, 120, 90},
-                                     {60, 160, 170}, {70, 170, 120},  {170, 120, 60},  {150, 80, 170}};
-  const Rgb base = kAreaColours[std::clamp(area, 0, 11)];
-  Random random(code);
-  const Rgb tone = Mix(base, Rgb{static_cast<uint8_t>(random.Below(256)), static_cast<uint8_t>(random.Below(256)),
-                                 static_cast<uint8_t>(random.Below(256))},
-                       70);
-  // The tile, and the same look cut into every further 40 x 40 cell (debris fragments).
-  for (int y = 0; y < c.height(); y += 40) {
-    for (int x = 0; x < c.width(); x += 40) {
-      const bool tile = x < tileWidth && y < tileHeight;
-      const Rect cell{x, y, std::min(40, c.width() - x), std::min(40, c.height() - y)};
-      c.FillRect(cell, tile ? tone : Scale(tone, 70));
-      c.FrameRect(cell, 1, Mix(tone, kWhite, 90));
-      if (!tile) c.Line(cell.x + 6, cell.y + 6, cell.Right() - 8, cell.Bottom() - 10, 2, Scale(tone, 40));
-    }
-  }
-  c.FrameRect({0, 0, tileWidth, tileHeight}, 2, Mix(tone, kWhite, 160));
-  TextStyle style = Small(kWhite);
-  style.size = 12;
-  style.weight = 700;
-  style.shadow = kInk;
-  DrawText(c, 3, 2, code, style);
 }
 
 }  // namespace dataset

@@ -9,9 +9,7 @@
 
 namespace dataset {
 
-// Sprite sheets of 120 x 108 cells (8 columns, 9 rows). variant: 0 and 1 the two
-// costumes, 2 the goggles sheet. Sheet 2 holds the 160 x 160 hit flashes at y 864.
-void PaintPlayerSheet(Canvas& c, int character, int variant, int sheet);
+// Enemy sprite sheets of 120 x 108 cells (8 columns, 9 rows).
 void PaintEnemySheet(Canvas& c, const FigureLook& look, const std::string& caption);
 
 // A sheet of numbered cells, for sheets whose layout belongs to a later feature.
@@ -35,9 +33,5 @@ void PaintBackground(Canvas& c, Scene scene, Rgb tint, const std::string& captio
 enum class Layer2 { kMoon, kStars, kSun, kSunGlow, kPipes, kGirders, kGrille, kCrates, kMachines };
 // A transparent layer in front of a background.
 void PaintLayer(Canvas& c, Layer2 layer, Rgb tint);
-
-// A map chip: the tile at (0, 0) (its size by code) and, for breakable tiles, the fragment
-// cells the debris cuts; the code is written on it.
-void PaintMapChip(Canvas& c, const std::string& code, int area, int tileWidth, int tileHeight);
 
 }  // namespace dataset

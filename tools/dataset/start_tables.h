@@ -10,9 +10,10 @@ constexpr int kDoorTableBytes = 270;
 constexpr int kEventTableBytes = 122;
 constexpr int kCinemaTableBytes = 122;
 
-// Every entry 0 (no door destination, event script or story scene) until the stages,
-// scripts and scenes that use them are part of the data set.
+// The door codes of the route map's branches (see stage_maps.h).
 std::string DoorTable();
+// Every entry 0 (no event script or story scene) until the scripts and scenes that use them
+// are part of the data set.
 std::string EventTable();
 std::string CinemaTable();
 

@@ -1,0 +1,64 @@
+// The built-in stage maps: every "bin/..." stage record the stage loader names, generated
+// from a few room and corridor pieces, and the door table that the briefing map's route
+// reads, so that each door of a stage leads to the map node whose route names that stage.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace dataset {
+
+constexpr int kStageRecordBytes = 3000;
+
+// The four families of stage maps, by the file names the loader builds.
+enum class StageFamily {
+  kFirstStory,   // "bin/%d-%d": the first character's story, area and sub-stage from 1
+  kSecondStory,  // "bin/m_%d-%d": the second character's story, the same stages
+  kThirdStory,   // "bin/k_1-%d": the third character's missions 1..24
+  kVr,           // "bin/vr_%d-%d": VR category 1..4 and mission from 1
+};
+
+struct StageInfo {
+  std::string path;
+  StageFamily family = StageFamily::kFirstStory;
+  int area = 0;   // story area 0..7, or the VR category 0..3 (the third story: the mission's area)
+  int index = 0;  // sub-stage, mission − 1, or VR mission, from 0
+  int screensX = 1;
+  int screensY = 1;
+  bool hasGoal = false;  // the stage ends at a goal; story stages end through their doors
+};
+
+// Every built-in stage, in a fixed order.
+const std::vector<StageInfo>& BuiltInStages();
+
+// The 3000-byte record of a stage; the same bytes on every build.
+std::string StageRecord(const StageInfo& stage);
+
+// Route nodes of the briefing map: per area, the nodes (doors between stages) with their
+// branch type and destination codes d0..d5 (-1 none).
+struct RouteNode {
+  int branchType = 0;
+  int destinations[6] = {-1, -1, -1, -1, -1, -1};
+};
+const std::vector<std::vector<RouteNode>>& RouteNodes();
+
+// One way out of a route node: the briefing's door-table byte it uses and the stage it starts.
+struct RouteBranch {
+  int doorByte = 0;  // 0..4
+  int area = 0;
+  int subStage = 0;
+};
+std::vector<RouteBranch> BranchesOf(int area, int node);
+
+// A door of a story stage: its tile code and the map node it leads to.
+struct StageDoor {
+  int code = 0;
+  int nodeArea = 0;
+  int nodeIndex = 0;
+};
+std::vector<StageDoor> DoorsOf(int area, int subStage);
+
+// "bin/Door.tbl": five bytes per map node (5, 8, 7, 10, 6, 6, 5 and 7 per area): the door
+// code at which each branch's stage is entered; 0 where no branch uses the byte.
+std::string RouteDoorTable();
+
+}  // namespace dataset
