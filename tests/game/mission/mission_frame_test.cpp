@@ -79,7 +79,7 @@ TEST_F(MissionFrameTest, PauseFreezesTheFrameAndTheSky) {
   EXPECT_LT(sky, 0) << "the sky drifts a pixel every second frame";
   game.paused = 1;
   const int idle = player.idleTimer;
-  h_.Hold(6, {key::kS});
+  h_.Hold(6);
   EXPECT_EQ(game.skyLayerX[0], sky);
   EXPECT_EQ(player.idleTimer, idle);
 }
