@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,6 +15,11 @@
 #include "tests/game/mission/mission_harness.h"
 #include "tools/dataset/stage_maps.h"
 #include "tools/dataset/stage_route.h"
+
+namespace dataset {
+// Test names and messages show a stage by its file name.
+void PrintTo(const StageInfo& stage, std::ostream* os) { *os << stage.path; }
+}  // namespace dataset
 
 namespace {
 
