@@ -9,12 +9,12 @@ FUZZ_DIR := build/fuzz
 deps:
 	@scripts/setup.sh
 
+# The game and its data set only: no tests, benchmarks or fuzz targets.
 release: deps
-	@cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-	@cmake --build $(RELEASE_DIR) -j $(JOBS)
+	@cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DGAME_ONLY=ON >/dev/null
+	@cmake --build $(RELEASE_DIR) --target stealth dataset -j $(JOBS)
 
 run: release
-	@cmake --build $(RELEASE_DIR) --target dataset -j $(JOBS)
 	cd $(RELEASE_DIR)/run && ../stealth
 
 fuzz-build: deps

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "game/mission/mission_pools.h"
+
 GameData game;
 Player player;
 
@@ -82,7 +84,10 @@ void ResetStageState() {
   std::memcpy(player.gadgets, kept.gadgets, sizeof player.gadgets);
   player.standOn = kNoObject;
 
-  // mission play: marking its map-object, decor, enemy, shot and effect pools free joins here
+  ResetMissionPools();
+  game.stageTargetsDestroyed = 0;
+  game.stageEventTriggered = 0;
+  game.stageFade = 0;
   std::memset(game.doorDestinations, 0, sizeof game.doorDestinations);
 }
 

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "game/shell/player.h"
+#include "game/mission/player.h"
 #include "game/shell/screen_slot.h"
 
 // The game states; each is dispatched to its handler once per frame.
@@ -60,6 +60,8 @@ constexpr int kMapColumns = 60;
 constexpr int kMapRows = 45;
 constexpr int kStageRecordBytes = 3000;
 constexpr int kDoorPairs = 10;
+constexpr int kStageEnemyRecords = 20;
+constexpr int kEnemyRecordBytes = 10;
 constexpr int kStageSlots = 100;
 constexpr int kMissionRuleCount = 10;
 
@@ -131,6 +133,22 @@ struct GameData {
   int16_t mapGrid[kMapColumns * kMapRows] = {};  // column-major: column * 45 + row
   uint8_t stageBuffer[kStageRecordBytes] = {};
   uint8_t doorDestinations[kDoorPairs][2] = {};
+  uint16_t stageEnemyRecords[kStageEnemyRecords][kEnemyRecordBytes] = {};
+  uint8_t stageScreensX = 1, stageScreensY = 1;
+  uint8_t stageFlags[3] = {1, 1, 0};  // width, height, lights on
+  uint16_t targetCount = 0;
+  uint16_t stageTargetsDestroyed = 0;
+  uint8_t reinforcementType = 0;
+  uint8_t stageEventTriggered = 0;
+  uint8_t openingScenePending = 0;
+  int32_t skyLayerX[2] = {};
+  int32_t skyLayerTick = 0;
+  int32_t stageFade = 0;
+  uint16_t vrDiscoveries = 0, vrHitsTaken = 0;
+  uint16_t clockBlink = 0;
+  uint8_t mapArea = 0, mapRoom = 0;
+  uint8_t pauseMode = 0;
+  uint8_t pauseMenuPage = 0;
 
   // Start-up tables.
   uint8_t doorTable[kAreaCount][kSubStageSlots][kDoorRecordBytes] = {};

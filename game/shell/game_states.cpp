@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 
+#include "game/mission/mission_frame.h"
 #include "game/shell/action_mapping.h"
 #include "game/shell/game_data.h"
 #include "game/shell/notice_screens.h"
@@ -21,8 +22,20 @@ void RunSaveSelect(int pad) { game.saveSelect.Update(pad); }
 void RunBriefingMap(int pad) { game.briefing.Update(pad); }
 void RunVrMenu(int pad) { game.vrMenu.Update(pad); }
 
-// States whose handlers belong to mission play, the story player, the editor and the VR
-// menu's notice stay empty until those are built.
+// TEMPORARY ROUTE, to be removed with the story player: a new game's opening scene does not
+// exist yet, so the first stage is loaded in its place.
+void StartFirstStageInsteadOfOpening(int) {
+  if (game.storyScene) return;
+  game.gameMode = kModeStory;
+  game.area = 0;
+  game.subStage = 0;
+  game.missionNumber = 1;
+  game.screenEntered = 0;
+  game.gameState = STATE_STAGE_LOAD;
+}
+
+// States whose handlers belong to the story player, the editor and the VR menu's notice
+// stay empty until those are built.
 constexpr std::array<StateHandler, kStateCount> MakeTable() {
   std::array<StateHandler, kStateCount> table{};
   table[STATE_BOOT] = UpdateBootLoading;
@@ -31,6 +44,9 @@ constexpr std::array<StateHandler, kStateCount> MakeTable() {
   table[STATE_NEW_GAME_SETUP] = RunNewGameSetup;
   table[STATE_STAGE_LOAD] = UpdateStageLoad;
   table[STATE_SAVE_SELECT] = RunSaveSelect;
+  table[STATE_STAGE_PLAY] = UpdateStagePlay;
+  table[STATE_STAGE_PLAY_MODE] = UpdateStagePlay;
+  table[STATE_EVENT_ONLY] = StartFirstStageInsteadOfOpening;
   table[STATE_BRIEFING_MAP] = RunBriefingMap;
   table[STATE_STILL_PICTURE] = UpdateStillPicture;
   table[STATE_TRIAL_BONUS] = UpdateTrialBonusNotice;

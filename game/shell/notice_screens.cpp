@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "game/mission/stage_loader.h"
 #include "game/shell/action_mapping.h"
 #include "game/shell/asset_lists.h"
 #include "game/shell/game_data.h"
@@ -208,7 +209,11 @@ void UpdateStageLoad(int) {
   DrawLoadingScreen();
   ResetStageState();
   std::memcpy(game.checkpoint, game.saveRecord, sizeof game.checkpoint);
-  // mission play: reading the stage of game.missionNumber (LoadStage) joins here
+  if (LoadStage(game.missionNumber) != 0) {
+    game.gameState = STATE_FILE_ERROR;
+    game.screenEntered = 0;
+    return;
+  }
   game.gameState = game.gameMode == kModeStory ? STATE_STAGE_PLAY : STATE_STAGE_PLAY_MODE;
   game.screenEntered = 0;
 }

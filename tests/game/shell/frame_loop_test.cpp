@@ -126,7 +126,7 @@ TEST_F(GameRunTest, FramesLastAtLeastTheirTimeAndSlowFramesAreNotShown) {
 TEST_F(GameRunTest, StatesWithoutHandlersRunNothingButTheFrameGoesOn) {
   WriteBootData();
   Start();
-  for (int state : {1, 2, 10, 20, 49, 50, 99 + 1, 1000, -5}) {
+  for (int state : {1, 2, 49, 50, 99 + 1, 1000, -5}) {
     game.gameState = state;
     const int shows = Shows();
     EXPECT_TRUE(Frame()) << state;

@@ -9,6 +9,7 @@
 #include "game/shell/asset_lists.h"
 #include "runtime/api.h"
 #include "tests/game/shell/shell_fixture.h"
+#include "tests/support/stage_fixture.h"
 
 namespace {
 
@@ -165,6 +166,8 @@ TEST_F(NoticeTest, TrialBonusCancelReturnsToTheTitle) {
 // ---- Stage load, still picture, ending start ----
 
 TEST_F(NoticeTest, StageLoadCopiesTheSaveIntoTheCheckpointAndGoesToPlayByMode) {
+  WriteData("bin/1-1", testing_support::StageRecordBuilder().bytes());
+  WriteData("bin/vr_1-1", testing_support::StageRecordBuilder().bytes());
   for (uint8_t mode : {kModeStory, kModeEditorTestPlay, kModeVr, kModeThirdStory}) {
     game.gameMode = mode;
     game.saveRecord[229] = static_cast<uint8_t>(mode + 1);

@@ -1,5 +1,6 @@
-// The one player record. Mission play moves and draws the player; the shell resets it,
-// gives the starting loadouts and carries the inventory in and out of save records.
+// The one player record, shared by mission play (which moves and draws the player), the
+// shell (which resets it, gives the starting loadouts and carries the inventory in and out
+// of save records), the story scenes and the editor's test play.
 #pragma once
 #include <cstdint>
 
@@ -69,11 +70,22 @@ struct Player {
   uint8_t ductReach = 0;
   int16_t touchingDoor = 0;
   uint8_t terminalReach = 0;
+  uint8_t panelReach = 0;
   uint16_t isLit = 0;
   uint8_t hideSpotReach = 0;
   uint8_t inHideSpot = 0;
   uint8_t gadgetKeyFrames = 0;
   uint8_t hiding = 0;
+  // The sprite's own counters and poses.
+  int16_t idleTimer = 0, idlePose = 0;
+  uint16_t weaponBusy = 0;
+  uint16_t stance = 0, stanceTimer = 0;
+  uint8_t flipping = 0;
+  int16_t flipTimer = 0;
+  // Set when an enemy catches the player; drawn by the game-over pose.
+  uint8_t wasCaught = 0;
+  // Index of the kind-76 conveyor touched this frame, kNoObject = none.
+  uint16_t objectContact = kNoObject;
 };
 
 extern Player player;

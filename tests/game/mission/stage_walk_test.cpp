@@ -1,0 +1,132 @@
+// Walks generated stages of the data set from their start to their goal (or a door) with
+// scripted input: the moves the data-set builder's route finder plans, pressed as a player
+// would press them, through the real frame loop.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "game/mission/player_movement.h"
+#include "game/shell/game_data.h"
+#include "platform/input.h"
+#include "tests/game/mission/mission_harness.h"
+#include "tools/dataset/stage_maps.h"
+#include "tools/dataset/stage_route.h"
+
+namespace dataset {
+// Test names and messages show a stage by its file name.
+void PrintTo(const StageInfo& stage, std::ostream* os) { *os << stage.path; }
+}  // namespace dataset
+
+namespace {
+
+using mission_test::MissionHarness;
+namespace key = platform::key;
+namespace sr = stage_route;
+
+int WorldX() { return player.x + game.scrollX; }
+bool Standing() { return player.onGround != 0 && player.airborne == 0 && player.jumping == 0 && player.climbing == 0; }
+
+class Walker {
+ public:
+  explicit Walker(MissionHarness& h) : h_(h) {}
+
+  // Plays one move; false when it went wrong (the message says how).
+  bool Play(const sr::Move& m, std::string& why) {
+    const int dirKey = m.direction < 0 ? key::kLeft : key::kRight;
+    auto reached = [&m] { return m.direction < 0 ? WorldX() <= m.targetX : WorldX() >= m.targetX; };
+    switch (m.kind) {
+      case sr::MoveKind::kWalk:
+        for (int f = 0; f < 2000 && !reached(); ++f) h_.Frame({dirKey});
+        return Settle(why);
+      case sr::MoveKind::kJump:
+        for (int f = 0; f < 400 && (f < m.jumpFrames || !reached()); ++f) {
+          std::vector<int> keys;
+          if (f < m.jumpFrames) keys.push_back(key::kX);
+          if (!reached()) keys.push_back(dirKey);
+          h_.Frame(keys);
+        }
+        return Settle(why);
+      case sr::MoveKind::kClimbUp:
+      case sr::MoveKind::kClimbDown: {
+        const int k = m.kind == sr::MoveKind::kClimbUp ? key::kUp : key::kDown;
+        bool climbed = false;
+        for (int f = 0; f < 1500 && !(climbed && Standing()); ++f) {
+          h_.Frame({k});
+          climbed = climbed || player.climbing != 0;
+        }
+        if (!climbed) why = "never got on the ladder";
+        return climbed && Settle(why);
+      }
+      case sr::MoveKind::kEnterDoor:
+        h_.Frame({key::kUp});
+        if (player.action != player_action::kDoorExit) why = "the door did not open";
+        return player.action == player_action::kDoorExit;
+      case sr::MoveKind::kTouchGoal:
+        for (int f = 0; f < 5 && player.action != player_action::kGoal; ++f) h_.Frame({});
+        if (player.action != player_action::kGoal) why = "the goal did not end the stage";
+        return player.action == player_action::kGoal;
+    }
+    return false;
+  }
+
+ private:
+  bool Settle(std::string& why) {
+    for (int f = 0; f < 300; ++f) {
+      h_.Frame({});
+      if (Standing() && player.walkCounter == 0) return true;
+      if (player.action == player_action::kDown) break;
+    }
+    why = "the player did not come to rest";
+    return false;
+  }
+  MissionHarness& h_;
+};
+
+// The first stage of each size that the data set has.
+std::vector<dataset::StageInfo> OnePerSize() {
+  std::map<std::pair<int, int>, dataset::StageInfo> bySize;
+  for (const dataset::StageInfo& s : dataset::BuiltInStages()) bySize.emplace(std::make_pair(s.screensX, s.screensY), s);
+  std::vector<dataset::StageInfo> stages;
+  for (const auto& [size, stage] : bySize) stages.push_back(stage);
+  return stages;
+}
+
+class StageWalkTest : public ::testing::TestWithParam<dataset::StageInfo> {};
+
+TEST_P(StageWalkTest, WalksFromTheStartToTheEnd) {
+  const dataset::StageInfo& stage = GetParam();
+  const std::string record = dataset::StageRecord(stage);
+  const sr::StageMap map(reinterpret_cast<const uint8_t*>(record.data()));
+  std::vector<sr::Move> plan = sr::PlanFromStart(map, sr::Target::Goal());
+  if (plan.empty()) {
+    for (int door : sr::DoorCodes(map)) {
+      plan = sr::PlanFromStart(map, sr::Target::Door(door));
+      if (!plan.empty()) break;
+    }
+  }
+  ASSERT_FALSE(plan.empty()) << stage.path << ": no route";
+
+  MissionHarness h;
+  ASSERT_TRUE(h.LoadStage(record));
+  for (int f = 0; f < 30 && !Standing(); ++f) h.Frame({});
+  Walker walker(h);
+  for (const sr::Move& m : plan) {
+    std::string why;
+    ASSERT_TRUE(walker.Play(m, why)) << stage.path << ": " << sr::Describe(m) << ": " << why << " (world " << WorldX()
+                                     << ", " << player.y - game.scrollY << ")";
+    if (m.kind != sr::MoveKind::kEnterDoor && m.kind != sr::MoveKind::kTouchGoal) {
+      EXPECT_EQ(WorldX(), m.to.WorldX()) << stage.path << ": " << sr::Describe(m);
+      EXPECT_EQ(player.y - game.scrollY, m.to.WorldY()) << stage.path << ": " << sr::Describe(m);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(EachSize, StageWalkTest, ::testing::ValuesIn(OnePerSize()), [](const auto& info) {
+  return "Screens" + std::to_string(info.param.screensX) + "x" + std::to_string(info.param.screensY);
+});
+
+}  // namespace
