@@ -123,7 +123,7 @@ void Sdl(benchmark::State& state, int kind, int w, int h, int dx, int dy) {
 
 template <class F>
 void Add(const char* name, F f) {
-  benchmark::RegisterBenchmark(name, f);
+  benchmark::RegisterBenchmark(name, f)->Unit(benchmark::kMicrosecond);
 }
 
 const bool g_registered = [] {
