@@ -240,20 +240,25 @@ RT_SOFT_INLINE uint32_t BlendValue(const BlendContext& c, uint32_t d, const SrcP
 }
 
 // Copies n bytes; rows of software images rarely overlap but often lie a multiple of 4096
-// bytes apart, where loading a whole 64-byte block before storing it beats the C library's
-// copy.
+// bytes apart, where loading a whole block before storing it beats the C library's copy.
+// The block is four of the widest vectors of the instruction set being compiled.
 RT_SOFT_INLINE void CopyRow(uint8_t* __restrict dst, const uint8_t* __restrict src, size_t n) {
-  typedef uint8_t Block16 __attribute__((vector_size(16), aligned(1), may_alias));
+#if defined(__AVX2__)
+  constexpr size_t kLane = 32;
+#else
+  constexpr size_t kLane = 16;
+#endif
+  typedef uint8_t Lane __attribute__((vector_size(kLane), aligned(1), may_alias));
   size_t i = 0;
-  for (; i + 64 <= n; i += 64) {
-    const Block16 a = *reinterpret_cast<const Block16*>(src + i);
-    const Block16 b = *reinterpret_cast<const Block16*>(src + i + 16);
-    const Block16 c = *reinterpret_cast<const Block16*>(src + i + 32);
-    const Block16 d = *reinterpret_cast<const Block16*>(src + i + 48);
-    *reinterpret_cast<Block16*>(dst + i) = a;
-    *reinterpret_cast<Block16*>(dst + i + 16) = b;
-    *reinterpret_cast<Block16*>(dst + i + 32) = c;
-    *reinterpret_cast<Block16*>(dst + i + 48) = d;
+  for (; i + 4 * kLane <= n; i += 4 * kLane) {
+    const Lane a = *reinterpret_cast<const Lane*>(src + i);
+    const Lane b = *reinterpret_cast<const Lane*>(src + i + kLane);
+    const Lane c = *reinterpret_cast<const Lane*>(src + i + 2 * kLane);
+    const Lane d = *reinterpret_cast<const Lane*>(src + i + 3 * kLane);
+    *reinterpret_cast<Lane*>(dst + i) = a;
+    *reinterpret_cast<Lane*>(dst + i + kLane) = b;
+    *reinterpret_cast<Lane*>(dst + i + 2 * kLane) = c;
+    *reinterpret_cast<Lane*>(dst + i + 3 * kLane) = d;
   }
   std::memcpy(dst + i, src + i, n - i);
 }
@@ -274,15 +279,18 @@ RT_SOFT_INLINE ptrdiff_t LeadingPixels(const uint8_t* dst, int bytesPerPixel, pt
 // one pixel per step; kAlign is the loop's vector width in bytes. Always inlined: the loops
 // are compiled once per instruction set (see raster_loops.h), and an out-of-line copy could
 // be shared between the two compilations.
+// Whether a span's pixels are the source's bytes as they stand, so that it is a copy.
+constexpr bool IsPlainCopy(const BlendOptions& o) {
+  return o.mode == 0 && o.white && !o.graph && o.special == Special::kNone && o.transp != Transp::kTest &&
+         (o.form == SrcForm::k32 || o.form == SrcForm::k16 ||
+          (o.form == SrcForm::k32Alpha &&
+           (o.transp == Transp::kRunOpaque || (o.transp == Transp::kNone && o.rules == Rules::kSameSize))));
+}
+
 template <BlendOptions O, size_t kAlign = 1>
 RT_SOFT_INLINE void BlendSpan(const BlendContext& context, uint8_t* __restrict dst, const uint8_t* __restrict src,
                               const uint8_t* __restrict graph, int n) {
-  constexpr bool kPlainCopy =
-      O.mode == 0 && O.white && !O.graph && O.special == Special::kNone &&
-      (O.form == SrcForm::k32 || O.form == SrcForm::k16 ||
-       (O.form == SrcForm::k32Alpha &&
-        (O.transp == Transp::kRunOpaque || (O.transp == Transp::kNone && O.rules == Rules::kSameSize))));
-  if constexpr (kPlainCopy && O.transp != Transp::kTest) {
+  if constexpr (IsPlainCopy(O)) {
     CopyRow(dst, src, static_cast<size_t>(n) * DestBytes(O.form));
   } else {
     const BlendContext c = context;  // a local copy, so that stores cannot alias the settings

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "runtime/softrender/blit_memimg.h"
+#include "runtime/softrender/raster_loops.h"
 #include "runtime/softrender/transform_common.h"
 
 namespace rt {
@@ -14,82 +16,28 @@ namespace {
 // 16.16 fixed point: one destination pixel.
 constexpr int64_t kOne = 65536;
 
-struct StretchJob {
-  uint8_t* dst;  // first drawn destination pixel
-  ptrdiff_t dstPitch;
-  const uint8_t* src;  // source pixel of that destination pixel
-  ptrdiff_t srcColumnStep, srcRowStep;
-  const uint8_t* graph;  // blend-graph byte at the same source position, or null
-  ptrdiff_t graphColumnStep, graphRowStep;
-  int columns, rows;
-  // Steps in destination pixels per source pixel and the accumulators' start values; held
-  // in 64 bits so that wide rectangles cannot overflow them.
-  int64_t stepX, stepY, startX, startY;
-  BlendContext context;
-};
-using StretchFn = void (*)(const StretchJob&);
-
-// The digital differential analyser over the destination. kEarlyStop: the plain-copy and
-// packed-subtract-at-255 walks stop advancing through the source as soon as the accumulator
-// reaches 0 rather than when it passes it, so they pick other columns and rows where a step
-// lands exactly on 0 (halving takes 0, 1, 3, 5, ... instead of 0, 2, 4, ...).
-template <BlendOptions O, bool kEarlyStop>
-struct StretchWalk {
-  static void Run(const StretchJob& j) {
-    const BlendContext c = j.context;
-    constexpr int kDestBytes = DestBytes(O.form);
-    uint8_t* rowDst = j.dst;
-    const uint8_t* rowSrc = j.src;
-    const uint8_t* rowGraph = j.graph;
-    int64_t accY = j.startY;
-    for (int y = 0;;) {
-      uint8_t* d = rowDst;
-      const uint8_t* s = rowSrc;
-      const uint8_t* g = rowGraph;
-      int64_t accX = j.startX;
-      for (int x = 0;;) {
-        const SrcPixel sp = FetchSource<O.form>(c.palette, s, 0);
-        BlendInto<O>(c, d, sp, O.graph ? c.graphTable[*g] : 0);
-        if (++x == j.columns) break;
-        d += kDestBytes;
-        accX -= kOne;
-        if (accX <= 0) {
-          do {
-            s += j.srcColumnStep;
-            if constexpr (O.graph) g += j.graphColumnStep;
-            accX += j.stepX;
-          } while (kEarlyStop ? accX < 0 : accX <= 0);
-        }
-      }
-      if (++y == j.rows) break;
-      rowDst += j.dstPitch;
-      accY -= kOne;
-      if (accY <= 0) {
-        do {
-          rowSrc += j.srcRowStep;
-          if constexpr (O.graph) rowGraph += j.graphRowStep;
-          accY += j.stepY;
-        } while (kEarlyStop ? accY < 0 : accY <= 0);
-      }
-    }
+// The walks of the stretched blit are digital differential analysers over the destination.
+// The early-stop walk (the plain copy and the packed subtract at 255) stops advancing through
+// the source as soon as the accumulator reaches 0 rather than when it passes it, so it picks
+// other columns and rows where a step lands exactly on 0 (halving takes 0, 1, 3, 5, ...
+// instead of 0, 2, 4, ...).
+int64_t NextSourceStep(int64_t acc, int64_t step, bool early, int64_t* advanced) {
+  int64_t n = 0;
+  acc -= kOne;
+  if (acc <= 0) {
+    do {
+      ++n;
+      acc += step;
+    } while (early ? acc < 0 : acc <= 0);
   }
-};
-
-constexpr bool IsEarlyStopBlend(const BlendOptions& o) {
-  return !o.graph && o.white && !HasAlpha(o.form) && (o.mode == 0 || o.mode == 3);
+  *advanced = n;
+  return acc;
 }
 
-template <BlendOptions O>
-struct GeneralWalk : StretchWalk<O, false> {
-  static constexpr bool kAccepts = O.transp == Transp::kNone || O.transp == Transp::kTest;
-};
-template <BlendOptions O>
-struct EarlyStopWalk : StretchWalk<O, true> {
-  static constexpr bool kAccepts = (O.transp == Transp::kNone || O.transp == Transp::kTest) && IsEarlyStopBlend(O);
-};
-
-constexpr auto kGeneralTable = MakeBlendTable<Rules::kStretched, GeneralWalk, StretchFn>();
-constexpr auto kEarlyStopTable = MakeBlendTable<Rules::kStretched, EarlyStopWalk, StretchFn>();
+bool Overlap(const uint8_t* a, size_t aBytes, const uint8_t* b, size_t bBytes) {
+  const uintptr_t x = reinterpret_cast<uintptr_t>(a), y = reinterpret_cast<uintptr_t>(b);
+  return x < y + bBytes && y < x + aBytes;
+}
 
 // Sources this wide or high could step past their last column within one row.
 constexpr int kMaxSourceSide = 65535;
@@ -156,29 +104,41 @@ void StretchBlitMemImg(MEMIMG* dest, const MEMIMG* src, const RECT* destRect, in
   const int64_t row = dirY == 1 ? qy : src->height - 1 - qy;
   if (column < 0 || column >= src->width || row < 0 || row >= src->height) return;
 
+  // The source column of every drawn column, walked once per draw rather than once per row.
+  thread_local std::vector<int32_t> columns;
+  columns.resize(static_cast<size_t>(cw));
+  {
+    int64_t acc = stepX - rx, offset = 0, advanced = 0;
+    for (int x = 0; x < cw; ++x) {
+      columns[static_cast<size_t>(x)] = static_cast<int32_t>(offset);
+      acc = NextSourceStep(acc, stepX, early, &advanced);
+      offset += dirX * advanced;
+    }
+  }
+
   StretchJob job{};
   const int srcBytes = SrcBytes(form);
   job.dst = dest->pixels + int64_t{r.top} * dest->pitch + int64_t{r.left} * DestBytes(form);
   job.dstPitch = dest->pitch;
   job.src = src->pixels + row * src->pitch + column * srcBytes;
-  job.srcColumnStep = dirX * srcBytes;
   job.srcRowStep = dirY * static_cast<ptrdiff_t>(src->pitch);
   if (blendImage) {
     job.graph = blendImage->pixels + row * blendImage->pitch + column;
-    job.graphColumnStep = dirX;
     job.graphRowStep = dirY * static_cast<ptrdiff_t>(blendImage->pitch);
   }
-  job.columns = cw;
+  job.columns = columns.data();
+  job.width = cw;
   job.rows = ch;
-  job.stepX = stepX;
   job.stepY = stepY;
-  job.startX = stepX - rx;
   job.startY = stepY - ry;
   job.context = MakeBlendContext(state, src);
+  const size_t destBytes = static_cast<size_t>(dest->pitch) * static_cast<size_t>(dest->height);
+  job.copyRepeatedRows =
+      !Overlap(dest->pixels, destBytes, src->pixels, static_cast<size_t>(src->pitch) * static_cast<size_t>(src->height));
 
   const Transp transp = transparentFlag != 0 ? Transp::kTest : Transp::kNone;
   const size_t index = BlendIndex(choice.form, choice.mode, choice.graph, choice.white, transp, choice.special);
-  const StretchFn fn = early ? kEarlyStopTable.entries[index] : kGeneralTable.entries[index];
+  const StretchFn fn = ActiveRasterLoops()->stretch(early, index);
   if (fn) fn(job);
 }
 

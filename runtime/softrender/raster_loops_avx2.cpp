@@ -5,6 +5,6 @@
 #else
 #include "runtime/softrender/raster_loops.h"
 namespace rt::soft::avx2 {
-const RasterLoops kRasterLoops{nullptr, nullptr};
+const RasterLoops kRasterLoops{nullptr, nullptr, nullptr, nullptr};
 }
 #endif

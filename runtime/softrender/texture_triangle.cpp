@@ -6,6 +6,7 @@
 #include <limits>
 #include <utility>
 
+#include "runtime/softrender/raster_loops.h"
 #include "runtime/softrender/transform_common.h"
 
 namespace rt {
@@ -30,35 +31,6 @@ int32_t SaturateToInt32(double v) {
   if (v <= -2147483648.0) return std::numeric_limits<int32_t>::min();
   return static_cast<int32_t>(v);
 }
-
-struct SpanJob {
-  const uint8_t* texels;
-  ptrdiff_t texPitch;
-  uint32_t limitU, limitV;  // the texture's size in 14.18
-  const uint8_t* graph;
-  ptrdiff_t graphPitch;
-  uint32_t dudx, dvdx;
-  uint32_t fill;  // the untextured colour after the bright step
-  BlendContext context;
-};
-// count pixels from dst on, the first at texture position (u, v); positions wrap as 32-bit
-// values, and the unsigned range test rejects every position outside the texture.
-using SpanFn = void (*)(const SpanJob&, uint8_t* dst, int count, uint32_t u, uint32_t v);
-
-template <BlendOptions O>
-struct TexturedSpan {
-  static constexpr bool kAccepts = O.transp == Transp::kNone || O.transp == Transp::kTest;
-  static void Run(const SpanJob& j, uint8_t* dst, int count, uint32_t u, uint32_t v) {
-    const BlendContext c = j.context;
-    const uint32_t du = j.dudx, dv = j.dvdx;
-    for (; count > 0; --count, dst += DestBytes(O.form), u += du, v += dv) {
-      if (u >= j.limitU || v >= j.limitV) continue;
-      BlendTexelInto<O>(c, dst, j.texels, j.texPitch, j.graph, j.graphPitch, u >> kFractionBits, v >> kFractionBits);
-    }
-  }
-};
-
-constexpr auto kTexturedTable = MakeBlendTable<Rules::kRotated, TexturedSpan, SpanFn>();
 
 // The untextured fill: the colour with every draw option already applied but the mode.
 template <bool k32, int Mode>
@@ -205,8 +177,8 @@ void DrawTextureTriangleMemImg(MEMIMG* dest, const MEMIMG* texture, const TexVer
                                            state.brightColor, blendImage != nullptr, true, false);
     if (!choice.draw) return;
     const Transp transp = transparentFlag != 0 ? Transp::kTest : Transp::kNone;
-    span = kTexturedTable.entries[BlendIndex(choice.form, choice.mode, choice.graph, choice.white, transp,
-                                             choice.special)];
+    span = ActiveRasterLoops()->texturedSpan(
+        BlendIndex(choice.form, choice.mode, choice.graph, choice.white, transp, choice.special));
     job.texels = texture->pixels;
     job.texPitch = texture->pitch;
     job.limitU = static_cast<uint32_t>(texture->width * kUnit);
@@ -236,6 +208,13 @@ void DrawTextureTriangleMemImg(MEMIMG* dest, const MEMIMG* texture, const TexVer
     span = kFillTable[k32 ? 1 : 0][mode];
   }
   if (span == nullptr) return;
+  job.dstPitch = dest->pitch;
+  if (texture != nullptr) {
+    const uintptr_t d = reinterpret_cast<uintptr_t>(dest->pixels), t = reinterpret_cast<uintptr_t>(texture->pixels);
+    const uintptr_t dEnd = d + static_cast<size_t>(dest->pitch) * static_cast<size_t>(dest->height);
+    const uintptr_t tEnd = t + static_cast<size_t>(texture->pitch) * static_cast<size_t>(texture->height);
+    job.copyRepeatedRows = dEnd <= t || tEnd <= d;
+  }
   job.dudx = static_cast<uint32_t>(dudx);
   job.dvdx = static_cast<uint32_t>(dvdx);
 
@@ -290,7 +269,9 @@ void DrawTextureTriangleMemImg(MEMIMG* dest, const MEMIMG* texture, const TexVer
       count -= clip.left - xl;
       xl = clip.left;
     }
-    if (y >= clip.top && y < clip.bottom && xl < clip.right && count > 0) {
+    if (!(y >= clip.top && y < clip.bottom && xl < clip.right && count > 0)) {
+      job.aboveCount = 0;  // the next row has no drawn row above it
+    } else {
       count = std::min<int64_t>(count, clip.right - xl);
       const uint32_t ox = static_cast<uint32_t>(xl - xRef), oy = static_cast<uint32_t>(y - yRef);
       const uint32_t u = uRef + ox * static_cast<uint32_t>(dudx) + oy * static_cast<uint32_t>(dudy);

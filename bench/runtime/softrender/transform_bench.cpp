@@ -1,7 +1,8 @@
 // The stretched and rotated blits and the four-corner draw on 800 x 600 screens of 32 and
 // 16 bits, beside pixman doing the same scale or rotation with nearest filtering (32-bit
-// only: pixman has no 5-6-5 rotation path worth comparing). Run side by side, the ratio is
-// pixman's time over ours.
+// only: pixman has no 5-6-5 rotation path worth comparing) and SDL2's scaled blit for the
+// scales. Cases are named "<case>/ours|pixman|sdl", so that the ratio table covers them.
+#include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
@@ -101,17 +102,52 @@ void Pixman(benchmark::State& state, double scale, double angle, int w, int h, i
   pixman_image_unref(dst);
 }
 
-BENCHMARK_CAPTURE(Stretch, x2_32bit_ours, 1, kSprite * 2);
-BENCHMARK_CAPTURE(Pixman, x2_32bit_pixman, 2.0, 0.0, kSprite * 2, kSprite * 2, 100, 100);
-BENCHMARK_CAPTURE(Stretch, x2_16bit_ours, 0, kSprite * 2);
-BENCHMARK_CAPTURE(Stretch, half_32bit_ours, 1, kSprite / 2);
-BENCHMARK_CAPTURE(Pixman, half_32bit_pixman, 0.5, 0.0, kSprite / 2, kSprite / 2, 100, 100);
-BENCHMARK_CAPTURE(Stretch, half_16bit_ours, 0, kSprite / 2);
-BENCHMARK_CAPTURE(Rotate, r30_s1_5_32bit_ours, 1);
-BENCHMARK_CAPTURE(Pixman, r30_s1_5_32bit_pixman, 1.5, M_PI / 6, 268, 268, 266, 166);
-BENCHMARK_CAPTURE(Rotate, r30_s1_5_16bit_ours, 0);
-BENCHMARK_CAPTURE(Quad, fullscreen_32bit_ours, 1);
-BENCHMARK_CAPTURE(Pixman, fullscreen_32bit_pixman, kScreenW / static_cast<double>(kSprite), 0.0, kScreenW, kScreenH, 0, 0);
-BENCHMARK_CAPTURE(Quad, fullscreen_16bit_ours, 0);
+// SDL2: the sprite scaled onto the rectangle (nearest) with no blending.
+void Sdl(benchmark::State& state, int kind, int w, int h, int dx, int dy) {
+  Images im(kind);
+  const uint32_t format = kind == 1 ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_RGB565;
+  const int bits = kind == 1 ? 32 : 16;
+  SDL_Surface* dst =
+      SDL_CreateRGBSurfaceWithFormatFrom(im.screen.pixels, kScreenW, kScreenH, bits, im.screen.pitch, format);
+  SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(im.sprite.pixels, kSprite, kSprite, bits, im.sprite.pitch, format);
+  SDL_SetSurfaceBlendMode(src, SDL_BLENDMODE_NONE);
+  for (auto _ : state) {
+    SDL_Rect r{dx, dy, w, h};
+    SDL_BlitScaled(src, nullptr, dst, &r);
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(w) * h);
+  SDL_FreeSurface(src);
+  SDL_FreeSurface(dst);
+}
+
+template <class F>
+void Add(const char* name, F f) {
+  benchmark::RegisterBenchmark(name, f)->Unit(benchmark::kMicrosecond);
+}
+
+const bool g_registered = [] {
+  constexpr int kUp = kSprite * 2, kDown = kSprite / 2;
+  Add("Stretch32/x2/ours", [](benchmark::State& s) { Stretch(s, 1, kUp); });
+  Add("Stretch32/x2/pixman", [](benchmark::State& s) { Pixman(s, 2.0, 0.0, kUp, kUp, 100, 100); });
+  Add("Stretch32/x2/sdl", [](benchmark::State& s) { Sdl(s, 1, kUp, kUp, 100, 100); });
+  Add("Stretch16/x2/ours", [](benchmark::State& s) { Stretch(s, 0, kUp); });
+  Add("Stretch16/x2/sdl", [](benchmark::State& s) { Sdl(s, 0, kUp, kUp, 100, 100); });
+  Add("Stretch32/half/ours", [](benchmark::State& s) { Stretch(s, 1, kDown); });
+  Add("Stretch32/half/pixman", [](benchmark::State& s) { Pixman(s, 0.5, 0.0, kDown, kDown, 100, 100); });
+  Add("Stretch32/half/sdl", [](benchmark::State& s) { Sdl(s, 1, kDown, kDown, 100, 100); });
+  Add("Stretch16/half/ours", [](benchmark::State& s) { Stretch(s, 0, kDown); });
+  Add("Stretch16/half/sdl", [](benchmark::State& s) { Sdl(s, 0, kDown, kDown, 100, 100); });
+  Add("Rotate32/r30s1.5/ours", [](benchmark::State& s) { Rotate(s, 1); });
+  Add("Rotate32/r30s1.5/pixman", [](benchmark::State& s) { Pixman(s, 1.5, M_PI / 6, 268, 268, 266, 166); });
+  Add("Rotate16/r30s1.5/ours", [](benchmark::State& s) { Rotate(s, 0); });
+  Add("Quad32/fullscreen/ours", [](benchmark::State& s) { Quad(s, 1); });
+  Add("Quad32/fullscreen/pixman",
+      [](benchmark::State& s) { Pixman(s, kScreenW / static_cast<double>(kSprite), 0.0, kScreenW, kScreenH, 0, 0); });
+  Add("Quad32/fullscreen/sdl", [](benchmark::State& s) { Sdl(s, 1, kScreenW, kScreenH, 0, 0); });
+  Add("Quad16/fullscreen/ours", [](benchmark::State& s) { Quad(s, 0); });
+  Add("Quad16/fullscreen/sdl", [](benchmark::State& s) { Sdl(s, 0, kScreenW, kScreenH, 0, 0); });
+  return true;
+}();
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "runtime/softrender/draw_state.h"
 #include "runtime/softrender/texture_triangle.h"
 #include "tests/runtime/softrender/blend_reference.h"
+#include "tests/runtime/softrender/loop_sets.h"
 #include "tests/support/memimg_fixture.h"
 
 namespace {
@@ -369,6 +370,72 @@ TEST_P(StretchReference, EveryLoopMatchesTheReference) {
 INSTANTIATE_TEST_SUITE_P(Forms, StretchReference, ::testing::ValuesIn(kForms),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Every compiled set of loops draws the stretched blit and the quad alike.
+TEST_F(TransformTest, StretchAndQuadAgreeInEveryLoopSet) {
+  const auto sets = testloops::Available();
+  for (const Form& f : kForms) {
+    std::mt19937 rng(31 + f.kind * 5 + f.palette * 3 + f.alpha);
+    OwnedMemImg src, graph, before;
+    ASSERT_EQ(rt::InitMemImg(src.get(), 9, 6, -1, 0, f.kind, f.palette, f.alpha, 0), 0);
+    FillSource(src.img, f, rng);
+    ASSERT_EQ(rt::InitMemImg(graph.get(), 9, 6, -1, 0, rt::kMemImgKind8, 0, 0, 0), 0);
+    testsupport::FillRandom(graph.img, rng);
+    rt::BuildBlendGraphTable(100, 60);
+    MakeScreen(before, 40, 30, f.kind);
+    testsupport::FillRandom(before.img, rng);
+    const size_t bytes = static_cast<size_t>(before->pitch) * 30;
+    for (const Settings& s : AllSettings()) {
+      std::vector<std::vector<uint8_t>> results;
+      for (const auto& [name, loops] : sets) {
+        testloops::Use use(loops);
+        OwnedMemImg dest;
+        MakeScreen(dest, 40, 30, f.kind);
+        SetArea(1, 1, 39, 29);
+        SetMode(s.mode, s.param, s.bright);
+        rt::GetScreenStateRecord().mmxAvailable = s.mmx;
+        std::memcpy(dest->pixels, before->pixels, bytes);
+        const RECT up{-3, 2, 36, 27}, down{30, 25, 26, 22};
+        rt::StretchBlitMemImg(dest.get(), src.get(), &up, s.transparent, s.graph ? graph.get() : nullptr);
+        rt::StretchBlitMemImg(dest.get(), src.get(), &down, s.transparent, s.graph ? graph.get() : nullptr);
+        const int32_t quad[8] = {2, 3, 30, 3, 2, 20, 30, 20};
+        rt::DrawQuadMemImg(dest.get(), src.get(), quad, s.transparent, s.graph ? graph.get() : nullptr);
+        results.emplace_back(dest->pixels, dest->pixels + bytes);
+      }
+      for (size_t i = 1; i < results.size(); ++i) {
+        ASSERT_EQ(results[i], results[0]) << sets[i].first << " " << Describe(f, s);
+      }
+    }
+  }
+}
+
+// An image stretched onto itself reads each source row as the rows drawn before left it.
+TEST_F(TransformTest, StretchOntoItselfReadsTheRowsAsDrawn) {
+  constexpr int kW = 12, kH = 12;
+  OwnedMemImg image;
+  MakeScreen(image, kW, kH);
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) WritePixel(image.img, x, y, Code(x, y));
+  }
+  std::vector<uint32_t> model(kW * kH);
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) model[y * kW + x] = Code(x, y);
+  }
+  // Its top-left 6 x 6 pixels, enlarged onto the whole image: rows drawn early overwrite
+  // source rows still to be read.
+  rt::MEMIMG source = image.img;
+  source.width = 6;
+  source.height = 6;
+  const RECT r{0, 0, kW, kH};
+  rt::StretchBlitMemImg(image.get(), &source, &r, 0, nullptr);
+  const auto cols = ReferenceStretchWalk(6, kW, 0, kW, true);
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) model[y * kW + x] = model[cols[y] * kW + cols[x]];
+  }
+  for (int y = 0; y < kH; ++y) {
+    for (int x = 0; x < kW; ++x) ASSERT_EQ(ReadPixel(image.img, x, y), model[y * kW + x]) << x << "," << y;
+  }
+}
+
 // For the rotated blit and the triangle: the mapping is learnt from a draw of a coded
 // source (dest pixel -> source pixel or none), then every loop is checked against the
 // reference rule along that mapping.
@@ -452,6 +519,29 @@ TEST_P(MappedReference, TriangleLoopsMatchTheReference) {
       GetParam(),
       [](rt::MEMIMG* d, const rt::MEMIMG* s, int t, const rt::MEMIMG* g) {
         const rt::TexVertexTriple tri{{{2, 1, 0, 0}, {17, 5, 9, 1}, {6, 18, 2, 7}}};
+        rt::DrawTextureTriangleMemImg(d, s, &tri, t, g, 0);
+      },
+      reference::Routine::kRotated, 1);
+}
+
+// Spans along texture rows, reaching past the texture on both sides and below it: the spans
+// whose positions stay inside are walked without a test per pixel.
+TEST_P(MappedReference, RowAlignedTriangleLoopsMatchTheReference) {
+  CheckLoopsAlongMapping(
+      GetParam(),
+      [](rt::MEMIMG* d, const rt::MEMIMG* s, int t, const rt::MEMIMG* g) {
+        const rt::TexVertexTriple tri{{{1, 1, -3, 0}, {19, 1, 12, 0}, {1, 19, -3, 10}}};
+        rt::DrawTextureTriangleMemImg(d, s, &tri, t, g, 0);
+      },
+      reference::Routine::kRotated, 1);
+}
+
+// Mirrored in u, so that the spans walk the texture rows backwards.
+TEST_P(MappedReference, MirroredRowAlignedTriangleLoopsMatchTheReference) {
+  CheckLoopsAlongMapping(
+      GetParam(),
+      [](rt::MEMIMG* d, const rt::MEMIMG* s, int t, const rt::MEMIMG* g) {
+        const rt::TexVertexTriple tri{{{1, 1, 11, 0}, {19, 1, -2, 0}, {19, 18, -2, 9}}};
         rt::DrawTextureTriangleMemImg(d, s, &tri, t, g, 0);
       },
       reference::Routine::kRotated, 1);
