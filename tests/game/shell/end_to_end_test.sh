@@ -40,32 +40,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The X server sometimes refuses its first connections here: start it again until a
-# client gets through.
-start_x() {
-  for attempt in 1 2 3 4 5; do
-    rm -f "$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-    xvfb_pid=$!
-    for _ in $(seq 50); do
-      [ -s "$work/display" ] && break
-      sleep 0.1
-    done
-    if [ -s "$work/display" ]; then
-      export DISPLAY=":$(head -n1 "$work/display")"
-      for _ in 1 2 3 4 5; do
-        xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
-        sleep 0.5
-      done
-    fi
-    echo "X server attempt $attempt refused connections; retrying" >&2
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-    xvfb_pid=
-  done
-  fail "no X server"
-}
-start_x
+# shellcheck source=../../support/xvfb.sh
+source "$(dirname "$0")/../../support/xvfb.sh"
+start_xvfb "$work" || fail "no X server"
 
 # No sound device here. In a sanitizer build, leak checking is off for this run: the
 # leaks it reports at exit are in the X and D-Bus libraries the window system loads (and

@@ -27,25 +27,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The X server sometimes refuses its first connections here: start it again until a
-# client gets through.
-for attempt in 1 2 3 4 5; do
-  rm -f "$work/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-  xvfb_pid=$!
-  for _ in $(seq 50); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-  done
-  if [ -s "$work/display" ]; then
-    export DISPLAY=":$(head -n1 "$work/display")"
-    xdotool getdisplaygeometry >/dev/null 2>&1 && break
-  fi
-  kill "$xvfb_pid" 2>/dev/null || true
-  wait "$xvfb_pid" 2>/dev/null || true
-  xvfb_pid=
-done
-[ -n "$xvfb_pid" ] || fail "no X server"
+# shellcheck source=../../support/xvfb.sh
+source "$(dirname "$0")/../../support/xvfb.sh"
+start_xvfb "$work" || fail "no X server"
 
 # No sound device here: SDL's dummy output still pulls the sound, and with it the clock.
 export SDL_AUDIODRIVER=dummy
