@@ -55,17 +55,24 @@ RT_SOFT_INLINE uint32_t BrightPixel32(uint32_t s, uint32_t blue, uint32_t green,
 
 // Packed per-channel add with saturation; the lowest bits of green and red act as carry
 // guards, so they are not exact, and the fourth byte becomes the carry out of red.
-RT_SOFT_INLINE uint32_t SaturatingAddPixels32(uint32_t d, uint32_t s) {
-  const uint32_t sum = (d & 0x00FEFEFF) + (s & 0x00FEFEFF);
-  const uint32_t carry = sum & 0x01010100;
+// Both take a pixel or a vector of pixels.
+template <class V>
+RT_SOFT_INLINE V SaturatingAddPixels32(V d, V s) {
+  const V sum = (d & 0x00FEFEFF) + (s & 0x00FEFEFF);
+  const V carry = sum & 0x01010100;
   return sum | (carry - (carry >> 8)) | ((d | s) & 0x00010100);
 }
+RT_SOFT_INLINE uint32_t SaturatingAddPixels32(uint32_t d, uint32_t s) { return SaturatingAddPixels32<uint32_t>(d, s); }
 // Packed per-channel subtract clamped at 0, with the same guard bits; the fourth byte
 // becomes 0.
-RT_SOFT_INLINE uint32_t SaturatingSubtractPixels32(uint32_t d, uint32_t s) {
-  const uint32_t r = (d | 0x01010100) - (s & 0xFEFEFEFF);
-  const uint32_t borrow = r & 0x01010100;
+template <class V>
+RT_SOFT_INLINE V SaturatingSubtractPixels32(V d, V s) {
+  const V r = (d | 0x01010100) - (s & 0xFEFEFEFF);
+  const V borrow = r & 0x01010100;
   return r & (borrow - (borrow >> 8));
+}
+RT_SOFT_INLINE uint32_t SaturatingSubtractPixels32(uint32_t d, uint32_t s) {
+  return SaturatingSubtractPixels32<uint32_t>(d, s);
 }
 RT_SOFT_INLINE uint32_t SaturatingAddPixels16(uint32_t d, uint32_t s) {
   const uint32_t sum = (d & 0xF7DF) + (s & 0xF7DF);

@@ -5,6 +5,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "runtime/image/blend_graph.h"
 #include "runtime/softrender/blend_pixel.h"
@@ -380,6 +381,50 @@ TEST(BlendExamples, WorkedExamplesOfTheRules) {
           << loopsName << ": " << e.what << std::hex << " (got " << RunExample(e) << ")";
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The add and subtract spans of 32-bit sources run the bright step and p in 16-bit lanes;
+// every factor meets every channel value (bright swept at p = 255, p swept at bright 255),
+// with spans long enough for whole vectors and a tail, against the per-pixel rule.
+template <uint8_t kMode>
+void CheckScaledSpansAgainstPixelRule() {
+  constexpr BlendOptions o{SrcForm::k32, kMode, false, false, Transp::kNone, Rules::kSameSize,
+                           rt::soft::Special::kNone};
+  static_assert(rt::soft::IsScaledAddOrSubtract(o));
+  std::mt19937 rng(17);
+  constexpr int kN = 259;
+  std::vector<uint32_t> src(kN), dst(kN), expected(kN);
+  for (int i = 0; i < kN; ++i) {
+    const uint32_t v = static_cast<uint32_t>(i & 0xFF);
+    src[i] = v | (v ^ 0x55) << 8 | (255 - v) << 16 | (static_cast<uint32_t>(rng()) & 0xFF000000);
+  }
+  for (int sweep = 0; sweep < 2; ++sweep) {
+    for (uint32_t f = 0; f < 256; ++f) {
+      BlendContext c{};
+      c.param = sweep == 0 ? 255 : f;
+      c.bright[0] = c.bright[1] = sweep == 0 ? f : 255;
+      c.bright[2] = sweep == 0 ? 255 - f : 254;
+      for (int i = 0; i < kN; ++i) {
+        dst[i] = static_cast<uint32_t>(rng());
+        rt::soft::SrcPixel sp{src[i], 0, 0};
+        expected[i] = rt::soft::BlendValue<o>(c, dst[i], sp, 0);
+      }
+      rt::soft::BlendSpan<o, 16>(c, reinterpret_cast<uint8_t*>(dst.data()),
+                                 reinterpret_cast<const uint8_t*>(src.data()), nullptr, kN);
+      for (int i = 0; i < kN; ++i) {
+        ASSERT_EQ(dst[i], expected[i]) << "mode " << int{kMode} << " sweep " << sweep << " f " << f << " at " << i;
+      }
+    }
+  }
+}
+
+TEST(BlendSpans, ScaledAddAndSubtractInLanesMatchThePixelRule) {
+  CheckScaledSpansAgainstPixelRule<2>();
+  CheckScaledSpansAgainstPixelRule<3>();
 }
 
 }  // namespace
