@@ -60,7 +60,14 @@ TEST_P(WindowSettingsTest, SettingsChooseScreenModeAndWindowScale) {
 INSTANTIATE_TEST_SUITE_P(Settings, WindowSettingsTest,
                          ::testing::Values(WindowCase{0, 0, false, 800}, WindowCase{0, 1, false, 640},
                                            WindowCase{0, 2, false, 400}, WindowCase{0, 3, false, 800},
-                                           WindowCase{1, 0, true, 800}));
+                                           WindowCase{1, 0, true, 800}),
+                         [](const ::testing::TestParamInfo<WindowCase>& info) {
+                           const WindowCase& c = info.param;
+                           return "FullScreenByte" + std::to_string(c.fullScreenByte) + "_ScaleByte" +
+                                  std::to_string(c.scaleByte) +
+                                  (c.fullScreen ? std::string("_FullScreen")
+                                                : "_Window" + std::to_string(c.clientWidth) + "Wide");
+                         });
 
 TEST_F(GameRunTest, EscapeEndsTheLoopBeforeAnyWorkOfTheFrame) {
   WriteBootData();

@@ -131,6 +131,7 @@ TEST_F(GameRunTest, TitleCursorMovesOncePerPressAndWraps) {
 }
 
 struct EntryCase {
+  const char* name;
   int entry;
   int state;
   int screenEntered;
@@ -163,13 +164,13 @@ TEST_P(TitleEntryTest, ConfirmLeadsToItsState) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Entries, TitleEntryTest,
-                         ::testing::Values(EntryCase{0, STATE_SAVE_SELECT, 0, 0, 1},
-                                           EntryCase{1, STATE_EDIT_SLOT_SELECT, 0, 0, 0},
-                                           EntryCase{2, STATE_VR_MENU, 0, 0, 0},
-                                           EntryCase{3, STATE_OPTIONS, 0, 3, 1},
-                                           EntryCase{4, -1, 0, 4, 1}),
+                         ::testing::Values(EntryCase{"SaveSelect", 0, STATE_SAVE_SELECT, 0, 0, 1},
+                                           EntryCase{"EditSlotSelect", 1, STATE_EDIT_SLOT_SELECT, 0, 0, 0},
+                                           EntryCase{"VrMenu", 2, STATE_VR_MENU, 0, 0, 0},
+                                           EntryCase{"Options", 3, STATE_OPTIONS, 0, 3, 1},
+                                           EntryCase{"Quit", 4, -1, 0, 4, 1}),
                          [](const ::testing::TestParamInfo<EntryCase>& info) {
-                           return "Entry" + std::to_string(info.param.entry);
+                           return "Entry" + std::to_string(info.param.entry) + "_" + info.param.name;
                          });
 
 TEST_F(GameRunTest, TitleDrawsItsLabelsInTheMenuColour) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/instance_lock.h"
 #include "runtime/api.h"
 #include "runtime/core/window.h"
@@ -129,7 +131,13 @@ TEST_P(ColorDepthTest, TwentyFourBitsAreRefused) {
 INSTANTIATE_TEST_SUITE_P(DesktopAndScreen, ColorDepthTest,
                          ::testing::Values(DepthCase{24, 1, 32, -1}, DepthCase{32, 1, 32, 0},
                                            DepthCase{24, 0, 32, 0}, DepthCase{32, 0, 32, 0},
-                                           DepthCase{32, 0, 24, -1}, DepthCase{32, 1, 24, -1}));
+                                           DepthCase{32, 0, 24, -1}, DepthCase{32, 1, 24, -1}),
+                         [](const ::testing::TestParamInfo<DepthCase>& info) {
+                           const DepthCase& c = info.param;
+                           return "Desktop" + std::to_string(c.desktopBits) +
+                                  (c.windowMode != 0 ? "_Windowed" : "_FullScreen") + "_Screen" +
+                                  std::to_string(c.screenBits) + (c.expected == 0 ? "_Starts" : "_Refused");
+                         });
 
 TEST_F(StartupTest, EndWithoutStartIsHarmless) {
   EXPECT_EQ(EndLibrary(), 0);

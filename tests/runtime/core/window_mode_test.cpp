@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
+#include <string>
 
 #include "runtime/api.h"
 #include "runtime/core/window.h"
@@ -59,7 +61,14 @@ TEST_P(WindowScaleTest, ClientAreaAndPointerFollowTheScale) {
 INSTANTIATE_TEST_SUITE_P(Scales, WindowScaleTest,
                          ::testing::Values(ScaleCase{1.0, 800, 600}, ScaleCase{0.8, 640, 480},
                                            ScaleCase{0.5, 400, 300}, ScaleCase{0.0, 800, 600},
-                                           ScaleCase{-1.0, 800, 600}));
+                                           ScaleCase{-1.0, 800, 600}),
+                         [](const ::testing::TestParamInfo<ScaleCase>& info) {
+                           const ScaleCase& c = info.param;
+                           const long percent = std::lround(c.scale * 100);
+                           return std::string("Scale") + (percent < 0 ? "Minus" : "") +
+                                  std::to_string(percent < 0 ? -percent : percent) + "Percent_Client" +
+                                  std::to_string(c.width) + "x" + std::to_string(c.height);
+                         });
 
 TEST_F(WindowModeTest, ScaleChangedAfterStartUpResizesTheWindow) {
   ChangeWindowMode(1);

@@ -368,7 +368,7 @@ TEST_P(StretchReference, EveryLoopMatchesTheReference) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, StretchReference, ::testing::ValuesIn(kForms),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& info) { return std::string("Src") + info.param.name; });
 
 // Every compiled set of loops draws the stretched blit and the quad alike.
 TEST_F(TransformTest, StretchAndQuadAgreeInEveryLoopSet) {
@@ -548,7 +548,7 @@ TEST_P(MappedReference, MirroredRowAlignedTriangleLoopsMatchTheReference) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Forms, MappedReference, ::testing::ValuesIn(kForms),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& info) { return std::string("Src") + info.param.name; });
 
 // ---- Rotated blit ----
 
