@@ -287,10 +287,10 @@ int StageMap::Code(int column, int row) const {
 }
 
 void StageMap::AddSolid(int column, int row, int code) {
-  const BoxSpec spec = BoxOf(code);
-  if (!spec.solid || spec.right <= spec.left || spec.bottom <= spec.top) return;
+  const BoxSpec shape = BoxOf(code);
+  if (!shape.solid || shape.right <= shape.left || shape.bottom <= shape.top) return;
   const int x = column * kCellSize, y = row * kCellSize;
-  const Box box{x + spec.left, y + spec.top, x + spec.right, y + spec.bottom, row * kColumns + column};
+  const Box box{x + shape.left, y + shape.top, x + shape.right, y + shape.bottom, row * kColumns + column};
   const int index = static_cast<int>(boxes_.size());
   boxes_.push_back(box);
   for (int r = box.top / kCellSize; r <= (box.bottom - 1) / kCellSize && r < kRows; ++r) {

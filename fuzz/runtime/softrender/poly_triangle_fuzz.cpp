@@ -6,45 +6,14 @@
 #include <cstdint>
 #include <cstring>
 
+#include "fuzz/runtime/softrender/fuzz_input.h"
 #include "runtime/image/blend_graph.h"
 #include "runtime/image/memimg.h"
 #include "runtime/softrender/draw_state.h"
 #include "runtime/softrender/poly_triangle.h"
 
-namespace {
-
-class Input {
- public:
-  Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-  int Small(int limit) { return Byte() % limit; }
-  uint32_t Word() { return uint32_t{Byte()} | uint32_t{Byte()} << 8 | uint32_t{Byte()} << 16 | uint32_t{Byte()} << 24; }
-  // Mostly a value in a plausible range, now and then any bit pattern.
-  float Value(float low, float high) {
-    if (Small(8) == 0) {
-      const uint32_t bits = Word();
-      float f;
-      std::memcpy(&f, &bits, 4);
-      return f;
-    }
-    return low + (high - low) * static_cast<float>(Word() & 0xFFFF) / 65535.0f;
-  }
-  void Fill(uint8_t* p, size_t n) {
-    for (size_t i = 0; i < n; ++i) p[i] = Byte();
-  }
-
- private:
-  const uint8_t* data_;
-  size_t size_;
-  size_t pos_ = 0;
-};
-
-struct Image {
-  rt::MEMIMG img{};
-  ~Image() { rt::ReleaseMemImg(&img); }
-};
-
-}  // namespace
+using fuzz_input::Image;
+using fuzz_input::Input;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Input in(data, size);

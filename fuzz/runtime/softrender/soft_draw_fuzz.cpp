@@ -5,43 +5,15 @@
 #include <cstdint>
 #include <cstring>
 
+#include "fuzz/runtime/softrender/fuzz_input.h"
 #include "runtime/image/blend_graph.h"
 #include "runtime/image/memimg.h"
 #include "runtime/softrender/blit_memimg.h"
 #include "runtime/softrender/draw_state.h"
 #include "runtime/softrender/primitives.h"
 
-namespace {
-
-class Input {
- public:
-  Input(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
-  int Small(int limit) { return Byte() % limit; }
-  // Mostly small coordinates, now and then one far outside any image.
-  int Coordinate() {
-    const uint8_t b = Byte();
-    if (b == 0xFF) return INT32_MAX - Small(4);
-    if (b == 0xFE) return INT32_MIN + Small(4);
-    return static_cast<int>(b) - 64;
-  }
-  uint32_t Word() { return uint32_t{Byte()} | uint32_t{Byte()} << 8 | uint32_t{Byte()} << 16 | uint32_t{Byte()} << 24; }
-  void Fill(uint8_t* p, size_t n) {
-    for (size_t i = 0; i < n; ++i) p[i] = Byte();
-  }
-
- private:
-  const uint8_t* data_;
-  size_t size_;
-  size_t pos_ = 0;
-};
-
-struct Image {
-  rt::MEMIMG img{};
-  ~Image() { rt::ReleaseMemImg(&img); }
-};
-
-}  // namespace
+using fuzz_input::Image;
+using fuzz_input::Input;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Input in(data, size);
