@@ -46,21 +46,44 @@ struct EnemyHitBox {
 // False for kinds without a box (the spawner, unknown kinds): such an enemy is never hit.
 bool GetEnemyHitBox(int kind, EnemyHitBox* box);
 
-// One spawn request as the stage loader makes it.
-struct EnemySpawnRequest {
-  int type, cellX, cellY, byte1, byte2;
-  int16_t facing, param1, param2;
-  int behaviours[4];  // initial, normal, attack, alert
-};
+// Sheet numbers n of the enemy sprites: graph slot 30 + n.
+namespace enemy_sheet {
+constexpr int kSoldierA = 1, kSoldierB = 2, kReinforcedA = 3, kReinforcedB = 4;
+constexpr int kSurveillanceCamera = 5, kGunCamera = 6, kTurret = 7, kDrone = 8;
+constexpr int kDischargeTube = 10, kBombSoldier = 11, kFlower = 12, kLaserPointer = 13, kSlime = 14;
+constexpr int kFairy = 15, kFairyGlow = 16, kSpawner = 21, kEmergingFlower = 22;
+}  // namespace enemy_sheet
+
+// Enemy states and the no-pending-turn mark.
+constexpr int16_t kEnemyFree = 0, kEnemyActive = 1, kEnemyDefeated = 2, kEnemyKnockedOut = 4, kEnemyAsleep = 5;
+constexpr uint8_t kNoPendingTurn = 99;
+// Frames of alert a discovery gives.
+constexpr int kAlertFrames = 2000;
 
 void ResetEnemies();
+// Creates one enemy in the first free slot (none free: nothing). The arguments are the
+// stage enemy record's bytes as the loader widens them.
 void SpawnEnemy(int type, int cellX, int cellY, int byte1, int byte2, int16_t facing, int16_t param1,
                 int16_t param2, int initialBehaviour, int normalBehaviour, int attackBehaviour,
                 int alertBehaviour);
+// One soldier of the stage's reinforcement kind under every door, once per stage.
 void SpawnReinforcements();
+// Every foot soldier but the one left out and the knocked-out ones starts searching.
+void AlertAllInfantry(int except);
+// The player is caught: the game-over sequence follows.
+void CatchPlayer();
 void UpdateEnemies();
 
-// Until the table exists every request is handed to this observer (null: dropped), so that
-// the loader's placements can be followed.
-using EnemySpawnObserver = void (*)(const EnemySpawnRequest&);
-void SetEnemySpawnObserver(EnemySpawnObserver observer);
+// Helpers the kind handlers share.
+// The enemy's point on the screen.
+int EnemyScreenX(const Enemy& e);
+int EnemyScreenY(const Enemy& e);
+// Draws a cell of sheet n at the enemy's screen point plus an offset.
+void DrawEnemyCell(const Enemy& e, int sheet, int dx, int dy, int srcX, int srcY, int w, int h, int mirror);
+// The jamming sparks over a machine, by a counter.
+void DrawJammingSparks(const Enemy& e, int counter);
+// Gravity and landing on the solid map objects. narrow: pixels taken off both sides of the
+// box; cap: the largest fall speed. Returns the slot landed on, or -1.
+int ApplyEnemyGravity(Enemy& e, int narrow, int cap, bool firstLandingOnly);
+// The fall speed no enemy passes, and the depth below the stage at which one is removed.
+constexpr int kEnemyFallCap = 30;

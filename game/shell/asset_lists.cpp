@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "game/mission/enemies.h"
 #include "game/shell/game_data.h"
 #include "runtime/api.h"
 
@@ -259,8 +260,9 @@ void LoadPlayerSprites() {
 }
 
 void LoadEnemyGraphics(int all) {
-  // mission play: the kinds of its enemy table join here
-  LoadEnemySheetsForKinds({}, all);
+  int kinds[kEnemyCount];
+  for (int i = 0; i < kEnemyCount; ++i) kinds[i] = enemies[i].state != 0 ? enemies[i].kind : 0;
+  LoadEnemySheetsForKinds(kinds, all);
 }
 
 void LoadEnemySheetsForKinds(std::span<const int> kinds, int all) {

@@ -15,16 +15,17 @@ namespace {
 
 using testing_support::StageRecordBuilder;
 
-std::vector<EnemySpawnRequest> spawned;
-void RecordSpawn(const EnemySpawnRequest& r) { spawned.push_back(r); }
+// The enemies the load put into the table, in slot order.
+std::vector<Enemy> Spawned() {
+  std::vector<Enemy> out;
+  for (const Enemy& e : enemies) {
+    if (e.state != 0) out.push_back(e);
+  }
+  return out;
+}
 
 class StageLoaderTest : public ::testing::Test {
  protected:
-  StageLoaderTest() {
-    spawned.clear();
-    SetEnemySpawnObserver(RecordSpawn);
-  }
-  ~StageLoaderTest() override { SetEnemySpawnObserver(nullptr); }
 
   // Writes the record as the first stage and runs the loader alone.
   int Load(const std::string& record) {
@@ -77,21 +78,25 @@ TEST_F(StageLoaderTest, EnemyCellsSpawnInScanOrderWithSignedParameters) {
   b.Enemy(0, {3, 1, 2, 1, 200, 255, 6, 7, 8, 9}).Enemy(1, {1, 0, 0, 0, 10, 1, 2, 3, 4, 5});
   b.Tile(5, 0, 202).Tile(2, 1, 201).Tile(1, 1, 202).Tile(0, 2, 221).Tile(1, 2, 255);
   ASSERT_EQ(Load(b.bytes()), 0);
+  const std::vector<Enemy> spawned = Spawned();
   ASSERT_EQ(spawned.size(), 3u) << "codes 221..255 name no record and are ignored";
-  EXPECT_EQ(spawned[0].cellX, 5);
-  EXPECT_EQ(spawned[0].type, 1);
-  EXPECT_EQ(spawned[1].cellX, 1) << "rows outer, columns inner";
-  EXPECT_EQ(spawned[1].cellY, 1);
-  EXPECT_EQ(spawned[2].cellX, 2);
-  const EnemySpawnRequest& camera = spawned[2];
-  EXPECT_EQ(camera.type, 3);
-  EXPECT_EQ(camera.byte1, 1);
-  EXPECT_EQ(camera.byte2, 2);
+  EXPECT_EQ(spawned[0].x, 5 * 40 + 20);
+  EXPECT_EQ(spawned[0].y, 20);
+  EXPECT_EQ(spawned[0].kind, 1);
+  EXPECT_EQ(spawned[0].initialBehaviour, 2);
+  EXPECT_EQ(spawned[0].alertBehaviour, 5);
+  EXPECT_EQ(spawned[1].x, 1 * 40 + 20) << "rows outer, columns inner";
+  EXPECT_EQ(spawned[1].y, 1 * 40 + 20);
+  EXPECT_EQ(spawned[2].x, 2 * 40 + 20);
+  const Enemy& camera = spawned[2];
+  EXPECT_EQ(camera.kind, 3);
+  EXPECT_EQ(camera.recordByte1, 1);
+  EXPECT_EQ(camera.equipment, 2);
   EXPECT_EQ(camera.facing, 1);
   EXPECT_EQ(camera.param1, 200) << "widened without sign before the 16-bit view";
   EXPECT_EQ(camera.param2, 255);
-  EXPECT_EQ(camera.behaviours[0], 6);
-  EXPECT_EQ(camera.behaviours[3], 9);
+  EXPECT_EQ(camera.viewAngle, 200.0f) << "a camera looks along its first parameter";
+  EXPECT_EQ(camera.cycleCount, 1) << "facing left starts the sweep rising";
   EXPECT_EQ(game.mapObjectCount, 0) << "no map object for enemy cells";
 }
 
