@@ -10,6 +10,7 @@
 
 #include "tools/dataset/map_art.h"
 #include "tools/dataset/placeholder_art.h"
+#include "tools/dataset/enemy_art.h"
 #include "tools/dataset/player_art.h"
 #include "tools/dataset/shell_art.h"
 #include "tools/dataset/sound_recipes.h"
@@ -335,32 +336,10 @@ void AddMissionPictures(ListBuilder& l) {
   l.Picture("evx/heri.png", F::kPng, 512, 352, "helicopter; rotor strips at y 289", PaintHelicopter,
             {{{0, 0, 442, 177}, "body"}});
 
-  // Enemy sheets of 120 x 108 cells.
-  struct Enemy {
-    const char* path;
-    int kind;
-    Rgb body;
-  };
-  static const Enemy kEnemies[] = {
-      {"gsx/enemy_01.png", 0, {110, 120, 70}},   {"gsx/enemy_02.png", 0, {90, 100, 60}},
-      {"gsx/enemy_03.png", 0, {70, 80, 110}},    {"gsx/enemy_04.png", 0, {60, 70, 100}},
-      {"gsx/camera01.png", 1, {140, 140, 150}},  {"gsx/camera02.png", 1, {150, 120, 120}},
-      {"gsx/camera03.png", 1, {120, 150, 140}},  {"gsx/turret.png", 1, {160, 110, 60}},
-      {"gsx/ele01.png", 1, {80, 160, 200}},      {"gsx/enemy_bomb.png", 0, {170, 60, 50}},
-      {"gsx/enemy_mad.png", 2, {170, 70, 170}},  {"patch/enemy_pointa.png", 1, {200, 60, 60}},
-      {"gsx/enemy_slaim.png", 2, {80, 200, 90}}, {"gsx/enemy_yousei_1.png", 2, {230, 200, 240}},
-      {"gsx/enemy_yousei_2.png", 2, {200, 230, 250}}, {"patch/pirel.png", 0, {220, 180, 90}},
-      {"patch/enemy_mad2.png", 2, {120, 40, 140}},
-  };
-  for (const Enemy& e : kEnemies) {
+  // Enemy sheets, cut as the enemy update cuts them.
+  for (const EnemySheetInfo& e : EnemySheets()) {
     const std::string path = e.path;
-    const std::string stem = path.substr(path.find('/') + 1, path.rfind('.') - path.find('/') - 1);
-    FigureLook look;
-    look.kind = e.kind;
-    look.body = e.body;
-    look.accent = Rgb{255, 90, 60};
-    l.Picture(path, F::kPng, 960, 972, "enemy sheet '" + stem + "': 120 x 108 cells, 8 x 9",
-              [look, stem](Canvas& c) { PaintEnemySheet(c, look, stem); }, {{{0, 0, 120, 108}, "first cell"}});
+    l.Picture(path, F::kPng, e.width, e.height, e.shows, [path](Canvas& c) { PaintEnemyArt(c, path); });
   }
 
   // Background layers 0..3 of the stages (JPEG backgrounds exercise the JPEG loader).
