@@ -478,8 +478,10 @@ class Generator {
       case Enemy::kReinforcedSoldier:
         e[0] = kind == Enemy::kSoldier ? 1 : 2;
         e[2] = static_cast<uint8_t>(kind == Enemy::kSoldier ? 0 : random_.Below(4));
-        e[6] = static_cast<uint8_t>(random_.Below(7));  // stand, look, walk, climb, sleep, smoke, music
-        e[7] = static_cast<uint8_t>(random_.Below(4));
+        // Never standing still: a guard that looks one way for ever would close the way
+        // (look, walk, climb, sleep, smoke, music; after an alert look, walk or climb).
+        e[6] = static_cast<uint8_t>(1 + random_.Below(6));
+        e[7] = static_cast<uint8_t>(1 + random_.Below(3));
         e[8] = static_cast<uint8_t>(random_.Below(2));
         e[9] = static_cast<uint8_t>(random_.Below(3));
         break;
