@@ -205,20 +205,24 @@ Pose Walking(int frame) {
   p.footB = {60 - 14 * s, kFeet - (s < 0 ? 0 : 4 * s)};
   p.hip = {60, 66 - std::abs(std::cos(phase)) * 2};
   p.lean = 6;
-  p.handF = {74, 52 + 2 * s};
+  p.handF = {74 + 4 * std::cos(phase), 52 + 2 * s};
   p.gunAngle = 20;
   return p;
 }
 
-Pose Aiming(int recoil, bool flash, Weapon w) {
+// Raising the weapon, aimed, the shot's flash, the recoil, settling again.
+Pose Aiming(int frame, Weapon w) {
+  static const double kAngle[5] = {40, 0, 0, -8, -3};
+  static const int kRecoil[5] = {0, 0, 1, 2, 0};
   Pose p;
+  const int recoil = kRecoil[frame];
   p.footF = {72, kFeet};
   p.footB = {48, kFeet};
-  p.lean = 4 - recoil * 3;
+  p.lean = (frame == 4 ? 8 : 4) - recoil * 3;
   p.handF = {80.0 - recoil * 3, 44};
   p.handB = {70.0 - recoil * 3, 46};
-  p.gunAngle = -recoil * 6;
-  p.flash = flash;
+  p.gunAngle = kAngle[frame];
+  p.flash = frame == 2;
   p.weapon = w;
   return p;
 }
@@ -251,7 +255,7 @@ Pose KnockedOut(int step) {
   Pose p;
   p.head = Head::kAsleep;
   p.weapon = step < 2 ? Weapon::kRifle : Weapon::kNone;
-  p.spin = -std::min(90, step * 30);
+  p.spin = -std::min(90, step * 25);
   p.handF = {74, 60};
   return p;
 }
@@ -289,7 +293,7 @@ Pose Climbing(int step) {
 Pose Cowering(int frame) {
   Pose p;
   p.weapon = Weapon::kNone;
-  p.hip = {56, 80};
+  p.hip = {56, 80.0 + frame / 3};
   p.lean = 25 + frame % 3 * 4;
   p.footF = {70, kFeet};
   p.footB = {52, kFeet};
@@ -324,7 +328,7 @@ void PaintSoldierSheetA(Canvas& c, bool reinforced) {
   cell(3, 0, Standing(Head::kUp));
   for (int f = 0; f < 8; ++f) cell(f, 1, Walking(f));
   for (int s = 0; s < 6; ++s) cell(s, 2, Smoking(s));
-  for (int f = 0; f < 5; ++f) cell(f, 3, Aiming(f == 1 || f == 2 ? 1 : 0, f == 1, Weapon::kRifle));
+  for (int f = 0; f < 5; ++f) cell(f, 3, Aiming(f, Weapon::kRifle));
   for (int d = 0; d < 4; ++d) cell(d, 4, Asleep(d));
   for (int s = 0; s < 4; ++s) cell(4 + s, 4, KnockedOut(s + 1));
   for (int f = 0; f < 3; ++f) cell(f, 5, Music(f, false));
@@ -341,11 +345,15 @@ void PaintSoldierSheetB(Canvas& c, bool reinforced) {
     SoldierPainter(c, col * kCellW, row * kCellH, look).Draw(p);
   };
   for (int f = 0; f < 7; ++f) cell(f, 0, Cowering(f));
-  for (int d = 0; d < 4; ++d) cell(d, 1, Asleep(std::min(3, d + 1)));
+  for (int d = 0; d < 4; ++d) {
+    Pose p = Asleep(std::min(3, d + 1));
+    if (d == 3) p.lean += 6;  // slumped further
+    cell(d, 1, p);
+  }
   for (int f = 0; f < 7; ++f) cell(f, 2, Sniping(f, f == 5));
   const Weapon weapons[4] = {Weapon::kRifle, Weapon::kShotgun, Weapon::kSmg, Weapon::kMachineGun};
   for (int w = 0; w < 4; ++w) {
-    for (int f = 0; f < 5; ++f) cell(f, 3 + w, Aiming(f == 1 || f == 2 ? 1 : 0, f == 1, weapons[w]));
+    for (int f = 0; f < 5; ++f) cell(f, 3 + w, Aiming(f, weapons[w]));
   }
 }
 
@@ -428,7 +436,8 @@ void PaintBombSoldier(Canvas& c) {
     c.FillCircle(x + 17, y + 13, 3, {140, 140, 160});
     c.Line(x + 24, y + 8, x + 28, y + 2, 2, {170, 130, 80});
     c.FillCircle(x + 29, y + 2, 2, idle ? Rgb{120, 90, 60} : Rgb{255, 200, 60});
-    const int s = idle ? 0 : (step % 2 == 0 ? 3 : -3);
+    static const int kStride[4] = {3, 1, -3, -1};
+    const int s = idle ? 0 : kStride[step % 4];
     c.Line(x + 16, y + 23, x + 16 - s, y + 28, 3, {170, 60, 50});
     c.Line(x + 24, y + 23, x + 24 + s, y + 28, 3, {170, 60, 50});
     c.FillCircle(x + 24, y + 15, 2, kWhite);
@@ -506,7 +515,7 @@ void PaintSlime(Canvas& c) {
     }
   };
   const int idle[7] = {0, 1, 2, 3, 2, 1, 0};
-  for (int i = 0; i < 6; ++i) blob(i * 40, 0, idle[i], 0, true, 100);
+  for (int i = 0; i < 6; ++i) blob(i * 40, 0, idle[i], i >= 3 ? 2 : 0, true, 100);
   blob(0, 40, 0, 0, true, 100);
   const int chase[8] = {3, 1, -1, -3, -1, 2, 4, 0};
   for (int i = 0; i < 5; ++i) blob(40 + i * 40, 40, chase[i], 4, true, 100);

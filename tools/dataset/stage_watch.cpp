@@ -1,5 +1,6 @@
 #include "tools/dataset/stage_watch.h"
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -38,12 +39,16 @@ std::vector<std::pair<int, int>> AlwaysWatchedCells(const std::string& record) {
       if ((kind == 1 || kind == 2) && initial == 0) {
         // A standing guard: its own cell and the cells ahead on its level, feet and head
         // rows, up to a wall.
+        // The view widens with the distance (25 degrees either side of level), so that a
+        // player cannot slip over the watched cells.
         const int step = facing == 1 ? -1 : 1;
         for (int k = 0; k <= kGuardReachCells; ++k) {
           const int c = column + step * k;
           if (!Inside(c, row) || SolidCell(map, c, row) || (row > 0 && SolidCell(map, c, row - 1))) break;
-          cells.insert({c, row});
-          if (row > 0) cells.insert({c, row - 1});
+          const int spread = static_cast<int>(std::ceil(k * 0.47));
+          for (int r = std::max(0, row - 1 - spread); r <= row; ++r) {
+            if (!SolidCell(map, c, r)) cells.insert({c, r});
+          }
         }
       } else if (((kind == 3 || kind == 5) || kind == 14) && param2 == 0) {
         // A beam that never switches off, marched as the game marches it.

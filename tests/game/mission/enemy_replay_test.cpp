@@ -42,6 +42,14 @@ const Enemy& Camera() {
   return enemies[0];
 }
 
+const Enemy& Guard() {
+  for (const Enemy& e : enemies) {
+    if (e.state != 0 && e.kind == 1) return e;
+  }
+  ADD_FAILURE() << "no guard";
+  return enemies[0];
+}
+
 class GuardedRun : public ::testing::Test {
  protected:
   void Start(bool stealth) {
@@ -69,7 +77,7 @@ TEST_F(GuardedRun, PassingInTheDarkPhaseGoesUnseenInAStealthMission) {
   EXPECT_NE(player.action, 58);
   EXPECT_EQ(game.detections, 0);
   EXPECT_EQ(game.alertCountdown, 0);
-  EXPECT_EQ(enemies[0].mode, 0) << "the sleeper slept through it";
+  EXPECT_EQ(Guard().mode, 0) << "the sleeper slept through it";
 }
 
 TEST_F(GuardedRun, RunningIntoTheLitBeamStartsTheAlertAndItsMusic) {
@@ -80,7 +88,7 @@ TEST_F(GuardedRun, RunningIntoTheLitBeamStartsTheAlertAndItsMusic) {
   EXPECT_GT(game.alertCountdown, 0);
   EXPECT_LE(game.alertCountdown, 2000);
   EXPECT_EQ(CheckMusicPlaying(), 1) << "the alert music";
-  EXPECT_EQ(enemies[0].mode, 4) << "the guard searches once it wakes";
+  EXPECT_EQ(Guard().mode, 4) << "the guard searches once it wakes";
   EXPECT_NE(player.action, 58);
 }
 

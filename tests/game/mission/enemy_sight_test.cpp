@@ -33,9 +33,9 @@ struct SightCase {
   int mode = 0;
   int action = 0;
   int life = 100;
-  // Cells of column 16 (x 640..680) filled with a block (25) or a ladder (65): row 8 is
-  // across the head's line, row 9 across the feet's.
-  std::vector<std::pair<int, int>> cells;  // (row, code)
+  // Cells of column 16 (x 640..680) filled with a block (25) or a ladder (65), 0 none: row 8
+  // is across the head's line, row 9 across the feet's.
+  int headCell = 0, feetCell = 0;
   bool seen = false;
 };
 
@@ -46,7 +46,8 @@ class SightTest : public EnemyTest {
   bool Look(const SightCase& c) {
     ResetEnemies();
     ResetMapObjectPools();
-    for (const auto& [row, code] : c.cells) SpawnMapObject(code, 16, row, 0);
+    if (c.headCell != 0) SpawnMapObject(c.headCell, 16, 8, 0);
+    if (c.feetCell != 0) SpawnMapObject(c.feetCell, 16, 9, 0);
     Enemy& e = Put(1, kSoldierX, kStandY, c.facing);
     e.mode = static_cast<uint8_t>(c.mode);
     PlacePlayer(kSoldierX + c.dx, kPlayerStandY);
@@ -87,9 +88,9 @@ TEST_F(SightTest, SeenOrNotByRangeConeLightHidingGadgetsAndObstacles) {
       {.name = "at the goal", .action = 52, .seen = false},
       {.name = "leaving by a door", .action = 40, .seen = false},
       {.name = "no life left", .life = 0, .seen = false},
-      {.name = "a block hides head and feet", .dx = 300, .cells = {{8, 25}, {9, 25}}, .seen = false},
-      {.name = "a block hides the head only", .dx = 300, .cells = {{8, 25}}, .seen = true},
-      {.name = "ladders never hide", .dx = 300, .cells = {{8, 65}, {9, 65}}, .seen = true},
+      {.name = "a block hides head and feet", .dx = 300, .headCell = 25, .feetCell = 25, .seen = false},
+      {.name = "a block hides the head only", .dx = 300, .headCell = 25, .seen = true},
+      {.name = "ladders never hide", .dx = 300, .headCell = 65, .feetCell = 65, .seen = true},
   };
   for (const SightCase& c : cases) EXPECT_EQ(Look(c), c.seen) << c.name;
 }
@@ -98,15 +99,15 @@ TEST_F(SightTest, ThePointsAreComparedWithTheConeWithoutWrapping) {
   // Eye and head on one level: direction 0 (right) or 180 (left); a point two pixels above
   // the eye is 359 looking right, outside 0..25, and 181 looking left, inside 155..205.
   Enemy& e = Put(1, kSoldierX, kStandY, 0);
-  PlacePlayer(kSoldierX + 200, kStandY - 50 + 30 - 2);
+  PlacePlayer(kSoldierX + 100, kStandY - 50 + 30 - 2);
   player.crouching = 0;
-  // Feet hidden by a block so that only the head point counts.
-  SpawnMapObject(25, 15, 9, 0);
-  SpawnMapObject(25, 5, 9, 0);
+  // Feet hidden by blocks so that only the head point counts.
+  SpawnMapObject(25, 11, 9, 0);
+  SpawnMapObject(25, 8, 9, 0);
   EXPECT_FALSE(EnemySightTest(IndexOf(e), 0, -50, 350, 25, 0)) << "direction 359 looking right";
   e.facing = 1;
   e.viewAngle = 180;
-  PlacePlayer(kSoldierX - 200, kStandY - 50 + 30 - 2);
+  PlacePlayer(kSoldierX - 100, kStandY - 50 + 30 - 2);
   EXPECT_TRUE(EnemySightTest(IndexOf(e), 0, -50, 350, 25, 0)) << "direction 181 looking left";
 }
 
@@ -244,7 +245,9 @@ class BeamTestCases : public EnemyTest {
     game.detections = 0;
     const int r = BeamTest(IndexOf(cam), 380, 300, 380, 900, 90, c.quiet ? 1 : 0);
     EXPECT_EQ(game.detections == 1, c.raisesAlert && !c.alert) << c.name;
-    if (c.raisesAlert) EXPECT_EQ(game.alertCountdown, 2000) << c.name;
+    if (c.raisesAlert) {
+      EXPECT_EQ(game.alertCountdown, 2000) << c.name;
+    }
     return r;
   }
 };
@@ -280,7 +283,7 @@ TEST_F(BeamTestCases, ABeamAimedAtItsOwnStartEndsThere) {
 TEST_F(BeamTestCases, TheQuietBeamNeitherCatchesNorCounts) {
   game.missionRules[1] = 1;
   Enemy& turret = Put(11, 380, 300, 0);
-  PlacePlayer(380, 500);
+  PlacePlayer(380, 360);
   EXPECT_EQ(BeamTest(IndexOf(turret), 380, 300, 380, 900, 90, 1), 1);
   EXPECT_EQ(player.action, 0);
   EXPECT_EQ(game.vrDiscoveries, 0);

@@ -59,7 +59,13 @@ TEST_F(InfantryTest, ModesChangeOnWhatTheSoldierSeesHearsAndIsTold) {
       {"asleep, player in view", 0, {4, 0, 0, 0}, kInSight, 120, nullptr, 0},
       {"asleep, a noise wakes it after 15 frames", 0, {4, 0, 0, 0}, kFar, 17, noise, 5},
       {"a noise heard 14 frames ago", 0, {0, 0, 0, 0}, kFar, 15, noise, 0},
-      {"smoking, sees", 0, {5, 0, 0, 0}, kInSight, 1, nullptr, 2},
+      {"smoking, sees", 0, {5, 0, 0, 0}, kInSight, 1, [](Enemy& e) { e.subState = 1; }, 2},
+      {"smoking, blind while blowing smoke", 0, {5, 0, 0, 0}, kInSight, 100,
+       [](Enemy& e) {
+         e.subState = 2;
+         e.cycleCount = 350;
+       },
+       0},
       {"music, sees", 0, {6, 0, 0, 0}, kInSight, 1, nullptr, 2},
       {"noticed, still seen after 76 frames", 2, {0, 0, 0, 0}, kInSight, 76, nullptr, 3},
       {"noticed, 75 frames are not enough", 2, {0, 0, 0, 0}, kInSight, 75, nullptr, 2},
