@@ -407,7 +407,7 @@ class GlDisplayDevice final : public DisplayDevice {
   bool Open3D() override { return CurrentThreadId() == thread_ && WindowAlive() && MakeCurrent(); }
 
   void Close3D() override {
-    if (!MakeCurrent()) return;
+    if ((textures_.empty() && targets_.empty()) || !MakeCurrent()) return;
     for (auto& [surface, t] : textures_) glDeleteTextures(1, &t.texture);
     textures_.clear();
     for (auto& [surface, t] : targets_) DeleteTarget(&t);
@@ -415,6 +415,7 @@ class GlDisplayDevice final : public DisplayDevice {
   }
 
   void ForgetSurface(DeviceSurface* surface) override {
+    if (!textures_.count(surface) && !targets_.count(surface)) return;
     if (!MakeCurrent()) return;
     auto t = textures_.find(surface);
     if (t != textures_.end()) {
