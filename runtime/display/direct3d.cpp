@@ -53,7 +53,6 @@ constexpr StageSetup S(int32_t cop, int32_t ca1, int32_t ca2, int32_t aop, int32
   return StageSetup{aa1, aa2, aop, ca1, ca2, cop};
 }
 constexpr StageSetup kBlendStage0 = S(SEL2, TEX, DIF, ADD, TEX, TFA);
-constexpr StageSetup kNone{};
 
 // Indexed by [blend graph][bright][diffuse alpha][texture alpha: none, channel, test only].
 constexpr StageEntry kStageTable[2][2][2][3] = {
