@@ -2,38 +2,12 @@
 // override, and the recording double.
 #include "platform/display_device.h"
 
+#include "platform/display_surface.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace platform {
-
-struct DeviceSurface {
-  SurfaceKind kind = SurfaceKind::kOffscreenPlain;
-  DevicePixelFormat format;
-  int width = 0;
-  int height = 0;
-  int pitch = 0;
-  std::vector<uint8_t> pixels;
-  bool systemMemory = false;
-  bool windowed = false;  // a primary addressed in desktop coordinates
-  bool lost = false;
-  bool locked = false;
-  bool inDC = false;
-  bool hasKey = false;
-  uint32_t key = 0;
-  DeviceSurface* backBuffer = nullptr;
-  DeviceSurface* frontOfChain = nullptr;  // set on a back buffer: its primary
-  DeviceSurface* zBuffer = nullptr;
-
-  int bytes() const { return format.bits / 8; }
-  void Resize(int w, int h) {
-    width = w;
-    height = h;
-    pitch = (w * bytes() + 3) & ~3;
-    pixels.assign(static_cast<size_t>(pitch) * std::max(h, 0), 0);
-  }
-  uint8_t* At(int x, int y) { return pixels.data() + static_cast<size_t>(y) * pitch + static_cast<size_t>(x) * bytes(); }
-};
 
 namespace {
 
@@ -214,6 +188,13 @@ void DisplayDevice::ReleaseSurface(DeviceSurface* surface) {
   if (!s || s->frontOfChain) return;  // a back buffer goes with its primary
   std::vector<DeviceSurface*> gone{s};
   if (s->backBuffer) gone.push_back(s->backBuffer);
+  for (DeviceSurface* g : gone) {
+    for (auto& t : state3D_.texture) {
+      if (t == g) t = nullptr;
+    }
+    if (state3D_.target == g) state3D_.target = nullptr;
+    ForgetSurface(g);
+  }
   for (auto& other : surfaces_) {
     for (DeviceSurface* g : gone) {
       if (other->zBuffer == g) other->zBuffer = nullptr;
@@ -248,6 +229,7 @@ int DisplayDevice::Lock(DeviceSurface* surface, const Rect* area, LockedPixels* 
   if (s->locked || s->inDC) return kDeviceFailed;
   if (s->kind == SurfaceKind::kPrimary) SyncPrimarySize(s->frontOfChain ? s->frontOfChain : s);
   Rect r{0, 0, s->width, s->height};
+  Touch(s);
   if (area) {
     r = ToSurface(s, *area);
     if (r.left < 0 || r.top < 0 || r.right > s->width || r.bottom > s->height || r.right < r.left ||
@@ -283,6 +265,7 @@ int DisplayDevice::ColorFill(DeviceSurface* surface, const Rect* area, uint32_t 
   if (s->locked) return kDeviceFailed;
   if (s->kind == SurfaceKind::kPrimary) SyncPrimarySize(s->frontOfChain ? s->frontOfChain : s);
   const Rect r = Intersect(area ? ToSurface(s, *area) : Rect{0, 0, s->width, s->height}, Rect{0, 0, s->width, s->height});
+  Touch(s);
   FillRect(s, r, pixel);
   ShowPrimary(s, false);
   return kDeviceOk;
@@ -291,6 +274,7 @@ int DisplayDevice::ColorFill(DeviceSurface* surface, const Rect* area, uint32_t 
 int DisplayDevice::DepthFill(DeviceSurface* surface, const Rect* area, uint32_t depth) {
   DeviceSurface* s = Find(surface);
   if (!Check("DepthFill", {depth}) || !s || s->kind != SurfaceKind::kZBuffer) return kDeviceFailed;
+  Touch(s);
   if (s->lost) return kSurfaceLost;
   if (s->locked) return kDeviceFailed;
   const Rect r = Intersect(area ? *area : Rect{0, 0, s->width, s->height}, Rect{0, 0, s->width, s->height});
@@ -310,6 +294,8 @@ int DisplayDevice::Blt(DeviceSurface* dest, const Rect* destRect, DeviceSurface*
   }
   if (d->lost || s->lost) return kSurfaceLost;
   if (d->locked || s->locked || d->bytes() != s->bytes()) return kDeviceFailed;
+  Touch(s);
+  Touch(d);
   if (d->kind == SurfaceKind::kPrimary) SyncPrimarySize(d->frontOfChain ? d->frontOfChain : d);
   if (s->kind == SurfaceKind::kPrimary) SyncPrimarySize(s->frontOfChain ? s->frontOfChain : s);
   const Rect dr = destRect ? ToSurface(d, *destRect) : Rect{0, 0, d->width, d->height};
@@ -365,6 +351,8 @@ int DisplayDevice::BltFast(DeviceSurface* dest, int x, int y, DeviceSurface* sou
   }
   if (d->lost || s->lost) return kSurfaceLost;
   if (d->locked || s->locked || d->bytes() != s->bytes() || d == s) return kDeviceFailed;
+  Touch(s);
+  Touch(d);
   if (d->kind == SurfaceKind::kPrimary) SyncPrimarySize(d->frontOfChain ? d->frontOfChain : d);
   Rect sr = sourceRect ? ToSurface(s, *sourceRect) : Rect{0, 0, s->width, s->height};
   sr = Intersect(sr, Rect{0, 0, s->width, s->height});
@@ -429,6 +417,8 @@ int DisplayDevice::Flip(DeviceSurface* primary, bool waitVBlank) {
   if (s->lost || s->backBuffer->lost) return kSurfaceLost;
   if (s->locked || s->backBuffer->locked) return kDeviceFailed;
   std::swap(s->pixels, s->backBuffer->pixels);
+  Touch(s);
+  Touch(s->backBuffer);
   ShowPrimary(s, waitVBlank);
   return kDeviceOk;
 }
@@ -439,6 +429,7 @@ int DisplayDevice::GetDC(DeviceSurface* surface, LockedPixels* out) {
   if (s->lost) return kSurfaceLost;
   if (s->locked || s->inDC) return kDeviceFailed;
   s->inDC = true;
+  Touch(s);
   out->pixels = s->pixels.empty() ? nullptr : s->pixels.data();
   out->pitch = s->pitch;
   out->width = s->width;
@@ -466,6 +457,7 @@ int DisplayDevice::Restore(DeviceSurface* surface) {
   if (!s->lost) return kDeviceOk;
   s->lost = false;
   std::fill(s->pixels.begin(), s->pixels.end(), 0);
+  Touch(s);
   ShowPrimary(s, false);
   return kDeviceOk;
 }
@@ -499,6 +491,7 @@ void DisplayDevice::LoseSurfaces() {
   for (const auto& s : surfaces_) {
     if (s->systemMemory && s->kind != SurfaceKind::kPrimary) continue;
     s->lost = true;
+    Touch(s.get());
     // What a lost surface held is gone; a restore gives it back cleared.
     std::fill(s->pixels.begin(), s->pixels.end(), 0xA5);
   }
@@ -520,6 +513,7 @@ void DisplayDevice::ShowPrimary(DeviceSurface* surface, bool waitVBlank) {
 bool DisplayDevice::ReadShownFrame(std::vector<uint32_t>* xrgb, int* width, int* height) {
   for (const auto& s : surfaces_) {
     if (s->kind != SurfaceKind::kPrimary || s->frontOfChain || s->lost) continue;
+    if (open3D_ && s.get() == state3D_.target) Resolve3D(s.get());
     LockedPixels view;
     view.pixels = s->pixels.empty() ? nullptr : s->pixels.data();
     view.pitch = s->pitch;
@@ -571,6 +565,8 @@ RecordingDisplayDevice::RecordingDisplayDevice() {
   desktop.height = 1080;
   desktop.refreshRate = 60;
   desktop.format = Xrgb8888Format();
+  devices3D = DisplayDevice::Devices3D();
+  textureFormats = DisplayDevice::TextureFormats3D();
 }
 
 int RecordingDisplayDevice::CountCalls(const std::string& name) const {

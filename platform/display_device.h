@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/display_device_3d.h"
 #include "platform/window.h"
 
 namespace platform {
@@ -161,6 +162,36 @@ class DisplayDevice {
   // False when the device cannot be had (as when no GL context can be made).
   virtual bool Available() const { return true; }
 
+  // ---- The 3D side ----
+  // The 3D devices the display offers (one hardware device), the texture formats (5:6:5,
+  // X8:8:8, 4:4:4:4, 1:5:5:5, 8:8:8:8) and the depth formats (16-bit) it draws with.
+  std::vector<Device3DInfo> Enumerate3DDevices();
+  std::vector<DevicePixelFormat> EnumerateTextureFormats();
+  std::vector<DevicePixelFormat> EnumerateZBufferFormats();
+  // Opens the one 3D context, drawing onto the surface; -1 when it is open already or the
+  // surface cannot be drawn on. Release3D closes it (its states are forgotten).
+  int Create3D(DeviceSurface* target);
+  void Release3D();
+  bool has3D() const { return open3D_; }
+  int SetRenderTarget(DeviceSurface* target);
+  DeviceSurface* renderTarget() const { return state3D_.target; }
+  // -1 for an empty viewport or one outside the target.
+  int SetViewport(const Viewport3D& viewport);
+  int SetRenderState(RenderState state, uint32_t value);
+  int SetTextureStageState(int stage, StageState state, uint32_t value);
+  int SetTexture(int stage, DeviceSurface* texture);
+  // Draws go between BeginScene and EndScene; the target's pixels are up to date in memory
+  // only after EndScene.
+  int BeginScene();
+  int EndScene();
+  // count vertices of the layout; -1 outside a scene, for an unknown layout or a count that
+  // does not make whole primitives.
+  int DrawPrimitive(PrimitiveKind kind, uint32_t layout, const void* vertices, int count);
+  // Draws an indexed triangle strip (the indices are 16-bit).
+  int DrawIndexedPrimitive(PrimitiveKind kind, uint32_t layout, const void* vertices, int vertexCount,
+                           const uint16_t* indices, int indexCount);
+  const Device3DState& state3D() const { return state3D_; }
+
  protected:
   DisplayDevice();
   // The platform's part of a full-screen mode change; false when the display refuses it.
@@ -177,6 +208,21 @@ class DisplayDevice {
   // The picture shown for the primary; the common part converts the primary's own pixels.
   virtual bool ReadFrame(const LockedPixels& primary, std::vector<uint32_t>* xrgb, int* width, int* height);
   virtual bool AllowSurface(const SurfaceDesc& desc) { return true; }
+  // The platform's 3D part: draws the vertices (already checked) under the state into the
+  // target; false when it cannot. The double only records.
+  virtual bool Render3D(const Device3DState& /*state*/, PrimitiveKind /*kind*/, uint32_t /*layout*/,
+                        const void* /*vertices*/, int /*count*/) {
+    return true;
+  }
+  // Brings the target's pixels drawn by the platform back into its memory.
+  virtual void Resolve3D(DeviceSurface* /*target*/) {}
+  // The surface is going away (or its memory was changed by the processor).
+  virtual void ForgetSurface(DeviceSurface* /*surface*/) {}
+  virtual bool Open3D() { return true; }
+  virtual void Close3D() {}
+  // What the platform offers; the common part gives the standard set.
+  virtual std::vector<Device3DInfo> Devices3D() const;
+  virtual std::vector<DevicePixelFormat> TextureFormats3D() const;
 
  private:
   DeviceSurface* Find(const DeviceSurface* surface) const;
@@ -184,6 +230,9 @@ class DisplayDevice {
   void ShowPrimary(DeviceSurface* surface, bool waitVBlank);
   Rect ToSurface(const DeviceSurface* surface, const Rect& r) const;
   bool Check(const char* name, std::initializer_list<int64_t> args);
+  // The processor is about to read or write the surface: pixels the platform drew into it
+  // come back first, and its platform copies become stale.
+  void Touch(DeviceSurface* surface);
   friend DisplayDevice* AcquireDisplayDevice(Window* window, std::unique_ptr<DisplayDevice>* owned);
 
   CooperativeLevel level_ = CooperativeLevel::kNormal;
@@ -193,6 +242,8 @@ class DisplayDevice {
   DisplayModeInfo mode_;
   bool waitNextShow_ = false;
   std::vector<std::unique_ptr<DeviceSurface>> surfaces_;
+  bool open3D_ = false;
+  Device3DState state3D_;
 };
 
 // The device the runtime uses instead of making its own (nullptr: its own). The caller
@@ -234,6 +285,18 @@ class RecordingDisplayDevice final : public DisplayDevice {
 
   RecordingDisplayDevice();
   bool Available() const override { return !refuseContext; }
+
+  // The 3D side: what enumeration reports (the standard set until changed), and every draw.
+  std::vector<Device3DInfo> devices3D;
+  std::vector<DevicePixelFormat> textureFormats;
+  struct RecordedDraw {
+    PrimitiveKind kind = PrimitiveKind::kTriangleList;
+    uint32_t layout = 0;
+    int count = 0;
+    std::vector<uint8_t> vertices;
+    Device3DState state;
+  };
+  std::vector<RecordedDraw> draws;
   int CountCalls(const std::string& name) const;
   uint32_t ShownPixel(int x, int y) const;
 
@@ -245,6 +308,10 @@ class RecordingDisplayDevice final : public DisplayDevice {
   void WaitVBlank() override { ++vblankWaits; }
   bool Allow(const DeviceCall& call) override;
   bool AllowSurface(const SurfaceDesc& desc) override;
+  bool Render3D(const Device3DState& state, PrimitiveKind kind, uint32_t layout, const void* vertices,
+                int count) override;
+  std::vector<Device3DInfo> Devices3D() const override { return devices3D; }
+  std::vector<DevicePixelFormat> TextureFormats3D() const override { return textureFormats; }
 };
 
 }  // namespace platform

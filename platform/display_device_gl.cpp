@@ -6,8 +6,12 @@
 #include <epoxy/gl.h>
 
 #include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
 
 #include "platform/display_device.h"
+#include "platform/display_surface.h"
 #include "platform/thread.h"
 #include "platform/window.h"
 
@@ -31,6 +35,41 @@ uniform sampler2D screen;
 void main() { colour = vec4(texture(screen, uv).rgb, 1.0); }
 )";
 
+// Pre-transformed vertices: pixel centres lie on whole coordinates, and a hair's shift
+// toward the top left makes edges through pixel centres fill by the top-left rule whatever
+// the GL's own tie rule is (it is larger than the GL's sub-pixel step).
+constexpr char kVertexShader3D[] = R"(#version 330 core
+layout(location = 0) in vec4 position;
+layout(location = 1) in vec4 diffuse;
+layout(location = 2) in vec4 specular;
+layout(location = 3) in vec2 coord0;
+layout(location = 4) in vec2 coord1;
+layout(location = 5) in vec2 coord2;
+layout(location = 6) in vec2 coord3;
+uniform vec2 targetSize;
+out vec4 diffuseSmooth;
+flat out vec4 diffuseFlat;
+out vec4 specularSmooth;
+flat out vec4 specularFlat;
+out vec2 tc0;
+out vec2 tc1;
+out vec2 tc2;
+out vec2 tc3;
+void main() {
+  vec2 p = (position.xy + vec2(0.5 - 1.0 / 64.0)) / targetSize * 2.0 - 1.0;
+  float w = position.w > 0.0 ? 1.0 / position.w : 1.0;
+  gl_Position = vec4(p * w, (position.z * 2.0 - 1.0) * w, w);
+  diffuseSmooth = diffuse;
+  diffuseFlat = diffuse;
+  specularSmooth = specular;
+  specularFlat = specular;
+  tc0 = coord0;
+  tc1 = coord1;
+  tc2 = coord2;
+  tc3 = coord3;
+}
+)";
+
 void Report(const char* what) { std::fprintf(stderr, "display device: %s: %s\n", what, SDL_GetError()); }
 
 GLuint CompileShader(GLenum kind, const char* source) {
@@ -49,6 +88,208 @@ GLuint CompileShader(GLenum kind, const char* source) {
   return shader;
 }
 
+// The texture stages as one fragment program: each enabled stage's colour and alpha
+// operations written out, the stages' arguments read from the interpolated colours, the
+// stage's texture, the texture factor or the previous stage's result.
+struct StageProgramKey {
+  uint32_t ops[kTextureStages][6] = {};  // colour op, arg1, arg2, alpha op, arg1, arg2
+  bool operator<(const StageProgramKey& o) const { return std::memcmp(ops, o.ops, sizeof ops) < 0; }
+};
+
+StageProgramKey KeyOf(const Device3DState& st) {
+  StageProgramKey key;
+  for (int i = 0; i < kTextureStages; ++i) {
+    const uint32_t colorOp = st.Stage(i, StageState::kColorOp);
+    if (colorOp == kOpDisable || colorOp == 0) break;
+    key.ops[i][0] = colorOp;
+    key.ops[i][1] = st.Stage(i, StageState::kColorArg1);
+    key.ops[i][2] = st.Stage(i, StageState::kColorArg2);
+    key.ops[i][3] = st.Stage(i, StageState::kAlphaOp);
+    key.ops[i][4] = st.Stage(i, StageState::kAlphaArg1);
+    key.ops[i][5] = st.Stage(i, StageState::kAlphaArg2);
+  }
+  return key;
+}
+
+std::string ArgExpr(uint32_t arg, int stage) {
+  std::string base;
+  switch (arg & 0xF) {
+    case kArgDiffuse: base = "diffuse"; break;
+    case kArgCurrent: base = stage == 0 ? "diffuse" : "cur"; break;
+    case kArgTexture: base = "t" + std::to_string(stage); break;
+    case kArgTextureFactor: base = "textureFactor"; break;
+    case kArgSpecular: base = "specular"; break;
+    default: base = "vec4(1.0)"; break;
+  }
+  if (arg & 0x20) base = "(" + base + ").aaaa";  // the alpha in every channel
+  if (arg & 0x10) base = "(vec4(1.0) - " + base + ")";  // the complement
+  return base;
+}
+
+std::string OpExpr(uint32_t op, const std::string& a1, const std::string& a2, const std::string& keep) {
+  switch (op) {
+    case kOpSelectArg1: return a1;
+    case kOpSelectArg2: return a2;
+    case kOpModulate: return a1 + " * " + a2;
+    case kOpModulate2x: return "clamp(" + a1 + " * " + a2 + " * 2.0, 0.0, 1.0)";
+    case kOpModulate4x: return "clamp(" + a1 + " * " + a2 + " * 4.0, 0.0, 1.0)";
+    case kOpAdd: return "clamp(" + a1 + " + " + a2 + ", 0.0, 1.0)";
+    case kOpSubtract: return "clamp(" + a1 + " - " + a2 + ", 0.0, 1.0)";
+    default: return keep;
+  }
+}
+
+std::string FragmentSource(const StageProgramKey& key) {
+  std::string src = R"(#version 330 core
+in vec4 diffuseSmooth;
+flat in vec4 diffuseFlat;
+in vec4 specularSmooth;
+flat in vec4 specularFlat;
+in vec2 tc0;
+in vec2 tc1;
+in vec2 tc2;
+in vec2 tc3;
+uniform bool flatShade;
+uniform sampler2D texture0;
+uniform sampler2D texture1;
+uniform sampler2D texture2;
+uniform sampler2D texture3;
+uniform int coordIndex[4];
+uniform bool hasTexture[4];
+uniform bool colorKeyOn[4];
+uniform vec3 colorKey[4];
+uniform vec4 textureFactor;
+uniform int alphaFunc;
+uniform int alphaRef;
+out vec4 colour;
+vec2 CoordFor(int i) { return i == 0 ? tc0 : i == 1 ? tc1 : i == 2 ? tc2 : tc3; }
+vec4 Sample(int stage, sampler2D s) {
+  if (!hasTexture[stage]) return vec4(1.0);
+  vec4 t = texture(s, CoordFor(coordIndex[stage]));
+  if (colorKeyOn[stage] && all(lessThan(abs(t.rgb - colorKey[stage]), vec3(0.002)))) discard;
+  return t;
+}
+bool Passes(int func, int a, int ref) {
+  if (func == 1) return false;
+  if (func == 2) return a < ref;
+  if (func == 3) return a == ref;
+  if (func == 4) return a <= ref;
+  if (func == 5) return a > ref;
+  if (func == 6) return a != ref;
+  if (func == 7) return a >= ref;
+  return true;
+}
+void main() {
+  vec4 diffuse = flatShade ? diffuseFlat : diffuseSmooth;
+  vec4 specular = flatShade ? specularFlat : specularSmooth;
+  vec4 cur = diffuse;
+)";
+  for (int i = 0; i < kTextureStages; ++i) {
+    const uint32_t* op = key.ops[i];
+    if (op[0] == 0) break;
+    const std::string n = std::to_string(i);
+    src += "  {\n    vec4 t" + n + " = Sample(" + n + ", texture" + n + ");\n";
+    const std::string colour = OpExpr(op[0], ArgExpr(op[1], i) + ".rgb", ArgExpr(op[2], i) + ".rgb", "cur.rgb");
+    const std::string alpha = OpExpr(op[3], ArgExpr(op[4], i) + ".a", ArgExpr(op[5], i) + ".a", "cur.a");
+    src += "    cur = vec4(" + colour + ", " + alpha + ");\n  }\n";
+  }
+  src += R"(  if (alphaFunc != 0 && !Passes(alphaFunc, int(round(cur.a * 255.0)), alphaRef)) discard;
+  colour = cur;
+}
+)";
+  return src;
+}
+
+GLenum BlendFactorOf(uint32_t f) {
+  switch (f) {
+    case kBlendZero: return GL_ZERO;
+    case kBlendOne: return GL_ONE;
+    case kBlendSrcColor: return GL_SRC_COLOR;
+    case kBlendInvSrcColor: return GL_ONE_MINUS_SRC_COLOR;
+    case kBlendSrcAlpha: return GL_SRC_ALPHA;
+    case kBlendInvSrcAlpha: return GL_ONE_MINUS_SRC_ALPHA;
+    case kBlendDestAlpha: return GL_DST_ALPHA;
+    case kBlendInvDestAlpha: return GL_ONE_MINUS_DST_ALPHA;
+    case kBlendDestColor: return GL_DST_COLOR;
+    case kBlendInvDestColor: return GL_ONE_MINUS_DST_COLOR;
+    default: return GL_ONE;
+  }
+}
+
+GLenum CompareOf(uint32_t f) {
+  switch (f) {
+    case kCmpNever: return GL_NEVER;
+    case kCmpLess: return GL_LESS;
+    case kCmpEqual: return GL_EQUAL;
+    case kCmpLessEqual: return GL_LEQUAL;
+    case kCmpGreater: return GL_GREATER;
+    case kCmpNotEqual: return GL_NOTEQUAL;
+    case kCmpGreaterEqual: return GL_GEQUAL;
+    default: return GL_ALWAYS;
+  }
+}
+
+// How a surface's pixels go to GL: external format and type, and whether it has alpha.
+struct GlPixelLayout {
+  GLenum format = GL_BGRA;
+  GLenum type = GL_UNSIGNED_INT_8_8_8_8_REV;
+  bool alpha = false;
+};
+
+GlPixelLayout LayoutOf(const DevicePixelFormat& f) {
+  GlPixelLayout l;
+  l.alpha = f.alphaMask != 0;
+  if (f.bits == 32) return l;
+  if (f.greenMask == 0x07E0) {
+    l.format = GL_RGB;
+    l.type = GL_UNSIGNED_SHORT_5_6_5;
+  } else if (f.greenMask == 0x00F0) {
+    l.type = GL_UNSIGNED_SHORT_4_4_4_4_REV;
+  } else {
+    l.type = GL_UNSIGNED_SHORT_1_5_5_5_REV;
+  }
+  return l;
+}
+
+// A key colour of the format as GL reads it from a texel (each channel over its maximum).
+void KeyColour(const DevicePixelFormat& f, uint32_t key, float out[3]) {
+  const uint32_t masks[3] = {f.redMask, f.greenMask, f.blueMask};
+  for (int i = 0; i < 3; ++i) {
+    uint32_t m = masks[i];
+    if (m == 0) {
+      out[i] = 0.0f;
+      continue;
+    }
+    int shift = 0;
+    while (!((m >> shift) & 1)) ++shift;
+    const uint32_t max = m >> shift;
+    out[i] = static_cast<float>((key & m) >> shift) / static_cast<float>(max);
+  }
+}
+
+GLuint LinkProgram(const char* vertex, const char* fragment) {
+  const GLuint vs = CompileShader(GL_VERTEX_SHADER, vertex);
+  const GLuint fs = CompileShader(GL_FRAGMENT_SHADER, fragment);
+  if (!vs || !fs) {
+    if (vs) glDeleteShader(vs);
+    if (fs) glDeleteShader(fs);
+    return 0;
+  }
+  GLuint program = glCreateProgram();
+  glAttachShader(program, vs);
+  glAttachShader(program, fs);
+  glLinkProgram(program);
+  glDeleteShader(vs);
+  glDeleteShader(fs);
+  GLint linked = 0;
+  glGetProgramiv(program, GL_LINK_STATUS, &linked);
+  if (!linked) {
+    glDeleteProgram(program);
+    return 0;
+  }
+  return program;
+}
+
 class GlDisplayDevice final : public DisplayDevice {
  public:
   GlDisplayDevice(SDL_Window* window, SDL_GLContext context)
@@ -61,6 +302,10 @@ class GlDisplayDevice final : public DisplayDevice {
     if (texture_) glDeleteTextures(1, &texture_);
     if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_);
     if (program_) glDeleteProgram(program_);
+    Close3D();
+    for (auto& [key, program] : programs_) glDeleteProgram(program);
+    if (vertexArray3D_) glDeleteVertexArrays(1, &vertexArray3D_);
+    if (vertexBuffer_) glDeleteBuffers(1, &vertexBuffer_);
     SDL_GL_MakeCurrent(window_, nullptr);
     SDL_GL_DeleteContext(context_);
   }
@@ -156,6 +401,174 @@ class GlDisplayDevice final : public DisplayDevice {
   // The swap of the next present waits for the blank instead.
   void WaitVBlank() override {}
 
+  // ---- The 3D side: every surface keeps its pixels in memory; a texture is sent to GL when
+  // its memory changed, the render target is drawn in a GL texture of its own and read back
+  // into memory when the scene ends or the processor needs it.
+  bool Open3D() override { return CurrentThreadId() == thread_ && WindowAlive() && MakeCurrent(); }
+
+  void Close3D() override {
+    if ((textures_.empty() && targets_.empty()) || !MakeCurrent()) return;
+    for (auto& [surface, t] : textures_) glDeleteTextures(1, &t.texture);
+    textures_.clear();
+    for (auto& [surface, t] : targets_) DeleteTarget(&t);
+    targets_.clear();
+  }
+
+  void ForgetSurface(DeviceSurface* surface) override {
+    if (!textures_.count(surface) && !targets_.count(surface)) return;
+    if (!MakeCurrent()) return;
+    auto t = textures_.find(surface);
+    if (t != textures_.end()) {
+      glDeleteTextures(1, &t->second.texture);
+      textures_.erase(t);
+    }
+    auto r = targets_.find(surface);
+    if (r != targets_.end()) {
+      DeleteTarget(&r->second);
+      targets_.erase(r);
+    }
+  }
+
+  void Resolve3D(DeviceSurface* surface) override {
+    auto r = targets_.find(surface);
+    if (r == targets_.end() || !r->second.drawn || !MakeCurrent()) return;
+    Target& t = r->second;
+    glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffer);
+    const GlPixelLayout layout = LayoutOf(surface->format);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ROW_LENGTH, surface->pitch / surface->bytes());
+    glReadPixels(0, 0, surface->width, surface->height, layout.format, layout.type, surface->pixels.data());
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    t.drawn = false;
+    t.generation = ++surface->generation;
+  }
+
+  bool Render3D(const Device3DState& st, PrimitiveKind kind, uint32_t layout, const void* vertices,
+                int count) override {
+    if (!MakeCurrent()) return false;
+    DeviceSurface* target = st.target;
+    Target* t = TargetFor(target);
+    if (!t) return false;
+    auto program = ProgramFor(KeyOf(st));
+    if (!program) return false;
+    glBindFramebuffer(GL_FRAMEBUFFER, t->framebuffer);
+    glViewport(0, 0, target->width, target->height);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(st.viewport.x, st.viewport.y, st.viewport.width, st.viewport.height);
+    glUseProgram(program);
+    glUniform2f(glGetUniformLocation(program, "targetSize"), static_cast<float>(target->width),
+                static_cast<float>(target->height));
+    glUniform1i(glGetUniformLocation(program, "flatShade"), st.Render(RenderState::kShadeMode) == kShadeFlat);
+    const uint32_t factor = st.Render(RenderState::kTextureFactor);
+    glUniform4f(glGetUniformLocation(program, "textureFactor"), ((factor >> 16) & 255) / 255.0f,
+                ((factor >> 8) & 255) / 255.0f, (factor & 255) / 255.0f, (factor >> 24) / 255.0f);
+    glUniform1i(glGetUniformLocation(program, "alphaFunc"),
+                st.Render(RenderState::kAlphaTestEnable) ? static_cast<int>(st.Render(RenderState::kAlphaFunc)) : 0);
+    glUniform1i(glGetUniformLocation(program, "alphaRef"), static_cast<int>(st.Render(RenderState::kAlphaRef) & 255));
+    for (int i = 0; i < kTextureStages; ++i) {
+      const std::string n = "[" + std::to_string(i) + "]";
+      DeviceSurface* tex = st.texture[i];
+      glActiveTexture(GL_TEXTURE0 + i);
+      glBindTexture(GL_TEXTURE_2D, tex ? TextureFor(tex, st, i) : 0);
+      glUniform1i(glGetUniformLocation(program, ("texture" + std::to_string(i)).c_str()), i);
+      glUniform1i(glGetUniformLocation(program, ("hasTexture" + n).c_str()), tex != nullptr);
+      glUniform1i(glGetUniformLocation(program, ("coordIndex" + n).c_str()),
+                  static_cast<int>(st.Stage(i, StageState::kTexCoordIndex) & 3));
+      const bool keyed = tex && tex->hasKey && st.Render(RenderState::kColorKeyEnable) != 0;
+      glUniform1i(glGetUniformLocation(program, ("colorKeyOn" + n).c_str()), keyed);
+      if (keyed) {
+        float key[3];
+        KeyColour(tex->format, tex->key, key);
+        glUniform3f(glGetUniformLocation(program, ("colorKey" + n).c_str()), key[0], key[1], key[2]);
+      }
+    }
+    glActiveTexture(GL_TEXTURE0);
+    // Blending, depth and culling.
+    if (st.Render(RenderState::kAlphaBlendEnable)) {
+      glEnable(GL_BLEND);
+      glBlendFunc(BlendFactorOf(st.Render(RenderState::kSrcBlend)), BlendFactorOf(st.Render(RenderState::kDestBlend)));
+    } else {
+      glDisable(GL_BLEND);
+    }
+    if (st.Render(RenderState::kZEnable) && target->zBuffer) {
+      SyncDepth(target, t);
+      glEnable(GL_DEPTH_TEST);
+      glDepthFunc(CompareOf(st.Render(RenderState::kZFunc)));
+      glDepthMask(st.Render(RenderState::kZWriteEnable) ? GL_TRUE : GL_FALSE);
+    } else {
+      glDisable(GL_DEPTH_TEST);
+    }
+    // Our rows run top down in GL's bottom-up window, which mirrors the winding.
+    switch (st.Render(RenderState::kCullMode)) {
+      case kCullClockwise:
+        glEnable(GL_CULL_FACE);
+        glFrontFace(GL_CW);
+        glCullFace(GL_BACK);
+        break;
+      case kCullCounterClockwise:
+        glEnable(GL_CULL_FACE);
+        glFrontFace(GL_CCW);
+        glCullFace(GL_BACK);
+        break;
+      default: glDisable(GL_CULL_FACE); break;
+    }
+    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+    // The vertices.
+    const int size = VertexSize(layout);
+    glBindVertexArray(vertexArray3D_);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(size) * count, vertices, GL_STREAM_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 4, GL_FLOAT, GL_FALSE, size, nullptr);
+    uintptr_t offset = 16;
+    if (layout & kVertexDiffuse) {
+      glEnableVertexAttribArray(1);
+      glVertexAttribPointer(1, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, size, reinterpret_cast<void*>(offset));
+      offset += 4;
+    } else {
+      glDisableVertexAttribArray(1);
+      glVertexAttrib4f(1, 1, 1, 1, 1);
+    }
+    if (layout & kVertexSpecular) {
+      glEnableVertexAttribArray(2);
+      glVertexAttribPointer(2, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, size, reinterpret_cast<void*>(offset));
+      offset += 4;
+    } else {
+      glDisableVertexAttribArray(2);
+      glVertexAttrib4f(2, 0, 0, 0, 0);
+    }
+    const int sets = static_cast<int>((layout >> kVertexTexCountShift) & 0xF);
+    for (int i = 0; i < 4; ++i) {
+      if (i < sets) {
+        glEnableVertexAttribArray(3 + i);
+        glVertexAttribPointer(3 + i, 2, GL_FLOAT, GL_FALSE, size, reinterpret_cast<void*>(offset));
+        offset += 8;
+      } else {
+        glDisableVertexAttribArray(3 + i);
+        glVertexAttrib2f(3 + i, 0, 0);
+      }
+    }
+    GLenum mode = GL_TRIANGLES;
+    switch (kind) {
+      case PrimitiveKind::kPointList: mode = GL_POINTS; break;
+      case PrimitiveKind::kLineList: mode = GL_LINES; break;
+      case PrimitiveKind::kLineStrip: mode = GL_LINE_STRIP; break;
+      case PrimitiveKind::kTriangleList: mode = GL_TRIANGLES; break;
+      case PrimitiveKind::kTriangleStrip: mode = GL_TRIANGLE_STRIP; break;
+    }
+    glDrawArrays(mode, 0, count);
+    glBindVertexArray(0);
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glDepthMask(GL_TRUE);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    t->drawn = true;
+    return glGetError() == GL_NO_ERROR;
+  }
+
  private:
   // Draws the primary over the drawable, keeping its aspect with black bars.
   void Draw(const LockedPixels& primary) {
@@ -204,6 +617,144 @@ class GlDisplayDevice final : public DisplayDevice {
   GLuint program_ = 0;
   GLuint vertexArray_ = 0;
   GLuint texture_ = 0;
+
+  struct Texture {
+    GLuint texture = 0;
+    uint64_t generation = 0;
+  };
+  struct Target {
+    GLuint texture = 0;
+    GLuint depth = 0;
+    GLuint framebuffer = 0;
+    int width = 0, height = 0;
+    uint64_t generation = 0;       // the memory generation the GL copy matches
+    uint64_t depthGeneration = 0;  // the Z buffer's, likewise
+    bool drawn = false;            // GL holds pixels the memory has not got yet
+  };
+
+  bool MakeCurrent() {
+    if (CurrentThreadId() != thread_ || !WindowAlive()) return false;
+    if (SDL_GL_GetCurrentContext() == context_) return true;
+    return SDL_GL_MakeCurrent(window_, context_) == 0;
+  }
+
+  void DeleteTarget(Target* t) {
+    if (t->framebuffer) glDeleteFramebuffers(1, &t->framebuffer);
+    if (t->texture) glDeleteTextures(1, &t->texture);
+    if (t->depth) glDeleteRenderbuffers(1, &t->depth);
+    *t = Target{};
+  }
+
+  static void Upload(DeviceSurface* s, bool target) {
+    const GlPixelLayout layout = LayoutOf(s->format);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, s->pitch / s->bytes());
+    // A texture without alpha reads as opaque; a target keeps what its memory holds.
+    const GLint internal = (layout.alpha || target) ? GL_RGBA8 : GL_RGB8;
+    glTexImage2D(GL_TEXTURE_2D, 0, internal, s->width, s->height, 0, layout.format, layout.type, s->pixels.data());
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  }
+
+  Target* TargetFor(DeviceSurface* s) {
+    Target& t = targets_[s];
+    if (t.framebuffer && (t.width != s->width || t.height != s->height)) DeleteTarget(&t);
+    if (!t.framebuffer) {
+      glGenTextures(1, &t.texture);
+      glBindTexture(GL_TEXTURE_2D, t.texture);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+      Upload(s, true);
+      glGenRenderbuffers(1, &t.depth);
+      glBindRenderbuffer(GL_RENDERBUFFER, t.depth);
+      glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, s->width, s->height);
+      glGenFramebuffers(1, &t.framebuffer);
+      glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffer);
+      glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t.texture, 0);
+      glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, t.depth);
+      const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+      glBindFramebuffer(GL_FRAMEBUFFER, 0);
+      t.width = s->width;
+      t.height = s->height;
+      t.generation = s->generation;
+      t.drawn = false;
+      if (!complete) {
+        DeleteTarget(&t);
+        return nullptr;
+      }
+    } else if (!t.drawn && t.generation != s->generation) {
+      glBindTexture(GL_TEXTURE_2D, t.texture);
+      Upload(s, true);
+      t.generation = s->generation;
+    }
+    return &t;
+  }
+
+  // The Z buffer's memory is only ever filled whole; its first value stands for the fill.
+  void SyncDepth(DeviceSurface* target, Target* t) {
+    DeviceSurface* z = target->zBuffer;
+    if (!z || t->depthGeneration == z->generation) return;
+    uint16_t value = 0xFFFF;
+    if (z->pixels.size() >= 2) std::memcpy(&value, z->pixels.data(), 2);
+    glBindFramebuffer(GL_FRAMEBUFFER, t->framebuffer);
+    glDisable(GL_SCISSOR_TEST);
+    glDepthMask(GL_TRUE);
+    glClearDepth(value / 65535.0);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    t->depthGeneration = z->generation;
+  }
+
+  GLuint TextureFor(DeviceSurface* s, const Device3DState& st, int stage) {
+    // A texture that is also the target is read as the target's GL copy.
+    auto r = targets_.find(s);
+    GLuint name = 0;
+    if (r != targets_.end() && r->second.drawn) {
+      name = r->second.texture;
+      glBindTexture(GL_TEXTURE_2D, name);
+    } else {
+      Texture& t = textures_[s];
+      if (!t.texture) glGenTextures(1, &t.texture);
+      glBindTexture(GL_TEXTURE_2D, t.texture);
+      if (t.generation != s->generation) {
+        Upload(s, false);
+        t.generation = s->generation;
+      }
+      name = t.texture;
+    }
+    const GLint filter = st.Stage(stage, StageState::kMagFilter) == kFilterLinear ? GL_LINEAR : GL_NEAREST;
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    GLint wrap = GL_REPEAT;
+    switch (st.Stage(stage, StageState::kAddress)) {
+      case kAddressMirror: wrap = GL_MIRRORED_REPEAT; break;
+      case kAddressClamp: wrap = GL_CLAMP_TO_EDGE; break;
+      case kAddressBorder: wrap = GL_CLAMP_TO_BORDER; break;
+      default: break;
+    }
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+    return name;
+  }
+
+  GLuint ProgramFor(const StageProgramKey& key) {
+    auto found = programs_.find(key);
+    if (found != programs_.end()) return found->second;
+    const std::string fragment = FragmentSource(key);
+    const GLuint program = LinkProgram(kVertexShader3D, fragment.c_str());
+    if (!program) return 0;
+    if (!vertexArray3D_) {
+      glGenVertexArrays(1, &vertexArray3D_);
+      glGenBuffers(1, &vertexBuffer_);
+    }
+    programs_[key] = program;
+    return program;
+  }
+
+  std::map<DeviceSurface*, Texture> textures_;
+  std::map<DeviceSurface*, Target> targets_;
+  std::map<StageProgramKey, GLuint> programs_;
+  GLuint vertexArray3D_ = 0;
+  GLuint vertexBuffer_ = 0;
 };
 
 }  // namespace

@@ -40,8 +40,9 @@ struct DrawState {
   RECT requestedDrawArea{0, 0, 0, 0};  // SetDrawArea's arguments as given (the window layer re-applies them)
   int32_t targetWidth = 0;
   int32_t targetHeight = 0;
-  // Render settings of a Direct3D device, set by the graph manager; no device reads them yet.
+  // Render settings of the 3D device, set by the graph manager.
   int32_t textureAddressMode = 3;
+  int32_t cullEnable = 0;
   int32_t zBufferEnable = 0;
   int32_t zWriteEnable = 0;
   float drawZ = 0.2f;

@@ -7,6 +7,7 @@
 
 #include "runtime/core/memory.h"
 #include "runtime/core/window.h"
+#include "runtime/display/direct3d.h"
 #include "runtime/display/display_state.h"
 #include "runtime/display/draw_backend.h"
 #include "runtime/display/output_surfaces.h"
@@ -309,6 +310,7 @@ int DrawLineImpl(int x1, int y1, int x2, int y2, uint32_t color, int thickness) 
   RECT dirty = Ordered(x1, y1, x2, y2);
   dirty.right = SaturateToInt(static_cast<double>(dirty.right) + 1);
   dirty.bottom = SaturateToInt(static_cast<double>(dirty.bottom) + 1);
+  if (D3DShapesInUse()) return RunDraw(dirty, [&] { return D3DDrawShape(D3DShape::kLine, x1, y1, x2, y2, color); });
   return RunDraw(dirty, [&] { return G_SOFT_DrawLine(x1, y1, x2, y2, color); });
 }
 
@@ -342,6 +344,9 @@ int DrawBoxImpl(int x1, int y1, int x2, int y2, uint32_t color, int fillFlag) {
 
 int DrawFillBox(int x1, int y1, int x2, int y2, uint32_t color) {
   if (DrawingOff()) return 0;
+  if (D3DShapesInUse()) {
+    return RunDraw(Ordered(x1, y1, x2, y2), [&] { return D3DDrawShape(D3DShape::kFillBox, x1, y1, x2, y2, color); });
+  }
   return RunDraw(Ordered(x1, y1, x2, y2), [&] { return G_SOFT_DrawFillBox(x1, y1, x2, y2, color); });
 }
 
@@ -350,6 +355,9 @@ int DrawFillBox(int x1, int y1, int x2, int y2, uint32_t color) {
 int DrawLineBox(int x1, int y1, int x2, int y2, uint32_t color) {
   if (DrawingOff()) return 0;
   const RECT box = Ordered(x1, y1, x2, y2);
+  if (D3DShapesInUse()) {
+    return RunDraw(box, [&] { return D3DDrawShape(D3DShape::kLineBox, x1, y1, x2, y2, color); });
+  }
   return RunDraw(box, [&] { return G_DD_DrawLineBox(box.left, box.top, box.right, box.bottom, color); });
 }
 
@@ -363,6 +371,7 @@ int DrawCircleImpl(int x, int y, int radius, uint32_t color, int fillFlag) {
 int DrawPixelImpl(int x, int y, uint32_t color) {
   if (DrawingOff()) return 0;
   const RECT dirty{x, y, SaturateToInt(static_cast<double>(x) + 1), SaturateToInt(static_cast<double>(y) + 1)};
+  if (D3DShapesInUse()) return RunDraw(dirty, [&] { return D3DDrawShape(D3DShape::kPixel, x, y, x, y, color); });
   return RunDraw(dirty, [&] { return G_SOFT_DrawPixel(x, y, color); });
 }
 

@@ -134,8 +134,14 @@ int G_DD_SetDrawScreen(int newScreen, int oldScreen) {
     }
   } else {
     const GraphRecord* graph = GetGraphRecord(newScreen);
-    // Textures come with a Direct3D device, which does not draw yet.
-    if (!graph || graph->create.use3D || graph->surfaceCount < 1) return -1;
+    if (graph && graph->create.use3D) {
+      platform::DeviceSurface* texture = nullptr;
+      if (G_D3D_SetDrawScreen(newScreen, oldScreen, &texture) != 0 || !texture) return -1;
+      target.drawDisabled = 0;
+      target.targetSurface = texture;
+      return 0;
+    }
+    if (!graph || graph->surfaceCount < 1) return -1;
     const Surface2D* surface = GetSurface2D(static_cast<int>(graph->surfaceHandles[0]));
     SurfaceData* data = surface ? GetSurfaceData(surface->surfaceData) : nullptr;
     if (!data) return -1;

@@ -1,5 +1,7 @@
 #include "runtime/display/screen_mode.h"
 
+#include "runtime/display/direct3d.h"
+
 #include "platform/clock.h"
 #include "runtime/core/log.h"
 #include "runtime/core/startup.h"
@@ -227,6 +229,7 @@ int EndDirectDraw() {
   } else if (!s.directDrawRunning) {
     return 0;
   } else {
+    G_D3D_Terminate();
     EndGraphManager();
     DeleteAllSurface2D();
     ReleaseMainSurfaces();

@@ -10,6 +10,7 @@
 #include "runtime/file/stream.h"
 #include "runtime/image/image_loader.h"
 #include "runtime/image/surface_2d.h"
+#include "runtime/image/surface_3d.h"
 #include "runtime/image/surface_data.h"
 #include "runtime/movie/movie.h"
 
@@ -170,7 +171,11 @@ int DeleteGraphImpl(int graph, int logFlag) {
     }
   }
   CloseMovieToGraph(graph);
-  if (!record->create.use3D) DeleteGraphSurface2D(record);
+  if (!record->create.use3D) {
+    DeleteGraphSurface2D(record);
+  } else {
+    DeleteGraphTextures(record);
+  }
   if (logFlag) LogAddFormat("グラフィック %s の削除", record->name);
   return RemoveGraphData(graph);
 }

@@ -20,6 +20,7 @@
 #include "runtime/image/image_loader.h"
 #include "runtime/image/mask_screen.h"
 #include "runtime/image/surface_2d.h"
+#include "runtime/image/surface_3d.h"
 #include "runtime/font/font.h"
 
 namespace rt {
@@ -63,12 +64,13 @@ void InstallGraphDeviceHooks() {
   h.softwareRenderer = GetSoftwareRenderFlag;
   h.directDrawInUse = IsDirectDrawUsed;
   h.directDrawObjectExists = [] { return GetDirectDrawObject() != nullptr ? 1 : 0; };
-  h.current3DDeviceExists = [] { return 0; };
+  h.current3DDeviceExists = [] { return IsDirect3DUsed(); };
   h.setSoftwareRenderRequest = [](int flag) { SetSoftwareRenderRequest(flag); };
   h.blendGraphHandle = [] { return GetDrawState().blendGraph; };
   h.endScene = [] { G_D3D_EndScene(); };
   h.waitWhileInactive = WaitWhileInactive;
   h.makeGraphSurface2D = MakeGraphSurface2D;
+  h.makeGraphTextures = MakeGraphTextures;
   h.bltImageToGraphSurface2D = BltImageToGraphSurface2D;
   h.copyDrawScreenToGraph2D = CopyDrawScreenHook;
 }

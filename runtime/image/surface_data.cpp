@@ -4,8 +4,10 @@
 
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
+#include "runtime/display/direct3d.h"
 #include "runtime/display/display_state.h"
 #include "runtime/display/output_surfaces.h"
+#include "runtime/image/surface_3d.h"
 
 namespace rt {
 namespace {
@@ -138,7 +140,18 @@ int CreateSurfaceDataSurface(int handle) {
   // Textures and plain device surfaces both live on the display device.
   if (data->create.use3D || !data->software) {
     if (!DirectDrawObjectExists()) return -1;
-    // Textures come with the Direct3D device, which does not draw yet.
+    if (data->create.use3D && IsDirect3DUsed()) {
+      const int index = GetTextureFormatIndex(data->create);
+      platform::SurfaceDesc desc;
+      desc.kind = platform::SurfaceKind::kTexture;
+      desc.width = data->width;
+      desc.height = data->height;
+      desc.format = GetD3DGlobals().textureFormats[index].format;
+      desc.renderTarget = data->create.drawValid != 0;
+      data->formatNumber = index;
+      data->surface = Device()->CreateSurface(desc);
+      if (data->surface) return 0;
+    }
     if (data->create.use3D) {
       LogAdd("テクスチャサーフェスの作成に失敗しました\n");
       LogAddFormat("DrawValid:%d  AlphaChFlag%d  AlphaTestFlag:%d  ColorBitDepth:%d", data->create.drawValid,
@@ -254,7 +267,11 @@ int LockSurfaceData(int handle, int* pitch, void** pixels, int writeOnly, const 
                     const ColorFormat** format) {
   SurfaceData* data = g_surfaceData.Find(handle);
   if (!data) return -1;
-  if (format) *format = data->software ? data->image.format : GetScreenColorFormat();
+  if (format) {
+    *format = data->software       ? data->image.format
+              : data->create.use3D ? GetTextureColorFormat(data->formatNumber)
+                                   : GetScreenColorFormat();
+  }
   if (data->lockCount != 0) {
     if (pitch && pixels) {
       *pitch = data->lockPitch;
