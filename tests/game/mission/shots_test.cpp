@@ -81,11 +81,15 @@ TEST_F(ShotsTest, PlayerRoundsAgainstMapObjects) {
     ResetShots();
     MapObject& o = Place(c.object, 10, 5);  // x 400..440, y 200..240
     SpawnShot(c.round, 300, 220, 0, 20.0f, 0.0f, 0);
-    Run(8);
+    int noises = 0;
+    for (int f = 0; f < 8; ++f) {
+      Run(1);
+      noises += CountShots(27);
+    }
     EXPECT_EQ(o.active, c.objectActive) << "round " << c.round << " object " << c.object;
     EXPECT_EQ(CountShots(c.round) == 1, c.roundGoesOn) << "round " << c.round << " object " << c.object;
     if (c.object == 82) {
-      EXPECT_EQ(CountShots(27), 1) << "a broken crate makes a noise";
+      EXPECT_GT(noises, 0) << "a broken crate makes a noise";
     }
   }
 }
