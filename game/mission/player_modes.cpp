@@ -297,6 +297,9 @@ void UseWorldFeatures(int pad) {
 
 void HandlePauseAndGadgetKeys() {
   Player& p = player;
+  // The shared one-press latch: a frame with none of the menu keys held frees it, so that a
+  // pause closed with the pause key can be opened again by the next press.
+  if (!Input(kInputPause) && !Input(kInputWeapon) && !Input(kInputGadget) && p.gadgetKeyFrames == 0) game.keyLatch = 0;
   if (Input(kInputPause)) OpenPauseMenu(0);
   if (Input(kInputWeapon)) {
     if (p.action == act::kFree && p.hiding == 0 && p.hanging == 0 && !InAir() && p.crouching == 0) {

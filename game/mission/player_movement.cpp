@@ -401,7 +401,7 @@ void UpdatePlayer(int) {
       Footsteps();
       FireOrCancel();
       UseWorldFeatures(pad);
-      // weapons: the shot leaves the hand at fire counter 1 (12 for the wire) here
+      LaunchPendingShot();
       if (p.action < act::kDoorExit) HandlePauseAndGadgetKeys();
     }
   }

@@ -247,7 +247,12 @@ void AdvanceByAction() {
     default:
       break;
   }
-  if (p.stance == 1) {
+  if (p.wirePhase == 1) {
+    // The wire's throw: the counter runs until the wire shot leaves the hand.
+    ++p.fireCounter;
+  } else if (p.wirePhase == 2) {
+    if (++p.fireCounter > (p.wireClimb == 0 ? 150 : 40)) p.fireCounter = 1;
+  } else if (p.stance == 1) {
     ++p.fireCounter;
   } else if (p.stance == 2) {
     if (p.stanceTimer != 0) ++p.stanceTimer;

@@ -15,6 +15,7 @@
 #include "tools/dataset/shell_art.h"
 #include "tools/dataset/sound_recipes.h"
 #include "tools/dataset/stage_maps.h"
+#include "tools/dataset/stage_music.h"
 #include "tools/dataset/start_tables.h"
 
 namespace dataset {
@@ -120,6 +121,9 @@ void AddSounds(ListBuilder& l) {
           [] { return RenderSong(BriefingSong()); });
   l.Sound("bzx/gameover.ogg", F::kOgg, "game-over music: falling phrase, played once",
           [] { return RenderSong(GameOverSong()); });
+  for (const StageTune& tune : StageTunes()) {
+    l.Sound(tune.path, F::kOgg, tune.shows, [song = tune.song] { return RenderSong(song); });
+  }
 }
 
 // ---- Pictures of the shell's screens ----
@@ -320,7 +324,8 @@ void AddMissionPictures(ListBuilder& l) {
             [](Canvas& c) { PaintCellSheet(c, 40, 40, "tr_all_02", Rgb{200, 160, 220}); });
   l.Picture("gsx/light.png", F::kPng, 256, 256, "lamp light", [](Canvas& c) { PaintGlow(c, Rgb{200, 190, 140}); });
   l.Picture("gsx/light02.png", F::kPng, 256, 256, "second light", [](Canvas& c) { PaintGlow(c, Rgb{150, 200, 230}); });
-  l.Picture("gsx/zenmor.png", F::kPng, 128, 128, "barrier round", [](Canvas& c) { PaintShockRing(c); });
+  l.Picture("gsx/zenmor.png", F::kPng, 240, 100, "barrier round: 6 frames of 40 x 100",
+            [](Canvas& c) { PaintBurstFrames(c, 40, 100, 6, 6, Burst::kSpark); }, {{{200, 0, 40, 100}, "frame 5"}});
   l.Picture("gsx/laser.png", F::kPng, 128, 16, "laser round", [](Canvas& c) { PaintBeam(c, Rgb{255, 60, 60}); });
   l.Picture("gsx/select_line.png", F::kPng, 300, 600, "equipment list backdrop", PaintListBackdrop);
   l.Picture("gsx/fire.png", F::kPng, 160, 40, "fire, 4 frames of 40 x 40",
@@ -331,8 +336,8 @@ void AddMissionPictures(ListBuilder& l) {
     l.Picture("patch/blaze_" + std::to_string(i) + ".png", F::kPng, 64, 64,
               i == 3 ? "effect 13: blaze trail" : "blaze round", [](Canvas& c) { PaintEnergyBall(c, Rgb{255, 120, 30}); });
   }
-  l.Picture("patch/blaze_exp2.png", F::kPng, 240, 80, "effect 15: fire, 3 cells of 80 x 80",
-            [](Canvas& c) { PaintBurstFrames(c, 80, 80, 3, 3, Burst::kFire); }, {{{160, 0, 80, 80}, "cell 2"}});
+  l.Picture("patch/blaze_exp2.png", F::kPng, 320, 80, "effect 15: fire, 4 cells of 80 x 80",
+            [](Canvas& c) { PaintBurstFrames(c, 80, 80, 4, 4, Burst::kFire); }, {{{240, 0, 80, 80}, "cell 3"}});
   l.Picture("evx/heri.png", F::kPng, 512, 352, "helicopter; rotor strips at y 289", PaintHelicopter,
             {{{0, 0, 442, 177}, "body"}});
 

@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <new>
 
+#include "game/mission/effects.h"
 #include "game/mission/mission_pools.h"
+#include "game/shell/asset_lists.h"
 #include "game/shell/game_data.h"
 #include "game/shell/game_main.h"
 #include "runtime/core/random.h"
@@ -56,14 +58,18 @@ void ResetGameGlobals() {
   new (&game) GameData();
   player = Player{};
   ResetMissionPools();
+  // Debris bursts outlive the per-stage reset; a test starts without any.
+  for (DebrisBurst& b : debrisBursts) b = DebrisBurst{};
 }
 
 MissionHarness::MissionHarness(uint32_t seed) {
   ResetGameGlobals();
   WritePictures();
-  const std::string tone = testing_support::PcmWav(testing_support::SineTone(1, 22050, 1.0, 440.0), 1, 22050);
-  for (const char* sound : {"efx/01_foot_01.wav", "efx/12_door_01.wav", "efx/25_gadget_change.wav"}) {
-    WriteData(sound, tone);
+  // Every sound effect in WAV form, one pitch each, so that a test can tell which played.
+  for (int i = 0; i < kSoundSlots; ++i) {
+    std::string path = kSoundEffectPaths[i];
+    if (!path.ends_with(".wav")) continue;
+    WriteData(path, testing_support::PcmWav(testing_support::SineTone(1, 22050, 1.0, 300.0 + 20.0 * i), 1, 22050));
   }
   testing_support::Picture marker = CellSheet(4, 4, 1, 1, 1);
   WriteData("patch/patch206.bmp", testing_support::MakeBmp(marker));

@@ -140,7 +140,7 @@ TEST_F(ModesTest, PauseKeyOpensThePauseOncePerPress) {
   h_.Hold(5, {key::kRight});
   EXPECT_EQ(player.x, x) << "frozen while paused";
   h_.Hold(1, {key::kS});
-  EXPECT_EQ(game.paused, 0) << "a new press closes the stand-in pause";
+  EXPECT_EQ(game.paused, 0) << "a new press closes the pause";
   h_.Hold(5, {key::kRight});
   EXPECT_EQ(player.x, x + 20);
 }
