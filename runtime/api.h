@@ -138,6 +138,8 @@ int SetKeyInputColors(unsigned long long text, unsigned long long cursor,
                       unsigned long long candidateOutline, unsigned long long candidateFill);
 // A key-input string of at most maxLength bytes, or -1 when all 20 are in use.
 int MakeKeyInput(int maxLength, int cancelAllowed, int singleByteOnly, int digitsOnly);
+// Frees the handle's text and its slot; -1 for an invalid handle.
+int DeleteKeyInput(int handle);
 int SetActiveKeyInput(int handle);
 // 0 still being edited, 1 ended with Enter, 2 cancelled with Escape, -1 invalid handle.
 int CheckKeyInput(int handle);

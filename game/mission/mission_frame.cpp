@@ -1,5 +1,6 @@
 #include "game/mission/mission_frame.h"
 
+#include "game/editor/stage_editor.h"
 #include "game/mission/effects.h"
 #include "game/mission/enemies.h"
 #include "game/mission/hud.h"
@@ -285,6 +286,9 @@ void UpdateStagePlay(int pad) {
   const int a = player.action;
   if (a == 52 || a == 54 || a == 55 || a == 56) {
     // shell: UpdateClearResultPanel (the result panel) joins here
+    // TEMPORARY ROUTE, to be removed with the result panel: a cleared test play goes
+    // straight back to the editor.
+    if (game.gameMode == kModeEditorTestPlay) ReturnFromTestPlay(false);
   }
   if (game.paused != 0) {
     SetDrawBlendMode(kBlendAlpha, 128);

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 
+#include "game/editor/editor_records.h"
 #include "game/mission/player.h"
 #include "game/shell/screen_slot.h"
 
@@ -149,6 +150,15 @@ struct GameData {
   uint8_t mapArea = 0, mapRoom = 0;
   uint8_t pauseMode = 0;
   uint8_t pauseMenuPage = 0;
+
+  // The stage editor's stage and input (the grid is mapGrid, the record stageBuffer).
+  uint8_t mouseLatch = 0;
+  uint8_t editScreensX = 1, editScreensY = 1;
+  uint8_t editEdgeHover[4] = {};  // right, left, top, bottom scroll strips
+  uint8_t editBlockCode = 25;
+  uint8_t editSkin = 0;
+  EditEnemy editEnemies[kStageEnemyRecords];
+  int32_t lastMouseX = 0, lastMouseY = 0;
 
   // Start-up tables.
   uint8_t doorTable[kAreaCount][kSubStageSlots][kDoorRecordBytes] = {};

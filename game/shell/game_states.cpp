@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 
+#include "game/editor/stage_editor.h"
 #include "game/mission/mission_frame.h"
 #include "game/shell/action_mapping.h"
 #include "game/shell/game_data.h"
@@ -21,6 +22,19 @@ void RunNewGameSetup(int pad) { game.newGameSetup.Update(pad); }
 void RunSaveSelect(int pad) { game.saveSelect.Update(pad); }
 void RunBriefingMap(int pad) { game.briefing.Update(pad); }
 void RunVrMenu(int pad) { game.vrMenu.Update(pad); }
+void RunEditSlotSelect(int pad) {
+  if (game.editor) game.editor->UpdateSlotSelect(pad);
+}
+void RunEditor(int pad) { game.editor.Update(pad); }
+void RunEditRetest(int) {
+  if (game.editor) game.editor->RestartTestPlay();
+}
+void RunEditLoadSlot(int) {
+  if (game.editor) game.editor->LoadSlotAndEdit();
+}
+void RunEditReturn(int) {
+  if (game.editor) game.editor->RestoreAfterTestPlay();
+}
 
 // TEMPORARY ROUTE, to be removed with the story player: a new game's opening scene does not
 // exist yet, so the first stage is loaded in its place.
@@ -57,6 +71,11 @@ constexpr std::array<StateHandler, kStateCount> MakeTable() {
   table[STATE_ENDING_START] = UpdateEndingStart;
   table[STATE_UNLOCK_NOTICE] = UpdateUnlockNotice;
   table[STATE_VR_MENU] = RunVrMenu;
+  table[STATE_EDIT_SLOT_SELECT] = RunEditSlotSelect;
+  table[STATE_EDITOR] = RunEditor;
+  table[STATE_EDIT_RETEST] = RunEditRetest;
+  table[STATE_EDIT_LOAD_SLOT] = RunEditLoadSlot;
+  table[STATE_EDIT_RETURN] = RunEditReturn;
   table[STATE_IDLE_90] = DoNothing;
   table[STATE_FILE_ERROR] = UpdateFileError;
   table[STATE_VERSION_ERROR] = UpdateVersionError;

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "game/editor/stage_editor.h"
 #include "game/shell/action_mapping.h"
 #include "game/shell/asset_lists.h"
 #include "game/shell/game_data.h"
@@ -118,7 +119,7 @@ void ConfirmTitleEntry() {
       game.screenEntered = 0;
       game.menuCursor = 0;
       game.gameState = STATE_EDIT_SLOT_SELECT;
-      // stage editor: creating its screen object in game.editor joins here
+      game.editor.Create();
       break;
     case kEntryVr:
       StopMusic();

@@ -34,6 +34,10 @@ int MakeKeyInput(int maxLength, int cancelAllowed, int singleByteOnly, int digit
       [&] { return rt::MakeKeyInputImpl(maxLength, cancelAllowed, singleByteOnly, digitsOnly); });
 }
 
+int DeleteKeyInput(int handle) {
+  return rt::WithLibraryLock([&] { return rt::DeleteKeyInput(handle); });
+}
+
 int SetActiveKeyInput(int handle) {
   return rt::WithLibraryLock([&] { return rt::SetActiveKeyInputImpl(handle); });
 }

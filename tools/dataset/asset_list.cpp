@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "tools/dataset/editor_art.h"
 #include "tools/dataset/map_art.h"
 #include "tools/dataset/placeholder_art.h"
 #include "tools/dataset/enemy_art.h"
@@ -416,6 +417,31 @@ void AddStages(ListBuilder& l) {
   }
 }
 
+// ---- The stage editor's pointer, panels, start markers and step-back sound ----
+void AddEditorPictures(ListBuilder& l) {
+  l.Picture("gsx/98.png", F::kPng, 32, 32, "editor mouse pointer: white arrow, tip at the top-left pixel",
+            PaintEditorPointer, {{{0, 0, 16, 24}, "arrow"}});
+  l.Picture("gsx/99.png", F::kPng, 30, 30, "editor eraser pointer: pink rubber on a blue sleeve", PaintEditorEraser,
+            {{{2, 4, 26, 26}, "eraser"}});
+  l.Picture("patch/edit1.png", F::kPng, 800, 320, "editor panels: name dialog, title plate, help bar, setting frames",
+            PaintEditorPanels,
+            {{{0, 0, 350, 70}, "name dialog"},
+             {{0, 25, 350, 41}, "title plate (the dialog's body)"},
+             {{4, 79, 743, 35}, "help bar"},
+             {{0, 118, 269, 36}, "setting frame"},
+             {{0, 168, 269, 36}, "setting frame glow"},
+             {{0, 216, 250, 36}, "count frame"},
+             {{0, 216, 170, 36}, "short count frame"},
+             {{0, 266, 269, 36}, "count frame glow"}});
+  l.Picture("patch/edit_char.png", F::kPng, 360, 108, "editor start markers: the three characters, 120 x 108 each",
+            PaintStartMarkers,
+            {{{0, 0, 120, 108}, "start, first character"},
+             {{120, 0, 120, 108}, "start, second character"},
+             {{240, 0, 120, 108}, "start, third character"}});
+  l.Sound("efx/edit01_cursor_01.wav", F::kWav, "editor step back: short falling blip",
+          [] { return RenderEffect(SoundEffectRecipe(19)); });
+}
+
 std::vector<AssetEntry> MakeList() {
   ListBuilder l;
   AddStartUp(l);
@@ -425,6 +451,7 @@ std::vector<AssetEntry> MakeList() {
   AddMissionPictures(l);
   AddMapChips(l);
   AddStages(l);
+  AddEditorPictures(l);
   return std::move(l.entries);
 }
 
