@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "game/mission/shots.h"
 #include "runtime/api.h"
 #include "tests/game/mission/enemy_fixture.h"
 #include "tests/support/wave_fixture.h"
@@ -223,6 +224,8 @@ struct BeamCase {
   int playerY = 500;  // 200 below the camera
   int blockRow = -1;  // a block in column 10 at this row, between camera and player
   int code = 25;
+  int shotKind = 0;  // a live shot of this kind at 100 below the camera, shotDx aside
+  int shotDx = 0;
   int hit = 0;
   bool raisesAlert = false;
 };
@@ -235,6 +238,13 @@ class BeamTestCases : public EnemyTest {
     ResetEnemies();
     ResetMapObjectPools();
     if (c.blockRow >= 0) SpawnMapObject(c.code, 9, c.blockRow, 0);
+    ResetShots();
+    if (c.shotKind != 0) {
+      shots[0].kind = c.shotKind;
+      shots[0].x = 380 + c.shotDx;
+      shots[0].y = 400;
+      shots[0].active = 1;
+    }
     Enemy& cam = Put(3, 380, 300, 0, 90);
     cam.beamCooldown = static_cast<uint16_t>(c.cooldown);
     PlacePlayer(380, c.playerY);
@@ -266,6 +276,10 @@ TEST_F(BeamTestCases, HitOrNotByLightGadgetsObstaclesAndReach) {
       {.name = "a block stops the beam", .blockRow = 10, .hit = 0},
       {.name = "a ladder does not", .blockRow = 10, .code = 65, .hit = 1, .raisesAlert = true},
       {.name = "beyond 600 pixels", .playerY = 300 + 640, .hit = 0},
+      {.name = "a wall shot stops the beam", .shotKind = 7, .hit = 0},
+      {.name = "a wall shot beside it does not", .shotKind = 7, .shotDx = 25, .hit = 1, .raisesAlert = true},
+      {.name = "a shield shot stops it 45 pixels aside", .shotKind = 36, .shotDx = 45, .hit = 0},
+      {.name = "other shots do not", .shotKind = 1, .hit = 1, .raisesAlert = true},
       {.name = "renewed during an alert", .alert = true, .hit = 1, .raisesAlert = true},
   };
   for (const BeamCase& c : cases) EXPECT_EQ(Run(c), c.hit) << c.name;
