@@ -11,6 +11,7 @@
 #include "tools/dataset/map_art.h"
 #include "tools/dataset/placeholder_art.h"
 #include "tools/dataset/player_art.h"
+#include "tools/dataset/campaign_art.h"
 #include "tools/dataset/shell_art.h"
 #include "tools/dataset/sound_recipes.h"
 #include "tools/dataset/stage_maps.h"
@@ -137,7 +138,10 @@ void AddShellPictures(ListBuilder& l) {
   l.Picture("gsx/title_line.png", F::kPng, 800, 600, "thin frame lines over the title", PaintTitleLines);
   l.Picture("gsx/briefing11.png", F::kPng, 640, 512,
             "menu skin: entry boxes plain, flash and lit; noise band; panels; banner; version strip; map marker",
-            PaintMenuSkin,
+            [](Canvas& c) {
+              PaintMenuSkin(c);
+              PaintCampaignMenuPieces(c);
+            },
             {{{0, 0, 266, 38}, "entry box"},
              {{0, 39, 266, 38}, "flash plate"},
              {{0, 77, 266, 43}, "lit entry box"},
@@ -152,7 +156,28 @@ void AddShellPictures(ListBuilder& l) {
              {{269, 0, 243, 154}, "equipment panel"},
              {{309, 338, 204, 36}, "statistics strip"},
              {{412, 381, 96, 37}, "map marker"},
-             {{219, 123, 27, 27}, "map marker glow"}});
+             {{219, 123, 27, 27}, "map marker glow"},
+             {{11, 129, 130, 19}, "label: next stage"},
+             {{11, 151, 130, 19}, "label: preparation"},
+             {{11, 173, 130, 19}, "label: system"},
+             {{11, 195, 130, 19}, "label: equipment"},
+             {{11, 217, 130, 19}, "label: ammunition"},
+             {{11, 239, 130, 19}, "label: collection"},
+             {{11, 261, 130, 19}, "label: back"},
+             {{11, 283, 130, 19}, "label: save"},
+             {{11, 327, 130, 19}, "label: to title"},
+             {{11, 349, 130, 19}, "label: back (system)"},
+             {{250, 254, 200, 28}, "new game heading"},
+             {{323, 284, 190, 25}, "row header plate"}});
+  // The new-game setup's own pictures.
+  l.Picture("gsx/char_sele_line.png", F::kPng, 800, 600, "frame lines over the new-game setup",
+            PaintCharacterSelectLines);
+  l.Picture("evx/oruha.png", F::kPng, 290, 600, "portrait of the first character",
+            [](Canvas& c) { PaintPortrait(c, 0); });
+  l.Picture("evx/tevani.png", F::kPng, 290, 600, "portrait of the second character",
+            [](Canvas& c) { PaintPortrait(c, 1); });
+  l.Picture("evx/suvel.png", F::kPng, 320, 600, "portrait of the third character",
+            [](Canvas& c) { PaintPortrait(c, 2); });
   l.Picture("gsx/briefing_back.png", F::kPng, 800, 600, "screen background: blue grid", PaintScreenBack);
   l.Picture("gsx/menu_back.png", F::kPng, 800, 600, "options backdrop: violet grid", PaintMenuBack);
   l.Picture("gsx/load.png", F::kPng, 256, 128, "'NOW LOADING' with a bar", PaintLoading, {{{0, 0, 256, 128}, "loading"}});
