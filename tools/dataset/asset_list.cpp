@@ -205,7 +205,7 @@ void AddShellPictures(ListBuilder& l) {
              {{235, 635, 97, 36}, "x1.0"},
              {{235, 670, 97, 36}, "x0.8"},
              {{235, 705, 97, 36}, "x0.5"},
-             {{0, 260, 220, 40}, "key configuration heading"}});
+             {{260, 260, 220, 40}, "key configuration heading"}});
   l.Picture("patch/option03.png", F::kPng, 512, 336, "key configuration: eight action rows, commit, cancel, button labels",
             PaintKeyConfig,
             {{{0, 0, 215, 335}, "row panel"}, {{0, 270, 215, 31}, "commit"}, {{0, 300, 215, 31}, "cancel"},
