@@ -14,6 +14,7 @@
 #include "tests/game/mission/mission_harness.h"
 #include "tests/support/image_fixture.h"
 #include "tests/support/stage_fixture.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -222,6 +222,7 @@ TEST_F(CampaignScreenTest, StartingANewGameFillsTheRecordWritesNoFileAndOpensThe
     int character;
     uint8_t mode;
   };
+  WriteData("data/save1.dat", std::string(512, '\0'));
   for (const Case& c : {Case{1, kModeStory}, Case{2, kModeThirdStory}}) {
     game.gameMode = kModeStory;
     game.gameState = STATE_NEW_GAME_SETUP;
@@ -327,7 +328,7 @@ TEST_F(BriefingTest, RouteRowsAndTheEntryDoor) {
   EXPECT_EQ(campaign.routeRow, 2);
   EXPECT_EQ(game.area, 6);
   EXPECT_EQ(game.subStage, 2);
-  Press(key::kZ);
+  Frame({key::kZ});
   EXPECT_EQ(game.gameState, STATE_STAGE_LOAD);
   EXPECT_EQ(player.entryDoor, 7);
   EXPECT_EQ(game.gameMode, kModeStory);
@@ -346,10 +347,11 @@ TEST_F(BriefingTest, AmmunitionMakingStopsAtTheMaterialsAndAt99) {
   Press(key::kZ);
   UntilOpen(briefing_page::kAmmunition);
   for (int i = 0; i < 5; ++i) Press(key::kRight);
-  EXPECT_EQ(campaign.makeCount, 1) << "97 + 2 would pass 99";
+  EXPECT_EQ(campaign.makeCount, 2) << "97 + 3 would pass 99";
+  EXPECT_EQ(campaign.materialsUsed[0], 2);
   Press(key::kZ);
-  EXPECT_EQ(player.weapons[0], 98);
-  EXPECT_EQ(player.items[0], 9);
+  EXPECT_EQ(player.weapons[0], 99);
+  EXPECT_EQ(player.items[0], 8);
   EXPECT_EQ(campaign.makeCount, 0);
 
   player.weapons[0] = 10;
