@@ -22,6 +22,33 @@ namespace {
 using shell_test::GameRunTest;
 namespace key = platform::key;
 
+// ---- Screen slots ----
+
+struct Probe {
+  static inline int alive = 0;
+  Probe() { ++alive; }
+  ~Probe() { --alive; }
+};
+
+TEST(ScreenSlotTest, ARetiredObjectLivesUntilTheEndOfTheFrame) {
+  {
+    ScreenSlot<Probe> slot;
+    slot.Retire();  // an empty slot: nothing to retire
+    slot.Create();
+    slot.Retire();
+    EXPECT_FALSE(slot);
+    EXPECT_EQ(Probe::alive, 1) << "still alive for the caller running inside it";
+    slot.Create();
+    slot.Retire();  // the first one goes now, the second waits
+    EXPECT_EQ(Probe::alive, 1);
+    slot.DeleteRetired();
+    EXPECT_EQ(Probe::alive, 0);
+    slot.Create();
+    slot.Retire();
+  }
+  EXPECT_EQ(Probe::alive, 0) << "the slot's end deletes what it retired";
+}
+
 // ---- Route table ----
 
 TEST(RouteTableTest, EveryKeyAtEveryNodeLeadsToAnExistingStageOrDoesNothing) {
