@@ -302,7 +302,7 @@ void BriefingScreen::DrawMap() const {
   DrawGraph(0, 0, G(kMapLines), 1);
 }
 
-void BriefingScreen::DrawRoutePlate() const {
+void BriefingScreen::DrawRoutePlate() {
   if (game.screenTimer != page::kRoute) return;
   Piece(48, 28, 0, 0, 266, 38, graph_slot::kButtons);
   Piece(48, 28, 0, 77, 266, 43, graph_slot::kButtons);
@@ -310,7 +310,7 @@ void BriefingScreen::DrawRoutePlate() const {
   if (campaign.routeChosen != 0 && game.area < kMapAreas && game.subStage < kStagesPerArea[game.area]) {
     DrawFormatString(110, 39, GetColor(251, 170, 182), "%s", StageName(game.area, game.subStage));
   }
-  if (game.character == 0) const_cast<MapMarker&>(marker_).Draw();
+  if (game.character == 0) marker_.Draw();
 }
 
 void BriefingScreen::DrawStatistics() const {

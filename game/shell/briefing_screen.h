@@ -65,7 +65,7 @@ class BriefingScreen {
   void Enter();
   void DrawMap() const;
   void DrawStatistics() const;
-  void DrawRoutePlate() const;
+  void DrawRoutePlate();
   void DrawPages();
   void DrawMenuPage(int page, bool flash) const;
   void DrawDialog(int page, bool flash) const;
