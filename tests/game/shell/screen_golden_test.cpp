@@ -67,7 +67,14 @@ TEST_F(ScreenGoldenTest, OptionsRowsAndTheirNotes) {
 }
 
 TEST_F(ScreenGoldenTest, KeyConfiguration) {
-  Open(STATE_KEY_CONFIG, 0);
+  // The key configuration draws the pictures the options screen loaded.
+  Open(STATE_OPTIONS, 7);
+  game.gameState = STATE_KEY_CONFIG;
+  game.screenEntered = 0;
+  game.menuCursor = 0;
+  Frame();
+  rt::SeedRandom(7);
+  Frame();
   EXPECT_TRUE(Matches("key_config"));
 }
 
