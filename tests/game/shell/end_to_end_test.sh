@@ -121,15 +121,15 @@ is_key_config() {
 }
 
 is_save_select() {
-  # The three slot titles "Data - n" at (217, 109 + 160 n).
-  [ "$(count_colour "$1" 80x16+215+107 "$menu_text")" -gt 20 ] &&
+  # The slot titles "Data - n" at (217, 109 + 160 n); the chosen one glows in another colour.
+  [ "$(count_colour "$1" 80x16+215+267 "$menu_text")" -gt 20 ] &&
     [ "$(count_colour "$1" 80x16+215+427 "$menu_text")" -gt 20 ]
 }
 
 is_stage() {
   # Mission play: a picture that is neither a menu (no menu text on the slot titles'
   # rows or the title's labels) nor a dark loading screen.
-  [ "$(count_colour "$1" 80x16+215+107 "$menu_text")" -lt 5 ] &&
+  [ "$(count_colour "$1" 80x16+215+267 "$menu_text")" -lt 5 ] &&
     [ "$(count_colour "$1" 300x100+80+388 "$menu_text")" -lt 20 ] &&
     [ "$(convert "$1" -colorspace gray -format '%[fx:round(100*mean)]' info:)" -gt 8 ]
 }
