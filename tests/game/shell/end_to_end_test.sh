@@ -128,15 +128,28 @@ is_save_select() {
 
 is_stage() {
   # Mission play: a picture that is neither a menu (no menu text on the slot titles'
-  # rows or the title's labels) nor a dark loading screen.
+  # rows, the title's labels or the briefing's statistics) nor a dark loading screen.
   [ "$(count_colour "$1" 80x16+215+267 "$menu_text")" -lt 5 ] &&
+    [ "$(count_colour "$1" 260x70+498+466 "$menu_text")" -lt 20 ] &&
     [ "$(count_colour "$1" 300x100+80+388 "$menu_text")" -lt 20 ] &&
     [ "$(convert "$1" -colorspace gray -format '%[fx:round(100*mean)]' info:)" -gt 8 ]
 }
 
 is_briefing() {
-  # The statistics panel's lines at (500, 470), (500, 495) and (500, 520).
-  [ "$(count_colour "$1" 260x70+498+466 "$menu_text")" -gt 150 ]
+  # The statistics panel's lines at (500, 470), (500, 495) and (500, 520), over the map
+  # (the loading picture has text there too, on black).
+  [ "$(count_colour "$1" 260x70+498+466 "$menu_text")" -gt 150 ] &&
+    [ "$(convert "$1" -crop 300x300+100+100 +repage -colorspace gray -format '%[fx:round(100*mean)]' info:)" -gt 5 ]
+}
+
+is_route() {
+  # The briefing without its menu: the route page.
+  is_briefing "$1" && [ "$(count_colour "$1" 240x110+60+445 "$menu_text")" -lt 20 ]
+}
+
+is_route_chosen() {
+  # The chosen stage's name on the plate at (110, 39).
+  [ "$(count_colour "$1" 200x16+108+37 'rgb(251,170,182)')" -gt 20 ]
 }
 
 # Waits until the screenshot passes the check; the screen may still be fading in.
@@ -222,8 +235,11 @@ cmp -s "$save" "$work/save-before.dat" && fail "the briefing did not autosave"
 [ "$(stat -c %s "$save")" -eq 512 ] || fail "the autosave is not a whole record"
 # The next stage: the route page, the branch to the right, confirm.
 press z
-sleep 1
-press Right z
+wait_for route is_route
+sleep 0.5
+press Right
+wait_for route-chosen is_route_chosen
+press z
 wait_for second-stage is_stage
 quit_game
 echo "end-to-end run passed; screenshots in $work/shots"
