@@ -9,6 +9,8 @@
 #include "game/mission/player_sprite.h"
 #include "game/mission/shots.h"
 #include "game/shell/asset_lists.h"
+#include "game/shell/briefing_screen.h"
+#include "game/shell/clear_result_panel.h"
 #include "game/shell/game_data.h"
 #include "game/shell/user_files.h"
 #include "runtime/api.h"
@@ -110,17 +112,13 @@ void StageClearFade() {
     StoreCheckpoint();
     game.gameState = STATE_MISSION_BRIEFING;
   } else {
+    // The door left by is the node the map shows the player at.
+    game.mapArea = game.nextArea;
+    game.mapRoom = game.nextSubStage;
     RecordClear();
     StoreCheckpoint();
-    // story: a new BriefingScreen in game.briefing joins here
+    game.briefing.Create();
     game.gameState = STATE_BRIEFING_MAP;
-    // TEMPORARY ROUTE, to be removed with the briefing screen: without it state 12 shows
-    // nothing, so the door's destination is loaded straight away.
-    game.area = game.nextArea;
-    game.subStage = game.nextSubStage;
-    player.locked = 0;
-    player.action = player_action::kFree;
-    game.gameState = STATE_STAGE_LOAD;
   }
   ResetStageState();
   game.screenEntered = 0;
@@ -285,10 +283,7 @@ void UpdateStagePlay(int pad) {
   if (player.action == player_action::kDoorExit) StageClearFade();
   const int a = player.action;
   if (a == 52 || a == 54 || a == 55 || a == 56) {
-    // shell: UpdateClearResultPanel (the result panel) joins here
-    // TEMPORARY ROUTE, to be removed with the result panel: a cleared test play goes
-    // straight back to the editor.
-    if (game.gameMode == kModeEditorTestPlay) ReturnFromTestPlay(false);
+    if (game.gameMode != kModeStory) UpdateClearResultPanel();
   }
   if (game.paused != 0) {
     SetDrawBlendMode(kBlendAlpha, 128);

@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "game/shell/action_mapping.h"
+#include "game/shell/clear_result_panel.h"
 #include "game/shell/game_data.h"
+#include "game/shell/game_over.h"
 #include "game/shell/game_states.h"
 #include "game/shell/startup_tables.h"
 #include "game/shell/user_files.h"
@@ -88,8 +90,8 @@ bool RunFrame() {
   RunGameState(game.gameState, pad);
   game.storyScene.Update(pad);
   game.eventPlayer.Update(pad);
-  // game over: the game-over sequence (player action 51, 57 or 58) joins here
-  // mission play: the VR timer, drawn with its number strip in VR missions, joins here
+  if (GameOverSequenceRuns()) UpdateGameOverSequence(pad);
+  if (game.gameMode == kModeVr && (game.gameState == STATE_STAGE_PLAY_MODE)) DrawVrClock();
 
   auto elapsed = [frameStart] { return static_cast<uint32_t>(GetTimeMs()) - frameStart; };
   // A slow frame is not shown, so the game keeps its speed when drawing falls behind.

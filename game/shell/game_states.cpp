@@ -6,6 +6,10 @@
 #include "game/editor/stage_editor.h"
 #include "game/mission/mission_frame.h"
 #include "game/shell/action_mapping.h"
+#include "game/shell/briefing_screen.h"
+#include "game/shell/game_over.h"
+#include "game/shell/mission_briefing.h"
+#include "game/shell/new_game_setup.h"
 #include "game/shell/game_data.h"
 #include "game/shell/notice_screens.h"
 #include "game/shell/save_select.h"
@@ -61,7 +65,9 @@ constexpr std::array<StateHandler, kStateCount> MakeTable() {
   table[STATE_STAGE_PLAY] = UpdateStagePlay;
   table[STATE_STAGE_PLAY_MODE] = UpdateStagePlay;
   table[STATE_EVENT_ONLY] = StartFirstStageInsteadOfOpening;
+  table[STATE_GAME_OVER_MENU] = UpdateGameOverMenu;
   table[STATE_BRIEFING_MAP] = RunBriefingMap;
+  table[STATE_MISSION_BRIEFING] = UpdateMissionBriefing;
   table[STATE_STILL_PICTURE] = UpdateStillPicture;
   table[STATE_TRIAL_BONUS] = UpdateTrialBonusNotice;
   table[STATE_IDLE_21] = DoNothing;

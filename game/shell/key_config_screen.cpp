@@ -20,7 +20,8 @@ constexpr int kLabelWidth = 180;
 
 void DrawBackground() {
   DrawRectGraph(0, 0, 0, 0, kScreenWidth, kScreenHeight, game.graphs[graph_slot::kOptionBack], 1, 0);
-  DrawRectGraph(325, 35, 0, 260, 220, 40, game.graphs[graph_slot::kOptionPieces], 1, 0);
+  // The heading has its own place in the pieces, clear of the option rows.
+  DrawRectGraph(325, 35, 260, 260, 220, 40, game.graphs[graph_slot::kOptionPieces], 1, 0);
 }
 
 void DrawRows() {

@@ -5,6 +5,8 @@
 
 #include "game/shell/action_mapping.h"
 #include "game/shell/asset_lists.h"
+#include "game/shell/briefing_screen.h"
+#include "game/shell/new_game_setup.h"
 #include "game/shell/screens.h"
 #include "game/shell/user_files.h"
 #include "runtime/api.h"
@@ -110,7 +112,7 @@ void SaveSlotInfo::Derive() {
 }
 
 SaveSelect::SaveSelect() {
-  game.newGameSetup.Delete();
+  game.newGameSetup.Retire();
   fade_ = 0;
   phase_ = kFadeIn;
   startMenu_ = LoadGraph(kStartMenuPath, 0);
@@ -412,12 +414,12 @@ void SaveSelect::StartChosenSlot() {
       game.gameState = STATE_MISSION_BRIEFING;
     } else {
       game.gameState = STATE_BRIEFING_MAP;
-      // story: creating the briefing screen object in game.briefing joins here
+      game.briefing.Create();
     }
   } else if (game.prefsFile[settings_byte::kSecondStoryUnlocked] != 0) {
     game.saveSlot = static_cast<uint8_t>(n);
     game.gameState = STATE_NEW_GAME_SETUP;
-    // story: creating the new-game setup object in game.newGameSetup joins here
+    game.newGameSetup.Create();
   } else {
     const bool bonus = HasTrialClearBonus();
     game.character = 0;

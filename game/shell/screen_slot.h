@@ -48,6 +48,16 @@ class ScreenSlot {
     if (object != nullptr) destroy_(object);
   }
 
+  // Empties the slot now and destroys its object at the end of the frame: a screen made by
+  // another screen's per-frame function may retire its maker while that function runs.
+  void Retire() {
+    if (object_ == nullptr) return;
+    DeleteRetired();
+    retired_ = object_;
+    retiredDestroy_ = destroy_;
+    object_ = nullptr;
+  }
+
   // Runs the object's per-frame function; an empty slot does nothing.
   void Update(int pad) {
     if (object_ != nullptr && update_ != nullptr) update_(object_, pad);

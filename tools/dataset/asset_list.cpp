@@ -13,6 +13,7 @@
 #include "tools/dataset/placeholder_art.h"
 #include "tools/dataset/enemy_art.h"
 #include "tools/dataset/player_art.h"
+#include "tools/dataset/campaign_art.h"
 #include "tools/dataset/shell_art.h"
 #include "tools/dataset/sound_recipes.h"
 #include "tools/dataset/stage_maps.h"
@@ -143,7 +144,10 @@ void AddShellPictures(ListBuilder& l) {
   l.Picture("gsx/title_line.png", F::kPng, 800, 600, "thin frame lines over the title", PaintTitleLines);
   l.Picture("gsx/briefing11.png", F::kPng, 640, 512,
             "menu skin: entry boxes plain, flash and lit; noise band; panels; banner; version strip; map marker",
-            PaintMenuSkin,
+            [](Canvas& c) {
+              PaintMenuSkin(c);
+              PaintCampaignMenuPieces(c);
+            },
             {{{0, 0, 266, 38}, "entry box"},
              {{0, 39, 266, 38}, "flash plate"},
              {{0, 77, 266, 43}, "lit entry box"},
@@ -158,7 +162,28 @@ void AddShellPictures(ListBuilder& l) {
              {{269, 0, 243, 154}, "equipment panel"},
              {{309, 338, 204, 36}, "statistics strip"},
              {{412, 381, 96, 37}, "map marker"},
-             {{219, 123, 27, 27}, "map marker glow"}});
+             {{219, 123, 27, 27}, "map marker glow"},
+             {{11, 129, 130, 19}, "label: next stage"},
+             {{11, 151, 130, 19}, "label: preparation"},
+             {{11, 173, 130, 19}, "label: system"},
+             {{11, 195, 130, 19}, "label: equipment"},
+             {{11, 217, 130, 19}, "label: ammunition"},
+             {{11, 239, 130, 19}, "label: collection"},
+             {{11, 261, 130, 19}, "label: back"},
+             {{11, 283, 130, 19}, "label: save"},
+             {{11, 327, 130, 19}, "label: to title"},
+             {{11, 349, 130, 19}, "label: back (system)"},
+             {{250, 254, 200, 28}, "new game heading"},
+             {{323, 284, 190, 25}, "row header plate"}});
+  // The new-game setup's own pictures.
+  l.Picture("gsx/char_sele_line.png", F::kPng, 800, 600, "frame lines over the new-game setup",
+            PaintCharacterSelectLines);
+  l.Picture("evx/oruha.png", F::kPng, 290, 600, "portrait of the first character",
+            [](Canvas& c) { PaintPortrait(c, 0); });
+  l.Picture("evx/tevani.png", F::kPng, 290, 600, "portrait of the second character",
+            [](Canvas& c) { PaintPortrait(c, 1); });
+  l.Picture("evx/suvel.png", F::kPng, 320, 600, "portrait of the third character",
+            [](Canvas& c) { PaintPortrait(c, 2); });
   l.Picture("gsx/briefing_back.png", F::kPng, 800, 600, "screen background: blue grid", PaintScreenBack);
   l.Picture("gsx/menu_back.png", F::kPng, 800, 600, "options backdrop: violet grid", PaintMenuBack);
   l.Picture("gsx/load.png", F::kPng, 256, 128, "'NOW LOADING' with a bar", PaintLoading, {{{0, 0, 256, 128}, "loading"}});
@@ -186,7 +211,7 @@ void AddShellPictures(ListBuilder& l) {
              {{235, 635, 97, 36}, "x1.0"},
              {{235, 670, 97, 36}, "x0.8"},
              {{235, 705, 97, 36}, "x0.5"},
-             {{0, 260, 220, 40}, "key configuration heading"}});
+             {{260, 260, 220, 40}, "key configuration heading"}});
   l.Picture("patch/option03.png", F::kPng, 512, 336, "key configuration: eight action rows, commit, cancel, button labels",
             PaintKeyConfig,
             {{{0, 0, 215, 335}, "row panel"}, {{0, 270, 215, 31}, "commit"}, {{0, 300, 215, 31}, "cancel"},

@@ -224,13 +224,19 @@ void PaintOptionPieces(Canvas& c) {
   c.FrameRect({15, 518, 19, 32}, 1, Rgb{200, 240, 255});
   c.FillTriangle(9 + 20, 558 + 3, 9 + 20, 558 + 29, 9 + 3, 558 + 16, kMenuText);
   c.FillTriangle(67 + 3, 558 + 3, 67 + 3, 558 + 29, 67 + 20, 558 + 16, kMenuText);
-  // On and off: drawn 60 pixels apart, so each word sits in its own part of its piece.
+  // On and off: drawn 60 pixels apart, so each word sits in its own part of its piece;
+  // the off word ends before x 66 of its piece, where the screen-mode note begins.
   DrawPlate(c, {6, 600, 64, 35}, PlateStyle::kLit);
   DrawTextIn(c, {6, 600, 64, 35}, "ＯＮ", Style(18, kWhite, 700));
-  DrawPlate(c, {100, 644, 76, 33}, PlateStyle::kLit);
-  DrawTextIn(c, {100, 644, 76, 33}, "ＯＦＦ", Style(18, kWhite, 700));
-  // The note shown with the screen settings.
-  DrawFittedText(c, {3, 683, 150, 29}, "※次回起動時に反映", 13, Rgb{255, 220, 120}, Align::kLeft);
+  DrawPlate(c, {12, 644, 52, 33}, PlateStyle::kLit);
+  DrawFittedText(c, {12, 644, 52, 33}, "ＯＦＦ", 18, kWhite, Align::kCentre, 700);
+  // The note shown with the screen settings, in the piece's bottom rows: shown under the
+  // window-scale choices and beside the screen-mode words, over neither.
+  DrawFittedText(c, {3, 699, 150, 13}, "※次回起動時に反映", 11, Rgb{255, 220, 120}, Align::kLeft);
+  // The key-configuration screen's heading, apart from the rows.
+  const Rect keyHeading{262, 262, 216, 36};
+  DrawPlate(c, keyHeading, PlateStyle::kLit);
+  DrawFittedText(c, keyHeading, "キーコンフィグ", 20, kWhite, Align::kCentre, 700);
   // Graphics levels and window scales.
   static const char* const kChoices[] = {"高", "中", "低", "×1.0", "×0.8", "×0.5"};
   for (int i = 0; i < 6; ++i) {
@@ -265,21 +271,29 @@ void PaintMusicNames(Canvas& c) {
   static const char* const kNames[] = {"ステージ毎に自動", "STAGE 01", "STAGE 02", "STAGE 03-04",
                                        "STAGE 05",         "STAGE 06", "STAGE 07", "STAGE 08",
                                        "STAGE M",          "STAGE K",  "ＢＧＭなし"};
+  // Each name sits in the lower part of its 50 rows: the window-scale note, shown over the
+  // top rows of the name, leaves it readable.
   for (int v = 0; v < 11; ++v) {
-    const Rect plate{4, 50 * v + 6, 240, 38};
+    const Rect plate{4, 50 * v + 20, 240, 29};
     c.FillChamfered(plate, 8, Rgb{16, 30, 60});
     c.FrameChamfered(plate, 8, 2, kPlateEdge);
-    c.FillCircle(plate.x + 18, plate.y + 19, 6, v == 0 || v == 10 ? Rgb{120, 120, 140} : kGold);
-    DrawFittedText(c, {plate.x + 30, plate.y, plate.w - 34, plate.h}, kNames[v], 20, kWhite, Align::kLeft, 700);
+    c.FillCircle(plate.x + 18, plate.y + 14, 6, v == 0 || v == 10 ? Rgb{120, 120, 140} : kGold);
+    DrawFittedText(c, {plate.x + 30, plate.y, plate.w - 34, plate.h}, kNames[v], 18, kWhite, Align::kLeft, 700);
   }
 }
 
 void PaintInterface(Canvas& c) {
   // The bottom bar (options) and description box (pause lists): two pieces side by side.
-  c.FillChamfered({0, 186, 414, 34}, 10, Rgb{10, 24, 48});
-  c.FrameChamfered({0, 186, 414, 34}, 10, 2, kPlateEdge);
-  c.FillChamfered({0, 223, 335, 34}, 10, Rgb{10, 24, 48});
-  c.FrameChamfered({0, 223, 335, 34}, 10, 2, kPlateEdge);
+  // The pieces overlap on the screen: the left one is open at its right end and the right
+  // one at its left end, with the same fill and edges, so no seam crosses the text.
+  const auto bar = [&c](const Rect& r, bool closedLeft) {
+    c.FillRect(r, Rgb{10, 24, 48});
+    c.FillRect({r.x, r.y, r.w, 2}, kPlateEdge);
+    c.FillRect({r.x, r.Bottom() - 2, r.w, 2}, kPlateEdge);
+    c.FillRect({closedLeft ? r.x : r.Right() - 2, r.y, 2, r.h}, kPlateEdge);
+  };
+  bar({0, 186, 414, 34}, true);
+  bar({0, 223, 335, 34}, false);
   // Weapon and gadget panel frame (drawn mirrored for gadgets).
   DrawPanel(c, {0, 92, 83, 61}, Rgb{12, 20, 34}, Rgb{90, 140, 200});
   // Life bar colours: above 40, 21..40, 1..20.

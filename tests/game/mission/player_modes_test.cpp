@@ -68,24 +68,19 @@ TEST_F(ModesTest, UpAtADoorLeavesThroughItUnlessAnAlertRuns) {
   EXPECT_EQ(pools.mapObjects[player.standOn].kind, 25);
 }
 
-TEST_F(ModesTest, TheExitFadeEndsInTheNextStage) {
+TEST_F(ModesTest, TheExitFadeEndsInTheBriefingAtTheDoorsNode) {
   Start(DoorRoom());
   WalkToColumn(6);
-  StageRecordBuilder next;
-  next.Row(5, 0, 19, 25).Tile(1, 4, 95);
-  h_.WriteData("bin/4-5", next.bytes());
   int frames = 0;
   h_.Hold(1, {key::kUp});
   ASSERT_EQ(player.action, 40);
   for (frames = 1; game.gameState == STATE_STAGE_PLAY && frames < 100; ++frames) h_.Hold(1);
   EXPECT_EQ(frames, 50) << "the fade darkens over 50 frames, the first one that of the key";
-  EXPECT_EQ(game.gameState, STATE_STAGE_LOAD);
-  h_.Hold(3);
-  EXPECT_EQ(game.gameState, STATE_STAGE_PLAY);
-  EXPECT_EQ(game.area, 3);
-  EXPECT_EQ(game.subStage, 4);
-  EXPECT_EQ(player.locked, 0);
-  EXPECT_EQ(player.x, 60);
+  EXPECT_EQ(game.gameState, STATE_BRIEFING_MAP);
+  EXPECT_NE(game.briefing.get(), nullptr);
+  EXPECT_EQ(game.nextArea, 3);
+  EXPECT_EQ(game.nextSubStage, 4);
+  EXPECT_EQ(player.locked, 0) << "the briefing releases the controls";
 }
 
 TEST_F(ModesTest, HidingPlaceEntersAndLeavesWithDown) {

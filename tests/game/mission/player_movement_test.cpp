@@ -121,8 +121,10 @@ TEST_F(MovementTest, FallingOutOfTheStageIsTheEnd) {
   b.Tile(5, 0, 95);
   ASSERT_TRUE(h_.LoadStage(b.bytes()));
   h_.Hold(120);
-  EXPECT_EQ(player.action, 51);
+  // Down (51); without game-over music the game-over sequence goes on to its fade (57).
+  EXPECT_EQ(player.action, 57);
   EXPECT_EQ(player.life, 0);
+  EXPECT_EQ(game.incapacitations, 1);
 }
 
 TEST_F(MovementTest, CrouchingUnderALowCeilingStaysCrouched) {
