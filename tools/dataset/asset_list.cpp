@@ -15,6 +15,7 @@
 #include "tools/dataset/sound_recipes.h"
 #include "tools/dataset/stage_maps.h"
 #include "tools/dataset/start_tables.h"
+#include "tools/dataset/story_art.h"
 
 namespace dataset {
 namespace {
@@ -332,7 +333,8 @@ void AddMissionPictures(ListBuilder& l) {
   }
   l.Picture("patch/blaze_exp2.png", F::kPng, 240, 80, "effect 15: fire, 3 cells of 80 x 80",
             [](Canvas& c) { PaintBurstFrames(c, 80, 80, 3, 3, Burst::kFire); }, {{{160, 0, 80, 80}, "cell 2"}});
-  l.Picture("evx/heri.png", F::kPng, 512, 352, "helicopter; rotor strips at y 289", PaintHelicopter,
+  l.Picture("evx/heri.png", F::kPng, 512, 520, "helicopter; rotor strips at y 184 .. 289, pilot, tail rotor",
+            PaintStoryHelicopter,
             {{{0, 0, 442, 177}, "body"}});
 
   // Enemy sheets of 120 x 108 cells.
@@ -441,6 +443,7 @@ std::vector<AssetEntry> MakeList() {
   AddMissionPictures(l);
   AddMapChips(l);
   AddStages(l);
+  for (AssetEntry& e : StoryAssets()) l.entries.push_back(std::move(e));
   return std::move(l.entries);
 }
 
