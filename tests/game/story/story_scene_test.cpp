@@ -9,6 +9,7 @@
 #include "game/story/event_script.h"
 #include "tests/game/mission/mission_harness.h"
 #include "tests/game/story/story_fixture.h"
+#include "tests/support/stage_fixture.h"
 
 namespace {
 
@@ -210,6 +211,31 @@ TEST_F(StorySceneTest, StaffRollShowsElevenPagesAndSaves) {
   EXPECT_EQ(frames, 11 * (51 + 51 + 51 + 201 + 51 + 51 + 1) + 127);
   EXPECT_EQ(game.saveRecord[1], 1);
   EXPECT_EQ(game.gameState, STATE_UNLOCK_NOTICE);
+}
+
+}  // namespace
+
+namespace {
+
+using testing_support::StageRecordBuilder;
+
+TEST_F(StorySceneTest, FirstMissionOpensWithItsLandingAndTalk) {
+  StageRecordBuilder b;
+  b.Row(10, 0, 19, 25).Tile(3, 9, 95);
+  game.openingScenePending = 1;
+  ASSERT_TRUE(h_.LoadStage(b.bytes()));
+  h_.Frame({});
+  ASSERT_TRUE(game.storyScene);
+  EXPECT_EQ(game.storyScene->scene(), 11);
+  bool talked = false;
+  for (int f = 0; f < 600 && game.storyScene; ++f) {
+    h_.Frame({});
+    if (game.eventPlayer && game.eventPlayer->scriptNumber() == 11) talked = true;
+    if (talked) break;
+  }
+  EXPECT_TRUE(talked) << "step " << (game.storyScene ? game.storyScene->step() : -1) << ", y " << player.y
+                      << ", airborne " << int(player.airborne);
+  EXPECT_EQ(player.inStoryScene, 1);
 }
 
 }  // namespace
