@@ -7,6 +7,8 @@
 #include "game/mission/shots.h"
 #include "game/shell/asset_lists.h"
 #include "game/shell/game_data.h"
+#include "game/story/event_script.h"
+#include "game/story/story_scene.h"
 #include "runtime/api.h"
 
 MissionPools pools;
@@ -136,7 +138,9 @@ void EventTrigger(int kind, int left, int top) {
   }
   CutAlert();
   game.checkpoint[kEventSeenBase + e] = 1;
-  // story: pausing (paused 1, pause mode 4) and EventScript (e, 1) in game.eventPlayer join here
+  game.paused = 1;
+  game.pauseMode = 4;
+  game.eventPlayer.Create(e, kEndModeMission);
 }
 
 void SceneTrigger(int kind, int left, int top) {
@@ -145,7 +149,7 @@ void SceneTrigger(int kind, int left, int top) {
   player.walkCounter = 0;
   CutAlert();
   game.checkpoint[kSceneSeenBase + s] = 1;
-  // story: StoryScene (s) in game.storyScene joins here
+  game.storyScene.Create(s);
 }
 
 void ScriptedTrigger(int left, int top) {
@@ -156,7 +160,14 @@ void ScriptedTrigger(int left, int top) {
   if (!inside) return;
   game.stageEventTriggered = 1;
   CutAlert();
-  // story: pausing and the fixed EventScript of missions 1, 8, 10, 20, 21, 24 join here
+  static constexpr int kFixedScripts[][2] = {{1, 111}, {8, 118}, {10, 120}, {20, 130}, {21, 131}, {24, 134}};
+  for (const auto& f : kFixedScripts) {
+    if (f[0] != game.missionNumber) continue;
+    // Only a mission that has a script pauses: a pause with no script to end it would hold.
+    game.paused = 1;
+    game.pauseMode = 4;
+    game.eventPlayer.Create(f[1], kEndModeMission);
+  }
 }
 
 void TargetHit(MapObject& o) {

@@ -13,6 +13,7 @@
 #include "game/shell/clear_result_panel.h"
 #include "game/shell/game_data.h"
 #include "game/shell/user_files.h"
+#include "game/story/story_scene.h"
 #include "runtime/api.h"
 
 namespace {
@@ -153,7 +154,7 @@ void EnterStagePlay() {
   PlaceCameraAtStart();
 
   if (game.openingScenePending != 0) {
-    // story: StoryScene 11 (first character) or 12 (second) in game.storyScene joins here
+    if (game.character <= 1) game.storyScene.Create(game.character == 0 ? 11 : 12);
     if (game.character <= 1) {
       game.scrollX = 0;
       game.scrollY = 0;

@@ -7,6 +7,7 @@
 #include "game/mission/shots.h"
 #include "game/shell/asset_lists.h"
 #include "game/shell/game_data.h"
+#include "game/story/event_script.h"
 #include "runtime/api.h"
 
 namespace {
@@ -201,7 +202,8 @@ void AdvanceByAction() {
         if (game.character == 2 && game.openingScenePending != 0) {
           game.paused = 1;
           game.pauseMode = 4;
-          // story: EventScript (110, 1) in game.eventPlayer joins here
+          // Script 110 ends the pause; without it the pause would hold for good.
+          if (game.eventPlayer.Create(110, kEndModeMission) == nullptr) game.paused = 0;
           game.openingScenePending = 0;
         }
       }

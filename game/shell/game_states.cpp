@@ -14,6 +14,8 @@
 #include "game/shell/notice_screens.h"
 #include "game/shell/save_select.h"
 #include "game/shell/screens.h"
+#include "game/story/event_script.h"
+#include "game/story/story_scene.h"
 
 namespace {
 
@@ -40,16 +42,13 @@ void RunEditReturn(int) {
   if (game.editor) game.editor->RestoreAfterTestPlay();
 }
 
-// TEMPORARY ROUTE, to be removed with the story player: a new game's opening scene does not
-// exist yet, so the first stage is loaded in its place.
-void StartFirstStageInsteadOfOpening(int) {
-  if (game.storyScene) return;
-  game.gameMode = kModeStory;
-  game.area = 0;
-  game.subStage = 0;
-  game.missionNumber = 1;
-  game.screenEntered = 0;
-  game.gameState = STATE_STAGE_LOAD;
+// State 20 runs only the story-scene and event-script players. Entered with neither running
+// (a caller that set the state without its scene), it starts the character's opening scene,
+// so the state never stands empty.
+void RunEventOnly(int) {
+  if (game.storyScene || game.eventPlayer) return;
+  static constexpr int kOpeningScenes[3] = {1, 5, 101};
+  game.storyScene.Create(kOpeningScenes[game.character < 3 ? game.character : 0]);
 }
 
 // States whose handlers belong to the story player, the editor and the VR menu's notice
@@ -64,7 +63,7 @@ constexpr std::array<StateHandler, kStateCount> MakeTable() {
   table[STATE_SAVE_SELECT] = RunSaveSelect;
   table[STATE_STAGE_PLAY] = UpdateStagePlay;
   table[STATE_STAGE_PLAY_MODE] = UpdateStagePlay;
-  table[STATE_EVENT_ONLY] = StartFirstStageInsteadOfOpening;
+  table[STATE_EVENT_ONLY] = RunEventOnly;
   table[STATE_GAME_OVER_MENU] = UpdateGameOverMenu;
   table[STATE_BRIEFING_MAP] = RunBriefingMap;
   table[STATE_MISSION_BRIEFING] = UpdateMissionBriefing;

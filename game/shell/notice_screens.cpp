@@ -9,6 +9,7 @@
 #include "game/shell/game_data.h"
 #include "game/shell/screens.h"
 #include "game/shell/user_files.h"
+#include "game/story/story_scene.h"
 #include "runtime/api.h"
 
 namespace {
@@ -274,7 +275,7 @@ void UpdateTrialBonusNotice(int pad) {
       StopMusic();
       LoadPlayerSprites();
       game.gameState = STATE_EVENT_ONLY;
-      // story: creating the opening story scene (StoryScene 1) in game.storyScene joins here
+      game.storyScene.Create(1);
       char path[32];
       std::snprintf(path, sizeof path, kSavePathFormat, game.saveSlot);
       WriteSaveRecord(path, 1);
@@ -294,7 +295,7 @@ void UpdateTrialBonusNotice(int pad) {
 void UpdateEndingStart(int) {
   if (game.screenEntered != 0) return;
   game.screenEntered = 1;
-  // story: creating the ending story scene (StoryScene 0) in game.storyScene joins here
+  game.storyScene.Create(0);
 }
 
 void UpdateEndingPicture(int) {

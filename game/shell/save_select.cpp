@@ -9,6 +9,7 @@
 #include "game/shell/new_game_setup.h"
 #include "game/shell/screens.h"
 #include "game/shell/user_files.h"
+#include "game/story/story_scene.h"
 #include "runtime/api.h"
 
 namespace {
@@ -435,7 +436,7 @@ void SaveSelect::StartChosenSlot() {
       StopMusic();
       LoadPlayerSprites();
       game.gameState = STATE_EVENT_ONLY;
-      // story: creating the opening story scene (StoryScene 1) in game.storyScene joins here
+      game.storyScene.Create(1);
     } else {
       game.screenEntered = 0;
       StopMusic();

@@ -19,6 +19,7 @@
 #include "tools/dataset/stage_maps.h"
 #include "tools/dataset/stage_music.h"
 #include "tools/dataset/start_tables.h"
+#include "tools/dataset/story_art.h"
 
 namespace dataset {
 namespace {
@@ -175,15 +176,9 @@ void AddShellPictures(ListBuilder& l) {
              {{11, 349, 130, 19}, "label: back (system)"},
              {{250, 254, 200, 28}, "new game heading"},
              {{323, 284, 190, 25}, "row header plate"}});
-  // The new-game setup's own pictures.
+  // The new-game setup's own pictures; its portraits are the talk scenes' (the story pictures).
   l.Picture("gsx/char_sele_line.png", F::kPng, 800, 600, "frame lines over the new-game setup",
             PaintCharacterSelectLines);
-  l.Picture("evx/oruha.png", F::kPng, 290, 600, "portrait of the first character",
-            [](Canvas& c) { PaintPortrait(c, 0); });
-  l.Picture("evx/tevani.png", F::kPng, 290, 600, "portrait of the second character",
-            [](Canvas& c) { PaintPortrait(c, 1); });
-  l.Picture("evx/suvel.png", F::kPng, 320, 600, "portrait of the third character",
-            [](Canvas& c) { PaintPortrait(c, 2); });
   l.Picture("gsx/briefing_back.png", F::kPng, 800, 600, "screen background: blue grid", PaintScreenBack);
   l.Picture("gsx/menu_back.png", F::kPng, 800, 600, "options backdrop: violet grid", PaintMenuBack);
   l.Picture("gsx/load.png", F::kPng, 256, 128, "'NOW LOADING' with a bar", PaintLoading, {{{0, 0, 256, 128}, "loading"}});
@@ -364,7 +359,8 @@ void AddMissionPictures(ListBuilder& l) {
   }
   l.Picture("patch/blaze_exp2.png", F::kPng, 320, 80, "effect 15: fire, 4 cells of 80 x 80",
             [](Canvas& c) { PaintBurstFrames(c, 80, 80, 4, 4, Burst::kFire); }, {{{240, 0, 80, 80}, "cell 3"}});
-  l.Picture("evx/heri.png", F::kPng, 512, 352, "helicopter; rotor strips at y 289", PaintHelicopter,
+  l.Picture("evx/heri.png", F::kPng, 512, 520, "helicopter; rotor strips at y 184 .. 289, pilot, tail rotor",
+            PaintStoryHelicopter,
             {{{0, 0, 442, 177}, "body"}});
 
   // Enemy sheets, cut as the enemy update cuts them.
@@ -477,6 +473,7 @@ std::vector<AssetEntry> MakeList() {
   AddMapChips(l);
   AddStages(l);
   AddEditorPictures(l);
+  for (AssetEntry& e : StoryAssets()) l.entries.push_back(std::move(e));
   return std::move(l.entries);
 }
 

@@ -30,26 +30,6 @@ void PaintCharacterSelectLines(Canvas& c) {
   for (int row = 0; row < 3; ++row) c.Line(40, 230 + 120 * row, 480, 230 + 120 * row, 1, Rgb{24, 70, 120});
 }
 
-void PaintPortrait(Canvas& c, int character) {
-  const int width = character == 2 ? 320 : 290;
-  const Rgb tints[3] = {{200, 60, 80}, {60, 160, 220}, {120, 200, 120}};
-  const Rgb tint = tints[character % 3];
-  // A figure drawn large, standing, from the knees up, on a fading column of its colour.
-  c.Gradient({0, 0, width, 600}, Rgb{static_cast<uint8_t>(tint.r / 6), static_cast<uint8_t>(tint.g / 6),
-                                     static_cast<uint8_t>(tint.b / 6)},
-             Rgb{4, 6, 12});
-  const int cx = width / 2;
-  c.FillCircle(cx, 130, 58, Rgb{230, 200, 170});
-  c.FillRect({cx - 62, 70, 124, 40}, tint);
-  c.FillChamfered({cx - 90, 200, 180, 330}, 30, tint);
-  c.FillRect({cx - 120, 220, 34, 220}, tint);
-  c.FillRect({cx + 86, 220, 34, 220}, tint);
-  c.FillRect({cx - 70, 530, 55, 70}, Rgb{30, 30, 50});
-  c.FillRect({cx + 15, 530, 55, 70}, Rgb{30, 30, 50});
-  const char* const names[3] = {"ORUHA", "TEVANI", "SUVEL"};
-  DrawTextIn(c, {0, 560, width, 36}, names[character % 3], Style(24, Rgb{240, 240, 255}, 700));
-}
-
 void PaintCampaignMenuPieces(Canvas& c) {
   for (int r = 0; r < 11; ++r) {
     const Rect box{11, 129 + 22 * r, 130, 19};

@@ -7,7 +7,6 @@
 namespace dataset {
 
 void PaintCharacterSelectLines(Canvas& c);     // gsx/char_sele_line.png
-void PaintPortrait(Canvas& c, int character);  // evx/oruha.png, evx/tevani.png, evx/suvel.png
 // The briefing's menu labels (rows at (11, 129 + 22 r)), the setup's heading and its row
 // header plate, painted into the menu skin.
 void PaintCampaignMenuPieces(Canvas& c);

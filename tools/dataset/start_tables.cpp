@@ -1,11 +1,12 @@
 #include "tools/dataset/start_tables.h"
 
 #include "tools/dataset/stage_maps.h"
+#include "tools/dataset/story_scripts.h"
 
 namespace dataset {
 
 std::string DoorTable() { return RouteDoorTable(); }
-std::string EventTable() { return std::string(kEventTableBytes, '\0'); }
-std::string CinemaTable() { return std::string(kCinemaTableBytes, '\0'); }
+std::string EventTable() { return StoryEventTable(); }
+std::string CinemaTable() { return StoryCinemaTable(); }
 
 }  // namespace dataset

@@ -12,8 +12,7 @@ constexpr int kCinemaTableBytes = 122;
 
 // The door codes of the route map's branches (see stage_maps.h).
 std::string DoorTable();
-// Every entry 0 (no event script or story scene) until the scripts and scenes that use them
-// are part of the data set.
+// The story's event scripts and scenes by area and sub-stage (0: none).
 std::string EventTable();
 std::string CinemaTable();
 

@@ -1,4 +1,5 @@
 #include "game/mission/mission_frame.h"
+#include "game/story/story_scene.h"
 
 #include <gtest/gtest.h>
 
@@ -84,20 +85,15 @@ TEST_F(MissionFrameTest, PauseFreezesTheFrameAndTheSky) {
   EXPECT_EQ(player.idleTimer, idle);
 }
 
-TEST_F(MissionFrameTest, ANewGameWithoutItsOpeningSceneStartsTheFirstStage) {
-  StageRecordBuilder b;
-  b.Row(10, 0, 19, 25).Tile(3, 9, 95);
-  h_.WriteData("bin/1-1", b.bytes());
-  // The new game's opening scene is not there yet: state 20 goes on to the first stage.
+TEST_F(MissionFrameTest, TheSceneOnlyStateStartsTheOpeningSceneWhenNoneRuns) {
+  // A caller that set state 20 without creating its scene: the character's opening plays.
   game.gameState = STATE_EVENT_ONLY;
-  game.area = 3;
+  game.character = 1;
   h_.Hold(1);
-  EXPECT_EQ(game.gameState, STATE_STAGE_LOAD);
-  h_.Hold(1);
-  EXPECT_EQ(game.gameState, STATE_STAGE_PLAY);
-  EXPECT_EQ(game.area, 0);
-  h_.Hold(1);
-  EXPECT_EQ(player.x, 140);
+  ASSERT_TRUE(game.storyScene);
+  EXPECT_EQ(game.storyScene->scene(), 5);
+  EXPECT_EQ(game.gameState, STATE_EVENT_ONLY);
+  game.storyScene.Delete();
 }
 
 }  // namespace

@@ -1,0 +1,190 @@
+// The story in the data set: every script a caller can start exists, keeps to the sizes of
+// the talk window and the line reader, names only files the data set has, and plays to its
+// "end"; the tables name only scripts and scenes that exist; and a talk scene drawn from the
+// data set's own pictures matches its golden frame.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "game/mission/player.h"
+#include "game/shell/game_data.h"
+#include "game/shell/startup_tables.h"
+#include "game/story/event_script.h"
+#include "game/story/story_scene.h"
+#include "tests/game/mission/mission_harness.h"
+#include "tests/game/story/story_fixture.h"
+#include "tests/support/golden_image.h"
+#include "tools/dataset/asset_list.h"
+#include "tools/dataset/image_encode.h"
+#include "tools/dataset/story_scripts.h"
+
+namespace {
+
+using dataset::StoryScript;
+
+// The talk text may take 40 full-width characters, what the window shows in one line.
+constexpr size_t kMaxTalkBytes = 80;
+
+std::set<std::string> AssetPaths() {
+  std::set<std::string> paths;
+  for (const dataset::AssetEntry& e : dataset::AssetList()) paths.insert(e.path);
+  return paths;
+}
+
+std::set<int> ScriptNumbers() {
+  std::set<int> numbers;
+  for (const StoryScript& s : dataset::StoryScripts()) numbers.insert(s.number);
+  return numbers;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find("\r\n", start);
+    EXPECT_NE(end, std::string::npos) << "every line ends with CR LF";
+    if (end == std::string::npos) break;
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+TEST(StoryDataSet, EveryCallersScriptExists) {
+  const std::set<int> numbers = ScriptNumbers();
+  std::vector<int> wanted = {1,  2,  3,  4,  5,  7,  8,  11,  19,  21,  23,  26,  28,  29,  30,  31,  40,  46,
+                             47, 62, 63, 64, 101, 102, 103, 104, 140, 141, 110, 111, 118, 120, 130, 131, 134};
+  for (int n = 71; n <= 94; ++n) wanted.push_back(n);
+  const std::string events = dataset::StoryEventTable();
+  for (unsigned char n : events) {
+    if (n != 0) wanted.push_back(n);
+  }
+  for (int n : wanted) EXPECT_TRUE(numbers.count(n)) << "no script " << n;
+  EXPECT_GE(std::count_if(events.begin(), events.end(), [](char c) { return c != 0; }), 8) << "every area has an event";
+}
+
+TEST(StoryDataSet, TablesNameScenesThatExistAndHaveTheirSize) {
+  const std::string events = dataset::StoryEventTable(), scenes = dataset::StoryCinemaTable();
+  int used = 0;
+  for (int a = 0; a < kAreaCount; ++a) used += kEventSubStages[a] * kEventRecordBytes;
+  EXPECT_EQ(static_cast<int>(events.size()), used);
+  EXPECT_EQ(static_cast<int>(scenes.size()), used);
+  for (unsigned char s : scenes) {
+    if (s != 0) EXPECT_TRUE(IsKnownStoryScene(s)) << "scene " << int(s);
+  }
+  // The event scripts of the table are not the story scenes' own scripts.
+  const std::set<int> sceneScripts = {1, 2, 3, 4, 5, 7, 8, 11, 19, 21, 23, 26, 28, 29, 30, 31, 40, 46, 47, 62, 63, 64};
+  for (unsigned char n : events) EXPECT_FALSE(n != 0 && sceneScripts.count(n)) << int(n);
+}
+
+TEST(StoryDataSet, ScriptsKeepToTheirSizesAndNameExistingFiles) {
+  const std::set<std::string> assets = AssetPaths();
+  for (const StoryScript& s : dataset::StoryScripts()) {
+    SCOPED_TRACE("script " + std::to_string(s.number));
+    const std::vector<std::string> lines = Lines(s.text);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_LE(lines.size(), 256u);
+    EXPECT_EQ(lines.back(), "end\t0");
+    for (const std::string& line : lines) {
+      EXPECT_LE(line.size() + 2, 255u) << "a line fits the reader's buffer: " << line;
+      char command[kScriptCommandBytes], argument[kScriptArgumentBytes];
+      SplitScriptLine(line.c_str(), command, argument);
+      const std::string c = command, a = argument;
+      if (c == "talk_1" || c == "talk_2") {
+        EXPECT_LE(a.size(), kMaxTalkBytes) << "text fits the window";
+      } else if (c.starts_with("load_char_") || c == "set_bgm" || c == "set_se") {
+        EXPECT_TRUE(assets.count(a)) << a;
+      } else if (c == "face_1" || c == "face_2") {
+        EXPECT_TRUE(TalkFace(a.c_str()) != 0 || a == "通常") << a;
+      } else if (c.starts_with("dot_face_")) {
+        static const char* kWho[5] = {"oruha", "tevani", "suvel", "dunami", "pirel"};
+        int who = -1;
+        for (int i = 0; i < 5; ++i) {
+          if (c.substr(9) == kWho[i]) who = i;
+        }
+        EXPECT_GE(DotFace(who, a.c_str()), 0) << c << " " << a;
+      }
+    }
+  }
+  // The scripts are Shift-JIS, as this file's literals are.
+  const std::string& shrine = dataset::StoryScripts()[1].text;
+  EXPECT_NE(shrine.find("まんじゅう"), std::string::npos);
+}
+
+TEST(StoryDataSet, EveryFileTheScenesAndTalksNameExists) {
+  const std::set<std::string> assets = AssetPaths();
+  for (const char* path : StorySceneFilePaths()) EXPECT_TRUE(assets.count(path)) << path;
+  for (const char* path : {"evx/etc1.png", "evx/etc2.png", "evx/phone.wav", "evx/noise.wav", "evx/off.wav",
+                           "patch/suvel_select.png", "gsx/load.png", "bin/Event.tbl", "bin/Cinema.tbl"}) {
+    EXPECT_TRUE(assets.count(path)) << path;
+  }
+  for (const StoryScript& s : dataset::StoryScripts()) {
+    EXPECT_TRUE(assets.count("evx/" + std::to_string(s.number) + ".txt")) << s.number;
+  }
+}
+
+class StoryDataSetPlay : public ::testing::Test {
+ protected:
+  mission_test::MissionHarness h_;
+
+  // The data set's files that the talk scenes read, painted and encoded into the harness.
+  void WriteAssets(const std::set<std::string>& paths) {
+    for (const dataset::AssetEntry& e : dataset::AssetList()) {
+      if (!paths.count(e.path)) continue;
+      if (e.format == dataset::AssetFormat::kTable) {
+        h_.WriteData(e.path, e.table());
+      } else if (e.format == dataset::AssetFormat::kPng) {
+        dataset::Canvas canvas(e.width, e.height);
+        e.paint(canvas);
+        h_.WriteData(e.path, dataset::EncodePng(canvas));
+      }
+    }
+  }
+};
+
+TEST_F(StoryDataSetPlay, EveryScriptPlaysToItsEnd) {
+  std::set<std::string> paths;
+  for (const StoryScript& s : dataset::StoryScripts()) paths.insert("evx/" + std::to_string(s.number) + ".txt");
+  WriteAssets(paths);
+  for (const StoryScript& s : dataset::StoryScripts()) {
+    const int mode = s.number >= 71 && s.number <= 94 ? kEndModeBriefing : kEndModeMission;
+    game.eventPlayer.Create(s.number, mode);
+    ASSERT_TRUE(game.eventPlayer);
+    EXPECT_EQ(game.eventPlayer->lineCount(), static_cast<int>(Lines(s.text).size())) << s.number;
+    const int frames = story_test::RunScriptToEnd(20000);
+    EXPECT_GT(frames, 1) << "script " << s.number << " ends";
+  }
+}
+
+TEST_F(StoryDataSetPlay, TalkSceneGoldenFrame) {
+  WriteAssets({"evx/oruha.png", "evx/ubana.png", "evx/etc1.png", "evx/19.txt"});
+  game.gameState = STATE_EVENT_ONLY;
+  game.eventPlayer.Create(19, kEndModeMission);
+  ASSERT_TRUE(game.eventPlayer);
+  // Run the frame loop until the first line is waiting for confirm, and one frame more.
+  for (int f = 0; f < 200; ++f) {
+    h_.Frame({});
+    ASSERT_TRUE(game.eventPlayer);
+    if (std::strcmp(game.eventPlayer->command(game.eventPlayer->currentLine()), "key_wait") == 0) break;
+  }
+  h_.Frame({});
+  const auto& frame = h_.runtime().presenter().Last();
+  std::vector<uint8_t> rgb;
+  rgb.reserve(static_cast<size_t>(frame.width) * frame.height * 3);
+  for (int y = 0; y < frame.height; ++y) {
+    for (int x = 0; x < frame.width; ++x) {
+      const uint32_t v = frame.Pixel(x, y);
+      rgb.push_back(static_cast<uint8_t>(v >> 16));
+      rgb.push_back(static_cast<uint8_t>(v >> 8));
+      rgb.push_back(static_cast<uint8_t>(v));
+    }
+  }
+  EXPECT_TRUE(testing_support::MatchesGolden(STORY_GOLDEN_DIR, "talk_scene", rgb, frame.width, frame.height));
+  game.eventPlayer.Delete();
+}
+
+}  // namespace

@@ -1,0 +1,325 @@
+// The words of the story. Three agents board the freighter "Astra Veil": Oruha glides in
+// from the night sky, Tevani drops from a helicopter, and Suvel, who runs a small repair
+// shop, is talked through the ship by radio by her partner Dunami. Meliko keeps the shrine
+// where the first two receive their orders; Vos is the ship's captain and Ubana the engineer
+// who helps them from inside. The texts are kept short enough for one line of the talk
+// window each.
+#include "tools/dataset/story_scripts.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+namespace dataset {
+namespace {
+
+struct Line {
+  char who;  // 'L' left portrait, 'R' right portrait, 'N' narration (no focus change)
+  const char* face;
+  const char* text1;
+  const char* text2;
+};
+
+class ScriptWriter {
+ public:
+  explicit ScriptWriter(int number) { script_.number = number; }
+  ScriptWriter& Cmd(const char* command, const std::string& argument = "") {
+    script_.text += command;
+    script_.text += '\t';
+    script_.text += argument.empty() ? "0" : argument;
+    script_.text += "\r\n";
+    return *this;
+  }
+  ScriptWriter& Say(const char* text1, const char* text2 = nullptr) {
+    Cmd("talk_1", text1);
+    if (text2 != nullptr) Cmd("talk_2", text2);
+    return Cmd("key_wait");
+  }
+  StoryScript Done() {
+    Cmd("end");
+    return script_;
+  }
+
+ private:
+  StoryScript script_;
+};
+
+// A talk between two portraits (right may be empty), the window faded in and out round it.
+StoryScript Talk(int number, const char* left, const char* right, std::initializer_list<Line> lines,
+                 std::initializer_list<std::pair<const char*, const char*>> after = {},
+                 const char* music = nullptr) {
+  ScriptWriter w(number);
+  w.Cmd("fade");
+  if (music != nullptr) w.Cmd("set_bgm", music);
+  w.Cmd("window_load");
+  w.Cmd("load_char_1", left);
+  if (right != nullptr) w.Cmd("load_char_2", right);
+  w.Cmd("char1_on");
+  if (right != nullptr) w.Cmd("char2_on");
+  w.Cmd("window_on");
+  for (const Line& l : lines) {
+    if (l.who == 'L') {
+      w.Cmd("char_forcus_on", "1").Cmd("char_forcus_off", "2").Cmd("face_1", l.face);
+    } else if (l.who == 'R') {
+      w.Cmd("char_forcus_on", "2").Cmd("char_forcus_off", "1").Cmd("face_2", l.face);
+    }
+    w.Say(l.text1, l.text2);
+  }
+  w.Cmd("window_off");
+  w.Cmd("char_all_off");
+  for (const auto& [command, argument] : after) w.Cmd(command, argument);
+  return w.Done();
+}
+
+// A talk over a story scene's dot sprites: the dot face command before each line.
+struct DotLine {
+  const char* dotCommand;  // nullptr: narration
+  const char* face;
+  const char* text1;
+  const char* text2;
+};
+
+StoryScript DotTalk(int number, std::initializer_list<DotLine> lines, const char* sound = nullptr) {
+  ScriptWriter w(number);
+  w.Cmd("window_load");
+  if (sound != nullptr) w.Cmd("set_se", sound);
+  w.Cmd("window_on");
+  for (const DotLine& l : lines) {
+    if (l.dotCommand != nullptr) w.Cmd(l.dotCommand, l.face);
+    w.Say(l.text1, l.text2);
+  }
+  w.Cmd("window_off");
+  return w.Done();
+}
+
+// A radio call from Dunami to the third agent.
+StoryScript Call(int number, std::initializer_list<Line> lines,
+                 std::initializer_list<std::pair<const char*, const char*>> after = {}) {
+  ScriptWriter w(number);
+  w.Cmd("window_load");
+  w.Cmd("load_char_1", "evx/dunami_mini.png");
+  w.Cmd("char1_on");
+  w.Cmd("connect_sound");
+  w.Cmd("connect_on");
+  w.Cmd("window_on");
+  for (const Line& l : lines) {
+    w.Cmd("face_1", l.face);
+    w.Say(l.text1, l.text2);
+  }
+  w.Cmd("window_off");
+  w.Cmd("connect_off");
+  w.Cmd("char1_off");
+  for (const auto& [command, argument] : after) w.Cmd(command, argument);
+  return w.Done();
+}
+
+constexpr const char* O = "evx/oruha.png";
+constexpr const char* T = "evx/tevani.png";
+constexpr const char* S = "evx/suvel.png";
+constexpr const char* M = "evx/meliko.png";
+constexpr const char* V = "evx/vos.png";
+constexpr const char* U = "evx/ubana.png";
+
+std::vector<StoryScript> Write() {
+  std::vector<StoryScript> s;
+  // ---- The first agent's opening ----
+  s.push_back(DotTalk(1, {{nullptr, "", "新暦八十二年、冬。", "北洋を貨物船アストラ・ヴェイル号が南へ進んでいた。"},
+                          {nullptr, "", "積荷の名は『白い羅針盤』。", "それが何なのか、知る者は船の上にもわずかしかいない。"}}));
+  s.push_back(DotTalk(2, {{"dot_face_tevani", "笑顔", "オルハ、遅かったね。お茶、冷めちゃったよ。", nullptr},
+                          {"dot_face_oruha", "ムッツリ", "任務の前に茶会をする趣味はない。", nullptr},
+                          {"dot_face_tevani", "まんじゅう", "おまんじゅうもあるのに。", "メリコさまが呼ぶまで、まだ時間あるし。"},
+                          {"dot_face_oruha", "通常", "……一つだけもらう。", nullptr}}));
+  s.push_back(Talk(3, O, M,
+                   {{'R', "通常", "こちらメリコ。オルハ、風の具合はどう？", nullptr},
+                    {'L', "通常", "西風、十二ノット。予定どおり船の真上に出る。", nullptr},
+                    {'R', "悩み", "甲板の見張りは四人。降りたらすぐ物陰へ。", "羅針盤の場所は船倉の奥のはず。"},
+                    {'L', "笑顔", "了解。では、夜の散歩に行ってくる。", nullptr}}));
+  s.push_back(DotTalk(4, {{"dot_face_tevani", "通常", "メリコさま、行ってきます。", nullptr},
+                          {"dot_face_tevani", "笑顔", "オルハより先に羅針盤を見つけてみせますから！", nullptr}}));
+  s.push_back(Talk(5, T, M,
+                   {{'R', "通常", "テヴァニ、降下地点まであと一分。", nullptr},
+                    {'L', "驚き", "うわ、思ったより船が揺れてる……。", nullptr},
+                    {'R', "笑顔", "大丈夫、あなたなら船尾の貨物区画に降りられる。", nullptr},
+                    {'L', "怒り", "よし、気合い入れていきます！", nullptr}}));
+  s.push_back(DotTalk(7, {{"dot_face_oruha", "通常", "メリコさまから指令だ。", "今夜、アストラ・ヴェイル号に乗り込む。"},
+                          {"dot_face_tevani", "驚き", "今夜！？　準備、何もしてないよ！", nullptr},
+                          {"dot_face_tevani", "アセ", "えっと、装備と、地図と、それから……。", nullptr},
+                          {"dot_face_oruha", "笑顔", "私は空から行く。テヴァニは後から来てくれ。", nullptr}},
+                      "evx/coin.wav"));
+  s.push_back(DotTalk(8, {{"dot_face_tevani", "ムッツリ", "……また一人で先に行っちゃうんだから。", nullptr},
+                          {"dot_face_tevani", "通常", "気をつけてね、オルハ。", nullptr}}));
+  s.push_back(Talk(11, O, nullptr,
+                   {{'L', "通常", "……着地。見張りには気づかれていない。", nullptr},
+                    {'L', "悩み", "まずは船倉へ降りる道を探そう。", nullptr}}));
+  s.push_back(Talk(19, O, U,
+                   {{'R', "驚き", "誰だ！　……いや、待て。あんた、外の人間だな。", nullptr},
+                    {'L', "通常", "騒がないでくれ。船に用があるだけだ。", nullptr},
+                    {'R', "悩み", "俺は機関士のウバナ。船長のやり方には前から反対でね。", nullptr},
+                    {'R', "笑顔", "この先の隔壁を開けてやる。うまくやりな。", nullptr}}));
+  s.push_back(Talk(21, T, U,
+                   {{'R', "通常", "お嬢さん、こっちだ。配電盤を落とせば扉が開く。", nullptr},
+                    {'L', "驚き", "えっ、手伝ってくれるんですか？", nullptr},
+                    {'R', "笑顔", "あんたの相棒にも借りがあるんでね。", nullptr}}));
+  s.push_back(Talk(23, T, O,
+                   {{'R', "通常", "テヴァニ、ここまで来たか。", nullptr},
+                    {'L', "笑顔", "オルハ！　無事でよかった！", nullptr},
+                    {'R', "悩み", "この先は二手に分かれる。私は上、テヴァニは下だ。", nullptr},
+                    {'L', "通常", "了解。障壁はウバナさんが開けてくれるって。", nullptr}}));
+  s.push_back(Talk(26, O, T,
+                   {{'L', "笑顔", "羅針盤は回収した。これで船は港に戻れない。", nullptr},
+                    {'R', "笑顔", "メリコさまにいい報告ができるね。", nullptr},
+                    {'L', "通常", "帰ろう、テヴァニ。夜明け前に。", nullptr}}));
+  s.push_back(Talk(28, O, nullptr,
+                   {{'L', "通常", "こちらオルハ。目標を確保した。", "回収の手配を頼む。"},
+                    {'L', "悩み", "……ローターの音。早いな。", nullptr}}));
+  s.push_back(Talk(29, O, T,
+                   {{'R', "笑顔", "オルハー！　迎えに来たよ！", nullptr},
+                    {'L', "驚き", "テヴァニ、操縦しているのは誰だ？", nullptr},
+                    {'R', "笑顔", "ウバナさん！　船を降りるって言うから乗せてきた！", nullptr}}));
+  s.push_back(Talk(30, O, V,
+                   {{'R', "怒り", "待て！　その羅針盤を返せ！", nullptr},
+                    {'L', "通常", "船長ヴォス。密輸の帳簿はもう港に送った。", nullptr},
+                    {'R', "驚き", "な……何だと！？", nullptr},
+                    {'L', "笑顔", "いい航海を、船長。", nullptr}}));
+  s.push_back(Talk(31, T, nullptr,
+                   {{'L', "驚き", "いたた……爆発で床が抜けるなんて聞いてない！", nullptr},
+                    {'L', "通常", "気を取り直して、船尾から船倉を目指そう。", nullptr}}));
+  s.push_back(Talk(40, T, O,
+                   {{'R', "通常", "テヴァニ、そこにいたか。", nullptr},
+                    {'L', "驚き", "オルハ！？　どうしてここに？", nullptr},
+                    {'R', "悩み", "見張りの交代が早まった。急いだほうがいい。", nullptr}}));
+  s.push_back(Talk(46, T, nullptr,
+                   {{'L', "笑顔", "羅針盤、確保！　あとは帰るだけ！", nullptr},
+                    {'L', "通常", "迎えのヘリ、ちゃんと来てくれるかな……。", nullptr}}));
+  s.push_back(Talk(47, T, O,
+                   {{'R', "笑顔", "よくやった、テヴァニ。", nullptr},
+                    {'L', "笑顔", "えへへ。今度はオルハがお茶をいれてね。", nullptr}}));
+  s.push_back(Talk(62, T, O,
+                   {{'R', "通常", "この区画の見張りは私が引きつける。", nullptr},
+                    {'L', "悩み", "一人で大丈夫？", nullptr},
+                    {'R', "笑顔", "心配するな。すぐに追いつく。", nullptr}}));
+  s.push_back(Talk(63, O, U,
+                   {{'R', "通常", "電磁障壁の制御はこの端末だ。全部落とすぞ。", nullptr},
+                    {'L', "通常", "助かる。これで奥へ進める。", nullptr}}));
+  s.push_back(Talk(64, T, O,
+                   {{'R', "通常", "足音がする。下がっていろ。", nullptr},
+                    {'L', "驚き", "オルハ、後ろ！", nullptr},
+                    {'R', "怒り", "……片付いた。行くぞ。", nullptr}}));
+  // ---- The third agent's opening and ending, at the repair shop ----
+  s.push_back(DotTalk(101, {{"dot_face_suvel", "通常", "修理屋スヴェル、今日も開店休業。", nullptr},
+                            {"dot_face_suvel", "ムッツリ", "……ドゥナミ、また端末を占領してる。", nullptr}}));
+  s.push_back(DotTalk(102, {{"dot_face_dunami", "通常", "スヴェル、仕事だ。大きな船の仕事。", nullptr},
+                            {"dot_face_suvel", "驚き", "船？　うちは時計と無線機の修理屋だよ？", nullptr},
+                            {"dot_face_dunami", "笑顔", "その無線機で、俺が中から案内する。", nullptr}}));
+  s.push_back(DotTalk(103, {{"dot_face_dunami", "ムッツリ", "船の名はアストラ・ヴェイル。", "積荷の中に、君の師匠の羅針盤がある。"},
+                            {"dot_face_suvel", "ムッツリ", "……わかった。取り返しに行く。", nullptr}}));
+  s.push_back(DotTalk(104, {{"dot_face_dunami", "通常", "転送装置を起動する。目を閉じて。", nullptr},
+                            {"dot_face_suvel", "通常", "帰ったら、店番はドゥナミの担当だからね。", nullptr}}));
+  s.push_back(Call(110, {{'L', "通常", "スヴェル、聞こえるか。船に着いたな。", nullptr},
+                         {'L', "笑顔", "まずは甲板の下へ。俺が道を教える。", nullptr}}));
+  s.push_back(DotTalk(140, {{"dot_face_dunami", "笑顔", "おかえり、スヴェル。よくやった。", nullptr},
+                            {"dot_face_suvel", "通常", "羅針盤、ちゃんと動いてる。師匠の字だ。", nullptr}}));
+  s.push_back(DotTalk(141, {{"dot_face_pirel", "通常", "あの……修理屋さんは、ここですか？", nullptr},
+                            {"dot_face_pirel", "リュネラ", "これ、お礼の花です。船から逃がしてくれたから。", nullptr},
+                            {"dot_face_suvel", "驚き", "あのときの子！", nullptr},
+                            {"dot_face_pirel", "笑顔", "また壊れたら、持ってきますね。", nullptr}}));
+  // ---- Fixed scenes of missions 1, 8, 10, 20, 21 and 24 ----
+  s.push_back(Talk(111, O, M, {{'R', "通常", "オルハ、その先の扉は警報と連動している。", nullptr},
+                               {'L', "通常", "了解。通気口から回り込む。", nullptr}},
+                   {{"set_target_st", "1"}, {"set_target_num", "2"}}));
+  s.push_back(Talk(118, T, U, {{'R', "通常", "ここから先は倉庫だ。番犬代わりの機械がいる。", nullptr},
+                               {'L', "悩み", "機械かあ……静かに行こう。", nullptr}},
+                   {{"get_ammo", "1"}}));
+  s.push_back(Talk(120, O, U, {{'R', "悩み", "船長室の鍵はこの階の金庫にある。", nullptr},
+                               {'L', "通常", "鍵を取ってくる。待っていてくれ。", nullptr}},
+                   {{"get_item", "60"}}));
+  s.push_back(Talk(130, O, V, {{'R', "怒り", "ネズミが入り込んだと聞いたが、お前か。", nullptr},
+                               {'L', "通常", "羅針盤を返してもらいに来ただけだ。", nullptr}},
+                   {}, "bzx/event.ogg"));
+  s.push_back(Talk(131, T, V, {{'R', "怒り", "二匹目か！　甲板に閉じ込めてやる！", nullptr},
+                               {'L', "怒り", "閉じ込められるのは、そっちです！", nullptr}},
+                   {}, "bzx/event.ogg"));
+  s.push_back(Talk(134, O, T, {{'R', "驚き", "オルハ、船が傾いてる！", nullptr},
+                               {'L', "通常", "機関室の火だ。急いで甲板へ上がるぞ。", nullptr}},
+                   {{"get_gadget", "2"}}));
+  // ---- The event scripts of the areas (the event table) ----
+  const char* kAreaLines[8][2] = {
+      {"甲板の見張りは交代制らしい。", "隙を見て船内へ入ろう。"},
+      {"船倉は暗い。足元の木箱に気をつけて。", "羅針盤の気配は、もっと奥だ。"},
+      {"ここは食堂か。誰もいない。", "温かいスープだけが残っている。"},
+      {"機関室の熱がこもっている。", "ウバナの言っていた配管はこれか。"},
+      {"通信室。密輸の記録が残っているかもしれない。", "端末を調べてみよう。"},
+      {"船長室の前だ。", "ここから先は、もう引き返せない。"},
+      {"貨物区画の最深部。", "白い箱が、一つだけ置いてある。"},
+      {"甲板に出た。夜明けが近い。", "迎えの合図を送ろう。"}};
+  static constexpr const char* kAmmo[4] = {"0", "1", "2", "3"};
+  for (int area = 0; area < 8; ++area) {
+    s.push_back(Talk(32 + area, area % 2 == 0 ? O : T, nullptr,
+                     {{'L', area % 2 == 0 ? "悩み" : "通常", kAreaLines[area][0], kAreaLines[area][1]}},
+                     {{"get_ammo", kAmmo[area % 4]}}));
+  }
+  // ---- The third agent's mission briefings, by radio ----
+  const char* kBriefings[24] = {
+      "まずは甲板の下へ降りる階段を探せ。",   "船倉の木箱の陰を伝って進め。",
+      "見張りの巡回路を覚えておけ。",         "監視カメラの死角は右の壁際だ。",
+      "配電室で照明を落とせる。",             "食堂を抜ければ近道になる。",
+      "機関室は熱い。長居は無用だ。",         "配管の上を渡っていけ。",
+      "通信室の端末から記録を抜き取れ。",     "警報が鳴ったらすぐ隠れろ。",
+      "倉庫の機械は音に反応する。",           "鍵は金庫の中だ。",
+      "船長室の前は見張りが多い。",           "天井の通気口が使える。",
+      "貨物区画の奥に白い箱がある。",         "箱の周りに罠がある。慎重に。",
+      "エレベーターは止まっている。梯子を使え。", "甲板に出る扉は二つある。",
+      "嵐が近い。足元に気をつけろ。",         "ヴォス船長が動き出した。",
+      "船長の部下が追ってくる。急げ。",       "羅針盤はもうすぐだ。",
+      "脱出用のボートを確保しろ。",           "最後だ。無事に帰ってこい。"};
+  for (int i = 0; i < 24; ++i) {
+    s.push_back(Call(71 + i, {{'L', i % 3 == 0 ? "笑顔" : "通常", "スヴェル、次の作戦を伝える。", kBriefings[i]},
+                              {'L', "通常", "準備ができたら出発だ。", nullptr}}));
+  }
+  return s;
+}
+
+// The script numbers of the area events and the story scenes of the sub-stages.
+constexpr int kSubStages[8] = {5, 11, 9, 7, 6, 7, 8, 8};
+
+struct TableEntry {
+  int area, subStage, byte, value;
+};
+
+std::string Table(std::initializer_list<TableEntry> entries) {
+  int offsets[8] = {};
+  int total = 0;
+  for (int a = 0; a < 8; ++a) {
+    offsets[a] = total;
+    total += kSubStages[a] * 2;
+  }
+  std::string bytes(static_cast<size_t>(total), '\0');
+  for (const TableEntry& e : entries) {
+    bytes[static_cast<size_t>(offsets[e.area] + e.subStage * 2 + e.byte)] = static_cast<char>(e.value);
+  }
+  return bytes;
+}
+
+}  // namespace
+
+const std::vector<StoryScript>& StoryScripts() {
+  static const std::vector<StoryScript> scripts = [] {
+    std::vector<StoryScript> s = Write();
+    std::sort(s.begin(), s.end(), [](const StoryScript& a, const StoryScript& b) { return a.number < b.number; });
+    return s;
+  }();
+  return scripts;
+}
+
+std::string StoryEventTable() {
+  return Table({{0, 0, 0, 32}, {1, 0, 0, 33}, {2, 0, 0, 34}, {3, 0, 0, 35},
+                {4, 0, 0, 36}, {5, 0, 0, 37}, {6, 0, 0, 38}, {7, 0, 0, 39}});
+}
+
+std::string StoryCinemaTable() {
+  return Table({{0, 1, 0, 7}, {0, 2, 0, 8}, {1, 0, 0, 9}, {1, 3, 0, 10}, {2, 0, 0, 13},
+                {3, 0, 0, 14}, {4, 0, 1, 110}, {7, 7, 0, 15}, {7, 7, 1, 16}});
+}
+
+}  // namespace dataset
