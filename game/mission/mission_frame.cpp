@@ -1,5 +1,6 @@
 #include "game/mission/mission_frame.h"
 
+#include "game/editor/vr_result.h"
 #include "game/mission/effects.h"
 #include "game/mission/enemies.h"
 #include "game/mission/hud.h"
@@ -285,6 +286,7 @@ void UpdateStagePlay(int pad) {
   const int a = player.action;
   if (a == 52 || a == 54 || a == 55 || a == 56) {
     // shell: UpdateClearResultPanel (the result panel) joins here
+    if (game.gameMode == kModeVr) UpdateVrClearResult();
   }
   if (game.paused != 0) {
     SetDrawBlendMode(kBlendAlpha, 128);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "game/editor/vr_digits.h"
 #include "game/shell/action_mapping.h"
 #include "game/shell/game_data.h"
 #include "game/shell/game_states.h"
@@ -89,7 +90,7 @@ bool RunFrame() {
   game.storyScene.Update(pad);
   game.eventPlayer.Update(pad);
   // game over: the game-over sequence (player action 51, 57 or 58) joins here
-  // mission play: the VR timer, drawn with its number strip in VR missions, joins here
+  DrawVrTimer();
 
   auto elapsed = [frameStart] { return static_cast<uint32_t>(GetTimeMs()) - frameStart; };
   // A slow frame is not shown, so the game keeps its speed when drawing falls behind.

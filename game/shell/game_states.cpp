@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 
+#include "game/editor/vr_menu.h"
 #include "game/mission/mission_frame.h"
 #include "game/shell/action_mapping.h"
 #include "game/shell/game_data.h"
@@ -21,6 +22,9 @@ void RunNewGameSetup(int pad) { game.newGameSetup.Update(pad); }
 void RunSaveSelect(int pad) { game.saveSelect.Update(pad); }
 void RunBriefingMap(int pad) { game.briefing.Update(pad); }
 void RunVrMenu(int pad) { game.vrMenu.Update(pad); }
+void RunVrDataReset(int pad) {
+  if (game.vrMenu) game.vrMenu->UpdateCorruptNotice(pad);
+}
 
 // TEMPORARY ROUTE, to be removed with the story player: a new game's opening scene does not
 // exist yet, so the first stage is loaded in its place.
@@ -34,8 +38,8 @@ void StartFirstStageInsteadOfOpening(int) {
   game.gameState = STATE_STAGE_LOAD;
 }
 
-// States whose handlers belong to the story player, the editor and the VR menu's notice
-// stay empty until those are built.
+// States whose handlers belong to the story player and the editor stay empty until those
+// are built.
 constexpr std::array<StateHandler, kStateCount> MakeTable() {
   std::array<StateHandler, kStateCount> table{};
   table[STATE_BOOT] = UpdateBootLoading;
@@ -57,6 +61,7 @@ constexpr std::array<StateHandler, kStateCount> MakeTable() {
   table[STATE_ENDING_START] = UpdateEndingStart;
   table[STATE_UNLOCK_NOTICE] = UpdateUnlockNotice;
   table[STATE_VR_MENU] = RunVrMenu;
+  table[STATE_VR_DATA_RESET] = RunVrDataReset;
   table[STATE_IDLE_90] = DoNothing;
   table[STATE_FILE_ERROR] = UpdateFileError;
   table[STATE_VERSION_ERROR] = UpdateVersionError;
