@@ -243,7 +243,11 @@ void VrMenu::ReadRecords() {
 }
 
 void VrMenu::StoreRecords(int mode) {
-  if (mode == 1) InitialiseVrRecords(records, marks);
+  if (mode == 1) {
+    // A fresh table is a fresh file: nothing of a damaged one is carried over.
+    std::memset(fileImage, 0, sizeof fileImage);
+    InitialiseVrRecords(records, marks);
+  }
   EncodeVrRecords(records, marks, fileImage);
   WriteImage();
 }

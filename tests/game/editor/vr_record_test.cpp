@@ -334,6 +334,7 @@ TEST_P(VrRecordFileDamage, LeadsToTheResetNoticeAndAFreshFile) {
   uint8_t image[kVrFileBytes] = {};
   EncodeVrRecords(t.records, t.marks, image);
   std::string bytes(reinterpret_cast<char*>(image), sizeof image);
+  bytes[600] = 'J';  // junk where the file holds nothing
   if (GetParam().offset < 0) {
     bytes.resize(1500);
   } else {
@@ -353,6 +354,7 @@ TEST_P(VrRecordFileDamage, LeadsToTheResetNoticeAndAFreshFile) {
   Table back;
   ASSERT_TRUE(DecodeVrRecords(reinterpret_cast<const uint8_t*>(after.data()), back.records, back.marks));
   EXPECT_TRUE(IsEmptyVrTime(back.records[3][2][0]));
+  EXPECT_EQ(after[600], 0) << "a damaged file's bytes outlived the reset";
 
   // Confirm goes on to the menu, once per press.
   game.action[1] = 1;
