@@ -120,7 +120,9 @@ TEST_F(VrMenuTest, TalkShowsOneLineAndStaysUntilTheMenuIsGone) {
 TEST_F(VrMenuTest, BackToTitleFromTheRowAndByCancel) {
   game.menuCursor = 5;
   game.vrMission = 3;
-  Confirm();
+  game.action[kActionConfirm] = 1;
+  menu->Update(0);
+  game.action[kActionConfirm] = 0;
   EXPECT_EQ(game.gameState, STATE_TITLE);
   EXPECT_EQ(game.screenEntered, 0);
   EXPECT_EQ(game.menuCursor, 2);
@@ -128,7 +130,9 @@ TEST_F(VrMenuTest, BackToTitleFromTheRowAndByCancel) {
 
   game.gameState = STATE_VR_MENU;
   game.menuCursor = 1;
-  Cancel();
+  menu->Update(0);
+  game.action[kActionCancel] = 1;
+  menu->Update(0);
   EXPECT_EQ(game.gameState, STATE_TITLE);
   EXPECT_EQ(game.menuCursor, 2);
 }

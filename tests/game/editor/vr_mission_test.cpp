@@ -24,6 +24,8 @@ namespace sr = stage_route;
 
 int WorldX() { return player.x + game.scrollX; }
 bool Standing() { return player.onGround != 0 && player.airborne == 0 && player.jumping == 0 && player.climbing == 0; }
+// The goal reached: without clear music the result panel (55) follows the goal (52) at once.
+bool Cleared() { return player.action >= player_action::kGoal && player.action <= 56; }
 
 // Presses the route finder's moves as a player would, watching the player's place.
 bool PlayMove(MissionHarness& h, const sr::Move& m) {
@@ -31,7 +33,7 @@ bool PlayMove(MissionHarness& h, const sr::Move& m) {
   auto reached = [&m] { return m.direction < 0 ? WorldX() <= m.targetX : WorldX() >= m.targetX; };
   auto settle = [&h] {
     for (int f = 0; f < 300; ++f) {
-      if (player.action == player_action::kGoal) return true;
+      if (Cleared()) return true;
       h.Frame({});
       if (Standing() && player.walkCounter == 0) return true;
     }
@@ -39,7 +41,7 @@ bool PlayMove(MissionHarness& h, const sr::Move& m) {
   };
   switch (m.kind) {
     case sr::MoveKind::kWalk:
-      for (int f = 0; f < 2000 && !reached() && player.action != player_action::kGoal; ++f) h.Frame({dirKey});
+      for (int f = 0; f < 2000 && !reached() && !Cleared(); ++f) h.Frame({dirKey});
       return settle();
     case sr::MoveKind::kJump:
       for (int f = 0; f < 400 && (f < m.jumpFrames || !reached()); ++f) {
@@ -62,8 +64,8 @@ bool PlayMove(MissionHarness& h, const sr::Move& m) {
     case sr::MoveKind::kEnterDoor:
       return false;
     case sr::MoveKind::kTouchGoal:
-      for (int f = 0; f < 5 && player.action != player_action::kGoal; ++f) h.Frame({});
-      return player.action == player_action::kGoal;
+      for (int f = 0; f < 5 && !Cleared(); ++f) h.Frame({});
+      return Cleared();
   }
   return false;
 }
@@ -84,7 +86,11 @@ dataset::StageInfo VrStage(int category, int mission) {
 TEST(VrMission, ClearedTimeIsRankedStoredAndFoundAfterARestart) {
   const dataset::StageInfo stage = VrStage(0, 1);
   ASSERT_EQ(stage.path, "bin/vr_1-2");
-  const std::string record = dataset::StageRecord(stage);
+  // The guards are taken out: this run is about the time, not about sneaking past them.
+  std::string record = dataset::StageRecord(stage);
+  for (int cell = 0; cell < 2700; ++cell) {
+    if (static_cast<uint8_t>(record[static_cast<size_t>(cell)]) > 200) record[static_cast<size_t>(cell)] = 0;
+  }
   const sr::StageMap map(reinterpret_cast<const uint8_t*>(record.data()));
   const std::vector<sr::Move> plan = sr::PlanFromStart(map, sr::Target::Goal());
   ASSERT_FALSE(plan.empty());
@@ -110,16 +116,19 @@ TEST(VrMission, ClearedTimeIsRankedStoredAndFoundAfterARestart) {
     Press(h, key::kZ);
     for (int f = 0; f < 3 && game.gameState != STATE_STAGE_PLAY_MODE; ++f) h.Frame({});
     ASSERT_EQ(game.gameState, STATE_STAGE_PLAY_MODE);
+    h.Frame({});
     ASSERT_EQ(game.gameMode, kModeVr);
     EXPECT_FALSE(game.vrMenu) << "mission play deletes the menu on its first frame";
     EXPECT_EQ(game.missionRules[1], 1) << "a sneaking mission is a stealth mission";
 
     for (int f = 0; f < 30 && !Standing(); ++f) h.Frame({});
     for (const sr::Move& m : plan) {
-      ASSERT_TRUE(PlayMove(h, m)) << sr::Describe(m);
-      if (player.action == player_action::kGoal) break;
+      ASSERT_TRUE(PlayMove(h, m)) << sr::Describe(m) << " (world " << WorldX() << ", " << player.y - game.scrollY
+                                  << ", action " << player.action << ", airborne " << int(player.airborne)
+                                  << ", alert " << game.alertCountdown << ", state " << game.gameState << ")";
+      if (Cleared()) break;
     }
-    ASSERT_EQ(player.action, player_action::kGoal);
+    ASSERT_TRUE(Cleared());
     clearedAt[0] = game.clockMinutes;
     clearedAt[1] = game.clockSeconds;
     clearedAt[2] = game.clockHundredths;
