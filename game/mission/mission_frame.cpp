@@ -1,6 +1,7 @@
 #include "game/mission/mission_frame.h"
 
 #include "game/editor/stage_editor.h"
+#include "game/editor/vr_result.h"
 #include "game/mission/effects.h"
 #include "game/mission/enemies.h"
 #include "game/mission/hud.h"
@@ -284,7 +285,8 @@ void UpdateStagePlay(int pad) {
   if (player.action == player_action::kDoorExit) StageClearFade();
   const int a = player.action;
   if (a == 52 || a == 54 || a == 55 || a == 56) {
-    if (game.gameMode != kModeStory) UpdateClearResultPanel();
+    if (game.gameMode == kModeVr) UpdateVrClearResult();
+    else if (game.gameMode != kModeStory) UpdateClearResultPanel();
   }
   if (game.paused != 0) {
     SetDrawBlendMode(kBlendAlpha, 128);

@@ -94,6 +94,11 @@ struct GameData {
   uint16_t clockHours = 0, clockMinutes = 0, clockSeconds = 0, clockHundredths = 0;
   uint16_t vrCategory = 0, vrMission = 0;
   uint8_t vrResultPending = 0;
+  // The VR result handed from the clear panel to the VR menu: the mission's three best
+  // times (minutes, seconds, hundredths) with the new one placed, and its mark byte.
+  uint16_t vrResultTimes[3][3] = {};
+  uint8_t vrResultMark = 0x40;
+  uint8_t nextMissionNumber = 0;
 
   // Files and settings.
   uint8_t prefsFile[kSettingsBytes] = {};

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "game/editor/vr_digits.h"
 #include "game/shell/action_mapping.h"
 #include "game/shell/clear_result_panel.h"
 #include "game/shell/game_data.h"
@@ -91,7 +92,7 @@ bool RunFrame() {
   game.storyScene.Update(pad);
   game.eventPlayer.Update(pad);
   if (GameOverSequenceRuns()) UpdateGameOverSequence(pad);
-  if (game.gameMode == kModeVr && (game.gameState == STATE_STAGE_PLAY_MODE)) DrawVrClock();
+  DrawVrTimer();
 
   auto elapsed = [frameStart] { return static_cast<uint32_t>(GetTimeMs()) - frameStart; };
   // A slow frame is not shown, so the game keeps its speed when drawing falls behind.

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "game/editor/stage_editor.h"
+#include "game/editor/vr_menu.h"
 #include "game/mission/mission_frame.h"
 #include "game/shell/action_mapping.h"
 #include "game/shell/briefing_screen.h"
@@ -41,6 +42,9 @@ void RunEditLoadSlot(int) {
 void RunEditReturn(int) {
   if (game.editor) game.editor->RestoreAfterTestPlay();
 }
+void RunVrDataReset(int pad) {
+  if (game.vrMenu) game.vrMenu->UpdateCorruptNotice(pad);
+}
 
 // State 20 runs only the story-scene and event-script players. Entered with neither running
 // (a caller that set the state without its scene), it starts the character's opening scene,
@@ -51,8 +55,6 @@ void RunEventOnly(int) {
   game.storyScene.Create(kOpeningScenes[game.character < 3 ? game.character : 0]);
 }
 
-// States whose handlers belong to the story player, the editor and the VR menu's notice
-// stay empty until those are built.
 constexpr std::array<StateHandler, kStateCount> MakeTable() {
   std::array<StateHandler, kStateCount> table{};
   table[STATE_BOOT] = UpdateBootLoading;
@@ -81,6 +83,7 @@ constexpr std::array<StateHandler, kStateCount> MakeTable() {
   table[STATE_EDIT_RETEST] = RunEditRetest;
   table[STATE_EDIT_LOAD_SLOT] = RunEditLoadSlot;
   table[STATE_EDIT_RETURN] = RunEditReturn;
+  table[STATE_VR_DATA_RESET] = RunVrDataReset;
   table[STATE_IDLE_90] = DoNothing;
   table[STATE_FILE_ERROR] = UpdateFileError;
   table[STATE_VERSION_ERROR] = UpdateVersionError;

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "game/editor/stage_editor.h"
+#include "game/editor/vr_menu.h"
 #include "game/shell/action_mapping.h"
 #include "game/shell/asset_lists.h"
 #include "game/shell/game_data.h"
@@ -127,7 +128,7 @@ void ConfirmTitleEntry() {
       game.screenEntered = 0;
       game.menuCursor = 0;
       game.gameState = STATE_VR_MENU;
-      // VR training: creating its screen object in game.vrMenu joins here
+      game.vrMenu.Create();
       game.screenTimer = 0;
       game.vrCategory = 0;
       game.vrMission = 0;

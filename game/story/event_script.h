@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "game/editor/editor_records.h"  // IntPair
+
 #include "game/shell/game_data.h"
 #include "runtime/api.h"
 
@@ -15,10 +17,6 @@ constexpr int kScriptArgumentBytes = 256;
 constexpr int kEndModeStoryScene = 0;
 constexpr int kEndModeMission = 1;
 constexpr int kEndModeBriefing = 2;
-
-struct IntPair {
-  int32_t x = 0, y = 0;
-};
 
 // Splits one line at TABs into the command word and its argument: runs of TABs count as
 // one, a leading TAB is skipped, anything after the second piece is ignored, and a trailing

@@ -20,6 +20,7 @@
 #include "tools/dataset/stage_music.h"
 #include "tools/dataset/start_tables.h"
 #include "tools/dataset/story_art.h"
+#include "tools/dataset/vr_art.h"
 
 namespace dataset {
 namespace {
@@ -285,8 +286,29 @@ void AddShellPictures(ListBuilder& l) {
             {{{0, 0, 108, 128}, "icons"}, {{128, 0, 108, 128}, "lit icons"}, {{18, 199, 234, 44}, "panel 6"}});
   l.Picture("gsx/cursor.png", F::kPng, 48, 48, "map cursor arrow", PaintMapCursor);
   l.Picture("gsx/briefing_line.png", F::kPng, 800, 600, "frame lines over the briefing map", PaintBriefingLines);
-  l.Picture("patch/vr_menu.png", F::kPng, 640, 512, "VR menu sheet; grade marks as in the result sheet",
-            PaintVrMenuSheet, {{{2, 353, 28, 28}, "grade 100 / 80"}, {{89, 353, 28, 28}, "bonus"}});
+  l.Picture("patch/vr_menu.png", F::kPng, 640, 512,
+            "VR menu pieces: total panel and label, place labels, speech balloon, help bar, ranks S..D, clean mark",
+            PaintVrMenuPieces,
+            {{{0, 0, 220, 40}, "total panel"},
+             {{0, 39, 92, 23}, "total label"},
+             {{0, 68, 60, 30}, "first place"},
+             {{0, 98, 60, 30}, "second place"},
+             {{0, 128, 60, 30}, "third place"},
+             {{68, 178, 332, 44}, "balloon, left"},
+             {{100, 178, 332, 44}, "balloon, middle"},
+             {{400, 178, 100, 44}, "balloon, right"},
+             {{13, 257, 428, 43}, "help bar, left"},
+             {{13, 302, 312, 43}, "help bar, right"},
+             {{2, 353, 28, 28}, "rank S"},
+             {{2, 465, 28, 28}, "rank D"},
+             {{46, 353, 28, 28}, "clean mark"}});
+  l.Picture("patch/qetra.png", F::kPng, 360, 216, "the VR host's portrait: eyes open, blinking, aside, talking",
+            PaintVrHost,
+            {{{0, 0, 120, 108}, "eyes open"},
+             {{120, 0, 120, 108}, "blink"},
+             {{0, 108, 120, 108}, "aside"},
+             {{120, 108, 120, 108}, "talking"},
+             {{240, 108, 120, 108}, "talking, open"}});
   l.Picture("patch/vr_ui.png", F::kPng, 512, 512, "VR headings", PaintVrInterface,
             {{{0, 0, 345, 47}, "heading"}, {{0, 100, 162, 25}, "sub-heading"}});
   l.Picture("evx/wind.png", F::kPng, 800, 200, "story banners: wind streaks", PaintStoryBanners,

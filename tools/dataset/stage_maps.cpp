@@ -148,6 +148,10 @@ struct Palette {
   int reinforcement = 0;
   std::vector<Enemy> enemies;
   std::vector<int> items;
+  // How often each room piece is chosen: corridor, crate, gap, hiding place, beam, hiding
+  // place with a crate.
+  std::array<int, 6> pieceWeights = {1, 1, 1, 1, 1, 1};
+  int enemiesPerScreen = 2;
 };
 
 Palette AreaPalette(int area, int stage) {
@@ -200,18 +204,44 @@ Palette AreaPalette(int area, int stage) {
   return p;
 }
 
+// The VR training's four kinds of mission: sneaking past sight lines (guards and cameras,
+// hiding places in every room, no weapon), target practice (open halls with targets and
+// guards to put to sleep), advanced movement (crates, gaps and beams under lasers and
+// drones), and bomb disposal (bomb soldiers among crates and turrets).
 Palette VrPalette(int category) {
   using E = Enemy;
   Palette p;
   p.atmosphere = category;
   switch (category) {
-    case 0: p.enemies = {E::kSoldier, E::kCamera, E::kSweepingCamera}; break;
-    case 1: p.enemies = {E::kSoldier, E::kReinforcedSoldier}; break;
-    case 2: p.enemies = {E::kLaser, E::kGunCamera, E::kDrone, E::kReinforcedSoldier}; break;
-    default: p.enemies = {E::kBombSoldier, E::kSoldier, E::kTurret}; break;
+    case 0:
+      p.enemies = {E::kSoldier, E::kCamera, E::kSweepingCamera, E::kSoldier};
+      p.pieceWeights = {1, 0, 0, 3, 1, 2};
+      p.enemiesPerScreen = 3;
+      p.items = {161};
+      break;
+    case 1:
+      p.enemies = {E::kSoldier, E::kReinforcedSoldier};
+      p.pieceWeights = {3, 1, 0, 1, 1, 0};
+      p.items = {141, 142, 143, 155};
+      break;
+    case 2:
+      p.enemies = {E::kLaser, E::kGunCamera, E::kDrone, E::kReinforcedSoldier};
+      p.pieceWeights = {0, 3, 3, 1, 3, 1};
+      p.items = {141, 143, 144, 155, 161, 175};
+      break;
+    default:
+      p.enemies = {E::kBombSoldier, E::kBombSoldier, E::kBombSoldier, E::kTurret};
+      p.pieceWeights = {1, 3, 1, 1, 0, 2};
+      p.enemiesPerScreen = 3;
+      p.items = {143, 145, 175};
+      break;
   }
-  p.items = {141, 155, 161, 175};
   return p;
+}
+
+// Targets of a VR stage: the target practice puts up two per screen.
+int VrTargets(const StageInfo& stage) {
+  return stage.area == 1 ? std::min(2 * stage.screensX * stage.screensY + 1, 12) : 0;
 }
 
 class Generator {
@@ -230,7 +260,7 @@ class Generator {
     Shell();
     Ladders();
     Place(palette, doors, startCode, targets);
-    Pieces();
+    Pieces(palette);
     Items(palette);
     Lights(palette);
     Enemies(palette);
@@ -357,11 +387,15 @@ class Generator {
 
   // The room pieces, one per screen and level: a corridor, a crate to jump, a gap in the
   // floor, a hiding place, or a beam hanging from the ceiling.
-  void Pieces() {
+  void Pieces(const Palette& palette) {
+    int total = 0;
+    for (int weight : palette.pieceWeights) total += weight;
     for (int level = 0; level < levels_; ++level) {
       for (int screen = 0; screen < stage_.screensX; ++screen) {
         const int first = screen * kScreenColumns + 2, last = first + kScreenColumns - 5;
-        switch (random_.Below(6)) {
+        int pick = random_.Below(total), piece = 0;
+        while (pick >= palette.pieceWeights[static_cast<size_t>(piece)]) pick -= palette.pieceWeights[static_cast<size_t>(piece++)];
+        switch (piece) {
           case 0: break;  // corridor
           case 1: Crate(level, first, last); break;
           case 2: Gap(level, first, last); break;
@@ -448,7 +482,7 @@ class Generator {
   }
 
   void Enemies(const Palette& palette) {
-    const int wanted = std::min(kMaxEnemyRecords, stage_.screensX * stage_.screensY * 2);
+    const int wanted = std::min(kMaxEnemyRecords, stage_.screensX * stage_.screensY * palette.enemiesPerScreen);
     int records = 0;
     for (int i = 0; i < wanted * 3 && records < wanted; ++i) {
       const Enemy kind = palette.enemies[random_.Below(static_cast<int>(palette.enemies.size()))];
@@ -679,7 +713,7 @@ std::string StageRecord(const StageInfo& stage) {
     case StageFamily::kThirdStory:
       return generator.Build(AreaPalette(stage.area, stage.index % 3), {}, 97, stage.index % 3, false);
     case StageFamily::kVr:
-      return generator.Build(VrPalette(stage.area), {}, 95, stage.area == 1 ? 3 : 0, stage.area == 0);
+      return generator.Build(VrPalette(stage.area), {}, 95, VrTargets(stage), stage.area == 0);
   }
   return std::string(kStageRecordBytes, '\0');
 }

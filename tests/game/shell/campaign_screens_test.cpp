@@ -143,20 +143,6 @@ TEST(ResultScoreTest, ScoresGradesAndBonus) {
   }
 }
 
-TEST(ResultScoreTest, VrTimesPenaltiesPlacesAndGrades) {
-  EXPECT_EQ(PenalisedTime({1, 50, 30}, 1, 1).Hundredths(), VrTime({2, 25, 30}).Hundredths());
-  EXPECT_EQ(PenalisedTime({59, 50, 0}, 1, 0).Hundredths(), kSlowestVrTime.Hundredths()) << "capped";
-  VrTime best[3] = {{1, 0, 0}, {2, 0, 0}, {3, 0, 0}};
-  EXPECT_EQ(PlaceAmongBest({2, 0, 0}, best), 2) << "a tie takes the place";
-  EXPECT_EQ(best[2].minutes, 2);
-  EXPECT_EQ(PlaceAmongBest({9, 0, 0}, best), 0);
-  const VrTime limits[5] = {{0, 30, 0}, {1, 0, 0}, {1, 30, 0}, {2, 0, 0}, {3, 0, 0}};
-  EXPECT_EQ(VrGrade({0, 30, 0}, limits), 0);
-  EXPECT_EQ(VrGrade({1, 45, 0}, limits), 3);
-  EXPECT_EQ(VrGrade({5, 0, 0}, limits), 5);
-  EXPECT_EQ(VrGrade(kSlowestVrTime, limits), -1);
-}
-
 TEST(MissionBriefingTest, AreasAndScenesOfTheThirdStory) {
   const int areas[25] = {0, 0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4, 5, 5, 5, 6, 6, 6, 7, 7, 7};
   for (int m = 1; m <= 24; ++m) EXPECT_EQ(AreaOfMission(m), areas[m]) << m;

@@ -1,0 +1,170 @@
+// A VR mission played through headlessly: chosen in the VR menu, loaded by the stage loader,
+// walked to its goal along the route the data-set builder's route finder plans, ranked on
+// the result panel, stored in "time.dat" by the menu, and read back after a restart.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "game/editor/vr_menu.h"
+#include "game/editor/vr_result.h"
+#include "game/mission/player_movement.h"
+#include "game/shell/game_data.h"
+#include "platform/input.h"
+#include "tests/game/mission/mission_harness.h"
+#include "tests/support/temp_dir.h"
+#include "tools/dataset/stage_maps.h"
+#include "tools/dataset/stage_route.h"
+
+namespace {
+
+using mission_test::MissionHarness;
+namespace key = platform::key;
+namespace sr = stage_route;
+
+int WorldX() { return player.x + game.scrollX; }
+bool Standing() { return player.onGround != 0 && player.airborne == 0 && player.jumping == 0 && player.climbing == 0; }
+// The goal reached: without clear music the result panel (55) follows the goal (52) at once.
+bool Cleared() { return player.action >= player_action::kGoal && player.action <= 56; }
+
+// Presses the route finder's moves as a player would, watching the player's place.
+bool PlayMove(MissionHarness& h, const sr::Move& m) {
+  const int dirKey = m.direction < 0 ? key::kLeft : key::kRight;
+  auto reached = [&m] { return m.direction < 0 ? WorldX() <= m.targetX : WorldX() >= m.targetX; };
+  auto settle = [&h] {
+    for (int f = 0; f < 300; ++f) {
+      if (Cleared()) return true;
+      h.Frame({});
+      if (Standing() && player.walkCounter == 0) return true;
+    }
+    return false;
+  };
+  switch (m.kind) {
+    case sr::MoveKind::kWalk:
+      for (int f = 0; f < 2000 && !reached() && !Cleared(); ++f) h.Frame({dirKey});
+      return settle();
+    case sr::MoveKind::kJump:
+      for (int f = 0; f < 400 && (f < m.jumpFrames || !reached()); ++f) {
+        std::vector<int> keys;
+        if (f < m.jumpFrames) keys.push_back(key::kX);
+        if (!reached()) keys.push_back(dirKey);
+        h.Frame(keys);
+      }
+      return settle();
+    case sr::MoveKind::kClimbUp:
+    case sr::MoveKind::kClimbDown: {
+      const int k = m.kind == sr::MoveKind::kClimbUp ? key::kUp : key::kDown;
+      bool climbed = false;
+      for (int f = 0; f < 1500 && !(climbed && Standing()); ++f) {
+        h.Frame({k});
+        climbed = climbed || player.climbing != 0;
+      }
+      return climbed && settle();
+    }
+    case sr::MoveKind::kEnterDoor:
+      return false;
+    case sr::MoveKind::kTouchGoal:
+      for (int f = 0; f < 5 && !Cleared(); ++f) h.Frame({});
+      return Cleared();
+  }
+  return false;
+}
+
+// A press of one key: held for a frame, then released for one.
+void Press(MissionHarness& h, int scanCode) {
+  h.Frame({scanCode});
+  h.Frame({});
+}
+
+dataset::StageInfo VrStage(int category, int mission) {
+  for (const dataset::StageInfo& s : dataset::BuiltInStages()) {
+    if (s.family == dataset::StageFamily::kVr && s.area == category && s.index == mission) return s;
+  }
+  return {};
+}
+
+TEST(VrMission, ClearedTimeIsRankedStoredAndFoundAfterARestart) {
+  const dataset::StageInfo stage = VrStage(0, 1);
+  ASSERT_EQ(stage.path, "bin/vr_1-2");
+  // The guards are taken out: this run is about the time, not about sneaking past them.
+  std::string record = dataset::StageRecord(stage);
+  for (int cell = 0; cell < 2700; ++cell) {
+    if (static_cast<uint8_t>(record[static_cast<size_t>(cell)]) > 200) record[static_cast<size_t>(cell)] = 0;
+  }
+  const sr::StageMap map(reinterpret_cast<const uint8_t*>(record.data()));
+  const std::vector<sr::Move> plan = sr::PlanFromStart(map, sr::Target::Goal());
+  ASSERT_FALSE(plan.empty());
+
+  std::string timeFile;
+  uint16_t clearedAt[3] = {};
+  {
+    MissionHarness h;
+    h.WriteData(stage.path, record);
+    // The title's VR entry.
+    game.gameState = STATE_VR_MENU;
+    game.screenEntered = 0;
+    game.vrCategory = 0;
+    game.vrMission = 0;
+    game.menuCursor = 0;
+    game.vrMenu.Create();
+    h.Frame({});
+    ASSERT_EQ(game.gameState, STATE_VR_MENU);
+    Press(h, key::kZ);  // Sneaking Mission
+    ASSERT_EQ(game.vrCategory, 1);
+    Press(h, key::kDown);  // mission 2
+    ASSERT_EQ(game.vrMission, 1);
+    Press(h, key::kZ);
+    for (int f = 0; f < 3 && game.gameState != STATE_STAGE_PLAY_MODE; ++f) h.Frame({});
+    ASSERT_EQ(game.gameState, STATE_STAGE_PLAY_MODE);
+    h.Frame({});
+    ASSERT_EQ(game.gameMode, kModeVr);
+    EXPECT_FALSE(game.vrMenu) << "mission play deletes the menu on its first frame";
+    EXPECT_EQ(game.missionRules[1], 1) << "a sneaking mission is a stealth mission";
+
+    for (int f = 0; f < 30 && !Standing(); ++f) h.Frame({});
+    for (const sr::Move& m : plan) {
+      ASSERT_TRUE(PlayMove(h, m)) << sr::Describe(m) << " (world " << WorldX() << ", " << player.y - game.scrollY
+                                  << ", action " << player.action << ", airborne " << int(player.airborne)
+                                  << ", alert " << game.alertCountdown << ", state " << game.gameState << ")";
+      if (Cleared()) break;
+    }
+    ASSERT_TRUE(Cleared());
+    clearedAt[0] = game.clockMinutes;
+    clearedAt[1] = game.clockSeconds;
+    clearedAt[2] = game.clockHundredths;
+    EXPECT_GT(clearedAt[0] * 6000 + clearedAt[1] * 100 + clearedAt[2], 0);
+
+    // The clock stands still from the goal on; the panel shows the time after 50 frames.
+    for (int f = 0; f < 60; ++f) h.Frame({});
+    EXPECT_EQ(game.clockSeconds, clearedAt[1]);
+    ASSERT_EQ(player.action, 55);
+    EXPECT_EQ(vrResultPanel.place, 1);
+    EXPECT_EQ(game.vrResultMark, kVrMarkClean);
+    Press(h, key::kZ);
+    for (int f = 0; f < 200 && game.gameState != STATE_VR_MENU; ++f) h.Frame({});
+    ASSERT_EQ(game.gameState, STATE_VR_MENU);
+    h.Frame({});  // the menu stores the result
+    EXPECT_EQ(game.vrResultPending, 0);
+    EXPECT_EQ(game.menuCursor, 0);
+    EXPECT_EQ(game.vrMission, 1);
+    timeFile = testing_support::ReadFileBytes(h.File(kVrRecordPath));
+  }
+  ASSERT_EQ(timeFile.size(), 2048u);
+
+  // A new run of the game finds the time where it was stored.
+  MissionHarness again;
+  testing_support::WriteFileBytes(again.File(kVrRecordPath), timeFile);
+  game.gameState = STATE_VR_MENU;
+  game.screenEntered = 0;
+  game.vrMenu.Create();
+  again.Frame({});
+  ASSERT_EQ(game.gameState, STATE_VR_MENU);
+  const VrMenu* menu = game.vrMenu.get();
+  ASSERT_NE(menu, nullptr);
+  for (int f = 0; f < 3; ++f) EXPECT_EQ(menu->records[0][1][0][f], clearedAt[f]) << f;
+  EXPECT_TRUE(IsEmptyVrTime(menu->records[0][1][1]));
+  EXPECT_EQ(menu->marks[0][1], kVrMarkClean);
+  EXPECT_GE(VrRank(0, 1, menu->records[0][1][0]), 0);
+}
+
+}  // namespace
