@@ -10,6 +10,7 @@
 #include "game/shell/screens.h"
 #include "game/shell/user_files.h"
 #include "runtime/api.h"
+#include "game/shell/campaign_state.h"
 
 namespace {
 
@@ -333,7 +334,7 @@ void VrMenu::StoreResult() {
 
 void VrMenu::Enter() {
   game.screenEntered = 1;
-  // briefing: clearing the route cursor (routeColumn, routeRow) joins here
+  campaign.routeColumn = campaign.routeRow = 0;
   game.scrollX = 0;
   game.scrollY = 0;
   if (game.vrCategory > 0) game.menuCursor = game.vrCategory - 1;
@@ -521,7 +522,7 @@ void VrMenu::StartMission() {
 void VrMenu::LeaveToTitle() {
   game.gameState = STATE_TITLE;
   game.screenEntered = 0;
-  // briefing: clearing the route cursor (routeColumn, routeRow) joins here
+  campaign.routeColumn = campaign.routeRow = 0;
   game.vrMission = 0;
   game.scrollX = 0;
   game.scrollY = 0;

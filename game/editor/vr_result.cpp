@@ -3,6 +3,7 @@
 #include "game/editor/vr_digits.h"
 #include "game/editor/vr_menu.h"
 #include "game/editor/vr_record.h"
+#include "game/mission/hud.h"
 #include "game/shell/action_mapping.h"
 #include "game/shell/game_data.h"
 #include "game/shell/screens.h"
@@ -38,12 +39,12 @@ void DrawPanel() {
   const int sheet = game.graphs[kResultSlot];
   DrawRectGraph(295, 180, 301, 201, 212, 145, sheet, 1, 0);
   SetDrawBright(196, 196, 255);
-  DrawVrTime(game.clockMinutes, game.clockSeconds, game.clockHundredths, 415, 210, 0, 0, 0);
+  DrawTime(game.clockMinutes, game.clockSeconds, game.clockHundredths, 415, 210, 0, 0, 0);
   SetDrawBright(255, 255, 255);
-  DrawVrNumber(game.vrDiscoveries, 415, 234, 0, 2, 1);
-  DrawVrNumber(game.vrHitsTaken, 415, 259, 0, 2, 1);
+  DrawNumber(game.vrDiscoveries, 415, 234, 0, 2, 1);
+  DrawNumber(game.vrHitsTaken, 415, 259, 0, 2, 1);
   const uint16_t* t = vrResultPanel.time;
-  DrawVrTime(t[0], t[1], t[2], 380, 284, 0, 0, 0);
+  DrawTime(t[0], t[1], t[2], 380, 284, 0, 0, 0);
   DrawGrade();
 
   DrawRectGraph(295, 340, 301, 201, 212, 145, sheet, 1, 0);
@@ -57,7 +58,7 @@ void DrawPanel() {
     }
     SetDrawBright(kTint[k][0], kTint[k][1], kTint[k][2]);
     const uint16_t* best = game.vrResultTimes[k];
-    DrawVrTime(best[0], best[1], best[2], 403, y, 0, 0, 0);
+    DrawTime(best[0], best[1], best[2], 403, y, 0, 0, 0);
     SetDrawBright(255, 255, 255);
   }
 }

@@ -10,6 +10,8 @@
 #include "game/shell/screens.h"
 #include "game/shell/user_files.h"
 #include "runtime/api.h"
+#include "game/editor/stage_editor.h"
+#include "game/editor/vr_menu.h"
 
 namespace {
 
@@ -96,7 +98,7 @@ void Restart() {
       break;
     case kModeVr:
       RestoreCheckpoint();
-      // editor: SetUpVrMissionLoadout (the VR mission's loadout) joins here
+      SetUpVrMissionLoadout();
       PlaySoundEffect(kSoundConfirm);
       game.gameState = STATE_STAGE_LOAD;
       game.screenEntered = 0;
@@ -104,7 +106,7 @@ void Restart() {
     case kModeEditorTestPlay:
       player.action = act::kFree;
       game.gameState = STATE_EDIT_RETEST;
-      // editor: a new StageEditor in game.editor joins here
+      game.editor.Create();
       game.screenEntered = 0;
       ResetPlayerPlace();
       break;
@@ -124,7 +126,7 @@ void GoBack() {
         game.gameState = STATE_EDIT_SLOT_SELECT;
         game.playedFromSlotList = 0;
       }
-      // editor: a new StageEditor in game.editor joins here
+      game.editor.Create();
       ResetPlayerPlace();
       game.menuCursor = 0;
       game.screenEntered = 0;
@@ -132,7 +134,7 @@ void GoBack() {
       break;
     case kModeVr:
       game.gameState = STATE_VR_MENU;
-      // editor: a new VrMenu in game.vrMenu joins here
+      game.vrMenu.Create();
       game.screenEntered = 0;
       ResetPlayerPlace();
       game.menuCursor = 0;

@@ -8,6 +8,9 @@
 #include "game/shell/screens.h"
 #include "game/shell/user_files.h"
 #include "runtime/api.h"
+#include "game/editor/stage_editor.h"
+#include "game/editor/vr_menu.h"
+#include "game/mission/shots.h"
 
 namespace {
 
@@ -105,16 +108,16 @@ void UpdateGameOverMenu(int pad) {
         game.gameState = STATE_STAGE_LOAD;
         break;
       case kModeThirdStory:
-        // mission play: GiveMissionStartLoadout (1) joins here
+        GiveMissionStartLoadout(1);
         game.gameState = STATE_STAGE_LOAD;
         break;
       case kModeVr:
         RestoreCheckpoint();
-        // VR menu: SetUpVrMissionLoadout joins here
+        SetUpVrMissionLoadout();
         game.gameState = STATE_STAGE_LOAD;
         break;
       default:
-        // editor: restarting the test play (a new StageEditor, state 52) joins here
+        game.editor.Create();
         player.action = 0;
         game.gameState = STATE_EDIT_RETEST;
         game.scrollX = game.scrollY = 0;
@@ -124,11 +127,11 @@ void UpdateGameOverMenu(int pad) {
   } else {
     switch (game.gameMode) {
       case kModeVr:
-        // VR menu: a new VrMenu in game.vrMenu joins here
+        game.vrMenu.Create();
         game.gameState = STATE_VR_MENU;
         break;
       case kModeEditorTestPlay:
-        // editor: a new StageEditor in game.editor joins here
+        game.editor.Create();
         if (game.playedFromSlotList != 0) {
           game.playedFromSlotList = 0;
           game.gameState = STATE_EDIT_SLOT_SELECT;

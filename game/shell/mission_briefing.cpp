@@ -8,6 +8,8 @@
 #include "game/shell/screens.h"
 #include "game/shell/user_files.h"
 #include "runtime/api.h"
+#include "game/mission/shots.h"
+#include "game/story/event_script.h"
 
 namespace {
 
@@ -41,9 +43,6 @@ unsigned MenuText() { return GetColor(kMenuTextRed, kMenuTextGreen, kMenuTextBlu
 int G(int slot) { return game.graphs[slot]; }
 int StoredResult(int mission) { return game.saveRecord[kMissionResultBase + mission]; }
 
-// mission play: GiveMissionStartLoadout (flag) joins here; until it does, the third
-// character's starting loadout stands in for every mission's.
-void GiveMissionLoadout(int) { GiveStartingLoadout(); }
 
 void Enter() {
   game.screenEntered = 1;
@@ -58,7 +57,7 @@ void Enter() {
   PlayBgm("bzx/briefing.ogg", kPlayLoop);
   game.detections = 0;
   if (game.missionNumber < 1 || game.missionNumber > kThirdStoryMissions) game.missionNumber = 1;
-  GiveMissionLoadout(0);
+  GiveMissionStartLoadout(0);
 }
 
 void DrawResultMarks(int result) {
@@ -148,7 +147,7 @@ void StepMission(int step) {
     return;
   }
   PlaySoundEffect(kSoundCursor);
-  GiveMissionLoadout(0);
+  GiveMissionStartLoadout(0);
 }
 
 void InputChoose(int pad) {
@@ -219,7 +218,7 @@ void TitleDialog(int pad) {
 }
 
 void StartStage() {
-  GiveMissionLoadout(1);
+  GiveMissionStartLoadout(1);
   game.area = static_cast<uint8_t>(AreaOfMission(game.missionNumber));
   game.gameState = STATE_STAGE_LOAD;
   game.screenCounter = 0;
@@ -264,9 +263,11 @@ void UpdateMissionBriefing(int pad) {
       if (fade > 250) game.screenTimer = ph::kStartScene;
       break;
     case ph::kStartScene:
-      // story: EventScript (missionNumber + 70, 2) in game.eventPlayer joins here; its end
-      // moves the screen on. Until then the briefing goes straight to the stage.
-      game.screenTimer = ph::kStartStage;
+      // The briefing scene's end moves the screen on to the fade into the stage.
+      game.screenTimer = ph::kSceneRuns;
+      if (game.eventPlayer.Create(game.missionNumber + 70, kEndModeBriefing) == nullptr) {
+        game.screenTimer = ph::kStartStage;
+      }
       break;
     case ph::kSceneRuns:
       break;

@@ -10,6 +10,8 @@
 #include "game/shell/screens.h"
 #include "game/shell/user_files.h"
 #include "runtime/api.h"
+#include "game/mission/shots.h"
+#include "game/story/story_scene.h"
 
 namespace {
 
@@ -287,15 +289,15 @@ void NewGameSetup::StartGame() {
   LoadPlayerSprites();
   game.gameState = STATE_EVENT_ONLY;
   if (game.character == 2) game.gameMode = kModeThirdStory;
-  // story: StoryScene (OpeningSceneOf(game.character)) in game.storyScene joins here
   ResetNewGame();
+  game.storyScene.Create(OpeningSceneOf(game.character));
   const uint8_t* prefs = game.prefsFile;
   if (game.character <= 1) {
     for (int i = 0; i < 3; ++i) {
       if (prefs[kBonusGadgetBytes[game.character][i]] != 0) player.gadgets[kBonusGadgets[i]] = 1;
     }
   } else {
-    // third character: GiveMissionStartLoadout (1) joins here with mission play's loadouts
+    GiveMissionStartLoadout(1);
   }
   char path[32];
   std::snprintf(path, sizeof path, kSavePathFormat, game.saveSlot);

@@ -169,6 +169,8 @@ void PaintMenuSkin(Canvas& c) {
   c.FillRect(stats, Rgb{12, 26, 50});
   c.FrameRect(stats, 2, kPlateEdge);
   c.FrameRect({stats.x + 46, stats.y + 8, 150, 18}, 1, Rgb{96, 96, 255});
+  // The life bar is drawn before the strip: its window stays see-through.
+  c.FillRect({stats.x + 47, stats.y + 9, 148, 16}, kTransparent);
   // The briefing map's "you are here" marker.
   const Rect marker{412, 381, 96, 37};
   c.FillChamfered(marker, 8, Rgb{120, 20, 30});

@@ -258,12 +258,20 @@ class Generator {
   std::string Build(const Palette& palette, const std::vector<StageDoor>& doors, int startCode, int targets,
                     bool stealth) {
     Shell();
+    for (int c : DropColumns()) {
+      Set(c, 0, 0);
+      Use(0, c);
+    }
     Ladders();
     Place(palette, doors, startCode, targets);
     Pieces(palette);
     Items(palette);
     Lights(palette);
     Enemies(palette);
+    // Nothing may hang in the shaft the opening scene drops the player through.
+    for (int c : DropColumns()) {
+      for (int r = 0; r <= TopRow(0); ++r) Set(c, r, 0);
+    }
     for (const StageDoor& d : doors) {
       Byte(kDoorPairs + 2 * (d.code - 1)) = static_cast<char>(d.nodeArea + 1);
       Byte(kDoorPairs + 2 * (d.code - 1) + 1) = static_cast<char>(d.nodeIndex + 1);
@@ -310,6 +318,14 @@ class Generator {
       if (Free(level, c, margin)) return c;
     }
     return -1;
+  }
+
+  // The columns of the ceiling left open where a story scene drops the player in from above:
+  // the first character lands at x 240 in the first stage, the second at x 100 in her first.
+  std::vector<int> DropColumns() const {
+    if (stage_.family == StageFamily::kFirstStory && stage_.area == 0 && stage_.index == 0) return {5, 6};
+    if (stage_.family == StageFamily::kSecondStory && stage_.area == 3 && stage_.index == 5) return {2};
+    return {};
   }
 
   void Shell() {

@@ -12,68 +12,12 @@ exe=$1
 data=$2
 work=$3
 
-menu_text='rgb(9,176,254)'
+options=(--software-display)
+# Frames of the sanitizer build are slow: screens take longer to come.
+wait_tries=120
+# shellcheck source=../../support/game_window.sh
+source "$(dirname "$0")/../../support/game_window.sh"
 
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-rm -rf "$work"
-mkdir -p "$work/game" "$work/shots"
-shopt -s nullglob
-archives=("$data"/*.akn)
-[ ${#archives[@]} -gt 0 ] || fail "no archives in $data (build the dataset target)"
-cp "${archives[@]}" "$work/game/"
-
-xvfb_pid=
-game_pid=
-window=
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-}
-trap cleanup EXIT
-
-# shellcheck source=../../support/xvfb.sh
-source "$(dirname "$0")/../../support/xvfb.sh"
-start_xvfb "$work" || fail "no X server"
-
-export SDL_AUDIODRIVER=dummy
-mkdir -p "$work/run"
-chmod 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run"
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-
-start_game() {
-  (cd "$work/game" && exec "$exe" --software-display) >>"$work/game.log" 2>&1 &
-  game_pid=$!
-  window=
-  for _ in $(seq 100); do
-    window=$(xdotool search --name 'CODE:K' 2>/dev/null | head -n1 || true)
-    [ -n "$window" ] && break
-    kill -0 "$game_pid" 2>/dev/null || fail "the game ended at start: $(cat "$work/game.log")"
-    sleep 0.2
-  done
-  [ -n "$window" ] || fail "no game window"
-  xdotool mousemove --window "$window" 400 300 windowfocus --sync "$window" 2>/dev/null || true
-}
-
-shot() {
-  import -window "$window" "$work/shots/$1.png"
-}
-
-count_colour() {
-  convert "$1" -crop "$2" +repage -fuzz 8% -fill black +opaque "$3" -fill white -opaque "$3" \
-    -format '%[fx:round(mean*w*h)]' info:
-}
-
-differing_pixels() {
-  compare -metric AE "$1" "$2" null: 2>&1 || true
-}
-
-is_title() { [ "$(count_colour "$1" 300x150+80+388 "$menu_text")" -gt 200 ]; }
 # The slot list: labels in the menu colour on the fifteen rows, and the title panel's text.
 is_slot_screen() { [ "$(count_colour "$1" 300x500+150+60 "$menu_text")" -gt 300 ]; }
 # The editing screen: the red cursor box and no slot labels.
@@ -89,26 +33,6 @@ is_mission() {
     [ "$(count_colour "$1" 740x30+30+565 "$menu_text")" -lt 50 ]
 }
 
-wait_for() {
-  local name=$1 check=$2
-  for _ in $(seq 120); do
-    kill -0 "$game_pid" 2>/dev/null || fail "the game ended while waiting for the $name"
-    shot "$name"
-    "$check" "$work/shots/$name.png" && return 0
-    sleep 0.5
-  done
-  fail "the $name did not appear (last screenshot $work/shots/$name.png)"
-}
-
-press() {
-  for key in "$@"; do
-    xdotool keydown "$key"
-    sleep 0.2
-    xdotool keyup "$key"
-    sleep 0.2
-  done
-}
-
 # A click of a mouse button (1 left, 3 right) at a point of the game's screen. The button is
 # held long enough for a frame of the sanitizer build to see it.
 click() {
@@ -118,19 +42,6 @@ click() {
   sleep 0.9
   xdotool mouseup "${3:-1}"
   sleep 0.9
-}
-
-quit_game() {
-  xdotool keydown Escape
-  for _ in $(seq 100); do
-    kill -0 "$game_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  xdotool keyup Escape 2>/dev/null || true
-  local status=0
-  wait "$game_pid" || status=$?
-  game_pid=
-  [ "$status" -eq 0 ] || fail "the game ended with exit code $status: $(cat "$work/game.log")"
 }
 
 to_slot_screen() {

@@ -8,6 +8,7 @@
 #include "game/mission/map_objects.h"
 #include "game/mission/player.h"
 #include "game/mission/stage_loader.h"
+#include "game/shell/clear_result_panel.h"
 #include "tests/game/editor/editor_fixture.h"
 
 namespace editor_test {
@@ -86,7 +87,16 @@ TEST_F(TestPlayTest, ReachingTheGoalBringsTheEditorBack) {
   int16_t grid[kMapColumns * kMapRows];
   std::memcpy(grid, game.mapGrid, sizeof grid);
   PlayFromTheMenu();
-  for (int i = 0; i < 300 && game.gameState == STATE_STAGE_PLAY_MODE; ++i) Frame({shell_test::key::kRight});
+  // Walk to the goal, then confirm the result panel.
+  for (int i = 0; i < 900 && game.gameState == STATE_STAGE_PLAY_MODE; ++i) {
+    if (player.action != kActionGoal && player.action < kActionResultFade) {
+      Frame({shell_test::key::kRight});
+    } else if (i % 2 == 0) {
+      Frame({shell_test::key::kZ});
+    } else {
+      Frame();
+    }
+  }
   ASSERT_EQ(game.gameState, STATE_EDIT_RETURN);
   Frame();
   Frame();

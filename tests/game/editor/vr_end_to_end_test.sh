@@ -13,69 +13,15 @@ work=$3
 shift 3
 options=("$@")
 
-menu_text='rgb(9,176,254)'
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-rm -rf "$work"
-mkdir -p "$work/game" "$work/shots"
-shopt -s nullglob
-archives=("$data"/*.akn)
-[ ${#archives[@]} -gt 0 ] || fail "no archives in $data (build the dataset target)"
-cp "${archives[@]}" "$work/game/"
+# shellcheck source=../../support/game_window.sh
+source "$(dirname "$0")/../../support/game_window.sh"
 # Every byte 1: no copy holds a time, so the file counts as damaged.
 head -c 2048 /dev/zero | tr '\0' '\001' >"$work/game/time.dat"
-
-xvfb_pid=
-game_pid=
-cleanup() {
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
-}
-trap cleanup EXIT
-
-# shellcheck source=../../support/xvfb.sh
-source "$(dirname "$0")/../../support/xvfb.sh"
-start_xvfb "$work" || fail "no X server"
-
-export SDL_AUDIODRIVER=dummy
-mkdir -p "$work/run"
-chmod 700 "$work/run"
-export XDG_RUNTIME_DIR="$work/run"
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-(cd "$work/game" && exec "$exe" "${options[@]}") >"$work/game.log" 2>&1 &
-game_pid=$!
-
-window=
-for _ in $(seq 100); do
-  window=$(xdotool search --name 'CODE:K' 2>/dev/null | head -n1 || true)
-  [ -n "$window" ] && break
-  kill -0 "$game_pid" 2>/dev/null || fail "the game ended at start: $(cat "$work/game.log")"
-  sleep 0.2
-done
-[ -n "$window" ] || fail "no game window"
-xdotool mousemove --window "$window" 400 300 windowfocus --sync "$window" 2>/dev/null || true
-
-shot() {
-  import -window "$window" "$work/shots/$1.png"
-}
-
-count_colour() {
-  convert "$1" -crop "$2" +repage -fuzz 8% -fill black +opaque "$3" -fill white -opaque "$3" \
-    -format '%[fx:round(mean*w*h)]' info:
-}
+start_game
 
 # Bright pixels (the clock's white digits) within the rectangle.
 count_bright() {
   convert "$1" -crop "$2" +repage -colorspace Gray -threshold 70% -format '%[fx:round(mean*w*h)]' info:
-}
-
-is_title() {
-  [ "$(count_colour "$1" 300x150+80+388 "$menu_text")" -gt 200 ]
 }
 
 # The notice's line at (95, 560) and no category list.
@@ -98,26 +44,6 @@ is_mission_list() {
 is_vr_mission() {
   [ "$(count_colour "$1" 200x230+105+96 "$menu_text")" -lt 20 ] &&
     [ "$(count_bright "$1" 75x14+724+9)" -gt 20 ]
-}
-
-wait_for() {
-  local name=$1 check=$2
-  for _ in $(seq 60); do
-    kill -0 "$game_pid" 2>/dev/null || fail "the game ended while waiting for the $name"
-    shot "$name"
-    "$check" "$work/shots/$name.png" && return 0
-    sleep 0.5
-  done
-  fail "the $name did not appear (last screenshot $work/shots/$name.png)"
-}
-
-press() {
-  for key in "$@"; do
-    xdotool keydown "$key"
-    sleep 0.2
-    xdotool keyup "$key"
-    sleep 0.2
-  done
 }
 
 wait_for title is_title

@@ -10,6 +10,8 @@
 #include "game/shell/game_data.h"
 #include "game/shell/save_select.h"
 #include "game/shell/user_files.h"
+#include "game/story/event_script.h"
+#include "game/story/story_scene.h"
 #include "platform/input.h"
 #include "tests/game/mission/mission_harness.h"
 #include "tests/support/image_fixture.h"
@@ -42,7 +44,7 @@ class CampaignRunTest : public ::testing::Test {
     for (int f = 0; f < 300 && player.x < 6 * 40 + 20; ++f) h_.Hold(1, {key::kRight});
     h_.Hold(2);
     h_.Hold(1, {key::kUp});
-    ASSERT_EQ(player.action, 40);
+    ASSERT_EQ(player.action, 40) << "x " << player.x << " y " << player.y << " scroll " << game.scrollX << " story " << int(player.inStoryScene) << " lock " << int(player.locked) << " door " << player.touchingDoor;
     for (int f = 0; f < 100 && game.gameState == STATE_STAGE_PLAY; ++f) h_.Hold(1);
   }
   // Runs frames until the briefing's page is open for input.
@@ -74,9 +76,20 @@ TEST_F(CampaignRunTest, TitleNewGameFirstStageClearBriefingAutosaveAndNextStage)
   for (int f = 0; f < 100 && game.saveSelect->phase() != SaveSelect::kChooseSlot; ++f) h_.Hold(1);
   Press(key::kZ);  // slot 1
   Press(key::kZ);  // start
-  // The opening scene is not on this branch: state 20 goes on to the first stage.
-  for (int f = 0; f < 200 && game.gameState != STATE_STAGE_PLAY; ++f) h_.Hold(1);
+  // The opening scenes, then the first stage with its landing and talk; confirm moves the
+  // talk on.
+  for (int f = 0; f < 6000 && !(game.gameState == STATE_STAGE_PLAY && game.openingScenePending == 0 && !game.storyScene &&
+                                  !game.eventPlayer && player.inStoryScene == 0);
+       ++f) {
+    if (f % 2 == 0) {
+      h_.Hold(1, {key::kZ});
+    } else {
+      h_.Hold(1);
+    }
+  }
   ASSERT_EQ(game.gameState, STATE_STAGE_PLAY);
+  ASSERT_FALSE(game.storyScene) << "the opening scenes ended";
+  ASSERT_FALSE(game.eventPlayer);
   EXPECT_EQ(game.saveSlot, 1);
   EXPECT_EQ(testing_support::ReadFileBytes(h_.File("data/save1.dat")), std::string(512, '\0'))
       << "a new game writes no save";

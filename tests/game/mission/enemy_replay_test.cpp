@@ -54,6 +54,8 @@ class GuardedRun : public ::testing::Test {
  protected:
   void Start(bool stealth) {
     h_.WriteData("bzx/warning.ogg", testing_support::PcmWav(testing_support::SineTone(1, 22050, 3.0, 330.0), 1, 22050));
+    // The game-over music holds the caught pose while it plays.
+    h_.WriteData("bzx/gameover.ogg", testing_support::PcmWav(testing_support::SineTone(1, 22050, 3.0, 220.0), 1, 22050));
     ASSERT_TRUE(h_.LoadStage(GuardedCorridor(stealth)));
     h_.Hold(20);
     for (int f = 0; f < 300 && WorldX() < kWaitX; ++f) h_.Frame({key::kRight});
