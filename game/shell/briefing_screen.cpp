@@ -529,6 +529,22 @@ bool Take() {
   game.keyLatch = 1;
   return true;
 }
+
+// The two-choice dialogs: up and down toggle the cursor; the key that closes the dialog.
+enum class DialogKey { kNone, kConfirm, kCancel };
+DialogKey TwoChoiceKey(int pad) {
+  if ((pad & (kPadUp | kPadDown)) == 0 && !Confirm() && !Cancel()) {
+    game.keyLatch = 0;
+    return DialogKey::kNone;
+  }
+  if (!Take()) return DialogKey::kNone;
+  if ((pad & (kPadUp | kPadDown)) != 0) {
+    PlaySoundEffect(kSoundCursor);
+    game.menuCursor ^= 1;
+    return DialogKey::kNone;
+  }
+  return Confirm() ? DialogKey::kConfirm : DialogKey::kCancel;
+}
 void Wrap(int step, int count) { game.menuCursor = (game.menuCursor + step + count) % count; }
 
 }  // namespace
@@ -636,15 +652,9 @@ void BriefingScreen::InputSystem(int pad) {
 }
 
 void BriefingScreen::InputSaveDialog(int pad) {
-  if ((pad & (kPadUp | kPadDown)) == 0 && !Confirm() && !Cancel()) {
-    game.keyLatch = 0;
-    return;
-  }
-  if (!Take()) return;
-  if ((pad & (kPadUp | kPadDown)) != 0) {
-    PlaySoundEffect(kSoundCursor);
-    game.menuCursor ^= 1;
-  } else if (Confirm()) {
+  const DialogKey key = TwoChoiceKey(pad);
+  if (key == DialogKey::kNone) return;
+  if (key == DialogKey::kConfirm) {
     if (game.menuCursor == 1) {
       char path[32];
       SavePath(path, sizeof path);
@@ -663,15 +673,9 @@ void BriefingScreen::InputSaveDialog(int pad) {
 }
 
 void BriefingScreen::InputTitleDialog(int pad) {
-  if ((pad & (kPadUp | kPadDown)) == 0 && !Confirm() && !Cancel()) {
-    game.keyLatch = 0;
-    return;
-  }
-  if (!Take()) return;
-  if ((pad & (kPadUp | kPadDown)) != 0) {
-    PlaySoundEffect(kSoundCursor);
-    game.menuCursor ^= 1;
-  } else if (Confirm()) {
+  const DialogKey key = TwoChoiceKey(pad);
+  if (key == DialogKey::kNone) return;
+  if (key == DialogKey::kConfirm) {
     PlaySoundEffect(kSoundConfirm);
     if (game.menuCursor == 0) {
       game.menuCursor = 1;

@@ -183,6 +183,18 @@ void StoryScene::Script(int n) {
   NextStep();
 }
 
+void StoryScene::TalkAfter(int frames, int n) {
+  if (Wait(frames)) game.eventPlayer.Create(n, kEndModeStoryScene);
+}
+
+void StoryScene::Land() {
+  if (player.airborne != 0) return;
+  PlaySoundHandle(sounds_[0], 1, 1);
+  player.action = kLandedPose;
+  player.actionTimer = 0;
+  NextStep();
+}
+
 void StoryScene::Hold() {
   // A talk scene that could not be created would hold the scene for good.
   if (!game.eventPlayer) NextStep();
@@ -857,18 +869,10 @@ bool StoryScene::RunInMission() {
       }
       switch (step_) {
         case 0:
-          if (player.airborne == 0) {
-            PlaySoundHandle(sounds_[0], 1, 1);
-            player.action = kLandedPose;
-            player.actionTimer = 0;
-            NextStep();
-          }
+          Land();
           break;
         case 1:
-          if (Wait(151)) {
-            game.eventPlayer.Create(11, kEndModeStoryScene);
-            timer_ = 0;
-          }
+          TalkAfter(151, 11);
           break;
         case 2: Hold(); break;
         default: return Release();
@@ -889,18 +893,10 @@ bool StoryScene::RunInMission() {
           Wait(101);
           break;
         case 2:
-          if (player.airborne == 0) {
-            PlaySoundHandle(sounds_[0], 1, 1);
-            player.action = kLandedPose;
-            player.actionTimer = 0;
-            NextStep();
-          }
+          Land();
           break;
         case 3:
-          if (Wait(151)) {
-            game.eventPlayer.Create(31, kEndModeStoryScene);
-            timer_ = 0;
-          }
+          TalkAfter(151, 31);
           break;
         case 4: Hold(); break;
         default: return Release();

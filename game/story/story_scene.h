@@ -48,6 +48,10 @@ class StoryScene {
   bool FadeOut(int k);
   bool Wait(int n);
   void Script(int n);
+  // Starts talk scene n once the frames have passed (the step moves on then).
+  void TalkAfter(int frames, int n);
+  // Moves on once the dropped player stands: the landing sound and pose.
+  void Land();
   void Hold();
   bool Dip();
   bool DipBack();

@@ -8,7 +8,7 @@
 #include "runtime/display/direct3d.h"
 #include "runtime/display/display_state.h"
 #include "runtime/image/surface_data.h"
-#include "runtime/image/texture_pieces.h"
+#include "runtime/image/texture_split.h"
 
 namespace rt {
 namespace {

@@ -3,7 +3,11 @@
 #include <cstring>
 
 #include "runtime/api.h"
+#include "runtime/core/log.h"
+#include "runtime/core/startup.h"
+#include "runtime/core/window.h"
 #include "runtime/display/display_state.h"
+#include "runtime/display/screen_mode.h"
 
 namespace testing_support {
 namespace {
@@ -38,6 +42,23 @@ uint32_t RunningDisplay::FrontPixel(int x, int y) const {
 int RunningDisplay::LoadPicture(const std::string& name, const Picture& picture, const PngOptions& options) {
   WriteFileBytes(runtime_.dir().File(name), MakePng(picture, options));
   return LoadGraph(name.c_str());
+}
+
+platform::DisplayDevice* StartGlWindow() {
+  rt::GetLogState() = rt::LogState{};
+  rt::GetRuntimeState() = rt::RuntimeState{};
+  rt::GetWindowState().settings = rt::WindowSettings{};
+  rt::ResetDisplayState();
+  ChangeWindowMode(1);
+  SetScreenMode(800, 600, 32, 60);
+  if (InitLibrary() != 0) return nullptr;
+  platform::DisplayDevice* device = rt::GetScreenStateRecord().device;
+  if (device == nullptr) {
+    EndLibrary();
+    return nullptr;
+  }
+  SetDrawScreen(kDrawScreenBack);
+  return device;
 }
 
 }  // namespace testing_support

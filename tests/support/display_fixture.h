@@ -33,6 +33,11 @@ class RunningDisplay {
   bool started_ = false;
 };
 
+// Starts the library in a real 800 x 600 window (an X display must be there) on its OpenGL
+// device, drawing on the back screen. Null when the window got no device (the library is
+// ended again then); the log in the working directory says why.
+platform::DisplayDevice* StartGlWindow();
+
 // The colour of a 32-bit screen pixel, the fourth byte dropped.
 constexpr uint32_t Rgb(uint32_t pixel) { return pixel & 0xFFFFFF; }
 

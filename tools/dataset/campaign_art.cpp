@@ -7,14 +7,6 @@ namespace dataset {
 
 namespace {
 
-TextStyle Style(int size, Rgb color, int weight = 400) {
-  TextStyle s;
-  s.size = size;
-  s.color = color;
-  s.weight = weight;
-  return s;
-}
-
 // The labels of the briefing's menus, by label row.
 const char* const kMenuLabels[11] = {"次のステージへ", "準備", "システム", "装備の変更", "弾薬の製造",
                                      "収集アイテム", "戻る", "セーブ", "", "タイトルへ戻る", "戻る"};

@@ -6,14 +6,6 @@
 namespace dataset {
 namespace {
 
-TextStyle Style(int size, Rgb color, int weight = 400) {
-  TextStyle s;
-  s.size = size;
-  s.color = color;
-  s.weight = weight;
-  return s;
-}
-
 constexpr Rgb kFrameFill{12, 26, 52};
 constexpr Rgb kGlowFill{30, 80, 140};
 

@@ -20,14 +20,6 @@ constexpr Rgb kLogoNavy{24, 44, 110};
 constexpr Rgb kTitleRed{230, 40, 50};
 constexpr Rgb kGold{255, 214, 90};
 
-TextStyle Style(int size, Rgb color, int weight = 400) {
-  TextStyle s;
-  s.size = size;
-  s.color = color;
-  s.weight = weight;
-  return s;
-}
-
 // A burst of rays around a bright core, for muzzle flashes.
 void DrawFlash(Canvas& c, int cx, int cy, int radius) {
   for (int ray = 0; ray < 8; ++ray) {

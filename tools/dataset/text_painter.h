@@ -18,6 +18,15 @@ struct TextStyle {
   Rgb shadow = kTransparent;
 };
 
+// A style of the given cell height, colour and weight, without outline or shadow.
+inline TextStyle Style(int size, Rgb color, int weight = 400) {
+  TextStyle s;
+  s.size = size;
+  s.color = color;
+  s.weight = weight;
+  return s;
+}
+
 enum class Align { kLeft, kCentre, kRight };
 
 // The pen advance of the text.

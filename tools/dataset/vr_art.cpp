@@ -12,14 +12,6 @@ constexpr Rgb kVrDeep{10, 40, 40};
 constexpr Rgb kBalloon{235, 245, 255};
 constexpr Rgb kBalloonEdge{90, 150, 210};
 
-TextStyle Style(int size, Rgb color, int weight = 700) {
-  TextStyle s;
-  s.size = size;
-  s.color = color;
-  s.weight = weight;
-  return s;
-}
-
 // The rank letters S, A, B, C, D one below the other, 28 pixels apart, and beside each the
 // mark of a best time made undetected and unhit.
 void PaintRanks(Canvas& c) {
@@ -69,13 +61,13 @@ void PaintVrMenuPieces(Canvas& c) {
   c.FrameChamfered(total, 8, 2, kVrTeal);
   const Rect label{0, 39, 92, 23};
   c.FillRect(label, Rgb{20, 70, 70});
-  DrawTextIn(c, label, "TOTAL", Style(14, Rgb{150, 255, 230}));
+  DrawTextIn(c, label, "TOTAL", Style(14, Rgb{150, 255, 230}, 700));
   // Place labels, drawn tinted by the screen.
   static const char* const kPlaces[3] = {"1st", "2nd", "3rd"};
   for (int p = 0; p < 3; ++p) {
     const Rect r{0, 68 + 30 * p, 60, 30};
     c.FillRect({r.x + 2, r.y + 3, r.w - 4, r.h - 6}, Rgb{40, 40, 56});
-    DrawTextIn(c, r, kPlaces[p], Style(18, kWhite));
+    DrawTextIn(c, r, kPlaces[p], Style(18, kWhite, 700));
   }
   PaintBalloon(c);
   PaintHelpBar(c);

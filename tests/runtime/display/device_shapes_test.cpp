@@ -94,19 +94,8 @@ TEST(GlDevice3DTest, ShapesThroughTheGlDeviceMatchTheSoftwareDisplay) {
   const char* display = std::getenv("DISPLAY");
   if (!display || !*display) GTEST_SKIP() << "no X display";
   ScopedTempDir dir;
-  rt::GetLogState() = rt::LogState{};
-  rt::GetRuntimeState() = rt::RuntimeState{};
-  rt::GetWindowState().settings = rt::WindowSettings{};
-  rt::ResetDisplayState();
-  ChangeWindowMode(1);
-  SetScreenMode(800, 600, 32, 60);
-  ASSERT_EQ(InitLibrary(), 0);
-  platform::DisplayDevice* device = rt::GetScreenStateRecord().device;
-  if (!device) {
-    EndLibrary();
-    FAIL() << "no OpenGL device in the window: " << ReadFileBytes(dir.File("Log.txt"));
-  }
-  SetDrawScreen(kDrawScreenBack);
+  platform::DisplayDevice* device = testing_support::StartGlWindow();
+  ASSERT_NE(device, nullptr) << "no OpenGL device in the window: " << ReadFileBytes(dir.File("Log.txt"));
   rt::SetWaitVSyncFlag(0);
   ASSERT_EQ(rt::G_D3D_Initialize(device, rt::GetOutputSurfaces().primarySurface, 32), 0);
   DrawShapes();

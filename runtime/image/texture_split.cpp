@@ -1,4 +1,4 @@
-#include "runtime/image/texture_pieces.h"
+#include "runtime/image/texture_split.h"
 
 #include <algorithm>
 

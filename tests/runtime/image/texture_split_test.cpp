@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "runtime/image/texture_pieces.h"
+#include "runtime/image/texture_split.h"
 
 namespace {
 
