@@ -117,10 +117,12 @@ constexpr SlotPath kBriefingMapSet[] = {
     {70, "gsx/briefing04.png"},  {71, "patch/briefing_str.png"}, {72, "gsx/st_panel.png"},
     {73, "gsx/cursor.png"},      {74, "gsx/briefing_line.png"}, {75, "gsx/briefing11.png"},
     {76, "gsx/briefing_back.png"}};
+// The stored grade marks are cut from the result sheet's grade column, the sheet the clear
+// panel draws them from.
 constexpr SlotPath kMissionBriefingSet[] = {{76, "gsx/briefing_back.png"},
                                             {84, "patch/suvel_select.png"},
                                             {75, "gsx/briefing11.png"},
-                                            {10, "patch/vr_menu.png"},
+                                            {10, "patch/result.png"},
                                             {7, "gsx/num.png"}};
 constexpr SlotPath kTrialBonusSet[] = {{75, "gsx/briefing11.png"}, {76, "gsx/briefing_back.png"}};
 constexpr SlotPath kStoryOnlySet[] = {{77, "evx/wind.png"}};

@@ -3,10 +3,13 @@
 // note, plate or seam is drawn over another's text.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "game/shell/game_data.h"
+#include "runtime/image/graph_image.h"
+#include "runtime/image/image_loader.h"
 #include "runtime/core/random.h"
 #include "tests/game/shell/shell_fixture.h"
 #include "tests/support/golden_image.h"
@@ -76,6 +79,62 @@ TEST_F(ScreenGoldenTest, KeyConfiguration) {
   rt::SeedRandom(7);
   Frame();
   EXPECT_TRUE(Matches("key_config"));
+}
+
+
+// The third character's mission list shows the stored grade as marks cut from the sheet in
+// slot 10: each mark on screen is the sheet's mark for that grade, the bonus mark beside it.
+class BriefingMarksTest : public GameRunTest {
+ protected:
+  void SetUp() override {
+    for (const dataset::AssetEntry& e : dataset::AssetList()) {
+      for (const char* path : {"gsx/briefing_back.png", "patch/suvel_select.png", "gsx/briefing11.png",
+                               "patch/result.png", "patch/vr_menu.png", "gsx/num.png"}) {
+        if (e.path == path) WriteData(path, dataset::BuildAsset(e));
+      }
+    }
+    StartToTitle();
+    ASSERT_EQ(rt::LoadGraphImage(File("patch/result.png").c_str(), nullptr, 0, 0, 0, 0, &sheet_, nullptr, nullptr), 0);
+  }
+  void TearDown() override { rt::ReleaseGraphImage(&sheet_); }
+
+  // Share of the sheet's inked (not black, the colour key) pixels in the 28 x 28 cut at
+  // (sx, sy) that the screen shows unchanged at (x, 115); -1 when the cut holds too few to be
+  // a mark.
+  double Shown(int x, int sx, int sy) {
+    const auto& f = rt_.presenter().Last();
+    int opaque = 0, same = 0;
+    for (int dy = 0; dy < 28; ++dy) {
+      for (int dx = 0; dx < 28; ++dx) {
+        int r, g, b, a;
+        rt::GetGraphImagePixel(&sheet_, sx + dx, sy + dy, &r, &g, &b, &a);
+        if (r + g + b == 0) continue;
+        ++opaque;
+        const uint32_t p = f.Pixel(x + dx, 115 + dy);
+        same += std::abs(static_cast<int>(p >> 16 & 255) - r) <= 2 &&
+                std::abs(static_cast<int>(p >> 8 & 255) - g) <= 2 && std::abs(static_cast<int>(p & 255) - b) <= 2;
+      }
+    }
+    return opaque < 100 ? -1 : static_cast<double>(same) / opaque;
+  }
+
+  rt::GraphImage sheet_{};
+};
+
+TEST_F(BriefingMarksTest, StoredGradesAndTheBonusMark) {
+  struct Case {
+    int result, row;
+  };
+  for (const Case c : {Case{85, 353}, Case{65, 382}, Case{45, 412}, Case{25, 442}, Case{15, 472}}) {
+    game.missionNumber = 1;
+    game.saveRecord[399 + 1] = static_cast<uint8_t>(c.result);
+    game.gameState = STATE_MISSION_BRIEFING;
+    game.screenEntered = 0;
+    for (int i = 0; i < 40; ++i) Frame();
+    // The bonus mark is drawn over the grade mark's right edge.
+    EXPECT_GE(Shown(364, 2, c.row), 0.85) << c.result;
+    EXPECT_GE(Shown(381, 89, c.row), 0.95) << c.result;
+  }
 }
 
 }  // namespace
