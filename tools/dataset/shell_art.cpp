@@ -411,13 +411,6 @@ void PaintResultSheet(Canvas& c) {
   DrawText(c, vr.x + 12, vr.y + 104, "結果", Style(12, kMenuText));
 }
 
-void PaintVrMenuSheet(Canvas& c) {
-  DrawGradeColumns(c);
-  TextStyle style = Style(22, kMenuText, 700);
-  style.outline = Rgb{0, 30, 70};
-  DrawText(c, 8, 8, "VR MISSION", style);
-}
-
 void PaintVrInterface(Canvas& c) {
   const Rect heading{0, 0, 345, 47};
   c.FillChamfered(heading, 12, Rgb{10, 40, 40});

@@ -23,7 +23,6 @@ void PaintInterface(Canvas& c);       // patch/ui_01.png
 void PaintItems(Canvas& c);           // patch/item.png
 void PaintPauseSheet(Canvas& c);      // patch/pause_w.png
 void PaintResultSheet(Canvas& c);     // patch/result.png
-void PaintVrMenuSheet(Canvas& c);     // patch/vr_menu.png
 void PaintVrInterface(Canvas& c);     // patch/vr_ui.png
 void PaintDigits(Canvas& c);          // gsx/num.png
 void PaintSaveSheet(Canvas& c);       // patch/start_menu.png
