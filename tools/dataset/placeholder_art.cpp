@@ -156,9 +156,9 @@ void PaintHelicopter(Canvas& c) {
   c.FillRect({20, 289 + 13, 472, 4}, Rgb{90, 100, 110});
 }
 
-void PaintBackground(Canvas& c, Scene scene, Rgb tint, const std::string& caption) {
+void PaintBackground(Canvas& c, Scene scene, Rgb tint, const std::string& name) {
   const int w = c.width(), h = c.height();
-  Random random(caption);
+  Random random(name);
   switch (scene) {
     case Scene::kNightSky:
       c.Gradient({0, 0, w, h}, Rgb{6, 10, 34}, Mix(Rgb{20, 30, 70}, tint, 60));
@@ -194,8 +194,6 @@ void PaintBackground(Canvas& c, Scene scene, Rgb tint, const std::string& captio
       break;
     }
   }
-  TextStyle style = Small(Mix(tint, kWhite, 100));
-  DrawText(c, w - TextWidth(caption, style) - 6, h - 14, caption, style);
 }
 
 void PaintLayer(Canvas& c, Layer2 layer, Rgb tint) {

@@ -28,8 +28,9 @@ void PaintListBackdrop(Canvas& c);             // the equipment list's 300 x 600
 void PaintHelicopter(Canvas& c);
 
 enum class Scene { kNightSky, kHold, kDaySky, kDuct, kCargo, kLab, kEngine, kVrGrid };
-// An opaque background of the scene, with its caption in a corner.
-void PaintBackground(Canvas& c, Scene scene, Rgb tint, const std::string& caption);
+// An opaque background of the scene; its name seeds the scatter of stars, clouds and rivets
+// (the name is not drawn: the player sees these pictures behind play).
+void PaintBackground(Canvas& c, Scene scene, Rgb tint, const std::string& name);
 enum class Layer2 { kMoon, kStars, kSun, kSunGlow, kPipes, kGirders, kGrille, kCrates, kMachines };
 // A transparent layer in front of a background.
 void PaintLayer(Canvas& c, Layer2 layer, Rgb tint);

@@ -157,24 +157,6 @@ void DrawDotFigure(Canvas& c, int x, int y, const Look& look, int face, int eyes
   DrawHead(c, cx, y + 80, 52, look, face, eyes);
 }
 
-// Rows of open, half and closed cells per face.
-void PaintDotRows(Canvas& c, const Look& look, std::initializer_list<std::pair<int, int>> cellsByFace, int faces) {
-  (void)faces;
-  int f = 0;
-  for (const auto& [cx, cy] : cellsByFace) {
-    for (int eyes = 0; eyes < 3; ++eyes) {
-      // Cells follow on the row and wrap to the next row at the sheet's edge.
-      int x = cx + eyes * 150, y = cy;
-      if (x + 150 > c.width()) {
-        x -= c.width() / 150 * 150;
-        y += 250;
-      }
-      DrawDotFigure(c, x, y, look, f == 0 ? 0 : f == 1 ? 1 : f == 2 ? 2 : f == 3 ? 3 : f == 4 ? 1 : 4, eyes);
-    }
-    ++f;
-  }
-}
-
 void PaintShrine(Canvas& c) {
   c.Gradient({0, 0, 800, 500}, Rgb{40, 50, 90}, Rgb{110, 80, 90});
   c.FillRect({0, 380, 800, 120}, Rgb{90, 80, 70});
