@@ -201,7 +201,9 @@ void PaintLayer(Canvas& c, Layer2 layer, Rgb tint) {
   Random random("layer" + std::to_string(static_cast<int>(layer)));
   switch (layer) {
     case Layer2::kMoon:
-      c.Glow(620, 120, 90, Rgb{40, 40, 60});
+      // A pale halo ring: a soft glow would fade towards black, which the game draws as an
+      // opaque dark disc over the sky (only pure black is transparent).
+      c.Ring(620, 120, 52, 3, Rgb{70, 72, 100});
       c.FillCircle(620, 120, 46, Rgb{235, 235, 210});
       c.FillCircle(606, 110, 8, Rgb{210, 210, 190});
       c.FillCircle(634, 134, 6, Rgb{210, 210, 190});
