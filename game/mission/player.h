@@ -86,8 +86,6 @@ struct Player {
   uint8_t wasCaught = 0;
   // Index of the kind-76 conveyor touched this frame, kNoObject = none.
   uint16_t objectContact = kNoObject;
-  // 1 while a story scene controls the player.
-  uint8_t inStoryScene = 0;
 };
 
 extern Player player;

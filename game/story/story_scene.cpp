@@ -217,7 +217,7 @@ bool StoryScene::DipBack() {
 bool StoryScene::Release() {
   DeleteStoryScene();
   PlayStageBgm();
-  player.inStoryScene = 0;
+  player.locked = 0;
   game.openingScenePending = 0;
   return true;
 }
@@ -347,7 +347,7 @@ void StoryScene::Update(int) {
     return;
   }
   if ((scene_ >= 7 && scene_ <= 16) || scene_ == 110 || scene_ == 140) {
-    if (entering_ != 0) player.inStoryScene = 1;
+    if (entering_ != 0) player.locked = 1;
   }
   switch (scene_) {
     case 0: RunStaffRoll(); return;

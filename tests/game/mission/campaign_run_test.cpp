@@ -44,7 +44,7 @@ class CampaignRunTest : public ::testing::Test {
     for (int f = 0; f < 300 && player.x < 6 * 40 + 20; ++f) h_.Hold(1, {key::kRight});
     h_.Hold(2);
     h_.Hold(1, {key::kUp});
-    ASSERT_EQ(player.action, 40) << "x " << player.x << " y " << player.y << " scroll " << game.scrollX << " story " << int(player.inStoryScene) << " lock " << int(player.locked) << " door " << player.touchingDoor;
+    ASSERT_EQ(player.action, 40) << "x " << player.x << " y " << player.y << " scroll " << game.scrollX << " lock " << int(player.locked) << " door " << player.touchingDoor;
     for (int f = 0; f < 100 && game.gameState == STATE_STAGE_PLAY; ++f) h_.Hold(1);
   }
   // Runs frames until the briefing's page is open for input.
@@ -79,7 +79,7 @@ TEST_F(CampaignRunTest, TitleNewGameFirstStageClearBriefingAutosaveAndNextStage)
   // The opening scenes, then the first stage with its landing and talk; confirm moves the
   // talk on.
   for (int f = 0; f < 6000 && !(game.gameState == STATE_STAGE_PLAY && game.openingScenePending == 0 && !game.storyScene &&
-                                  !game.eventPlayer && player.inStoryScene == 0);
+                                  !game.eventPlayer && player.locked == 0);
        ++f) {
     if (f % 2 == 0) {
       h_.Hold(1, {key::kZ});
@@ -91,6 +91,9 @@ TEST_F(CampaignRunTest, TitleNewGameFirstStageClearBriefingAutosaveAndNextStage)
   ASSERT_FALSE(game.storyScene) << "the opening scenes ended";
   ASSERT_FALSE(game.eventPlayer);
   EXPECT_EQ(game.saveSlot, 1);
+  // Confirm is also the fire key: the presses that moved the scenes on fired nothing.
+  EXPECT_EQ(player.weapons[0], 8) << "the first character starts with eight tranquilliser rounds";
+  EXPECT_EQ(player.weapons[2], 8);
   EXPECT_EQ(testing_support::ReadFileBytes(h_.File("data/save1.dat")), std::string(512, '\0'))
       << "a new game writes no save";
   h_.Hold(10);

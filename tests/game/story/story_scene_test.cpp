@@ -78,7 +78,7 @@ TEST_F(StorySceneTest, EveryScenePlaysToItsEnd) {
     game.gameState = c.state;
     game.scrollX = game.scrollY = 0;
     player.action = 0;
-    player.inStoryScene = 0;
+    player.locked = 0;
     game.storyScene.Create(c.scene);
     ASSERT_TRUE(game.storyScene);
     const int frames = RunScene(c.scene, c.maxFrames);
@@ -91,8 +91,8 @@ TEST_F(StorySceneTest, EveryScenePlaysToItsEnd) {
     }
     EXPECT_EQ(game.gameState, c.endState);
     EXPECT_FALSE(game.eventPlayer) << "no talk scene is left behind";
-    if (c.endState == STATE_STAGE_PLAY) EXPECT_EQ(player.inStoryScene, 0) << "released";
-    if (c.endState == STATE_ENDING_START) EXPECT_EQ(player.inStoryScene, 1) << "the endings keep the player";
+    if (c.endState == STATE_STAGE_PLAY) EXPECT_EQ(player.locked, 0) << "released";
+    if (c.endState == STATE_ENDING_START) EXPECT_EQ(player.locked, 1) << "the endings keep the player";
     game.storyScene.Delete();
     game.eventPlayer.Delete();
   }
@@ -148,12 +148,12 @@ TEST_F(StorySceneTest, UnknownScenesEndAtOnce) {
   EXPECT_EQ(game.gameState, STATE_STAGE_LOAD) << "the campaign goes on to the stage";
 
   game.gameState = STATE_STAGE_PLAY;
-  player.inStoryScene = 1;
+  player.locked = 1;
   game.storyScene.Create(200);
   PlayerFrame(0);
   EXPECT_FALSE(game.storyScene);
   EXPECT_EQ(game.gameState, STATE_STAGE_PLAY);
-  EXPECT_EQ(player.inStoryScene, 0);
+  EXPECT_EQ(player.locked, 0);
   const std::string log = testing::internal::GetCapturedStderr();
   EXPECT_NE(log.find("200"), std::string::npos) << log;
 }
@@ -235,7 +235,7 @@ TEST_F(StorySceneTest, FirstMissionOpensWithItsLandingAndTalk) {
   }
   EXPECT_TRUE(talked) << "step " << (game.storyScene ? game.storyScene->step() : -1) << ", y " << player.y
                       << ", airborne " << int(player.airborne);
-  EXPECT_EQ(player.inStoryScene, 1);
+  EXPECT_EQ(player.locked, 1);
 }
 
 }  // namespace
