@@ -341,6 +341,18 @@ int G_D3D_CreateDevice(platform::DeviceSurface* surface) {
   return index;
 }
 
+int G_D3D_FollowFrontSurface(platform::DeviceSurface* front) {
+  D3DDeviceRecord* r = Record(g_d3d.currentDevice);
+  if (!r || !front) return -1;
+  G_D3D_EndDeviceScene(g_d3d.currentDevice);
+  if (Dev()->SetRenderTarget(front) != 0) return -1;
+  r->creationSurface = front;
+  r->renderTarget = nullptr;
+  const platform::SurfaceInfo info = Dev()->Describe(front);
+  r->viewport = platform::Viewport3D{0, 0, info.width, info.height, 0.0f, 1.0f};
+  return 0;
+}
+
 int G_D3D_DeleteAllDevices() {
   for (auto& r : g_d3d.devices) {
     if (!r.inUse || !g_d3d.direct3D) continue;
@@ -727,7 +739,9 @@ int G_D3D_ApplyDeviceState(int device) {
       testEnable = 1;
       ref = 16;
       func = platform::kCmpGreater;
-    } else if (r->zEnable) {
+    } else if (r->zEnable || r->alphaChannel) {
+      // Texels of alpha 0 are left out, as the software draws leave them: in the blend modes
+      // whose factors do not read the alpha (multiply, invert) they would show.
       testEnable = 1;
       ref = 0;
       func = platform::kCmpGreater;
@@ -1022,7 +1036,11 @@ int G_D3D_DrawPixel(int x, int y, uint32_t color) {
 
 // ---- The public shapes ----
 
-bool D3DShapesInUse() { return g_d3d.d3dInitialized && g_d3d.direct3D && !GetScreenStateRecord().softwareRender; }
+// A target that is not a device surface (a graph kept in memory) is drawn on in software.
+bool D3DShapesInUse() {
+  return g_d3d.d3dInitialized && g_d3d.direct3D && !GetScreenStateRecord().softwareRender &&
+         GetGraphManager().settings.use3D == 1 && GetDrawTarget().targetSurface != nullptr;
+}
 
 namespace {
 
@@ -1039,13 +1057,8 @@ int DrawOne(D3DShape shape, int x1, int y1, int x2, int y2, uint32_t color) {
 }  // namespace
 
 int D3DDrawShape(D3DShape shape, int x1, int y1, int x2, int y2, uint32_t color) {
-  D3DDeviceRecord* r = Record(g_d3d.currentDevice);
-  platform::DeviceSurface* target = GetDrawTarget().targetSurface;
-  if (!r || !target) return -1;
   // The device follows the draw target, which may have changed without it.
-  G_D3D_SetDeviceRenderTarget(g_d3d.currentDevice, target == r->creationSurface ? nullptr : target);
-  g_d3d.d3dFrontScreenTarget = GetDrawState().drawScreen == kFrontScreen ? 1 : 0;
-  G_D3D_SetViewport(GetDrawState().drawArea);
+  if (!D3DSyncDrawTarget(GetDrawState().drawArea)) return -1;
   DrawState& ds = GetDrawState();
   if (ds.blendMode != 3) {
     UpdateDrawDiffuseColor();
