@@ -43,6 +43,9 @@ constexpr int32_t DIS = platform::kOpDisable, SEL1 = platform::kOpSelectArg1, SE
 constexpr int32_t TEX = platform::kArgTexture, DIF = platform::kArgDiffuse, CUR = platform::kArgCurrent,
                   TFA = platform::kArgTextureFactor, SPE = platform::kArgSpecular;
 
+// An argument modifier: the argument's alpha in every channel.
+constexpr int32_t kArgAlphaReplicate = 0x20;
+
 struct StageEntry {
   int count;
   StageSetup stage[4];
@@ -320,7 +323,16 @@ int G_D3D_CreateDevice(platform::DeviceSurface* surface) {
   }
   r.hasDevice = 1;
   FillVertexDefaults(&r);
+  // The stage cache starts with these values; the device is given them, or a stage that a
+  // later set-up reaches with an argument equal to the cache would keep the device's own.
+  const D3DDeviceRecord::Stage initial;
   for (int stage = 0; stage < 4; ++stage) {
+    Dev()->SetTextureStageState(stage, StageState::kAlphaArg1, static_cast<uint32_t>(initial.alphaArg1));
+    Dev()->SetTextureStageState(stage, StageState::kAlphaArg2, static_cast<uint32_t>(initial.alphaArg2));
+    Dev()->SetTextureStageState(stage, StageState::kAlphaOp, static_cast<uint32_t>(initial.alphaOp));
+    Dev()->SetTextureStageState(stage, StageState::kColorArg1, static_cast<uint32_t>(initial.colorArg1));
+    Dev()->SetTextureStageState(stage, StageState::kColorArg2, static_cast<uint32_t>(initial.colorArg2));
+    Dev()->SetTextureStageState(stage, StageState::kColorOp, static_cast<uint32_t>(initial.colorOp));
     Dev()->SetTextureStageState(stage, StageState::kAddress, 3);
     Dev()->SetTextureStageState(stage, StageState::kMagFilter, platform::kFilterPoint);
     Dev()->SetTextureStageState(stage, StageState::kMinFilter, platform::kFilterPoint);
@@ -751,6 +763,17 @@ int G_D3D_ApplyDeviceState(int device) {
     if (r->alphaChannel && !alphaBlend) {
       src = platform::kBlendSrcAlpha;
       dest = platform::kBlendInvSrcAlpha;
+    }
+    if (mode == 4 && r->alphaChannel) {
+      // Multiplying ignores the source alpha in its factors; the software draw weighs the
+      // colour by it, so the colour is taken times its own alpha (then the bright colour).
+      entry.stage[0].colorOp = platform::kOpModulate;
+      entry.stage[0].colorArg1 = TEX;
+      entry.stage[0].colorArg2 = TEX | kArgAlphaReplicate;
+      if (r->useBright) {
+        entry.count = 2;
+        entry.stage[1] = S(MOD, CUR, DIF, SEL1, CUR, DIF);
+      }
     }
     textures[0] = r->texture;
     blendEnable = (r->alphaChannel || alphaBlend) ? 1 : 0;

@@ -192,8 +192,10 @@ TEST_F(Device3DDrawTest, BlendModesAlphaAndBrightColour) {
        platform::kOpSelectArg1, platform::kOpModulate, 0x64FFFFFF},
       {"add, brightened", 2, 200, 1, true, 1, platform::kBlendSrcAlpha, platform::kBlendOne, 1, platform::kOpModulate,
        platform::kOpModulate, 0xC8FF8040},
-      {"multiply", 4, 255, 1, false, 1, platform::kBlendZero, platform::kBlendSrcColor, 1, platform::kOpSelectArg1,
-       platform::kOpModulate, 0xFFFFFFFF},
+      {"multiply: the colour weighed by its alpha", 4, 255, 1, false, 1, platform::kBlendZero,
+       platform::kBlendSrcColor, 1, platform::kOpModulate, platform::kOpModulate, 0xFFFFFFFF},
+      {"multiply, brightened in a second stage", 4, 255, 1, true, 1, platform::kBlendZero, platform::kBlendSrcColor, 1,
+       platform::kOpModulate, platform::kOpModulate, 0xFFFF8040},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -213,6 +215,10 @@ TEST_F(Device3DDrawTest, BlendModesAlphaAndBrightColour) {
     EXPECT_EQ(st.Stage(0, StageState::kColorOp), c.colorOp);
     EXPECT_EQ(st.Stage(0, StageState::kAlphaOp), c.alphaOp);
     EXPECT_EQ(st.texture[0] != nullptr, true);
+    if (c.mode == 4) {
+      EXPECT_EQ(st.Stage(0, StageState::kColorArg2), platform::kArgTexture | 0x20u);
+      EXPECT_EQ(st.Stage(1, StageState::kColorOp), c.bright ? platform::kOpModulate : platform::kOpDisable);
+    }
     EXPECT_EQ(Textured(device_.draws[0])[0].color, c.color);
   }
   SetDrawBlendMode(0, 0);

@@ -81,6 +81,23 @@ TEST_F(Device3DTest, StartReportsTheDevicesFormatsAndLimits) {
   EXPECT_EQ(rt::IsDirect3DUsed(), 1);
 }
 
+// Every stage of the device holds what the record's cache says, also the stages the first
+// set-up does not reach: a later set-up sends only the values that differ from the cache.
+TEST_F(Device3DTest, TheStageCacheStartsInStepWithTheDevice) {
+  using platform::StageState;
+  const rt::D3DDeviceRecord& r = rt::GetD3DGlobals().devices[0];
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    const platform::Device3DState& st = device_.state3D();
+    EXPECT_EQ(st.Stage(i, StageState::kColorOp), uint32_t(r.stage[i].colorOp));
+    EXPECT_EQ(st.Stage(i, StageState::kColorArg1), uint32_t(r.stage[i].colorArg1));
+    EXPECT_EQ(st.Stage(i, StageState::kColorArg2), uint32_t(r.stage[i].colorArg2));
+    EXPECT_EQ(st.Stage(i, StageState::kAlphaOp), uint32_t(r.stage[i].alphaOp));
+    EXPECT_EQ(st.Stage(i, StageState::kAlphaArg1), uint32_t(r.stage[i].alphaArg1));
+    EXPECT_EQ(st.Stage(i, StageState::kAlphaArg2), uint32_t(r.stage[i].alphaArg2));
+  }
+}
+
 TEST(Device3DStartTest, RefusalsLeaveTheDeviceUnused) {
   struct Case {
     const char* name;
