@@ -5,12 +5,14 @@
 
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/display_device.h"
 #include "runtime/api.h"
 #include "runtime/display/direct3d.h"
 #include "runtime/display/display_state.h"
+#include "runtime/display/draw_backend.h"
 #include "runtime/display/draw_primitives.h"
 #include "runtime/image/graph_load.h"
 #include "runtime/image/graph_table.h"
@@ -278,6 +280,29 @@ TEST_F(Device3DDrawTest, RotatedAndFourCornerGraphs) {
   ASSERT_EQ(device_.draws.size(), 1u);
   EXPECT_EQ(device_.draws[0].kind, PrimitiveKind::kTriangleStrip);
   EXPECT_EQ(device_.draws[0].count, 7 * 16 + 6 * 2);
+}
+
+// A graph kept as a 2D surface (text is drawn so) is copied onto the target by the processor:
+// the graphs batched before it must reach the target first, or they would cover it.
+TEST_F(Device3DDrawTest, A2DDrawOnTheTargetComesAfterTheBatchedGraphs) {
+  const int plain = display_->LoadPicture("plain.png", Coordinates(16, 16));
+  ASSERT_NE(plain, -1);
+  const int flat = LoadGraph("plain.png", 1);
+  ASSERT_NE(flat, -1);
+  ASSERT_EQ(rt::GetGraphRecord(flat)->create.use3D, 0);
+  DrawGraph(10, 10, graph_, 1);
+  device_.calls.clear();
+  // The copy of a 2D surface the string draw makes.
+  rt::G_DD_DrawGraph(12, 12, static_cast<int>(rt::GetGraphRecord(flat)->surfaceHandles[0]), 1);
+  size_t drawn = device_.calls.size(), touched = device_.calls.size();
+  for (size_t i = 0; i < device_.calls.size(); ++i) {
+    const std::string& name = device_.calls[i].name;
+    if (name == "DrawPrimitive" && drawn == device_.calls.size()) drawn = i;
+    if ((name == "Lock" || name == "BltFast" || name == "Blt") && touched == device_.calls.size()) touched = i;
+  }
+  ASSERT_LT(drawn, device_.calls.size());
+  ASSERT_LT(touched, device_.calls.size());
+  EXPECT_LT(drawn, touched);
 }
 
 TEST_F(Device3DDrawTest, CirclesAreSpansAndPoints) {
