@@ -128,6 +128,19 @@ void FillVertexDefaults(D3DDeviceRecord* r) {
   }
 }
 
+// Every stage's operations and arguments as the record's cache holds them.
+void SendStageCache(const D3DDeviceRecord& r) {
+  for (int stage = 0; stage < 4; ++stage) {
+    const D3DDeviceRecord::Stage& c = r.stage[stage];
+    Dev()->SetTextureStageState(stage, StageState::kAlphaArg1, static_cast<uint32_t>(c.alphaArg1));
+    Dev()->SetTextureStageState(stage, StageState::kAlphaArg2, static_cast<uint32_t>(c.alphaArg2));
+    Dev()->SetTextureStageState(stage, StageState::kAlphaOp, static_cast<uint32_t>(c.alphaOp));
+    Dev()->SetTextureStageState(stage, StageState::kColorArg1, static_cast<uint32_t>(c.colorArg1));
+    Dev()->SetTextureStageState(stage, StageState::kColorArg2, static_cast<uint32_t>(c.colorArg2));
+    Dev()->SetTextureStageState(stage, StageState::kColorOp, static_cast<uint32_t>(c.colorOp));
+  }
+}
+
 // A cached value is sent again when it changes, or always while the record re-sends.
 bool Changes(D3DDeviceRecord* r, int32_t cached, int32_t value) { return r->resend || cached != value; }
 
@@ -325,14 +338,8 @@ int G_D3D_CreateDevice(platform::DeviceSurface* surface) {
   FillVertexDefaults(&r);
   // The stage cache starts with these values; the device is given them, or a stage that a
   // later set-up reaches with an argument equal to the cache would keep the device's own.
-  const D3DDeviceRecord::Stage initial;
+  SendStageCache(r);
   for (int stage = 0; stage < 4; ++stage) {
-    Dev()->SetTextureStageState(stage, StageState::kAlphaArg1, static_cast<uint32_t>(initial.alphaArg1));
-    Dev()->SetTextureStageState(stage, StageState::kAlphaArg2, static_cast<uint32_t>(initial.alphaArg2));
-    Dev()->SetTextureStageState(stage, StageState::kAlphaOp, static_cast<uint32_t>(initial.alphaOp));
-    Dev()->SetTextureStageState(stage, StageState::kColorArg1, static_cast<uint32_t>(initial.colorArg1));
-    Dev()->SetTextureStageState(stage, StageState::kColorArg2, static_cast<uint32_t>(initial.colorArg2));
-    Dev()->SetTextureStageState(stage, StageState::kColorOp, static_cast<uint32_t>(initial.colorOp));
     Dev()->SetTextureStageState(stage, StageState::kAddress, 3);
     Dev()->SetTextureStageState(stage, StageState::kMagFilter, platform::kFilterPoint);
     Dev()->SetTextureStageState(stage, StageState::kMinFilter, platform::kFilterPoint);
@@ -351,6 +358,90 @@ int G_D3D_CreateDevice(platform::DeviceSurface* surface) {
   G_D3D_ResendDeviceStates(index);
   LogAdd("３Ｄデバイスの作成に成功しました\n");
   return index;
+}
+
+int G_D3D_ReleaseDevice(int device) {
+  D3DDeviceRecord* r = Record(device);
+  if (!r) return -1;
+  if (!r->hasDevice) return 0;
+  G_D3D_FlushVertexBuffer(device);
+  if (r->inScene) Dev()->EndScene();
+  r->inScene = 0;
+  HandleTable<Surface3DData>& pieces = GetSurface3DTable();
+  for (int slot = 0; slot < pieces.highWaterMark(); ++slot) {
+    if (const Surface3DData* piece = pieces.At(slot)) ReleaseSurfaceDataSurface(piece->surfaceData);
+  }
+  // The surfaces the cache names are gone with the device.
+  r->texture = nullptr;
+  r->blendGraphTexture = nullptr;
+  for (auto& stage : r->stage) stage.texture = nullptr;
+  r->renderTarget = nullptr;
+  Dev()->Release3D();
+  r->hasDevice = 0;
+  LogAdd("Ｄｉｒｅｃｔ３Ｄデバイスを削除しました\n");
+  return 0;
+}
+
+int G_D3D_ReleaseDirect3DObject() {
+  if (!g_d3d.d3dInitialized) return -1;
+  G_D3D_ReleaseDevice(g_d3d.currentDevice);
+  LogAdd("Ｄｉｒｅｃｔ３Ｄオブジェクトを解放します\n");
+  if (!g_d3d.direct3D) {
+    LogAdd("Ｄｉｒｅｃｔ３Ｄオブジェクトは既に解放されています\n");
+    return 0;
+  }
+  g_d3d.direct3D = nullptr;
+  LogAdd("Ｄｉｒｅｃｔ３Ｄオブジェクトを解放しました\n");
+  return 0;
+}
+
+int G_D3D_GetDirect3DObject(platform::DisplayDevice* device, platform::DeviceSurface* front,
+                            platform::DeviceSurface* target) {
+  if (!g_d3d.d3dInitialized) return 0;
+  LogAdd("Ｄｉｒｅｃｔ３Ｄオブジェクトを取得します\n");
+  if (g_d3d.direct3D) {
+    LogAdd("Ｄｉｒｅｃｔ３Ｄオブジェクトは既に取得されていますn");
+    return 0;
+  }
+  if (!device || !front) {
+    LogAdd("Direct3Dオブジェクトの作成に失敗しました\n");
+    return -1;
+  }
+  g_d3d.direct3D = device;
+  LogAdd("Ｄｉｒｅｃｔ３Ｄオブジェクトは正常に取得されました\n");
+  D3DDeviceRecord* r = Record(g_d3d.currentDevice);
+  if (!r) return -1;
+  r->creationSurface = front;
+  r->renderTarget = target == front ? nullptr : target;
+  return G_D3D_RecreateDeviceInterface(g_d3d.currentDevice);
+}
+
+int G_D3D_RecreateDeviceInterface(int device) {
+  D3DDeviceRecord* r = Record(device);
+  if (!r) return -1;
+  if (r->hasDevice) return 0;
+  LogAdd("３Ｄデバイスを作成します... ");
+  if (Dev()->Create3D(r->creationSurface) != 0) {
+    LogAdd("３Ｄデバイスの作成に失敗しました\n");
+    return -1;
+  }
+  r->hasDevice = 1;
+  SendRender(RenderState::kDitherEnable, 0);
+  LogAdd("３Ｄデバイスの作成に成功しました\n");
+  SendStageCache(*r);
+  if (r->renderTarget && Dev()->SetRenderTarget(r->renderTarget) != 0) r->renderTarget = nullptr;
+  r->vertexCount = 0;
+  r->stateDirty = 1;
+  G_D3D_ResendDeviceStates(device);
+  // The textures come back empty with their colour keys; the graph restore fills them.
+  HandleTable<Surface3DData>& pieces = GetSurface3DTable();
+  for (int slot = 0; slot < pieces.highWaterMark(); ++slot) {
+    if (const Surface3DData* piece = pieces.At(slot)) {
+      CreateSurfaceDataSurface(piece->surfaceData);
+      SetSurfaceDataColorKey(piece->surfaceData);
+    }
+  }
+  return 0;
 }
 
 int G_D3D_FollowFrontSurface(platform::DeviceSurface* front) {

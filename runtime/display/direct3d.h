@@ -127,6 +127,14 @@ int G_D3D_CreateDevice(platform::DeviceSurface* surface);
 // front surface, keeping its states and the textures.
 int G_D3D_FollowFrontSurface(platform::DeviceSurface* front);
 int G_D3D_DeleteAllDevices();
+// Around a rebuild of the display device: the 3D side lets go of the device (its textures'
+// surfaces with it, the records and the state cache kept), and takes the new device again,
+// re-making the textures (empty: the graph restore fills them) and re-sending every state.
+int G_D3D_ReleaseDirect3DObject();
+int G_D3D_GetDirect3DObject(platform::DisplayDevice* device, platform::DeviceSurface* front,
+                            platform::DeviceSurface* target);
+int G_D3D_RecreateDeviceInterface(int device);
+int G_D3D_ReleaseDevice(int device);
 // The 3D side of a draw-screen change: the device draws into the front or back surface or
 // into the texture of a graph of one piece; -1 for a graph it cannot draw into (one cut into
 // several pieces among them). *surface: the new target.

@@ -263,6 +263,7 @@ int RestoreAllGraphSurfaces() {
 // not take away; the screens are made again for the display's new format, and the graphs
 // loaded from files are filled again. The device is made again with all its surfaces.
 int RecreateGraphicsDevice() {
+  G_D3D_ReleaseDirect3DObject();
   ReleaseMaskScreen();
   ReleaseMainSurfaces();
   ReleaseListedSurfaces();
@@ -282,6 +283,11 @@ int RecreateGraphicsDevice() {
   CreateOutputSurfaces();
   RestoreScreenPalette();
   G_DD_SetDrawScreen(GetDrawState().drawScreen, GetDrawState().drawScreen);
+  if (!s.pureSoftware && s.device) {
+    const OutputSurfaces& out = GetOutputSurfaces();
+    G_D3D_GetDirect3DObject(s.device, out.tempPrimarySurface ? out.tempPrimarySurface : out.primarySurface,
+                            GetDrawTarget().targetSurface);
+  }
   ClearDrawScreenImpl();
   FlipScreenImpl();
   RestoreGraphs();

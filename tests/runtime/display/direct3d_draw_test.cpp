@@ -305,6 +305,26 @@ TEST_F(Device3DDrawTest, A2DDrawOnTheTargetComesAfterTheBatchedGraphs) {
   EXPECT_LT(drawn, touched);
 }
 
+TEST_F(Device3DDrawTest, AfterADeviceRebuildTheTexturesComeBackFromTheirFiles) {
+  device_.calls.clear();
+  ASSERT_EQ(rt::RecreateGraphicsDevice(), 0);
+  EXPECT_EQ(device_.CountCalls("Release3D"), 1);
+  EXPECT_EQ(device_.CountCalls("Create3D"), 1);
+  EXPECT_TRUE(device_.has3D());
+  EXPECT_EQ(rt::IsDirect3DUsed(), 1);
+  // A new texture, filled again by the graph restore.
+  EXPECT_EQ(Texel(graph_, 0, 13, 5), 0xFF000000u | 13u << 16 | 5u << 8 | 7u);
+  EXPECT_EQ(Texel(graph_, 0, 0, 0) >> 24, 0u);
+  Begin();
+  DrawGraph(10, 10, graph_, 1);
+  End();
+  ASSERT_EQ(device_.draws.size(), 1u);
+  const platform::Device3DState& st = device_.draws[0].state;
+  EXPECT_NE(st.texture[0], nullptr);
+  EXPECT_EQ(st.Stage(0, platform::StageState::kColorArg1), platform::kArgTexture);
+  EXPECT_EQ(st.Render(platform::RenderState::kAlphaTestEnable), 1u);
+}
+
 TEST_F(Device3DDrawTest, CirclesAreSpansAndPoints) {
   DrawCircle(50, 60, 10, GetColor(255, 0, 0), 1);
   End();
