@@ -325,6 +325,24 @@ TEST_F(Device3DDrawTest, AfterADeviceRebuildTheTexturesComeBackFromTheirFiles) {
   EXPECT_EQ(st.Render(platform::RenderState::kAlphaTestEnable), 1u);
 }
 
+// The output surfaces are made again for full screen and back: the device follows them and
+// the graphs keep their textures.
+TEST_F(Device3DDrawTest, AWindowModeSwitchKeepsDrawingThroughTheDevice) {
+  for (int windowed : {0, 1}) {
+    SCOPED_TRACE(windowed);
+    ASSERT_EQ(ChangeWindowMode(windowed), 0);
+    SetDrawScreen(kDrawScreenBack);
+    ASSERT_EQ(rt::IsDirect3DUsed(), 1);
+    ASSERT_NE(rt::GetGraphRecord(graph_), nullptr);
+    Begin();
+    EXPECT_EQ(DrawGraph(10, 10, graph_, 1), 0);
+    End();
+    ASSERT_EQ(device_.draws.size(), 1u);
+    EXPECT_EQ(device_.draws[0].state.target, rt::GetDrawTarget().targetSurface);
+    EXPECT_NE(device_.draws[0].state.texture[0], nullptr);
+  }
+}
+
 TEST_F(Device3DDrawTest, CirclesAreSpansAndPoints) {
   DrawCircle(50, 60, 10, GetColor(255, 0, 0), 1);
   End();
