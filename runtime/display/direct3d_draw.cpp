@@ -5,6 +5,7 @@
 // and the subtraction emulation.
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -34,6 +35,7 @@ constexpr int kCircleVertexGroup = 40;
 constexpr int kFlagTransparent = 1, kFlagWholePixels = 2, kFlagUseZ = 4, kFlagGouraud = 8, kFlagPerspective = 16;
 // The quad grid of a piece that is not a parallelogram.
 constexpr int kGridSide = 8;
+constexpr int kLongestCircleWalk = 1 << 16;
 
 const RECT* g_heldViewportArea = nullptr;
 
@@ -390,7 +392,9 @@ int G_D3D_DrawCircle(int x, int y, int radius, uint32_t color, int fillFlag) {
   D3DGlobals& g = GetD3DGlobals();
   if (!g.direct3D || !Current()) return -1;
   G_D3D_FlushVertexBuffer(g.currentDevice);
-  if (g.d3dTargetUnusable) return G_SOFT_DrawCircle(x, y, radius, color, fillFlag);
+  // A radius beyond any screen would walk its octant step by step here; the software draw
+  // passes over the steps that cannot reach the draw area.
+  if (g.d3dTargetUnusable || radius > kLongestCircleWalk) return G_SOFT_DrawCircle(x, y, radius, color, fillFlag);
   if (radius < 0) return 0;
   const RECT& a = GetDrawState().drawArea;
   if (a.right <= a.left || a.bottom <= a.top) return 0;
@@ -444,6 +448,9 @@ int G_D3D_DrawCircle(int x, int y, int radius, uint32_t color, int fillFlag) {
     put(to + 1, row);
     if (static_cast<int>(group.size()) + 2 > kCircleVertexGroup) flush();
   };
+  const int64_t rowReach = std::max(std::abs(int64_t{a.top} - y), std::abs(int64_t{a.bottom} - 1 - y));
+  const int64_t columnReach = std::max(std::abs(int64_t{a.left} - x), std::abs(int64_t{a.right} - 1 - x));
+  const int64_t reach = fillFlag ? rowReach : std::min(rowReach, columnReach);
   int64_t d = 3 - 2 * int64_t{radius}, j = radius, i = 0;
   if (!fillFlag) {
     plot(x - j, y);
@@ -465,7 +472,8 @@ int G_D3D_DrawCircle(int x, int y, int radius, uint32_t color, int fillFlag) {
       d += 4 * i + 6;
     }
     ++i;
-    if (i > j) break;
+    // Every later point lies at least i rows (and, on the outline, i columns) away.
+    if (i > j || i > reach) break;
     if (!fillFlag) {
       plot(x - j, y + i);
       plot(x + j, y + i);

@@ -367,6 +367,11 @@ TEST_F(Device3DDrawTest, CirclesAreSpansAndPoints) {
   End();
   ASSERT_FALSE(device_.draws.empty());
   for (const auto& d : device_.draws) EXPECT_EQ(d.kind, PrimitiveKind::kPointList);
+
+  // Radii far beyond the screen end at once.
+  EXPECT_EQ(DrawCircle(400, 300, 2000000000, GetColor(0, 255, 0), 0), 0);
+  EXPECT_EQ(DrawCircle(400, 300, 60000, GetColor(0, 255, 0), 0), 0);
+  EXPECT_EQ(DrawCircle(400, 300, 2000000000, GetColor(0, 255, 0), 1), 0);
 }
 
 }  // namespace
