@@ -10,6 +10,7 @@
 #include "runtime/image/convert_blt.h"
 #include "runtime/image/surface_data.h"
 #include "runtime/image/texture_split.h"
+#include "runtime/movie/movie.h"
 
 namespace rt {
 namespace {
@@ -255,6 +256,14 @@ int TransferImageToTexture(const ColorFormat* format, const DIBSection* bitmap, 
                  source->format.alphaWidth == 0;
   }
   if (!source || !source->pixels) return -1;
+  // Only what the source holds is read (an image smaller than its graph, as a file changed
+  // since the graph was made, fills what it has).
+  RECT part = *src;
+  if (part.left < 0) destX -= part.left, part.left = 0;
+  if (part.top < 0) destY -= part.top, part.top = 0;
+  part.right = std::min<int32_t>(part.right, source->width);
+  part.bottom = std::min<int32_t>(part.bottom, source->height);
+  src = &part;
   const int width = src->right - src->left;
   const int height = src->bottom - src->top;
   if (width <= 0 || height <= 0) return 0;
@@ -273,6 +282,27 @@ int TransferImageToTexture(const ColorFormat* format, const DIBSection* bitmap, 
                         0, src, options);
   UnlockSurfaceData(piece->surfaceData, pixels);
   SetSurfaceDataColorKey(piece->surfaceData);
+  return 0;
+}
+
+int TransferMovieFrameToTexture(const MovieRecord* movie, GraphRecord* graph) {
+  if (!movie || !graph || !movie->frame.pixels) return -1;
+  GraphImage frame = movie->frame;
+  GraphImage alpha{};
+  if (movie->alphaHalf) {
+    frame.width /= 2;
+    alpha = frame;
+    alpha.pixels = movie->frame.pixels + static_cast<ptrdiff_t>(frame.width) * frame.format.pixelByte;
+  }
+  for (int i = 0; i < graph->surfaceCount; ++i) {
+    const int handle = static_cast<int>(graph->surfaceHandles[i]);
+    const Surface3DData* piece = GetSurface3DData(handle);
+    if (!piece) return -1;
+    const RECT src{piece->sourceX, piece->sourceY, piece->sourceX + piece->width, piece->sourceY + piece->height};
+    TransferImageToTexture(nullptr, nullptr, nullptr, &src, piece->textureX, piece->textureY, handle, 0, &frame,
+                           movie->alphaHalf ? &alpha : nullptr, 0, 1);
+    SetSurfaceDataColorKey(piece->surfaceData);
+  }
   return 0;
 }
 

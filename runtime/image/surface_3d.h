@@ -61,6 +61,9 @@ int TransferImageToTexture(const ColorFormat* format, const DIBSection* bitmap, 
 int TransferImageToGraphTextures(const ColorFormat* format, const DIBSection* bitmap, const DIBSection* alphaBitmap,
                                  int x, int y, GraphRecord* graph, int bitmapFlag, const GraphImage* image,
                                  const GraphImage* alphaImage);
+// The movie's current frame into every piece of its graph.
+struct MovieRecord;
+int TransferMovieFrameToTexture(const MovieRecord* movie, GraphRecord* graph);
 // The source rectangle to (destX, destY) of the graph, into the pieces it overlaps.
 int BltImageToGraphTextures(const ColorFormat* format, const DIBSection* bitmap, const DIBSection* alphaBitmap,
                             const RECT* src, int destX, int destY, GraphRecord* graph, int bitmapFlag,

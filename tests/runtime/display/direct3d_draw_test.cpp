@@ -19,7 +19,10 @@
 #include "runtime/image/graphics_startup.h"
 #include "runtime/image/surface_3d.h"
 #include "runtime/image/surface_data.h"
+#include "runtime/image/graph_image.h"
+#include "runtime/movie/movie.h"
 #include "tests/support/display_fixture.h"
+#include "tests/support/movie_fixture.h"
 
 namespace {
 
@@ -101,6 +104,33 @@ TEST_F(Device3DDrawTest, ImagesFillTheirTexturePiecesAndFollowTheirChanges) {
   EXPECT_EQ(Texel(wide, 1, 88, 2) & 0xFFFFFF, 0x0A141Eu);
   rt::RestoreGraphs();
   EXPECT_EQ(Texel(wide, 1, 88, 2) & 0xFFFFFF, uint32_t(600 & 255) << 16 | 2u << 8 | 7u);
+}
+
+TEST_F(Device3DDrawTest, AnImageSmallerThanItsGraphFillsWhatItHas) {
+  const int graph = rt::MakeGraph(64, 64, 1, 0, 0);
+  ASSERT_NE(graph, -1);
+  rt::GraphImage image{};
+  ASSERT_EQ(rt::CreateRGB24GraphImage(16, 16, &image), 0);
+  rt::FillGraphImage(&image, 200, 100, 50, 255);
+  EXPECT_EQ(rt::BltGraphImageToGraph(nullptr, nullptr, nullptr, nullptr, 0, &image, nullptr, 0, 0, graph, 0), 0);
+  rt::ReleaseGraphImage(&image);
+  EXPECT_EQ(Texel(graph, 0, 5, 5) & 0xFFFFFF, 0xC86432u);
+  EXPECT_EQ(Texel(graph, 0, 30, 30) & 0xFFFFFF, 0u);
+}
+
+TEST_F(Device3DDrawTest, MovieFramesGoIntoTheGraphsTextures) {
+  testing_support::MovieOptions options;
+  options.width = 40;
+  options.height = 30;
+  const std::string bytes = testing_support::MakeMovie(options);
+  if (bytes.empty()) GTEST_SKIP() << "no movie encoder";
+  testing_support::WriteFileBytes(display_->runtime().dir().File("clip.mkv"), bytes);
+  const int graph = LoadGraph("clip.mkv");
+  ASSERT_NE(graph, -1);
+  ASSERT_EQ(rt::GetGraphRecord(graph)->create.use3D, 1);
+  ASSERT_EQ(rt::UpdateMovieToGraph(graph, 1), 0);
+  EXPECT_TRUE(testing_support::NearColour(Texel(graph, 0, 20, 15) & 0xFFFFFF, testing_support::MovieColours()[0]));
+  EXPECT_EQ(DeleteGraph(graph), 0);
 }
 
 TEST_F(Device3DDrawTest, GraphsSitHalfAPixelUpLeftAndAreClippedByWholeTexels) {
