@@ -560,12 +560,12 @@ DisplayDevice* AcquireDisplayDevice(Window* window, std::unique_ptr<DisplayDevic
 
 // ---- The recording double ----
 
-RecordingDisplayDevice::RecordingDisplayDevice() {
+RecordingDisplayDevice::RecordingDisplayDevice(bool with3D) {
   desktop.width = 1920;
   desktop.height = 1080;
   desktop.refreshRate = 60;
   desktop.format = Xrgb8888Format();
-  devices3D = DisplayDevice::Devices3D();
+  if (with3D) devices3D = DisplayDevice::Devices3D();
   textureFormats = DisplayDevice::TextureFormats3D();
 }
 

@@ -283,10 +283,13 @@ class RecordingDisplayDevice final : public DisplayDevice {
   int shownBits = 0;
   bool lastShowWaited = false;
 
-  RecordingDisplayDevice();
+  // with3D: the device offers the standard 3D device; without it the display draws through
+  // the 2D surfaces alone, as on a card without 3D.
+  explicit RecordingDisplayDevice(bool with3D = false);
   bool Available() const override { return !refuseContext; }
 
-  // The 3D side: what enumeration reports (the standard set until changed), and every draw.
+  // The 3D side: what enumeration reports (none, or the standard set, until changed), and
+  // every draw.
   std::vector<Device3DInfo> devices3D;
   std::vector<DevicePixelFormat> textureFormats;
   struct RecordedDraw {

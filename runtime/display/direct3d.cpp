@@ -43,6 +43,9 @@ constexpr int32_t DIS = platform::kOpDisable, SEL1 = platform::kOpSelectArg1, SE
 constexpr int32_t TEX = platform::kArgTexture, DIF = platform::kArgDiffuse, CUR = platform::kArgCurrent,
                   TFA = platform::kArgTextureFactor, SPE = platform::kArgSpecular;
 
+// An argument modifier: the argument's alpha in every channel.
+constexpr int32_t kArgAlphaReplicate = 0x20;
+
 struct StageEntry {
   int count;
   StageSetup stage[4];
@@ -122,6 +125,19 @@ void FillVertexDefaults(D3DDeviceRecord* r) {
         std::memcpy(v + 20, &white, 4);
       }
     }
+  }
+}
+
+// Every stage's operations and arguments as the record's cache holds them.
+void SendStageCache(const D3DDeviceRecord& r) {
+  for (int stage = 0; stage < 4; ++stage) {
+    const D3DDeviceRecord::Stage& c = r.stage[stage];
+    Dev()->SetTextureStageState(stage, StageState::kAlphaArg1, static_cast<uint32_t>(c.alphaArg1));
+    Dev()->SetTextureStageState(stage, StageState::kAlphaArg2, static_cast<uint32_t>(c.alphaArg2));
+    Dev()->SetTextureStageState(stage, StageState::kAlphaOp, static_cast<uint32_t>(c.alphaOp));
+    Dev()->SetTextureStageState(stage, StageState::kColorArg1, static_cast<uint32_t>(c.colorArg1));
+    Dev()->SetTextureStageState(stage, StageState::kColorArg2, static_cast<uint32_t>(c.colorArg2));
+    Dev()->SetTextureStageState(stage, StageState::kColorOp, static_cast<uint32_t>(c.colorOp));
   }
 }
 
@@ -320,6 +336,9 @@ int G_D3D_CreateDevice(platform::DeviceSurface* surface) {
   }
   r.hasDevice = 1;
   FillVertexDefaults(&r);
+  // The stage cache starts with these values; the device is given them, or a stage that a
+  // later set-up reaches with an argument equal to the cache would keep the device's own.
+  SendStageCache(r);
   for (int stage = 0; stage < 4; ++stage) {
     Dev()->SetTextureStageState(stage, StageState::kAddress, 3);
     Dev()->SetTextureStageState(stage, StageState::kMagFilter, platform::kFilterPoint);
@@ -339,6 +358,102 @@ int G_D3D_CreateDevice(platform::DeviceSurface* surface) {
   G_D3D_ResendDeviceStates(index);
   LogAdd("３Ｄデバイスの作成に成功しました\n");
   return index;
+}
+
+int G_D3D_ReleaseDevice(int device) {
+  D3DDeviceRecord* r = Record(device);
+  if (!r) return -1;
+  if (!r->hasDevice) return 0;
+  G_D3D_FlushVertexBuffer(device);
+  if (r->inScene) Dev()->EndScene();
+  r->inScene = 0;
+  HandleTable<Surface3DData>& pieces = GetSurface3DTable();
+  for (int slot = 0; slot < pieces.highWaterMark(); ++slot) {
+    if (const Surface3DData* piece = pieces.At(slot)) ReleaseSurfaceDataSurface(piece->surfaceData);
+  }
+  // The surfaces the cache names are gone with the device.
+  r->texture = nullptr;
+  r->blendGraphTexture = nullptr;
+  for (auto& stage : r->stage) stage.texture = nullptr;
+  r->renderTarget = nullptr;
+  Dev()->Release3D();
+  r->hasDevice = 0;
+  LogAdd("Ｄｉｒｅｃｔ３Ｄデバイスを削除しました\n");
+  return 0;
+}
+
+int G_D3D_ReleaseDirect3DObject() {
+  if (!g_d3d.d3dInitialized) return -1;
+  G_D3D_ReleaseDevice(g_d3d.currentDevice);
+  LogAdd("Ｄｉｒｅｃｔ３Ｄオブジェクトを解放します\n");
+  if (!g_d3d.direct3D) {
+    LogAdd("Ｄｉｒｅｃｔ３Ｄオブジェクトは既に解放されています\n");
+    return 0;
+  }
+  g_d3d.direct3D = nullptr;
+  LogAdd("Ｄｉｒｅｃｔ３Ｄオブジェクトを解放しました\n");
+  return 0;
+}
+
+int G_D3D_GetDirect3DObject(platform::DisplayDevice* device, platform::DeviceSurface* front,
+                            platform::DeviceSurface* target) {
+  if (!g_d3d.d3dInitialized) return 0;
+  LogAdd("Ｄｉｒｅｃｔ３Ｄオブジェクトを取得します\n");
+  if (g_d3d.direct3D) {
+    LogAdd("Ｄｉｒｅｃｔ３Ｄオブジェクトは既に取得されていますn");
+    return 0;
+  }
+  if (!device || !front) {
+    LogAdd("Direct3Dオブジェクトの作成に失敗しました\n");
+    return -1;
+  }
+  g_d3d.direct3D = device;
+  LogAdd("Ｄｉｒｅｃｔ３Ｄオブジェクトは正常に取得されました\n");
+  D3DDeviceRecord* r = Record(g_d3d.currentDevice);
+  if (!r) return -1;
+  r->creationSurface = front;
+  r->renderTarget = target == front ? nullptr : target;
+  return G_D3D_RecreateDeviceInterface(g_d3d.currentDevice);
+}
+
+int G_D3D_RecreateDeviceInterface(int device) {
+  D3DDeviceRecord* r = Record(device);
+  if (!r) return -1;
+  if (r->hasDevice) return 0;
+  LogAdd("３Ｄデバイスを作成します... ");
+  if (Dev()->Create3D(r->creationSurface) != 0) {
+    LogAdd("３Ｄデバイスの作成に失敗しました\n");
+    return -1;
+  }
+  r->hasDevice = 1;
+  SendRender(RenderState::kDitherEnable, 0);
+  LogAdd("３Ｄデバイスの作成に成功しました\n");
+  SendStageCache(*r);
+  if (r->renderTarget && Dev()->SetRenderTarget(r->renderTarget) != 0) r->renderTarget = nullptr;
+  r->vertexCount = 0;
+  r->stateDirty = 1;
+  G_D3D_ResendDeviceStates(device);
+  // The textures come back empty with their colour keys; the graph restore fills them.
+  HandleTable<Surface3DData>& pieces = GetSurface3DTable();
+  for (int slot = 0; slot < pieces.highWaterMark(); ++slot) {
+    if (const Surface3DData* piece = pieces.At(slot)) {
+      CreateSurfaceDataSurface(piece->surfaceData);
+      SetSurfaceDataColorKey(piece->surfaceData);
+    }
+  }
+  return 0;
+}
+
+int G_D3D_FollowFrontSurface(platform::DeviceSurface* front) {
+  D3DDeviceRecord* r = Record(g_d3d.currentDevice);
+  if (!r || !front) return -1;
+  G_D3D_EndDeviceScene(g_d3d.currentDevice);
+  if (Dev()->SetRenderTarget(front) != 0) return -1;
+  r->creationSurface = front;
+  r->renderTarget = nullptr;
+  const platform::SurfaceInfo info = Dev()->Describe(front);
+  r->viewport = platform::Viewport3D{0, 0, info.width, info.height, 0.0f, 1.0f};
+  return 0;
 }
 
 int G_D3D_DeleteAllDevices() {
@@ -727,7 +842,9 @@ int G_D3D_ApplyDeviceState(int device) {
       testEnable = 1;
       ref = 16;
       func = platform::kCmpGreater;
-    } else if (r->zEnable) {
+    } else if (r->zEnable || r->alphaChannel) {
+      // Texels of alpha 0 are left out, as the software draws leave them: in the blend modes
+      // whose factors do not read the alpha (multiply, invert) they would show.
       testEnable = 1;
       ref = 0;
       func = platform::kCmpGreater;
@@ -737,6 +854,17 @@ int G_D3D_ApplyDeviceState(int device) {
     if (r->alphaChannel && !alphaBlend) {
       src = platform::kBlendSrcAlpha;
       dest = platform::kBlendInvSrcAlpha;
+    }
+    if (mode == 4 && r->alphaChannel) {
+      // Multiplying ignores the source alpha in its factors; the software draw weighs the
+      // colour by it, so the colour is taken times its own alpha (then the bright colour).
+      entry.stage[0].colorOp = platform::kOpModulate;
+      entry.stage[0].colorArg1 = TEX;
+      entry.stage[0].colorArg2 = TEX | kArgAlphaReplicate;
+      if (r->useBright) {
+        entry.count = 2;
+        entry.stage[1] = S(MOD, CUR, DIF, SEL1, CUR, DIF);
+      }
     }
     textures[0] = r->texture;
     blendEnable = (r->alphaChannel || alphaBlend) ? 1 : 0;
@@ -1022,7 +1150,11 @@ int G_D3D_DrawPixel(int x, int y, uint32_t color) {
 
 // ---- The public shapes ----
 
-bool D3DShapesInUse() { return g_d3d.d3dInitialized && g_d3d.direct3D && !GetScreenStateRecord().softwareRender; }
+// A target that is not a device surface (a graph kept in memory) is drawn on in software.
+bool D3DShapesInUse() {
+  return g_d3d.d3dInitialized && g_d3d.direct3D && !GetScreenStateRecord().softwareRender &&
+         GetGraphManager().settings.use3D == 1 && GetDrawTarget().targetSurface != nullptr;
+}
 
 namespace {
 
@@ -1039,13 +1171,8 @@ int DrawOne(D3DShape shape, int x1, int y1, int x2, int y2, uint32_t color) {
 }  // namespace
 
 int D3DDrawShape(D3DShape shape, int x1, int y1, int x2, int y2, uint32_t color) {
-  D3DDeviceRecord* r = Record(g_d3d.currentDevice);
-  platform::DeviceSurface* target = GetDrawTarget().targetSurface;
-  if (!r || !target) return -1;
   // The device follows the draw target, which may have changed without it.
-  G_D3D_SetDeviceRenderTarget(g_d3d.currentDevice, target == r->creationSurface ? nullptr : target);
-  g_d3d.d3dFrontScreenTarget = GetDrawState().drawScreen == kFrontScreen ? 1 : 0;
-  G_D3D_SetViewport(GetDrawState().drawArea);
+  if (!D3DSyncDrawTarget(GetDrawState().drawArea)) return -1;
   DrawState& ds = GetDrawState();
   if (ds.blendMode != 3) {
     UpdateDrawDiffuseColor();

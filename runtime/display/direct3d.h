@@ -12,6 +12,9 @@
 
 namespace rt {
 
+struct GraphRecord;
+struct VertexTriple;
+
 // 1 when graphs and shapes are drawn through a 3D device.
 int IsDirect3DUsed();
 // Sends the current device's batched vertices.
@@ -120,7 +123,18 @@ D3DGlobals& GetD3DGlobals();
 int G_D3D_Initialize(platform::DisplayDevice* device, platform::DeviceSurface* front, int screenBits);
 int G_D3D_Terminate();
 int G_D3D_CreateDevice(platform::DeviceSurface* surface);
+// The output surfaces were made again (a window-mode switch): the device draws onto the new
+// front surface, keeping its states and the textures.
+int G_D3D_FollowFrontSurface(platform::DeviceSurface* front);
 int G_D3D_DeleteAllDevices();
+// Around a rebuild of the display device: the 3D side lets go of the device (its textures'
+// surfaces with it, the records and the state cache kept), and takes the new device again,
+// re-making the textures (empty: the graph restore fills them) and re-sending every state.
+int G_D3D_ReleaseDirect3DObject();
+int G_D3D_GetDirect3DObject(platform::DisplayDevice* device, platform::DeviceSurface* front,
+                            platform::DeviceSurface* target);
+int G_D3D_RecreateDeviceInterface(int device);
+int G_D3D_ReleaseDevice(int device);
 // The 3D side of a draw-screen change: the device draws into the front or back surface or
 // into the texture of a graph of one piece; -1 for a graph it cannot draw into (one cut into
 // several pieces among them). *surface: the new target.
@@ -175,4 +189,33 @@ bool D3DShapesInUse();
 // the target, an addition and a second inversion.
 int D3DDrawShape(D3DShape shape, int x1, int y1, int x2, int y2, uint32_t color);
 
+// ---- Textured draws: graphs as their texture pieces ----
+// intFlag 1: the coordinates are whole pixels. Graph draws return 0 and draw nothing while
+// the draw target cannot be drawn into by the device.
+int G_D3D_DrawGraph(float x, float y, const GraphRecord* graph, int transparent, int intFlag);
+int G_D3D_DrawGraphStretched(float x1, float y1, float x2, float y2, const GraphRecord* graph, int transparent,
+                             int intFlag);
+int G_D3D_DrawGraphRotated(float x, float y, double scale, double angle, const GraphRecord* graph, int transparent,
+                           int turn);
+// Corners top left, top right, bottom left, bottom right.
+int G_D3D_DrawGraphQuad(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
+                        const GraphRecord* graph, int transparent);
+void G_D3D_DrawQuadPiece(int pieceHandle, const float x[4], const float y[4]);
+int G_D3D_DrawPolygon(const VertexTriple* triangles, int count, const GraphRecord* graph, int transparent,
+                      int quadFlag, int extraFlags);
+int G_D3D_DrawCircle(int x, int y, int radius, uint32_t color, int fillFlag);
+// Blend mode 3 on the device: the rectangle is inverted before the draw (which is then made
+// additive) and after it.
+void BeginSubtractBlend(const RECT& rect);
+void EndSubtractBlend(const RECT& rect);
+// Brings the device to the current draw target, with the viewport on `area` (the draw area
+// outside any narrowing for one draw); false when the target is not a device surface.
+bool D3DSyncDrawTarget(const RECT& area);
+// While a draw runs with a narrowed draw area, the viewport stays on the outer area (null:
+// none held).
+void D3DHoldViewportArea(const RECT* area);
+// True when a graph made of textures can be drawn onto the current draw target.
+bool D3DGraphDrawsInUse();
+
 }  // namespace rt
+

@@ -258,6 +258,8 @@ int EndMaskDrawRect(int x1, int y1, int x2, int y2) {
 int BeginSoftDrawOnTarget(const Surface2D* source, int allowDirect, const RECT* sourceRect, const RECT* destRect,
                           int colourOnly, uint32_t* colour1, uint32_t* colour2) {
   if (IsSoftwareScreen()) return 0;
+  // What the 3D device has batched lies under this draw: it goes to the target first.
+  G_D3D_FlushCurrentVertexBuffer();
   SoftDrawState& sd = GetSoftDrawState();
   sd = SoftDrawState{};
   const ScreenState& screen = GetScreenStateRecord();

@@ -98,6 +98,9 @@ class NarrowedDrawArea {
     DrawState& s = GetDrawState();
     savedArea_ = s.drawArea;
     std::copy(s.drawAreaF, s.drawAreaF + 4, savedAreaF_);
+    // The device's viewport is not narrowed: the draws clip against the area themselves, and
+    // a viewport change for every cut rectangle would end the device's scene each time.
+    D3DHoldViewportArea(&savedArea_);
     ClipRectImpl(&area, &savedArea_);
     s.drawArea = area;
     s.drawAreaF[0] = static_cast<float>(area.left);
@@ -109,6 +112,7 @@ class NarrowedDrawArea {
     DrawState& s = GetDrawState();
     s.drawArea = savedArea_;
     std::copy(savedAreaF_, savedAreaF_ + 4, s.drawAreaF);
+    D3DHoldViewportArea(nullptr);
   }
   NarrowedDrawArea(const NarrowedDrawArea&) = delete;
   NarrowedDrawArea& operator=(const NarrowedDrawArea&) = delete;
@@ -120,6 +124,18 @@ class NarrowedDrawArea {
 
 uint32_t ScaleChannel(uint32_t value, uint32_t factor) { return BlendMulTable[factor & 0xFF][value & 0xFF]; }
 
+// A draw through the 3D device: the device follows the draw target first, and blend mode 3,
+// which the device cannot subtract with, inverts the draw's rectangle before and after an
+// additive draw.
+template <class Draw>
+int DeviceDraw(const RECT& dirty, Draw draw) {
+  if (!D3DSyncDrawTarget(GetDrawState().drawArea) || GetDrawState().blendMode != 3) return draw();
+  BeginSubtractBlend(dirty);
+  const int result = draw();
+  EndSubtractBlend(dirty);
+  return result;
+}
+
 }  // namespace
 
 int DrawGraphImpl(int x, int y, int graph, int transparent) {
@@ -129,6 +145,11 @@ int DrawGraphImpl(int x, int y, int graph, int transparent) {
   if (record->movieHandle >= 0) UpdateMovieToGraph(graph, 0);
   const RECT dirty{x, y, SaturateToInt(static_cast<double>(x) + record->width), SaturateToInt(static_cast<double>(y) + record->height)};
   return RunDraw(dirty, [&] {
+    if (record->create.use3D) {
+      return DeviceDraw(dirty, [&] {
+        return G_D3D_DrawGraph(static_cast<float>(x), static_cast<float>(y), record, transparent, 1);
+      });
+    }
     return G_DD_DrawGraphF(x, y, record, transparent, 1);
   });
 }
@@ -140,6 +161,12 @@ int DrawGraphStretchedImpl(int x1, int y1, int x2, int y2, int graph, int transp
   if (record->movieHandle >= 0) UpdateMovieToGraph(graph, 0);
   const RECT dirty = Ordered(x1, y1, x2, y2);
   return RunDraw(dirty, [&] {
+    if (record->create.use3D) {
+      return DeviceDraw(dirty, [&] {
+        return G_D3D_DrawGraphStretched(static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
+                                        static_cast<float>(y2), record, transparent, 1);
+      });
+    }
     return G_SOFT_DrawGraphStretched(x1, y1, x2, y2, record, transparent, 1, -1);
   });
 }
@@ -160,10 +187,13 @@ int DrawGraphRotatedF(float x, float y, double scale, double angle, int graph, i
   const GraphRecord* record = DrawableGraph(graph);
   if (!record) return -1;
   if (record->movieHandle >= 0) UpdateMovieToGraph(graph, 0);
-  const RECT dirty = NeedsDirtyRect()
+  const RECT dirty = NeedsDirtyRect() || (record->create.use3D && GetDrawState().blendMode == 3)
                          ? RotatedDirtyRect(SaturateToInt(x), SaturateToInt(y), scale, angle, *record)
                          : RECT{0, 0, 0, 0};
   return RunDraw(dirty, [&] {
+    if (record->create.use3D) {
+      return DeviceDraw(dirty, [&] { return G_D3D_DrawGraphRotated(x, y, scale, angle, record, transparent, turn); });
+    }
     return G_SOFT_DrawGraphRotated(x, y, scale, angle, record, transparent, turn);
   });
 }
@@ -183,6 +213,9 @@ int DrawGraphQuadF(float x1, float y1, float x2, float y2, float x3, float y3, f
   }
   const RECT dirty{minX, minY, maxX, maxY};
   return RunDraw(dirty, [&] {
+    if (record->create.use3D) {
+      return DeviceDraw(dirty, [&] { return G_D3D_DrawGraphQuad(x1, y1, x2, y2, x4, y4, x3, y3, record, transparent); });
+    }
     return G_SOFT_DrawGraphQuad(x1, y1, x2, y2, x4, y4, x3, y3, record, transparent);
   });
 }
@@ -298,7 +331,11 @@ int DrawPolygon2D(const PolygonInputVertex* vertices, int count, int type, int g
   }
   const RECT dirty{SaturateToInt(minX - kPolygonDirtyMargin), SaturateToInt(minY - kPolygonDirtyMargin),
                    SaturateToInt(maxX + kPolygonDirtyMargin), SaturateToInt(maxY + kPolygonDirtyMargin)};
-  const int result = RunDraw(dirty, [&] { return G_DD_DrawPolygon(list, triangles, record, transparent, 1, 0); });
+  const bool device = record ? record->create.use3D != 0 : D3DShapesInUse();
+  const int result = RunDraw(dirty, [&] {
+    if (device) return DeviceDraw(dirty, [&] { return G_D3D_DrawPolygon(list, triangles, record, transparent, 0, 0); });
+    return G_DD_DrawPolygon(list, triangles, record, transparent, 1, 0);
+  });
   MemFree(converted);
   MemFree(list);
   return result;
@@ -365,6 +402,9 @@ int DrawCircleImpl(int x, int y, int radius, uint32_t color, int fillFlag) {
   if (DrawingOff()) return 0;
   const RECT dirty{SaturateToInt(static_cast<double>(x) - radius - 1), SaturateToInt(static_cast<double>(y) - radius - 1),
                    SaturateToInt(static_cast<double>(x) + radius + 1), SaturateToInt(static_cast<double>(y) + radius + 1)};
+  if (D3DShapesInUse()) {
+    return RunDraw(dirty, [&] { return DeviceDraw(dirty, [&] { return G_D3D_DrawCircle(x, y, radius, color, fillFlag); }); });
+  }
   return RunDraw(dirty, [&] { return G_SOFT_DrawCircle(x, y, radius, color, fillFlag); });
 }
 

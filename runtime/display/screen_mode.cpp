@@ -410,6 +410,7 @@ int ChangeScreenMode(int width, int height, int bits, int force, int refreshRate
 
   DeleteAllGraph(0);
   EndGraphManager();
+  G_D3D_Terminate();
   ReleaseMainSurfaces();
 
   const Mode wanted{width, height, bits, refreshRate};
@@ -443,6 +444,12 @@ int ChangeScreenMode(int width, int height, int bits, int force, int refreshRate
   SetupScreenColorFormat();
   ApplyWindowStyle();
   if (CreateOutputSurfaces() != 0) return LogAdd("DirectDrawSurface の初期化に失敗しました\n");
+  if (!s.pureSoftware && !s.softwareRenderRequest && !s.softwareRender && s.device) {
+    const OutputSurfaces& out = GetOutputSurfaces();
+    platform::DeviceSurface* front = out.tempPrimarySurface ? out.tempPrimarySurface : out.primarySurface;
+    // A device without a usable 3D side keeps drawing through its 2D surfaces.
+    G_D3D_Initialize(s.device, front, s.screenBits);
+  }
   InitGraphManager();
   if (fontKept) SetDefaultFontState(fontFace, fontSize, fontThickness);
   InitScreenLog();
@@ -488,6 +495,8 @@ int SwitchScreenWindowMode() {
     if (result == 0) {
       SetupScreenColorFormat();
       if (CreateOutputSurfaces() != 0) return LogAdd("DirectDrawSurface の初期化に失敗しました\n");
+      const OutputSurfaces& out = GetOutputSurfaces();
+      G_D3D_FollowFrontSurface(out.tempPrimarySurface ? out.tempPrimarySurface : out.primarySurface);
       G_DD_SetDrawScreen(GetDrawState().drawScreen, GetDrawState().drawScreen);
     }
     UpdateFrontScreenClientRect();

@@ -118,8 +118,9 @@ int BltGraphImageToGraph(const ColorFormat* format, const DIBSection* bitmap, co
   record->transferOption = static_cast<uint32_t>(option);
   record->offsetX = srcX;
   record->offsetY = srcY;
-  // Textures come with a Direct3D device, which does not exist here.
-  if (record->create.use3D) return -1;
+  if (record->create.use3D) {
+    return TransferImageToGraphTextures(format, bitmap, alphaBitmap, srcX, srcY, record, bitmapFlag, image, alphaImage);
+  }
   return TransferImageToGraphSurface2D(format, bitmap, alphaBitmap, srcX, srcY, record, bitmapFlag, image, alphaImage);
 }
 
@@ -145,7 +146,8 @@ int DeriveGraph(int x, int y, int width, int height, int parent) {
   record->create = parentRecord->create;
   record->transferOption = parentRecord->transferOption;
 
-  const int made = record->create.use3D ? -1 : DeriveGraphSurface2D(record, x, y, width, height, parentRecord);
+  const int made = record->create.use3D ? DeriveGraphTextures(record, x, y, width, height, parentRecord)
+                                        : DeriveGraphSurface2D(record, x, y, width, height, parentRecord);
   if (made != 0) return LogAdd("グラフィックの派生に失敗しました終了します");
   return handle;
 }
@@ -153,8 +155,7 @@ int DeriveGraph(int x, int y, int width, int height, int parent) {
 int FillGraph(int graph, int r, int g, int b, int a) {
   GraphRecord* record = GetGraphRecord(graph);
   if (!record) return -1;
-  // Textures come with a Direct3D device, which does not exist here.
-  if (record->create.use3D) return -1;
+  if (record->create.use3D) return FillGraphTextures(record, r, g, b, a);
   return FillGraph2D(record, r, g, b, a);
 }
 

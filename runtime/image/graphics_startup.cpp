@@ -72,6 +72,7 @@ void InstallGraphDeviceHooks() {
   h.makeGraphSurface2D = MakeGraphSurface2D;
   h.makeGraphTextures = MakeGraphTextures;
   h.bltImageToGraphSurface2D = BltImageToGraphSurface2D;
+  h.bltImageToGraphTextures = BltImageToGraphTextures;
   h.copyDrawScreenToGraph2D = CopyDrawScreenHook;
 }
 
@@ -116,8 +117,12 @@ int InitGraphManager() {
   state.zCompareFunc = 4;
   manager.initialized = 1;
 
-  // A Direct3D device would draw from here on; there is none.
-  LogAdd("３Ｄグラフィック描画機能は使用しません\n");
+  UpdateDrawDiffuseColor();
+  if (G_D3D_DeleteAllSurface3D() == 0) {
+    LogAdd("３Ｄグラフィック描画機能を使用します\n");
+  } else {
+    LogAdd("３Ｄグラフィック描画機能は使用しません\n");
+  }
 
   manager.settings.colorBitDepth = 0;
   // mask: the mask use flag (1) and the active flag from the mask-screen wanted flag join here
@@ -225,7 +230,8 @@ namespace {
 // 1 when a surface of the graph was lost and came back empty.
 int RestoreGraphSurfacesLost(int graph) {
   GraphRecord* record = GetGraphRecord(graph);
-  if (!record || record->create.use3D) return 0;
+  if (!record) return 0;
+  if (record->create.use3D) return RestoreGraphTextures(record) != 0 ? 1 : 0;
   // A movie's frames are kept in memory, which a lost display does not take away.
   return RestoreGraphSurface2D(record) != 0 ? 1 : 0;
 }
@@ -257,6 +263,7 @@ int RestoreAllGraphSurfaces() {
 // not take away; the screens are made again for the display's new format, and the graphs
 // loaded from files are filled again. The device is made again with all its surfaces.
 int RecreateGraphicsDevice() {
+  G_D3D_ReleaseDirect3DObject();
   ReleaseMaskScreen();
   ReleaseMainSurfaces();
   ReleaseListedSurfaces();
@@ -276,6 +283,11 @@ int RecreateGraphicsDevice() {
   CreateOutputSurfaces();
   RestoreScreenPalette();
   G_DD_SetDrawScreen(GetDrawState().drawScreen, GetDrawState().drawScreen);
+  if (!s.pureSoftware && s.device) {
+    const OutputSurfaces& out = GetOutputSurfaces();
+    G_D3D_GetDirect3DObject(s.device, out.tempPrimarySurface ? out.tempPrimarySurface : out.primarySurface,
+                            GetDrawTarget().targetSurface);
+  }
   ClearDrawScreenImpl();
   FlipScreenImpl();
   RestoreGraphs();

@@ -7,8 +7,10 @@
 #include "runtime/core/memory.h"
 #include "runtime/display/direct3d.h"
 #include "runtime/display/display_state.h"
+#include "runtime/image/convert_blt.h"
 #include "runtime/image/surface_data.h"
 #include "runtime/image/texture_split.h"
+#include "runtime/movie/movie.h"
 
 namespace rt {
 namespace {
@@ -153,6 +155,200 @@ int DeleteGraphTextures(GraphRecord* graph) {
   if (!IsDirect3DUsed() || !graph) return -1;
   for (int i = 0; i < graph->surfaceCount; ++i) DeleteSurface3DData(static_cast<int>(graph->surfaceHandles[i]));
   graph->surfaceCount = 0;
+  return 0;
+}
+
+int DeriveGraphTextures(GraphRecord* graph, int x, int y, int width, int height, const GraphRecord* parent) {
+  if (!IsDirect3DUsed() || !graph || !parent) return -1;
+  graph->surfaceCount = 0;
+  auto fail = [&] {
+    DeleteGraphTextures(graph);
+    return -1;
+  };
+  for (int i = 0; i < parent->surfaceCount; ++i) {
+    const Surface3DData* share = GetSurface3DData(static_cast<int>(parent->surfaceHandles[i]));
+    if (!share) return fail();
+    const SurfaceData* store = GetSurfaceData(share->surfaceData);
+    if (!store) return fail();
+    int handle;
+    if (parent->surfaceCount == 1) {
+      handle = AddSurface3DData(store->width, store->height, 0, 0, width, height, static_cast<uint16_t>(x),
+                                static_cast<uint16_t>(y), static_cast<int>(graph->handle), share,
+                                static_cast<uint16_t>(x), static_cast<uint16_t>(y), parent->create);
+    } else {
+      const int left = std::max(x, static_cast<int>(share->graphX));
+      const int top = std::max(y, static_cast<int>(share->graphY));
+      const int right = std::min(x + width, share->graphX + share->width);
+      const int bottom = std::min(y + height, share->graphY + share->height);
+      if (right <= left || bottom <= top) continue;
+      handle = AddSurface3DData(store->width, store->height, left - x, top - y, right - left, bottom - top,
+                                static_cast<uint16_t>(left - share->graphX), static_cast<uint16_t>(top - share->graphY),
+                                static_cast<int>(graph->handle), share, static_cast<uint16_t>(left - share->graphX),
+                                static_cast<uint16_t>(top - share->graphY), parent->create);
+    }
+    if (handle < 0) return fail();
+    SetSides(GetSurface3DData(handle), *graph);
+    graph->surfaceHandles[graph->surfaceCount++] = static_cast<uint32_t>(handle);
+  }
+  return 0;
+}
+
+int RestoreGraphTextures(GraphRecord* graph) {
+  if (!IsDirect3DUsed() || !graph) return -1;
+  int result = 0;
+  for (int i = 0; i < graph->surfaceCount; ++i) {
+    const Surface3DData* piece = GetSurface3DData(static_cast<int>(graph->surfaceHandles[i]));
+    if (!piece) return -1;
+    result |= RestoreSurfaceData(piece->surfaceData);
+  }
+  return result;
+}
+
+int FillGraphTextures(GraphRecord* graph, int r, int g, int b, int a) {
+  if (!IsDirect3DUsed() || !graph) return -1;
+  if (GetD3DGlobals().d3dTargetUnusable) return 0;
+  G_D3D_EndScene();
+  for (int i = 0; i < graph->surfaceCount; ++i) {
+    const Surface3DData* piece = GetSurface3DData(static_cast<int>(graph->surfaceHandles[i]));
+    if (!piece) return -1;
+    // A derived graph fills only its own part of a shared store.
+    const RECT rect{piece->textureX, piece->textureY, piece->textureX + piece->width, piece->textureY + piece->height};
+    if (FillSurfaceDataRect(piece->surfaceData, &rect, r, g, b, a) != 0) return -1;
+  }
+  return 0;
+}
+
+int TransferImageToTexture(const ColorFormat* format, const DIBSection* bitmap, const DIBSection* alphaBitmap,
+                           const RECT* src, int destX, int destY, int pieceHandle, int bitmapFlag,
+                           const GraphImage* image, const GraphImage* alphaImage, int option, int permission) {
+  if (!IsDirect3DUsed() || !src) return -1;
+  const Surface3DData* piece = GetSurface3DData(pieceHandle);
+  if (!piece) return -1;
+  SurfaceData* store = GetSurfaceData(piece->surfaceData);
+  if (!store) return -1;
+  // Vertices already batched were meant with the texture's old pixels.
+  G_D3D_FlushCurrentVertexBuffer();
+  GraphImage wrapped{};
+  GraphImage wrappedAlpha{};
+  const GraphImage* source = image;
+  const GraphImage* alpha = alphaImage;
+  bool keyToAlpha = false;
+  const ColorFormat* textureFormat = GetTextureColorFormat(store->formatNumber);
+  if (!textureFormat) return -1;
+  if (bitmapFlag == 1) {
+    if (!bitmap || !format) return -1;
+    wrapped.format = *format;
+    wrapped.width = bitmap->info.header.width;
+    wrapped.height = bitmap->info.header.height < 0 ? -bitmap->info.header.height : bitmap->info.header.height;
+    wrapped.pitch = bitmap->stride;
+    wrapped.pixels = bitmap->pixels;
+    source = &wrapped;
+    alpha = nullptr;
+    if (alphaBitmap) {
+      wrappedAlpha = wrapped;
+      wrappedAlpha.pitch = alphaBitmap->stride;
+      wrappedAlpha.pixels = alphaBitmap->pixels;
+      alpha = &wrappedAlpha;
+    }
+    keyToAlpha = permission == 1 && format->alphaWidth != 0 && !alphaBitmap;
+  } else {
+    keyToAlpha = permission == 1 && textureFormat->alphaWidth != 0 && !alphaImage && source &&
+                 source->format.alphaWidth == 0;
+  }
+  if (!source || !source->pixels) return -1;
+  // Only what the source holds is read (an image smaller than its graph, as a file changed
+  // since the graph was made, fills what it has).
+  RECT part = *src;
+  if (part.left < 0) destX -= part.left, part.left = 0;
+  if (part.top < 0) destY -= part.top, part.top = 0;
+  part.right = std::min<int32_t>(part.right, source->width);
+  part.bottom = std::min<int32_t>(part.bottom, source->height);
+  src = &part;
+  const int width = src->right - src->left;
+  const int height = src->bottom - src->top;
+  if (width <= 0 || height <= 0) return 0;
+  const RECT area{destX, destY, destX + width, destY + height};
+  if (area.left < 0 || area.top < 0 || area.right > store->width || area.bottom > store->height) return -1;
+  int pitch = 0;
+  void* pixels = nullptr;
+  const ColorFormat* lockFormat = nullptr;
+  if (LockSurfaceData(piece->surfaceData, &pitch, &pixels, 1, &area, &lockFormat) != 0) return -1;
+  ConvertBltOptions options;
+  options.keyToAlpha = keyToAlpha ? 1 : 0;
+  options.keyColor = store->keyColor;
+  options.alphaFromRed = option;
+  ConvertColorFormatBlt(pixels, pitch, textureFormat, source->pixels, source->pitch, &source->format,
+                        alpha ? alpha->pixels : nullptr, alpha ? alpha->pitch : 0, alpha ? &alpha->format : nullptr, 0,
+                        0, src, options);
+  UnlockSurfaceData(piece->surfaceData, pixels);
+  SetSurfaceDataColorKey(piece->surfaceData);
+  return 0;
+}
+
+int TransferMovieFrameToTexture(const MovieRecord* movie, GraphRecord* graph) {
+  if (!movie || !graph || !movie->frame.pixels) return -1;
+  GraphImage frame = movie->frame;
+  GraphImage alpha{};
+  if (movie->alphaHalf) {
+    frame.width /= 2;
+    alpha = frame;
+    alpha.pixels = movie->frame.pixels + static_cast<ptrdiff_t>(frame.width) * frame.format.pixelByte;
+  }
+  for (int i = 0; i < graph->surfaceCount; ++i) {
+    const int handle = static_cast<int>(graph->surfaceHandles[i]);
+    const Surface3DData* piece = GetSurface3DData(handle);
+    if (!piece) return -1;
+    const RECT src{piece->sourceX, piece->sourceY, piece->sourceX + piece->width, piece->sourceY + piece->height};
+    TransferImageToTexture(nullptr, nullptr, nullptr, &src, piece->textureX, piece->textureY, handle, 0, &frame,
+                           movie->alphaHalf ? &alpha : nullptr, 0, 1);
+    SetSurfaceDataColorKey(piece->surfaceData);
+  }
+  return 0;
+}
+
+int TransferImageToGraphTextures(const ColorFormat* format, const DIBSection* bitmap, const DIBSection* alphaBitmap,
+                                 int x, int y, GraphRecord* graph, int bitmapFlag, const GraphImage* image,
+                                 const GraphImage* alphaImage) {
+  if (!IsDirect3DUsed() || !graph) return -1;
+  for (int i = 0; i < graph->surfaceCount; ++i) {
+    const int handle = static_cast<int>(graph->surfaceHandles[i]);
+    const Surface3DData* piece = GetSurface3DData(handle);
+    if (!piece) return -1;
+    const RECT src{piece->graphX + x, piece->graphY + y, piece->graphX + x + piece->width,
+                   piece->graphY + y + piece->height};
+    if (TransferImageToTexture(format, bitmap, alphaBitmap, &src, piece->textureX, piece->textureY, handle, bitmapFlag,
+                               image, alphaImage, static_cast<int>(graph->reserved), 1) != 0) {
+      return -1;
+    }
+  }
+  return 0;
+}
+
+int BltImageToGraphTextures(const ColorFormat* format, const DIBSection* bitmap, const DIBSection* alphaBitmap,
+                            const RECT* src, int destX, int destY, GraphRecord* graph, int bitmapFlag,
+                            const GraphImage* image, const GraphImage* alphaImage) {
+  if (!IsDirect3DUsed() || !graph || !src) return -1;
+  const int64_t destRight = int64_t{destX} + src->right - src->left;
+  const int64_t destBottom = int64_t{destY} + src->bottom - src->top;
+  for (int i = 0; i < graph->surfaceCount; ++i) {
+    const int handle = static_cast<int>(graph->surfaceHandles[i]);
+    const Surface3DData* piece = GetSurface3DData(handle);
+    if (!piece) return -1;
+    const int64_t left = std::max<int64_t>(destX, piece->graphX);
+    const int64_t top = std::max<int64_t>(destY, piece->graphY);
+    const int64_t right = std::min<int64_t>(destRight, int64_t{piece->graphX} + piece->width);
+    const int64_t bottom = std::min<int64_t>(destBottom, int64_t{piece->graphY} + piece->height);
+    if (right <= left || bottom <= top) continue;
+    const RECT part{static_cast<int32_t>(src->left + (left - destX)), static_cast<int32_t>(src->top + (top - destY)),
+                    static_cast<int32_t>(src->left + (right - destX)),
+                    static_cast<int32_t>(src->top + (bottom - destY))};
+    if (TransferImageToTexture(format, bitmap, alphaBitmap, &part,
+                               static_cast<int>(piece->textureX + (left - piece->graphX)),
+                               static_cast<int>(piece->textureY + (top - piece->graphY)), handle, bitmapFlag, image,
+                               alphaImage, 0, 1) != 0) {
+      return -1;
+    }
+  }
   return 0;
 }
 

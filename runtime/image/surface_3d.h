@@ -46,6 +46,28 @@ int DeleteSurface3DData(int handle);
 // are deleted again and -1 returned.
 int MakeGraphTextures(GraphRecord* graph);
 int DeleteGraphTextures(GraphRecord* graph);
+// Pieces of a graph cut from a parent's rectangle, sharing the parent's textures.
+int DeriveGraphTextures(GraphRecord* graph, int x, int y, int width, int height, const GraphRecord* parent);
+// OR of the pieces' store restores (-1: a store was lost and must be filled again).
+int RestoreGraphTextures(GraphRecord* graph);
+int FillGraphTextures(GraphRecord* graph, int r, int g, int b, int a);
+// Converts the source rectangle of an image (or of a bitmap, bitmapFlag 1) into the piece's
+// texture at (destX, destY). permission 1: the store's key colour becomes transparent when
+// the source brings no alpha of its own. option: alpha taken from the red channel.
+int TransferImageToTexture(const ColorFormat* format, const DIBSection* bitmap, const DIBSection* alphaBitmap,
+                           const RECT* src, int destX, int destY, int pieceHandle, int bitmapFlag,
+                           const GraphImage* image, const GraphImage* alphaImage, int option, int permission);
+// Fills every piece from the image, the graph's (x, y) taken from the image's (x, y).
+int TransferImageToGraphTextures(const ColorFormat* format, const DIBSection* bitmap, const DIBSection* alphaBitmap,
+                                 int x, int y, GraphRecord* graph, int bitmapFlag, const GraphImage* image,
+                                 const GraphImage* alphaImage);
+// The movie's current frame into every piece of its graph.
+struct MovieRecord;
+int TransferMovieFrameToTexture(const MovieRecord* movie, GraphRecord* graph);
+// The source rectangle to (destX, destY) of the graph, into the pieces it overlaps.
+int BltImageToGraphTextures(const ColorFormat* format, const DIBSection* bitmap, const DIBSection* alphaBitmap,
+                            const RECT* src, int destX, int destY, GraphRecord* graph, int bitmapFlag,
+                            const GraphImage* image, const GraphImage* alphaImage);
 // Deletes every piece (the 3D device ends).
 int G_D3D_DeleteAllSurface3D();
 

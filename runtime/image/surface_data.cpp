@@ -241,10 +241,13 @@ int SetSurfaceDataColorKey(int handle) {
   if (!data) return -1;
   if (!data->surface || !Device()) return 0;
   const uint32_t c = data->keyColor;
-  const uint32_t key = data->create.colorBitDepth == 8
-                           ? 0
-                           : GetColorImpl(static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                                          static_cast<int>(c & 0xFF));
+  // A texture's key is a pixel of the texture's format, not of the screen's.
+  const ColorFormat* texture = data->create.use3D ? GetTextureColorFormat(data->formatNumber) : nullptr;
+  const uint32_t key = data->create.colorBitDepth == 8 ? 0
+                       : texture ? GetColorFormatPixel(texture, static_cast<int>((c >> 16) & 0xFF),
+                                                       static_cast<int>((c >> 8) & 0xFF), static_cast<int>(c & 0xFF), 0)
+                                 : GetColorImpl(static_cast<int>((c >> 16) & 0xFF), static_cast<int>((c >> 8) & 0xFF),
+                                                static_cast<int>(c & 0xFF));
   if (Device()->SetColorKey(data->surface, key) != 0) {
     return LogAdd("標準サーフェスのカラーキーの設定に失敗しました\n");
   }
@@ -326,7 +329,8 @@ int FillSurfaceDataRect(int handle, const RECT* rect, int r, int g, int b, int a
   if (!data) return -1;
   if (!data->software) {
     if (!Device() || !data->surface) return -1;
-    const ColorFormat* format = GetScreenColorFormat();
+    const ColorFormat* format =
+        data->create.use3D ? GetTextureColorFormat(data->formatNumber) : GetScreenColorFormat();
     const platform::Rect area = rect ? platform::Rect{rect->left, rect->top, rect->right, rect->bottom}
                                      : platform::Rect{0, 0, data->width, data->height};
     return Device()->ColorFill(data->surface, &area,

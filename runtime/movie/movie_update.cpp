@@ -5,6 +5,7 @@
 #include "runtime/core/time.h"
 #include "runtime/display/screen_flip.h"
 #include "runtime/movie/movie.h"
+#include "runtime/image/surface_3d.h"
 
 namespace rt {
 namespace {
@@ -71,8 +72,11 @@ int UpdateMovieToGraph(int graph, int force) {
     return 0;
   }
   if (take != platform::MovieDecoder::Take::kFrame) return 0;
-  // Textures belong to a Direct3D device, which this display does not have.
-  if (!b.graph->create.use3D) TransferMovieFrameToSurface2D(movie, b.graph);
+  if (b.graph->create.use3D) {
+    TransferMovieFrameToTexture(movie, b.graph);
+  } else {
+    TransferMovieFrameToSurface2D(movie, b.graph);
+  }
   movie->lastFlipCount = static_cast<int64_t>(flips);
   movie->lastUpdateTime = static_cast<int32_t>(now);
   movie->updatePending = 0;

@@ -17,9 +17,12 @@ namespace testing_support {
 // channel of any pixel; a picture compared with a tolerance (one drawn by other means than
 // the one that made the expected picture) never rewrites it. actualName: the name of the
 // picture of a failed comparison, when several draws are compared with one expected picture.
+// maxDiffering: how many pixels may lie beyond the tolerance (edges rasterised by other
+// means than the expected picture's).
 ::testing::AssertionResult MatchesGolden(const std::string& goldenDir, const std::string& name,
                                          const std::vector<uint8_t>& rgb, int width, int height,
-                                         int tolerance = 0, const std::string& actualName = "");
+                                         int tolerance = 0, const std::string& actualName = "",
+                                         int maxDiffering = 0);
 
 // True while the expected pictures are being rewritten on purpose.
 bool UpdatingGoldens();

@@ -12,6 +12,7 @@
 #include "runtime/display/direct3d.h"
 #include "runtime/display/display_state.h"
 #include "runtime/display/output_surfaces.h"
+#include "runtime/image/graph_table.h"
 #include "tests/support/display_fixture.h"
 
 namespace {
@@ -25,7 +26,9 @@ class Device3DTest : public ::testing::Test {
   void SetUp() override {
     display_ = std::make_unique<RunningDisplay>(32, &device_);
     ASSERT_TRUE(display_->started());
-    ASSERT_EQ(rt::G_D3D_Initialize(&device_, rt::GetOutputSurfaces().primarySurface, 32), 0);
+    // The display's start takes the device's 3D side.
+    ASSERT_EQ(rt::IsDirect3DUsed(), 1);
+    ASSERT_TRUE(device_.has3D());
     device_.calls.clear();
     device_.draws.clear();
   }
@@ -47,7 +50,7 @@ class Device3DTest : public ::testing::Test {
     return counts;
   }
 
-  RecordingDisplayDevice device_;
+  RecordingDisplayDevice device_{true};
   std::unique_ptr<RunningDisplay> display_;
 };
 
@@ -78,6 +81,23 @@ TEST_F(Device3DTest, StartReportsTheDevicesFormatsAndLimits) {
   EXPECT_EQ(rt::IsDirect3DUsed(), 1);
 }
 
+// Every stage of the device holds what the record's cache says, also the stages the first
+// set-up does not reach: a later set-up sends only the values that differ from the cache.
+TEST_F(Device3DTest, TheStageCacheStartsInStepWithTheDevice) {
+  using platform::StageState;
+  const rt::D3DDeviceRecord& r = rt::GetD3DGlobals().devices[0];
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    const platform::Device3DState& st = device_.state3D();
+    EXPECT_EQ(st.Stage(i, StageState::kColorOp), uint32_t(r.stage[i].colorOp));
+    EXPECT_EQ(st.Stage(i, StageState::kColorArg1), uint32_t(r.stage[i].colorArg1));
+    EXPECT_EQ(st.Stage(i, StageState::kColorArg2), uint32_t(r.stage[i].colorArg2));
+    EXPECT_EQ(st.Stage(i, StageState::kAlphaOp), uint32_t(r.stage[i].alphaOp));
+    EXPECT_EQ(st.Stage(i, StageState::kAlphaArg1), uint32_t(r.stage[i].alphaArg1));
+    EXPECT_EQ(st.Stage(i, StageState::kAlphaArg2), uint32_t(r.stage[i].alphaArg2));
+  }
+}
+
 TEST(Device3DStartTest, RefusalsLeaveTheDeviceUnused) {
   struct Case {
     const char* name;
@@ -95,15 +115,28 @@ TEST(Device3DStartTest, RefusalsLeaveTheDeviceUnused) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    RecordingDisplayDevice device;
+    RecordingDisplayDevice device(true);
     RunningDisplay display(32, &device);
     ASSERT_TRUE(display.started());
+    rt::G_D3D_Terminate();
     c.prepare(device);
     EXPECT_EQ(rt::G_D3D_Initialize(&device, rt::GetOutputSurfaces().primarySurface, c.screenBits), -1);
     EXPECT_EQ(rt::GetD3DGlobals().direct3D, nullptr);
     EXPECT_FALSE(device.has3D());
     EXPECT_EQ(rt::IsDirect3DUsed(), 0);
   }
+}
+
+TEST(Device3DStartTest, ADeviceWithoutA3DSideDrawsThrough2DSurfaces) {
+  RecordingDisplayDevice device(true);
+  device.failingCalls = {"Create3D"};
+  RunningDisplay display(32, &device);
+  ASSERT_TRUE(display.started());
+  EXPECT_EQ(rt::IsDirect3DUsed(), 0);
+  EXPECT_EQ(rt::GetScreenStateRecord().device, &device);
+  const int graph = rt::MakeGraph(16, 16, 1, 0, 0);
+  ASSERT_NE(graph, -1);
+  EXPECT_EQ(rt::GetGraphRecord(graph)->create.use3D, 0);
 }
 
 TEST_F(Device3DTest, ZeroTextureLimitsTakeTheDefaults) {
@@ -124,7 +157,7 @@ TEST_F(Device3DTest, ACachedStateSetTwiceIsSentOnce) {
     uint32_t sent;
   };
   const Case cases[] = {
-      {"Z enable", [] { return rt::G_D3D_SetZEnable(0, 0); }, RenderState::kZEnable, 0},
+      {"Z enable", [] { return rt::G_D3D_SetZEnable(0, 1); }, RenderState::kZEnable, 1},
       {"Z write", [] { return rt::G_D3D_SetZWriteEnable(0, 1); }, RenderState::kZWriteEnable, 1},
       {"Z function", [] { return rt::G_D3D_SetZFunc(0, 5); }, RenderState::kZFunc, 5},
       {"culling", [] { return rt::G_D3D_SetCullMode(0, 1); }, RenderState::kCullMode, platform::kCullCounterClockwise},

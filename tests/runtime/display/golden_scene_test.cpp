@@ -141,7 +141,7 @@ Picture XrgbToPicture(const std::vector<uint32_t>& xrgb, int width, int height) 
 // tolerance: the largest difference allowed in any channel of any pixel; actualName: the
 // name of the picture written when the comparison fails.
 void ExpectGolden(const std::string& name, const Picture& actual, int tolerance = 0,
-                  const std::string& actualName = "") {
+                  const std::string& actualName = "", int maxDiffering = 0) {
   std::vector<uint8_t> rgb;
   rgb.reserve(static_cast<size_t>(actual.width) * actual.height * 3);
   for (int y = 0; y < actual.height; ++y) {
@@ -151,7 +151,7 @@ void ExpectGolden(const std::string& name, const Picture& actual, int tolerance 
     }
   }
   EXPECT_TRUE(testing_support::MatchesGolden(RT_GOLDEN_DIR, name, rgb, actual.width, actual.height, tolerance,
-                                             actualName));
+                                             actualName, maxDiffering));
 }
 
 void LoadSceneGraphs(RunningDisplay& display, int* sprite, int* glow) {
@@ -193,11 +193,18 @@ TEST(GoldenSceneTest, SceneThroughTheDisplayDevice) {
   ExpectGolden("scene", XrgbToPicture(shown, width, height), 0, "scene.device");
 }
 
-// The OpenGL device in a real window; needs an X display (the ctest entry starts a virtual
-// one). The picture is read back from the GL pipeline after it drew the primary. Tolerance:
-// the primary is uploaded as 8-bit channels and sampled 1:1 with nearest filtering, which
-// reproduces each value exactly; one step per channel is allowed for a GL that converts
-// through floating point with a different rounding. Anything more is a wrong pixel.
+// The OpenGL device in a real window, drawing graphs and shapes through its 3D side; needs
+// an X display (the ctest entry starts a virtual one). The picture is read back from the GL
+// pipeline after it drew the primary. Tolerance 4 per channel, as for the graphs of
+// device_graphs_test.cpp (integer steps truncated against one rounding). Beyond that, at most
+// kGlEdgePixels pixels: the GL places the edges of stretched and turned graphs and of
+// slanted lines by its own rules, and picks the texel of a stretched pixel at the pixel's
+// centre where the software draw steps from its edge (a row or column of neighbouring texels
+// now and then): 955 pixels with Mesa. A wrong blend mode, bright colour or graph shows in
+// thousands of pixels.
+constexpr int kGlTolerance = 4;
+constexpr int kGlEdgePixels = 1500;
+
 TEST(GlGoldenSceneTest, SceneThroughTheGlDevice) {
   const char* display = std::getenv("DISPLAY");
   if (!display || !*display) GTEST_SKIP() << "no X display";
@@ -220,7 +227,7 @@ TEST(GlGoldenSceneTest, SceneThroughTheGlDevice) {
   EndLibrary();
   rt::ResetDisplayState();
   ASSERT_TRUE(read);
-  ExpectGolden("scene", XrgbToPicture(shown, width, height), 1, "scene.gl");
+  ExpectGolden("scene", XrgbToPicture(shown, width, height), kGlTolerance, "scene.gl", kGlEdgePixels);
 }
 
 }  // namespace

@@ -24,14 +24,14 @@ class Surface3DTest : public ::testing::Test {
   void SetUp() override {
     display_ = std::make_unique<RunningDisplay>(32, &device_);
     ASSERT_TRUE(display_->started());
-    ASSERT_EQ(rt::G_D3D_Initialize(&device_, rt::GetOutputSurfaces().primarySurface, 32), 0);
+    ASSERT_EQ(rt::IsDirect3DUsed(), 1);
   }
   void TearDown() override {
     rt::GetGraphManager().settings.drawValidCreate = 0;
     display_.reset();
   }
 
-  RecordingDisplayDevice device_;
+  RecordingDisplayDevice device_{true};
   std::unique_ptr<RunningDisplay> display_;
 };
 
