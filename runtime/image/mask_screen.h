@@ -1,11 +1,13 @@
 // The mask: a byte per screen pixel marking the pixels later draws must not change. While
 // mask drawing is on, the software draws go to the mask work screen: each draw first copies
 // the rectangle it will touch from its target into the work screen, draws there, and then
-// copies back only the pixels the mask leaves free. Nothing in this system fills a mask, so
+// copies back only the pixels the mask leaves free. On a device screen the work screen is a
+// plain surface the 3D device draws into. Nothing in this system fills a mask, so
 // mask drawing stays off unless a mask is made on purpose.
 #pragma once
 #include <cstdint>
 
+#include "platform/display_device.h"
 #include "runtime/image/memimg.h"
 
 namespace rt {
@@ -17,7 +19,7 @@ struct MaskState {
   int32_t height = 0;
   int32_t reverse = 0;      // 1: the zero bytes are the masked ones
   uint32_t keyColor = 0;    // written into masked work-screen pixels
-  void* surface = nullptr;  // a device work surface: none exist on this platform
+  void* surface = nullptr;  // the device's work surface (platform::DeviceSurface), or null
   int32_t workIsMemImg = 0; // the work screen is the software image of GetMaskMemImg
   int32_t workInVideoMemory = 0;
   int32_t wanted = 0;       // the data and the work screen are made again after a device change
@@ -43,5 +45,10 @@ void* GetMaskSurface();
 // draw area and do nothing while mask drawing is off. Return 0.
 int SaveMaskDrawRect(int x1, int y1, int x2, int y2, void* targetSurface, MEMIMG* target);
 int ApplyMaskDrawRect(int x1, int y1, int x2, int y2, void* targetSurface, MEMIMG* target);
+// Where a device draw goes: the work surface while drawing goes to the mask, else the target.
+platform::DeviceSurface* MaskDrawSurface(platform::DeviceSurface* target);
+// The 3D device draws into the work surface (flag set) or the draw target again, with the
+// draw area as its viewport. -1 without the device.
+int G_D3D_SetRenderTarget(int maskFlag);
 
 }  // namespace rt
