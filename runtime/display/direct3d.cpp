@@ -8,7 +8,6 @@
 #include "runtime/display/display_state.h"
 #include "runtime/display/output_surfaces.h"
 #include "runtime/image/graph_table.h"
-#include "runtime/image/mask_screen.h"
 #include "runtime/image/surface_3d.h"
 #include "runtime/image/surface_data.h"
 
@@ -1041,7 +1040,7 @@ int DrawOne(D3DShape shape, int x1, int y1, int x2, int y2, uint32_t color) {
 
 int D3DDrawShape(D3DShape shape, int x1, int y1, int x2, int y2, uint32_t color) {
   D3DDeviceRecord* r = Record(g_d3d.currentDevice);
-  platform::DeviceSurface* target = MaskDrawSurface(GetDrawTarget().targetSurface);
+  platform::DeviceSurface* target = GetDrawTarget().targetSurface;
   if (!r || !target) return -1;
   // The device follows the draw target, which may have changed without it.
   G_D3D_SetDeviceRenderTarget(g_d3d.currentDevice, target == r->creationSurface ? nullptr : target);

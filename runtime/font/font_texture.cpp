@@ -12,7 +12,6 @@
 #include "runtime/font/font_device.h"
 #include "runtime/image/graph_load.h"
 #include "runtime/image/graph_table.h"
-#include "runtime/image/mask_screen.h"
 #include "runtime/image/surface_3d.h"
 #include "runtime/image/surface_data.h"
 
@@ -207,9 +206,8 @@ void DrawCacheRect(const TextureStringDraw& draw, const GraphRecord& graph, cons
   });
 }
 
-// The surface the 3D device draws a string on: the mask's work surface while drawing goes
-// there, else the draw target.
-platform::DeviceSurface* StringTarget() { return MaskDrawSurface(GetDrawTarget().targetSurface); }
+// The surface the 3D device draws a string on.
+platform::DeviceSurface* StringTarget() { return GetDrawTarget().targetSurface; }
 
 }  // namespace
 

@@ -39,7 +39,7 @@ int DrawStringToHandle(int x, int y, const char* text, uint32_t color, int font,
   if (x >= area.right) return 0;
   const RECT textRect{x, y, area.right, y + record->size + kTextRectExtraHeight};
   const bool textureFont = direct3D && record->textureCache;
-  // Texture text drawn into the mask's work surface is put back by the mask as well.
+  // Texture text on a device target is masked as memory-cache text is.
   font_device::BeginStringDraw(textRect, true);
   int result;
   if (!direct3D) {

@@ -40,12 +40,9 @@ void RefreshActive() {
   DrawState& state = GetDrawState();
   const int active = g_mask.useFlag && g_mask.data && (WorkReady() || WorkSurface()) ? 1 : 0;
   state.maskDrawActive = active;
-  state.maskScreenInUse = active;
-}
-
-// The 3D device is told where drawing goes now.
-void TellDirect3D(int flag) {
-  if (IsDirect3DUsed()) G_D3D_SetRenderTarget(flag);
+  // Software draws go to the work image; draws on device targets stay on the target, and
+  // the protected pixels are put back after each one.
+  state.maskScreenInUse = active && WorkReady() ? 1 : 0;
 }
 
 // The device's work surface: a plain surface of the screen size in the screen's format,
@@ -102,10 +99,11 @@ int SaveDeviceMaskRect(int x1, int y1, int x2, int y2, platform::DeviceSurface* 
   return 0;
 }
 
-// The masked pixels of the work rectangle become the key colour; the free ones go onto the
-// target. They are copied by the mask itself rather than through the colour key, so that a
-// drawn pixel that happens to equal the key is not lost.
+// The draw went onto the target; the masked pixels are put back from the copy the save
+// made. They are picked by the mask itself rather than through a colour key, so that a
+// protected pixel that happens to equal the key is not lost.
 int ApplyDeviceMaskRect(int x1, int y1, int x2, int y2, platform::DeviceSurface* target) {
+  // The draws still in the batch reach the target first.
   G_D3D_EndScene();
   RECT r;
   platform::Rect to;
@@ -124,7 +122,7 @@ int ApplyDeviceMaskRect(int x1, int y1, int x2, int y2, platform::DeviceSurface*
     uint8_t* into = sameFormat ? dest.pixels + static_cast<ptrdiff_t>(y) * dest.pitch : nullptr;
     for (int x = 0; x < work.width; ++x) {
       const bool masked = g_mask.reverse ? mask[x] == 0 : mask[x] != 0;
-      if (masked) {
+      if (!masked) {
         std::memcpy(from + x * bytes, &g_mask.keyColor, static_cast<size_t>(bytes));
       } else if (into) {
         std::memcpy(into + x * bytes, from + x * bytes, static_cast<size_t>(bytes));
@@ -133,7 +131,7 @@ int ApplyDeviceMaskRect(int x1, int y1, int x2, int y2, platform::DeviceSurface*
   }
   if (paired) device->Unlock(target);
   device->Unlock(WorkSurface());
-  // Surfaces of different formats are paired by the device's keyed copy.
+  // A target of another format takes the protected pixels through the device's keyed copy.
   if (!sameFormat) device->BltFast(target, to.left, to.top, WorkSurface(), &area, true);
   return 0;
 }
@@ -222,7 +220,6 @@ int SetUseMaskScreenFlag(int flag) {
   g_mask.useFlag = flag ? 1 : 0;
   if (flag) g_mask.wanted = 1;
   RefreshActive();
-  TellDirect3D(g_mask.useFlag);
   UpdateDrawStateHook();
   return 0;
 }
@@ -230,34 +227,6 @@ int SetUseMaskScreenFlag(int flag) {
 int GetUseMaskScreenFlag() { return g_mask.useFlag; }
 
 void* GetMaskSurface() { return g_mask.surface; }
-
-platform::DeviceSurface* MaskDrawSurface(platform::DeviceSurface* target) {
-  return GetDrawState().maskScreenInUse && WorkSurface() ? WorkSurface() : target;
-}
-
-int G_D3D_SetRenderTarget(int maskFlag) {
-  D3DGlobals& d3d = GetD3DGlobals();
-  if (!d3d.direct3D) return -1;
-  G_D3D_FlushCurrentVertexBuffer();
-  D3DDeviceRecord& r = d3d.devices[d3d.currentDevice];
-  platform::DeviceSurface* target = maskFlag && WorkSurface() ? WorkSurface() : GetDrawTarget().targetSurface;
-  if (!r.inUse || !target) return -1;
-  G_D3D_SetDeviceRenderTarget(d3d.currentDevice, target == r.creationSurface ? nullptr : target);
-  const DrawState& state = GetDrawState();
-  const OutputSurfaces& out = GetOutputSurfaces();
-  const platform::DeviceSurface* drawTarget = GetDrawTarget().targetSurface;
-  if (maskFlag && state.drawScreen == kFrontScreen && GetWindowModeFlag() &&
-      (drawTarget == out.primarySurface || drawTarget == out.tempPrimarySurface)) {
-    // The work surface has no window offset.
-    d3d.d3dTargetUnusable = 0;
-    const RECT& a = state.drawArea;
-    const platform::Viewport3D viewport{a.left, a.top, a.right - a.left, a.bottom - a.top, 0.0f, 1.0f};
-    if (G_D3D_SetDeviceViewport(d3d.currentDevice, viewport) != 0) return LogAdd("ビューポートのセットに失敗しました\n");
-    return 0;
-  }
-  G_D3D_SetViewport(state.drawArea);
-  return 0;
-}
 
 int SaveMaskDrawRect(int x1, int y1, int x2, int y2, void* targetSurface, MEMIMG* target) {
   if (WorkSurface() && targetSurface) {

@@ -2,12 +2,12 @@
 // mask drawing is on, the software draws go to the mask work screen: each draw first copies
 // the rectangle it will touch from its target into the work screen, draws there, and then
 // copies back only the pixels the mask leaves free. On a device screen the work screen is a
-// plain surface the 3D device draws into. Nothing in this system fills a mask, so
+// plain surface: the draws stay on the target, and the masked pixels are put back from the
+// copy after each draw. Nothing in this system fills a mask, so
 // mask drawing stays off unless a mask is made on purpose.
 #pragma once
 #include <cstdint>
 
-#include "platform/display_device.h"
 #include "runtime/image/memimg.h"
 
 namespace rt {
@@ -45,10 +45,5 @@ void* GetMaskSurface();
 // draw area and do nothing while mask drawing is off. Return 0.
 int SaveMaskDrawRect(int x1, int y1, int x2, int y2, void* targetSurface, MEMIMG* target);
 int ApplyMaskDrawRect(int x1, int y1, int x2, int y2, void* targetSurface, MEMIMG* target);
-// Where a device draw goes: the work surface while drawing goes to the mask, else the target.
-platform::DeviceSurface* MaskDrawSurface(platform::DeviceSurface* target);
-// The 3D device draws into the work surface (flag set) or the draw target again, with the
-// draw area as its viewport. -1 without the device.
-int G_D3D_SetRenderTarget(int maskFlag);
 
 }  // namespace rt
