@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "runtime/core/log.h"
 #include "runtime/core/memory.h"
 #include "runtime/display/direct3d.h"
 #include "runtime/display/display_state.h"
@@ -27,7 +26,8 @@ constexpr int64_t kMaxPageTexels = int64_t{1} << 24;
 constexpr int kLevelMask = 0x0F;
 constexpr int kLevelShift = 4;
 constexpr int kFullLevel = 15;
-// Flags of a glyph quad's draw state: transparent, whole-pixel coordinates, the Z settings.
+// Flags of a glyph quad's draw state: transparent and whole-pixel coordinates; the Z
+// settings when the Z buffer is in use.
 constexpr int kGlyphDrawFlags = 1 | 2;
 constexpr int kUseZFlag = 4;
 // The device's inverting factors: a white source turns the target into its complement.
@@ -390,7 +390,7 @@ void DrawTextureGlyph(TextureStringDraw* draw, const GlyphCell& cell, int x, int
   const RECT body{cx, cy, cx + cell.blackBoxWidth, cy + cell.blackBoxHeight};
   const double xs = draw->xScale, ys = draw->yScale;
   // Unscaled glyphs stand on whole pixels, as the memory cache puts them.
-  const double along = (xs == 1.0 && ys == 1.0) ? std::floor(pen) : pen;
+  const double along = (xs == 1.0 && ys == 1.0) ? std::trunc(pen) : pen;
   FloatRect dst;
   if (draw->vertical) {
     const double left = x + (record.cellHeight - cell.yOffset - cell.blackBoxHeight) * xs;

@@ -427,6 +427,18 @@ TEST_F(TextureFontTest, SubtractedTextIsInvertAddInvert) {
   EXPECT_EQ(rt::GetDrawState().blendMode, 0);
 }
 
+TEST_F(TextureFontTest, ATargetTheDeviceCannotDrawOnRefusesTextureText) {
+  const int font = MakeFont(0);
+  ASSERT_NE(font, -1);
+  rt::GetD3DGlobals().d3dTargetUnusable = 1;
+  device_.draws.clear();
+  EXPECT_EQ(rt::DrawStringToHandle(10, 10, "AB", GetColor(255, 255, 255), font, 0, 0), -1);
+  rt::GetD3DGlobals().d3dTargetUnusable = 0;
+  rt::G_D3D_EndScene();
+  EXPECT_TRUE(TexturedQuads().empty());
+  EXPECT_EQ(rt::DrawStringToHandle(10, 10, "AB", GetColor(255, 255, 255), -5, 0, 0), -1);
+}
+
 TEST_F(TextureFontTest, TheMemoryCachePathIsTakenForFontsMadeBeforeTheDevice) {
   // The default font was made when the library started, before the 3D side: it keeps its
   // memory cache and draws through the display's own string draw, not through quads.
