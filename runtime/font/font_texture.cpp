@@ -245,7 +245,9 @@ int CanCacheGlyphsInTextures() {
              : 0;
 }
 
-int IsDirect3DStringPath() { return IsGraph3DAvailable(); }
+int IsDirect3DStringPath(const FontRecord* record) {
+  return IsGraph3DAvailable() || (record && record->textureCache && IsDirect3DUsed()) ? 1 : 0;
+}
 
 int SetupTextureCacheGraph(int font) {
   FontRecord* record = GetFontRecord(font);

@@ -24,8 +24,9 @@ TextureCachePage ComputeTextureCachePage(int cellWidth, int cacheSizeSetting);
 // 1 when a new font may keep its glyphs in textures: new graphs are textures of the 3D device
 // and its 16-bit alpha formats are 4:4:4:4 and 1:5:5:5.
 int CanCacheGlyphsInTextures();
-// 1 when strings go through the 3D device (new graphs are its textures).
-int IsDirect3DStringPath();
+// 1 when the font's strings go through the 3D device: new graphs are its textures, or the
+// font keeps its glyphs in textures (which only the device can draw) and the device is in use.
+int IsDirect3DStringPath(const FontRecord* record);
 
 // Makes the font's cache graph (filled white with alpha 0) and empties the cell table;
 // -1 when it cannot be made (it is tried again on the next use).

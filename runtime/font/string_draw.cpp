@@ -32,9 +32,11 @@ int DrawSubtractedTextureString(int x, int y, const char* text, uint32_t color, 
 int DrawStringToHandle(int x, int y, const char* text, uint32_t color, int font, uint32_t edgeColor,
                        int vertical) {
   if (!text || !text[0] || font_device::DrawSuppressed() || font_device::DrawAreaEmpty()) return 0;
-  const bool direct3D = IsDirect3DStringPath() != 0;
   const FontRecord* record = GetFontRecord(font);
   if (!record) return LogAdd("フォントハンドル値が異常です\n");
+  // Key-input drawing turns new graphs away from textures for its boxes; a font whose glyphs
+  // are in textures is still drawn through them, or its text would be lost.
+  const bool direct3D = IsDirect3DStringPath(record) != 0;
   const RECT area = font_device::DrawArea();
   if (x >= area.right) return 0;
   const RECT textRect{x, y, area.right, y + record->size + kTextRectExtraHeight};

@@ -439,6 +439,19 @@ TEST_F(TextureFontTest, ATargetTheDeviceCannotDrawOnRefusesTextureText) {
   EXPECT_EQ(rt::DrawStringToHandle(10, 10, "AB", GetColor(255, 255, 255), -5, 0, 0), -1);
 }
 
+TEST_F(TextureFontTest, TextureTextIsDrawnWhileNewGraphsAreNotTextures) {
+  // Key-input drawing turns the use-3D setting off around its draws.
+  const int font = MakeFont(0);
+  ASSERT_NE(font, -1);
+  rt::GraphSettings& settings = rt::GetGraphManager().settings;
+  settings.use3D = 0;
+  device_.draws.clear();
+  EXPECT_EQ(rt::DrawStringToHandle(10, 10, "AB", GetColor(255, 255, 255), font, 0, 0), 0);
+  settings.use3D = 1;
+  rt::G_D3D_EndScene();
+  EXPECT_EQ(TexturedQuads().size(), 2u);
+}
+
 TEST_F(TextureFontTest, TheMemoryCachePathIsTakenForFontsMadeBeforeTheDevice) {
   // The default font was made when the library started, before the 3D side: it keeps its
   // memory cache and draws through the display's own string draw, not through quads.
