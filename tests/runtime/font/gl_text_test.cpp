@@ -1,7 +1,7 @@
 // Text through the texture glyph cache of the OpenGL device in a real window (run under a
 // virtual X server by its ctest entry), against the memory glyph cache: the golden line of
-// golden_text_test.cpp (plain and edged), and the same line drawn vertically, whose reference
-// the memory cache draws here into a software image.
+// golden_text_test.cpp (plain and edged), and the same line drawn vertically and with an
+// anti-aliased font, whose references the memory cache draws here into software images.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -38,10 +38,12 @@ constexpr uint32_t kBackground = 0x203050;
 // Where the pictures lie on the screen.
 constexpr int kLineX = 100, kLineY = 100;
 constexpr int kColumnX = 450, kColumnY = 100;
+constexpr int kSmoothX = 100, kSmoothY = 300;
 
-// Tolerance 1 per channel: the glyph texels are white with a 1-bit alpha and are multiplied
-// by the text colour in floating point, which may round where the memory cache copies the
-// colour; a glyph one pixel out of place differs by a whole colour.
+// Tolerance 1 per channel: the glyph texels are white with a 1-bit alpha (4 bits for the
+// anti-aliased font) and are multiplied by the text colour and blended in floating point,
+// which may round where the memory cache copies the colour or mixes it in integers; a glyph
+// one pixel out of place differs by a whole colour.
 constexpr int kGlTolerance = 1;
 
 std::string GoldenDir() {
@@ -108,12 +110,24 @@ TEST(GlTextTest, TextThroughTexturesMatchesTheMemoryGlyphCache) {
   EXPECT_EQ(rt::GetFontRecord(plain)->textureCache, 1);
   EXPECT_EQ(rt::GetFontRecord(edged)->textureCache, 1);
 
-  // The vertical reference from the memory cache.
+  const int smooth = rt::CreateFontToHandle(nullptr, 16, 6, rt::kFontTypeAntialias, -1, -1, 0, -1, -1);
+  ASSERT_NE(smooth, -1);
+  EXPECT_EQ(rt::GetFontRecord(smooth)->textureCache, 1);
+
+  // The references of the vertical and the anti-aliased lines from the memory cache.
   rt::GetFontState().textureCacheDisabled = 1;
   const int plainMemory = rt::CreateFontToHandle(nullptr, 12, 2, 0, -1, -1, 0, -1, -1);
   const int edgedMemory = rt::CreateFontToHandle(nullptr, 12, 2, rt::kFontTypeEdge, -1, -1, 0, -1, -1);
+  const int smoothMemory = rt::CreateFontToHandle(nullptr, 16, 6, rt::kFontTypeAntialias, -1, -1, 0, -1, -1);
   rt::GetFontState().textureCacheDisabled = 0;
   ASSERT_EQ(rt::GetFontRecord(plainMemory)->textureCache, 0);
+  ASSERT_EQ(rt::GetFontRecord(smoothMemory)->textureCache, 0);
+  OwnedMemImg smoothLine;
+  ASSERT_EQ(rt::InitMemImg(smoothLine.get(), kWidth, kHeight, -1, 0, rt::kMemImgKindXRGB, 0, 0, 0), 0);
+  rt::FillMemImg(smoothLine.get(), nullptr, 0xFF000000u | kBackground);
+  const RECT lineClip{0, 0, kWidth, kHeight};
+  rt::DrawCachedStringToHandle(rt::kStringModeDraw, 4, 4, 0, 1.0, 1.0, kLine, 0xFFFFE040, smoothLine.get(), &lineClip,
+                               0, smoothMemory, 0, -1, 0, nullptr);
   OwnedMemImg column;
   ASSERT_EQ(rt::InitMemImg(column.get(), kHeight, kWidth, -1, 0, rt::kMemImgKindXRGB, 0, 0, 0), 0);
   rt::FillMemImg(column.get(), nullptr, 0xFF000000u | kBackground);
@@ -126,11 +140,16 @@ TEST(GlTextTest, TextThroughTexturesMatchesTheMemoryGlyphCache) {
   ClearDrawScreen();
   DrawLines(kLineX, kLineY, kWidth, kHeight, plain, edged, false);
   DrawLines(kColumnX, kColumnY, kHeight, kWidth, plain, edged, true);
+  rt::SetDrawArea(kSmoothX, kSmoothY, kSmoothX + kWidth, kSmoothY + kHeight);
+  DrawBox(kSmoothX, kSmoothY, kSmoothX + kWidth, kSmoothY + kHeight, GetColor(0x20, 0x30, 0x50), 1);
+  rt::DrawStringToHandle(kSmoothX + 4, kSmoothY + 4, kLine, GetColor(255, 0xE0, 0x40), smooth, 0, 0);
+  rt::SetDrawArea(0, 0, 800, 600);
   FlipScreen();
   std::vector<uint32_t> shown;
   int width = 0, height = 0;
   const bool read = device->ReadShownFrame(&shown, &width, &height);
   const std::vector<uint8_t> reference = ToRgb(column.img);
+  const std::vector<uint8_t> smoothReference = ToRgb(smoothLine.img);
   EndLibrary();
   rt::ResetDisplayState();
   ASSERT_TRUE(read);
@@ -141,6 +160,7 @@ TEST(GlTextTest, TextThroughTexturesMatchesTheMemoryGlyphCache) {
                                              Crop(shown, width, kLineX, kLineY, kWidth, kHeight), kWidth, kHeight,
                                              kGlTolerance, "mixed_line_12_2.gl"));
   EXPECT_LE(MaxDifference(Crop(shown, width, kColumnX, kColumnY, kHeight, kWidth), reference), kGlTolerance);
+  EXPECT_LE(MaxDifference(Crop(shown, width, kSmoothX, kSmoothY, kWidth, kHeight), smoothReference), kGlTolerance);
 }
 
 }  // namespace
