@@ -108,8 +108,7 @@ platform::Rect OnSurface(platform::DeviceSurface* surface, const platform::Rect&
 // A work texture of the piece's size in the piece's texture format, filled from the source's
 // device context. Null (logged with the method's name) on a failure.
 platform::DeviceSurface* FilledWorkTexture(const char* method, const CapturePiece& piece,
-                                           const platform::LockedPixels& sourceDC,
-                                           platform::DeviceSurface* source) {
+                                           const platform::LockedPixels& sourceDC, platform::DeviceSurface* source) {
   platform::DisplayDevice* device = Device();
   platform::SurfaceDesc desc;
   desc.kind = platform::SurfaceKind::kTexture;
@@ -118,25 +117,29 @@ platform::DeviceSurface* FilledWorkTexture(const char* method, const CapturePiec
   desc.format = device->Describe(piece.store->surface).format;
   platform::DeviceSurface* work = device->CreateSurface(desc);
   if (!work) {
-    LogAddFormat("Error  %s 　作業用テクスチャサーフェスの作成に失敗しました  CreateSurface  ReturnValue:%d", method, -1);
+    LogAddFormat("Error  %s 　作業用テクスチャサーフェスの作成に失敗しました  CreateSurface  ReturnValue:%d", method,
+                 -1);
     return nullptr;
   }
   platform::LockedPixels workDC;
   int result = device->GetDC(work, &workDC);
   if (result != 0) {
-    LogAddFormat("Error  %s 　作業用テクスチャサーフェスのＤＣ取得に失敗しました  GetDC  ReturnValue:%d", method, result);
+    LogAddFormat("Error  %s 　作業用テクスチャサーフェスのＤＣ取得に失敗しました  GetDC  ReturnValue:%d", method,
+                 result);
     device->ReleaseSurface(work);
     return nullptr;
   }
   if (!CopyPixels(workDC, 0, 0, sourceDC, OnSurface(source, piece.source))) {
-    LogAddFormat("Error  %s 　作業用テクスチャサーフェスへのイメージ転送に失敗しました  BitBlt  ErrorCode:%x", method, 1u);
+    LogAddFormat("Error  %s 　作業用テクスチャサーフェスへのイメージ転送に失敗しました  BitBlt  ErrorCode:%x", method,
+                 1u);
     device->ReleaseDC(work);
     device->ReleaseSurface(work);
     return nullptr;
   }
   result = device->ReleaseDC(work);
   if (result != 0) {
-    LogAddFormat("Error  %s 　作業用テクスチャサーフェスのＤＣ解放に失敗しました  ReleaseDC  ReturnValue:%d", method, result);
+    LogAddFormat("Error  %s 　作業用テクスチャサーフェスのＤＣ解放に失敗しました  ReleaseDC  ReturnValue:%d", method,
+                 result);
     device->ReleaseSurface(work);
     return nullptr;
   }
@@ -202,22 +205,28 @@ int G_D3D_GetDrawScreenGraphFunction2(int x1, int y1, int x2, int y2, GraphRecor
     platform::LockedPixels textureDC;
     result = device->GetDC(p.store->surface, &textureDC);
     if (result != 0) {
-      LogAddFormat("Error  G_D3D_GetDrawScreenGraphFunction2 　作業用テクスチャサーフェスのＤＣ取得に失敗しました  GetDC ReturnValue:%d",
-                   result);
+      LogAddFormat(
+          "Error  G_D3D_GetDrawScreenGraphFunction2 　作業用テクスチャサーフェスのＤＣ取得に失敗しました  GetDC "
+          "ReturnValue:%d",
+          result);
       device->ReleaseDC(source);
       return -1;
     }
     if (!CopyPixels(textureDC, p.destX, p.destY, sourceDC, OnSurface(source, p.source))) {
-      LogAddFormat("Error  G_D3D_GetDrawScreenGraphFunction2 　作業用テクスチャサーフェスへのイメージ転送に失敗しました  BitBlt  ErrorCode:%x",
-                   1u);
+      LogAddFormat(
+          "Error  G_D3D_GetDrawScreenGraphFunction2 　作業用テクスチャサーフェスへのイメージ転送に失敗しました  BitBlt "
+          " ErrorCode:%x",
+          1u);
       device->ReleaseDC(p.store->surface);
       device->ReleaseDC(source);
       return -1;
     }
     result = device->ReleaseDC(p.store->surface);
     if (result != 0) {
-      LogAddFormat("Error  G_D3D_GetDrawScreenGraphFunction2 　作業用テクスチャサーフェスのＤＣ解放に失敗しました  ReleaseDC ReturnValue:%d",
-                   result);
+      LogAddFormat(
+          "Error  G_D3D_GetDrawScreenGraphFunction2 　作業用テクスチャサーフェスのＤＣ解放に失敗しました  ReleaseDC "
+          "ReturnValue:%d",
+          result);
       device->ReleaseDC(source);
       return -1;
     }
@@ -248,8 +257,10 @@ int G_D3D_GetDrawScreenGraphFunction3(int x1, int y1, int x2, int y2, GraphRecor
     platform::LockedPixels from, to;
     result = device->Lock(work, nullptr, &from);
     if (result != 0) {
-      LogAddFormat("Error  G_D3D_GetDrawScreenGraphFunction3 　作業用テクスチャサーフェスのロックに失敗しました  Lock  ReturnValue:%d",
-                   result);
+      LogAddFormat(
+          "Error  G_D3D_GetDrawScreenGraphFunction3 　作業用テクスチャサーフェスのロックに失敗しました  Lock  "
+          "ReturnValue:%d",
+          result);
       device->ReleaseSurface(work);
       device->ReleaseDC(source);
       return -1;
@@ -257,8 +268,10 @@ int G_D3D_GetDrawScreenGraphFunction3(int x1, int y1, int x2, int y2, GraphRecor
     const platform::Rect destRect{p.destX, p.destY, p.destX + PieceWidth(p), p.destY + PieceHeight(p)};
     result = device->Lock(p.store->surface, &destRect, &to);
     if (result != 0) {
-      LogAddFormat("Error  G_D3D_GetDrawScreenGraphFunction3 　転送先テクスチャサーフェスのロックに失敗しました  Lock  ReturnValue:%d",
-                   result);
+      LogAddFormat(
+          "Error  G_D3D_GetDrawScreenGraphFunction3 　転送先テクスチャサーフェスのロックに失敗しました  Lock  "
+          "ReturnValue:%d",
+          result);
       device->Unlock(work);
       device->ReleaseSurface(work);
       device->ReleaseDC(source);
@@ -305,10 +318,11 @@ int G_D3D_GetDrawScreenGraphFunction4(int x1, int y1, int x2, int y2, GraphRecor
       LogAddFormat("AlphaCh:%d  AlphaTest:%d  ColorBitDepth:%d", c.alphaChannel, c.alphaTest, c.colorBitDepth);
       int sizeX = 0, sizeY = 0;
       GetGraphSize(state.drawScreen, &sizeX, &sizeY);
-      LogAddFormat("ScreenColor:%d  SizeX:%d  SizeY:%d  DrawPointX:%d  DrawPointY:%d  WndRect.left:%d  WndRect.top:%d  "
-                   "left:%d  top:%d",
-                   GetScreenStateRecord().screenBits, sizeX, sizeY, x1, y1, state.frontClientRect.left,
-                   state.frontClientRect.top, p.source.left, p.source.top);
+      LogAddFormat(
+          "ScreenColor:%d  SizeX:%d  SizeY:%d  DrawPointX:%d  DrawPointY:%d  WndRect.left:%d  WndRect.top:%d  "
+          "left:%d  top:%d",
+          GetScreenStateRecord().screenBits, sizeX, sizeY, x1, y1, state.frontClientRect.left,
+          state.frontClientRect.top, p.source.left, p.source.top);
       device->ReleaseSurface(work);
       device->ReleaseDC(source);
       return -1;
@@ -328,8 +342,10 @@ int G_D3D_GetDrawScreenGraphFunction5(int x1, int y1, int x2, int y2, GraphRecor
   platform::LockedPixels from;
   int result = device->Lock(source, nullptr, &from);
   if (result != 0) {
-    LogAddFormat("Error  G_D3D_GetDrawScreenGraphFunction5 　作業用テクスチャサーフェスのロックに失敗しました  Lock  ReturnValue:%d",
-                 result);
+    LogAddFormat(
+        "Error  G_D3D_GetDrawScreenGraphFunction5 　作業用テクスチャサーフェスのロックに失敗しました  Lock  "
+        "ReturnValue:%d",
+        result);
     return -1;
   }
   const ColorFormat* screen = GetScreenColorFormat();
@@ -338,8 +354,10 @@ int G_D3D_GetDrawScreenGraphFunction5(int x1, int y1, int x2, int y2, GraphRecor
     const platform::Rect destRect{p.destX, p.destY, p.destX + PieceWidth(p), p.destY + PieceHeight(p)};
     result = device->Lock(p.store->surface, &destRect, &to);
     if (result != 0) {
-      LogAddFormat("Error  G_D3D_GetDrawScreenGraphFunction5 　転送先テクスチャサーフェスのロックに失敗しました  Lock  ReturnValue:%d",
-                   result);
+      LogAddFormat(
+          "Error  G_D3D_GetDrawScreenGraphFunction5 　転送先テクスチャサーフェスのロックに失敗しました  Lock  "
+          "ReturnValue:%d",
+          result);
       device->Unlock(source);
       return -1;
     }
@@ -370,7 +388,8 @@ int FillSpareBitsRect(const RECT* rect, void* base, int pitch, const ColorFormat
   const int bytes = format->colorBitDepth / 8;
   if (bytes != 2 && bytes != 4) return 0;
   const bool topByte = bytes == 4 && format->noneMask == 0xFF000000u;
-  auto* start = static_cast<uint8_t*>(base) + static_cast<ptrdiff_t>(r.top) * pitch + static_cast<ptrdiff_t>(r.left) * bytes;
+  auto* start =
+      static_cast<uint8_t*>(base) + static_cast<ptrdiff_t>(r.top) * pitch + static_cast<ptrdiff_t>(r.left) * bytes;
   for (int y = 0; y < height; ++y) {
     uint8_t* row = start + static_cast<ptrdiff_t>(y) * pitch;
     for (int x = 0; x < width; ++x) {

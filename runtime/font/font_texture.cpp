@@ -118,8 +118,8 @@ struct FloatRect {
 // Emits the part of the source rectangle (cache graph coordinates) that lies on one piece as
 // a quad over the destination (pixel edges), cut to the clip rectangle. Vertical glyphs are
 // turned a quarter clockwise: the glyph's top row lies at the right.
-void EmitPieceQuad(const Surface3DData& piece, const SurfaceData& store, FloatRect src, FloatRect dst,
-                   const RECT& clip, bool vertical, uint32_t color) {
+void EmitPieceQuad(const Surface3DData& piece, const SurfaceData& store, FloatRect src, FloatRect dst, const RECT& clip,
+                   bool vertical, uint32_t color) {
   const float sw = src.right - src.left, sh = src.bottom - src.top;
   const float dw = dst.right - dst.left, dh = dst.bottom - dst.top;
   if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return;
@@ -215,7 +215,8 @@ TextureCachePage ComputeTextureCachePage(int cellWidth, int cacheSizeSetting) {
   TextureCachePage page{0, 0, 0};
   if (cellWidth <= 0) return page;
   if (cacheSizeSetting > 0) {
-    const int64_t side = int64_t{cellWidth} * (static_cast<int64_t>(std::sqrt(static_cast<double>(cacheSizeSetting))) + 1);
+    const int64_t side =
+        int64_t{cellWidth} * (static_cast<int64_t>(std::sqrt(static_cast<double>(cacheSizeSetting))) + 1);
     int64_t p = kMinPageSide;
     while (p < side) p <<= 1;
     page.width = page.height = static_cast<int>(std::min<int64_t>(p, int64_t{1} << 30));
@@ -240,7 +241,8 @@ TextureCachePage ComputeTextureCachePage(int cellWidth, int cacheSizeSetting) {
 int CanCacheGlyphsInTextures() {
   if (GetFontState().textureCacheDisabled || !IsGraph3DAvailable()) return 0;
   const D3DGlobals& d3d = GetD3DGlobals();
-  return Is16BitFormat(d3d.textureFormats[kTexAlpha16], 4, 4) && Is16BitFormat(d3d.textureFormats[kTexAlphaTest16], 1, 5)
+  return Is16BitFormat(d3d.textureFormats[kTexAlpha16], 4, 4) &&
+                 Is16BitFormat(d3d.textureFormats[kTexAlphaTest16], 1, 5)
              ? 1
              : 0;
 }
@@ -357,8 +359,8 @@ int G_D3D_InvertStringRect(const RECT& rect) {
   state.blendMode = kBlendInvert;
   state.brightColor = kWhite;
   UpdateDrawDiffuseColor();
-  const int result = G_D3D_DrawFillBox(rect.left, rect.top, rect.right, rect.bottom,
-                                       font_device::PackScreenColor(255, 255, 255));
+  const int result =
+      G_D3D_DrawFillBox(rect.left, rect.top, rect.right, rect.bottom, font_device::PackScreenColor(255, 255, 255));
   state.blendMode = mode;
   state.brightColor = bright;
   UpdateDrawDiffuseColor();
@@ -403,9 +405,9 @@ void DrawTextureGlyph(TextureStringDraw* draw, const GlyphCell& cell, int x, int
   } else {
     const double left = x + along + cell.xOffset * xs;
     const double top = y + cell.yOffset * ys;
-    dst = FloatRect{static_cast<float>(left), static_cast<float>(top),
-                    static_cast<float>(left + cell.blackBoxWidth * xs),
-                    static_cast<float>(top + cell.blackBoxHeight * ys)};
+    dst =
+        FloatRect{static_cast<float>(left), static_cast<float>(top), static_cast<float>(left + cell.blackBoxWidth * xs),
+                  static_cast<float>(top + cell.blackBoxHeight * ys)};
   }
   if (record.fontType & kFontTypeEdge) {
     const RECT edge{body.left + record.pageWidth, body.top, body.right + record.pageWidth, body.bottom};

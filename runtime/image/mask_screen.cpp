@@ -114,8 +114,10 @@ int ApplyDeviceMaskRect(int x1, int y1, int x2, int y2, platform::DeviceSurface*
   if (device->Lock(WorkSurface(), &area, &work) != 0) return 0;
   const int bytes = work.format.bits / 8;
   const bool paired = device->Lock(target, &to, &dest) == 0;
-  const bool sameFormat = paired && dest.format.bits == work.format.bits && dest.format.redMask == work.format.redMask &&
-                          dest.format.greenMask == work.format.greenMask && dest.format.blueMask == work.format.blueMask;
+  const platform::DevicePixelFormat& a = work.format;
+  const platform::DevicePixelFormat& b = dest.format;
+  const bool sameFormat = paired && a.bits == b.bits && a.redMask == b.redMask && a.greenMask == b.greenMask &&
+                          a.blueMask == b.blueMask;
   for (int y = 0; y < work.height; ++y) {
     const uint8_t* mask = g_mask.data + static_cast<ptrdiff_t>(r.top + y) * g_mask.pitch + r.left;
     uint8_t* from = work.pixels + static_cast<ptrdiff_t>(y) * work.pitch;

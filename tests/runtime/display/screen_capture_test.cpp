@@ -2,6 +2,8 @@
 // five methods copies the rectangle into every piece, the dispatcher falls through the
 // methods in their order and remembers the one that worked (apart for plain and alpha
 // textures), bad rectangles try nothing; and the spare bits of copied pixels.
+#include "runtime/display/screen_capture.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -14,7 +16,6 @@
 #include "runtime/display/direct3d.h"
 #include "runtime/display/display_state.h"
 #include "runtime/display/output_surfaces.h"
-#include "runtime/display/screen_capture.h"
 #include "runtime/image/color_format.h"
 #include "runtime/image/graph_load.h"
 #include "runtime/image/graph_table.h"
@@ -31,7 +32,9 @@ constexpr int kGraphWidth = 100;
 constexpr int kGraphHeight = 70;
 
 // The back screen's pattern: every pixel different.
-uint32_t Pattern(int x, int y) { return static_cast<uint32_t>((x * 7 + y * 13) & 0xFF) << 16 | (x & 0xFF) << 8 | (y & 0xFF); }
+uint32_t Pattern(int x, int y) {
+  return static_cast<uint32_t>((x * 7 + y * 13) & 0xFF) << 16 | (x & 0xFF) << 8 | (y & 0xFF);
+}
 
 // The display on the recording device with its 3D side started; textures at most 64 pixels
 // wide, so that a 100 x 70 graph is cut into four pieces.
@@ -79,8 +82,9 @@ class CaptureTest : public ::testing::Test {
       platform::LockedPixels locked;
       if (device_.Lock(store->surface, nullptr, &locked) != 0) break;
       uint32_t v = 0;
-      std::memcpy(&v, locked.pixels + (piece->textureY + y - piece->graphY) * locked.pitch +
-                          (piece->textureX + x - piece->graphX) * 4,
+      std::memcpy(&v,
+                  locked.pixels + (piece->textureY + y - piece->graphY) * locked.pitch +
+                      (piece->textureX + x - piece->graphX) * 4,
                   4);
       device_.Unlock(store->surface);
       return v & 0xFFFFFF;
@@ -250,13 +254,15 @@ TEST(FillSpareBitsRectTest, TheSpareBitsOfTheRectangleAreSet) {
     const int bytes = c.bits / 8;
     const int pitch = 4 * bytes;
     std::vector<uint8_t> pixels(static_cast<size_t>(pitch) * 4);
-    for (int i = 0; i < 16; ++i) std::memcpy(&pixels[static_cast<size_t>(i) * bytes], &c.before, static_cast<size_t>(bytes));
+    for (int i = 0; i < 16; ++i)
+      std::memcpy(&pixels[static_cast<size_t>(i) * bytes], &c.before, static_cast<size_t>(bytes));
     const RECT rect{3, 3, 1, 1};  // reversed: (1, 1)-(3, 3)
     EXPECT_EQ(rt::FillSpareBitsRect(&rect, pixels.data(), pitch, &format, c.value), 0);
     for (int y = 0; y < 4; ++y) {
       for (int x = 0; x < 4; ++x) {
         uint32_t v = 0;
-        std::memcpy(&v, &pixels[static_cast<size_t>(y) * pitch + static_cast<size_t>(x) * bytes], static_cast<size_t>(bytes));
+        std::memcpy(&v, &pixels[static_cast<size_t>(y) * pitch + static_cast<size_t>(x) * bytes],
+                    static_cast<size_t>(bytes));
         const bool inside = x >= 1 && x < 3 && y >= 1 && y < 3;
         EXPECT_EQ(v, inside ? c.after : c.before) << x << ", " << y;
       }

@@ -88,8 +88,8 @@ void DrawLines(int x, int y, int w, int h, int plain, int edged, bool vertical) 
   DrawBox(x, y, x + w, y + h, GetColor(0x20, 0x30, 0x50), 1);
   rt::SetDrawArea(x, y, x + w, y + h);
   rt::DrawStringToHandle(x + 4, y + 4, kLine, GetColor(255, 255, 255), plain, 0, vertical);
-  rt::DrawStringToHandle(vertical ? x + 24 : x + 4, vertical ? y + 4 : y + 24, kLine, GetColor(255, 0xE0, 0x40),
-                         edged, GetColor(0, 0, 0), vertical);
+  rt::DrawStringToHandle(vertical ? x + 24 : x + 4, vertical ? y + 4 : y + 24, kLine, GetColor(255, 0xE0, 0x40), edged,
+                         GetColor(0, 0, 0), vertical);
   rt::SetDrawArea(0, 0, 800, 600);
 }
 

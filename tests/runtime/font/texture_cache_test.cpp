@@ -35,13 +35,13 @@ TEST(TexturePageTest, PageSizeAndCellsByCellWidthAndSetting) {
     int width, height, cells;
   };
   const Case cases[] = {
-      {16, 0, 512, 512, 1024},  // 32 x 32 cells
-      {24, 0, 512, 512, 441},   // 21 x 21, the rest of the page unused
-      {8, 0, 512, 512, 2024},   // 4096 cells capped
-      {200, 0, 1024, 512, 10},  // 2 x 2 is too few: the width doubles, then 5 x 2
-      {300, 0, 2048, 1024, 18}, // 1 x 1, 3 x 1, 3 x 3 ... until ten cells: 6 x 3
-      {16, 100, 256, 256, 256}, // 16 x 11 = 176 rounded up to 256
-      {24, 1, 64, 64, 4},       // 24 x 2 = 48 rounded up to 64: 2 x 2 cells
+      {16, 0, 512, 512, 1024},   // 32 x 32 cells
+      {24, 0, 512, 512, 441},    // 21 x 21, the rest of the page unused
+      {8, 0, 512, 512, 2024},    // 4096 cells capped
+      {200, 0, 1024, 512, 10},   // 2 x 2 is too few: the width doubles, then 5 x 2
+      {300, 0, 2048, 1024, 18},  // 1 x 1, 3 x 1, 3 x 3 ... until ten cells: 6 x 3
+      {16, 100, 256, 256, 256},  // 16 x 11 = 176 rounded up to 256
+      {24, 1, 64, 64, 4},        // 24 x 2 = 48 rounded up to 64: 2 x 2 cells
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "cell width " << c.cellWidth << ", setting " << c.setting);
@@ -229,15 +229,15 @@ TEST_F(TextureFontTest, CellsLieInColumnsAndAreReusedRoundRobin) {
   ASSERT_EQ(record->cellsPerColumn, 2);
   struct Step {
     const char* text;
-    char cached;           // the character whose cell is checked
-    int position;          // its cell
-    const char* forgotten; // characters no longer cached afterwards
+    char cached;            // the character whose cell is checked
+    int position;           // its cell
+    const char* forgotten;  // characters no longer cached afterwards
   };
   const Step steps[] = {
       {"A", 'A', 0, ""},
       {"BCD", 'D', 3, ""},
-      {"E", 'E', 0, "A"},   // the oldest cell is taken again
-      {"A", 'A', 1, "B"},   // and A, forgotten, is rendered again into the next one
+      {"E", 'E', 0, "A"},  // the oldest cell is taken again
+      {"A", 'A', 1, "B"},  // and A, forgotten, is rendered again into the next one
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.text);
@@ -377,8 +377,8 @@ TEST_F(TextureFontTest, ScaledAndClippedGlyphs) {
   device_.draws.clear();
   const int left = 10 + a.xOffset;
   area = RECT{left + 2, 0, 800, 600};
-  rt::DrawCachedStringToHandle(rt::kStringModeDraw, 10, 20, 0, 1.0, 1.0, "A", 0xFFFFFF, nullptr, &area, 1, font, 0,
-                               -1, 0, nullptr);
+  rt::DrawCachedStringToHandle(rt::kStringModeDraw, 10, 20, 0, 1.0, 1.0, "A", 0xFFFFFF, nullptr, &area, 1, font, 0, -1,
+                               0, nullptr);
   rt::G_D3D_EndScene();
   quads = TexturedQuads();
   ASSERT_EQ(quads.size(), 1u);
@@ -389,8 +389,8 @@ TEST_F(TextureFontTest, ScaledAndClippedGlyphs) {
   // Entirely outside: nothing.
   device_.draws.clear();
   area = RECT{0, 0, 5, 600};
-  rt::DrawCachedStringToHandle(rt::kStringModeDraw, 10, 20, 0, 1.0, 1.0, "A", 0xFFFFFF, nullptr, &area, 1, font, 0,
-                               -1, 0, nullptr);
+  rt::DrawCachedStringToHandle(rt::kStringModeDraw, 10, 20, 0, 1.0, 1.0, "A", 0xFFFFFF, nullptr, &area, 1, font, 0, -1,
+                               0, nullptr);
   rt::G_D3D_EndScene();
   EXPECT_TRUE(TexturedQuads().empty());
 }

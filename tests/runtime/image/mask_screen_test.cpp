@@ -1,5 +1,7 @@
 // The mask on device screens (the recording display device): its work surface, and draws on
 // a device target that leave the masked pixels as they were, the reverse mask included.
+#include "runtime/image/mask_screen.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -9,7 +11,6 @@
 #include "runtime/api.h"
 #include "runtime/display/display_state.h"
 #include "runtime/display/output_surfaces.h"
-#include "runtime/image/mask_screen.h"
 #include "tests/support/display_fixture.h"
 
 namespace {
