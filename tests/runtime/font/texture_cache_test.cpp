@@ -452,6 +452,16 @@ TEST_F(TextureFontTest, TextureTextIsDrawnWhileNewGraphsAreNotTextures) {
   EXPECT_EQ(TexturedQuads().size(), 2u);
 }
 
+TEST_F(TextureFontTest, TextureTextAfterTheDeviceEndedDrawsNothing) {
+  // Without the device the string goes to the software string draw, which has no memory
+  // cache of this font to copy from.
+  const int font = MakeFont(rt::kFontTypeAntialias);
+  ASSERT_NE(font, -1);
+  ASSERT_EQ(rt::G_D3D_Terminate(), 0);
+  EXPECT_LE(rt::DrawStringToHandle(10, 10, "AB", GetColor(255, 255, 255), font, 0, 0), 0);
+  EXPECT_GT(rt::GetDrawStringWidthToHandle("AB", -1, font, 0), 0);
+}
+
 TEST_F(TextureFontTest, TheMemoryCachePathIsTakenForFontsMadeBeforeTheDevice) {
   // The default font was made when the library started, before the 3D side: it keeps its
   // memory cache and draws through the display's own string draw, not through quads.
