@@ -60,9 +60,15 @@ bool PrepareCapture(int x1, int y1, int x2, int y2, const GraphRecord* graph, in
     offsetY = state.frontClientRect.top;
   }
   *source = target;
-  if (!target) return false;
+  if (!target || !Device()) return false;
   if (x1 < 0 || x1 >= x2 || y1 < 0 || y1 >= y2 || x1 > width || y1 > height) return false;
   if (graph->width < x2 - x1 || graph->height < y2 - y1) return false;
+  // What the source surface holds, in the coordinates of the rectangles (a windowed primary
+  // is addressed in desktop coordinates): parts of the desktop beyond it are not copied.
+  const platform::SurfaceInfo info = Device()->Describe(target);
+  const bool desktop = GetWindowModeFlag() && (target == out.primarySurface || target == out.tempPrimarySurface);
+  const int left = desktop ? state.frontClientRect.left : 0, top = desktop ? state.frontClientRect.top : 0;
+  const platform::Rect held{left, top, left + info.width, top + info.height};
   pieces->clear();
   for (int i = 0; i < graph->surfaceCount; ++i) {
     const Surface3DData* piece = GetSurface3DData(static_cast<int>(graph->surfaceHandles[i]));
@@ -74,9 +80,13 @@ bool PrepareCapture(int x1, int y1, int x2, int y2, const GraphRecord* graph, in
     const int w = std::min({static_cast<int>(piece->width), width - sx, x2 - sx});
     const int h = std::min({static_cast<int>(piece->height), height - sy, y2 - sy});
     if (w <= 0 || h <= 0) continue;
-    pieces->push_back(CapturePiece{piece->surfaceData, store,
-                                   platform::Rect{sx + offsetX, sy + offsetY, sx + offsetX + w, sy + offsetY + h},
-                                   piece->textureX, piece->textureY});
+    platform::Rect from{sx + offsetX, sy + offsetY, sx + offsetX + w, sy + offsetY + h};
+    const int cutLeft = std::max(held.left - from.left, 0), cutTop = std::max(held.top - from.top, 0);
+    from = platform::Rect{std::max(from.left, held.left), std::max(from.top, held.top),
+                          std::min(from.right, held.right), std::min(from.bottom, held.bottom)};
+    if (from.right <= from.left || from.bottom <= from.top) continue;
+    pieces->push_back(
+        CapturePiece{piece->surfaceData, store, from, piece->textureX + cutLeft, piece->textureY + cutTop});
   }
   return true;
 }
