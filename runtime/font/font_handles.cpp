@@ -7,6 +7,7 @@
 #include "runtime/core/log.h"
 #include "runtime/core/memory.h"
 #include "runtime/font/font_device.h"
+#include "runtime/font/font_texture.h"
 
 namespace rt {
 namespace {
@@ -62,7 +63,8 @@ void DestroyFont(int slot) {
   if (record->drawScreen != -1 && !record->drawScreenPending) font_device::DeleteDrawScreen(record->drawScreen);
   record->drawScreen = -1;
   if (record->edgeCacheGraph != -1) font_device::DeleteCacheGraph(record->edgeCacheGraph);
-  if (record->cacheGraph != -1) font_device::DeleteCacheGraph(record->cacheGraph);
+  // A pending cache graph was deleted by the graph layer already.
+  if (record->cacheGraph != -1 && !record->cacheGraphPending) font_device::DeleteCacheGraph(record->cacheGraph);
   record->edgeCacheGraph = -1;
   record->cacheGraph = -1;
   if (record->glyphImage.pixels) MemFree(record->glyphImage.pixels);
@@ -184,9 +186,8 @@ int CreateFontToHandle(const char* faceName, int size, int thickness, int fontTy
   record->thickness = thickness;
   record->italic = italic;
   record->space = 0;
-  // Glyphs are cached in textures only on a Direct3D device, which this platform does not
-  // have: every font keeps its glyphs in the memory cache.
-  record->textureCache = 0;
+  // Glyphs are cached in textures on the 3D device with its 4:4:4:4 and 1:5:5:5 formats.
+  record->textureCache = CanCacheGlyphsInTextures();
 
   record->font = CreatePlatformFont(record, faceName, charsetIndex);
   if (!record->font) return FailCreate(slot);
@@ -201,11 +202,34 @@ int CreateFontToHandle(const char* faceName, int size, int thickness, int fontTy
                       &record->cellHeight);
   record->ascent = metrics.tmAscent;
 
-  if (SetupMemoryCache(record) != 0) return FailCreate(slot);
-  record->drawScreenPending = 1;
-  if (SetupFontCacheToHandle(handle) != 0) {
-    LogAdd("フォント用描画スクリーンの作成に失敗しました\n");
-    return FailCreate(slot);
+  if (record->textureCache) {
+    const TextureCachePage page = ComputeTextureCachePage(record->cellWidth, g_fonts.cacheSizeSetting);
+    record->pageWidth = page.width;
+    record->pageHeight = page.height;
+    record->cache.cellCount = page.cells;
+    record->cellsPerColumn = page.height / record->cellWidth;
+    record->cacheGraphPending = 1;
+    if (page.cells > 0 && SetupFontCacheToHandle(handle) == 0) {
+      if (AllocateGlyphImage(record) != 0) {
+        LogAdd("文字キャッシュ処理用メモリの確保に失敗しました\n");
+        return FailCreate(slot);
+      }
+    } else {
+      LogAdd("テクスチャ文字キャッシュの作成に失敗しました\n");
+      // A graph made before the failure goes; the memory cache takes over.
+      if (record->cacheGraph != -1) font_device::DeleteCacheGraph(record->cacheGraph);
+      record->cacheGraph = -1;
+      record->cacheGraphPending = 0;
+      record->textureCache = 0;
+    }
+  }
+  if (!record->textureCache) {
+    if (SetupMemoryCache(record) != 0) return FailCreate(slot);
+    record->drawScreenPending = 1;
+    if (SetupFontCacheToHandle(handle) != 0) {
+      LogAdd("フォント用描画スクリーンの作成に失敗しました\n");
+      return FailCreate(slot);
+    }
   }
 
   InitFontCache(handle);

@@ -5,11 +5,14 @@
 #include "runtime/core/startup.h"
 #include "runtime/font/font.h"
 #include "runtime/font/font_device.h"
+#include "runtime/font/font_texture.h"
 #include "runtime/font/glyph_render.h"
 
 namespace rt {
 namespace {
 
+// Texture glyphs are rendered as one byte of levels per pixel before they become texels.
+constexpr int kLevelBitsPerPixel = 8;
 
 // Takes the next cell for a character, forgetting the character it held before.
 GlyphCell* ClaimCell(GlyphCache& cache, int codeIndex) {
@@ -39,8 +42,27 @@ GlyphCell* ClaimCell(GlyphCache& cache, int codeIndex) {
 void CacheOneGlyph(FontRecord* record, GlyphCell* cell, const CharRecord& character) {
   const int cw = record->cellWidth;
   const int edge = (record->fontType & kFontTypeEdge) ? record->edgeSize : 0;
-  uint8_t* cellRows = record->cacheBuffer + static_cast<size_t>(cell->position) * cw * record->cacheRowBytes;
-  std::memset(cellRows, 0, static_cast<size_t>(cw) * record->cacheRowBytes);
+  const bool texture = record->textureCache != 0;
+  // The texture cache builds the cell in a levels buffer, the memory cache in its own rows.
+  uint8_t* levels = nullptr;
+  uint8_t* cellRows;
+  int rowBytes, bitsPerPixel;
+  if (texture) {
+    levels = static_cast<uint8_t*>(RT_ALLOC_ZERO(static_cast<size_t>(cw) * cw));
+    if (!levels) FatalExit("アンチエイリアス文字取得用バッファの確保に失敗しました");
+    cellRows = levels;
+    rowBytes = cw;
+    bitsPerPixel = kLevelBitsPerPixel;
+  } else {
+    cellRows = record->cacheBuffer + static_cast<size_t>(cell->position) * cw * record->cacheRowBytes;
+    rowBytes = record->cacheRowBytes;
+    bitsPerPixel = record->cacheBitsPerPixel;
+    std::memset(cellRows, 0, static_cast<size_t>(cw) * rowBytes);
+  }
+  struct LevelsOwner {
+    uint8_t* p;
+    ~LevelsOwner() { MemFree(p); }
+  } owner{levels};
 
   const platform::GlyphFormat format =
       (record->fontType & kFontTypeAntialias) ? platform::GlyphFormat::kGray17 : platform::GlyphFormat::kBitmap1;
@@ -60,8 +82,9 @@ void CacheOneGlyph(FontRecord* record, GlyphCell* cell, const CharRecord& charac
   const GlyphBitmap glyph{buffer, platform::GlyphRowBytes(format, metrics.blackBoxX), metrics.blackBoxX,
                           metrics.blackBoxY, format};
   const CellGlyphBox box = RenderGlyphToCell(glyph, record->fontType, edge, cw, record->ascent - metrics.originY,
-                                             cellRows, record->cacheRowBytes, record->cacheBitsPerPixel);
+                                             cellRows, rowBytes, bitsPerPixel);
   MemFree(buffer);
+  if (texture) StoreTextureGlyph(record, *cell, levels, rowBytes);
   cell->xOffset = static_cast<int16_t>(metrics.originX);
   cell->yOffset = static_cast<int16_t>(box.yOffset);
   cell->blackBoxWidth = static_cast<int16_t>(box.width);
@@ -85,7 +108,8 @@ int InitFontCache(int font) {
 GlyphCell* CacheGlyphs(int font, int count, const CharRecord* records) {
   if (font_device::DrawSuppressed() || font_device::DirectDrawObjectMissing()) return nullptr;
   FontRecord* record = GetFontRecord(font);
-  if (!record || !record->font || !record->cacheBuffer || record->cache.cellCount <= 0) return nullptr;
+  if (!record || !record->font || record->cache.cellCount <= 0) return nullptr;
+  if (record->textureCache ? !record->glyphImage.pixels : !record->cacheBuffer) return nullptr;
   GlyphCache& cache = record->cache;
   GlyphCell* last = nullptr;
   for (int i = 0; i < count; ++i) {
@@ -112,6 +136,7 @@ int SetupFontCacheToHandle(int font) {
     }
     record->drawScreen = screen;
   }
+  if (record->cacheGraphPending && SetupTextureCacheGraph(font) != 0) return -1;
   return 0;
 }
 

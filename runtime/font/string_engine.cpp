@@ -6,6 +6,7 @@
 #include "runtime/core/startup.h"
 #include "runtime/font/font.h"
 #include "runtime/font/font_device.h"
+#include "runtime/font/font_texture.h"
 #include "runtime/font/glyph_blit.h"
 
 namespace rt {
@@ -104,9 +105,23 @@ int DrawCachedStringToHandle(int mode, int x, int y, int scaleFlag, double xScal
   CacheStringGlyphs(font, text, len, nullptr, &count);
   const CharRecord* records = g_scratch.data();
 
-  const bool drawing = mode == kStringModeDraw && target != nullptr && target->pixels != nullptr;
+  // Memory-cache glyphs are copied into the target image; texture-cache glyphs become quads
+  // on the 3D device.
+  const bool drawing =
+      mode == kStringModeDraw && !record->textureCache && target != nullptr && target->pixels != nullptr;
   RECT bounds{0, 0, 0, 0};
   if (drawing) bounds = clip ? *clip : RECT{0, 0, target->width, target->height};
+  TextureStringDraw quads;
+  if (mode == kStringModeDraw && record->textureCache) {
+    quads.record = record;
+    quads.textRgb = static_cast<uint32_t>(ink.textR << 16 | ink.textG << 8 | ink.textB);
+    quads.edgeRgb = static_cast<uint32_t>(ink.edgeR << 16 | ink.edgeG << 8 | ink.edgeB);
+    quads.clip = clip ? *clip : font_device::DrawArea();
+    quads.xScale = xScale;
+    quads.yScale = yScale;
+    quads.vertical = vertical != 0;
+    BeginTextureString(&quads);
+  }
   GlyphPaint paint;
   const int cw = record->cellWidth;
 
@@ -131,8 +146,10 @@ int DrawCachedStringToHandle(int mode, int x, int y, int scaleFlag, double xScal
                           &paint);
       }
     }
+    if (quads.ready && !IsBlankCharacter(character)) DrawTextureGlyph(&quads, *cell, x, y, pen);
     pen += (cell->advance + record->space) * scale;
   }
+  EndTextureString(&quads);
 
   const int width = static_cast<int>(pen);
   if (blockSize) {

@@ -13,6 +13,7 @@
 #include "runtime/display/draw_primitives.h"
 #include "runtime/display/draw_state.h"
 #include "runtime/display/output_surfaces.h"
+#include "runtime/display/screen_capture.h"
 #include "runtime/display/screen_flip.h"
 #include "runtime/display/screen_mode.h"
 #include "runtime/file/stream.h"
@@ -74,6 +75,7 @@ void InstallGraphDeviceHooks() {
   h.bltImageToGraphSurface2D = BltImageToGraphSurface2D;
   h.bltImageToGraphTextures = BltImageToGraphTextures;
   h.copyDrawScreenToGraph2D = CopyDrawScreenHook;
+  h.captureDrawScreenToGraph3D = G_D3D_GetDrawScreenGraph;
 }
 
 int InitGraphics(platform::Window* window) {

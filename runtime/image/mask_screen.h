@@ -1,7 +1,9 @@
 // The mask: a byte per screen pixel marking the pixels later draws must not change. While
 // mask drawing is on, the software draws go to the mask work screen: each draw first copies
 // the rectangle it will touch from its target into the work screen, draws there, and then
-// copies back only the pixels the mask leaves free. Nothing in this system fills a mask, so
+// copies back only the pixels the mask leaves free. On a device screen the work screen is a
+// plain surface: the draws stay on the target, and the masked pixels are put back from the
+// copy after each draw. Nothing in this system fills a mask, so
 // mask drawing stays off unless a mask is made on purpose.
 #pragma once
 #include <cstdint>
@@ -17,7 +19,7 @@ struct MaskState {
   int32_t height = 0;
   int32_t reverse = 0;      // 1: the zero bytes are the masked ones
   uint32_t keyColor = 0;    // written into masked work-screen pixels
-  void* surface = nullptr;  // a device work surface: none exist on this platform
+  void* surface = nullptr;  // the device's work surface (platform::DeviceSurface), or null
   int32_t workIsMemImg = 0; // the work screen is the software image of GetMaskMemImg
   int32_t workInVideoMemory = 0;
   int32_t wanted = 0;       // the data and the work screen are made again after a device change
