@@ -17,8 +17,6 @@
 #include "runtime/image/graph_load.h"
 #include "runtime/image/graph_table.h"
 #include "runtime/image/mask_screen.h"
-#include "runtime/image/surface_3d.h"
-#include "runtime/image/surface_data.h"
 #include "tests/support/display_fixture.h"
 
 namespace {
@@ -29,34 +27,6 @@ using testing_support::ScopedTempDir;
 bool HasDisplay() {
   const char* display = std::getenv("DISPLAY");
   return display && *display;
-}
-
-// The graph's pieces as textured quads at (x, y), one texel per pixel: the textured graph
-// draws are not this test's subject, the captured texels are.
-void DrawPiecesBack(int graph, int x, int y) {
-  const rt::GraphRecord* record = rt::GetGraphRecord(graph);
-  ASSERT_NE(record, nullptr);
-  rt::G_D3D_BeginScene();
-  for (int i = 0; i < record->surfaceCount; ++i) {
-    const rt::Surface3DData* piece = rt::GetSurface3DData(static_cast<int>(record->surfaceHandles[i]));
-    const rt::SurfaceData* store = rt::GetSurfaceData(piece->surfaceData);
-    rt::G_D3D_PrepareDrawState(store->surface, store->create.alphaChannel, store->create.alphaTest, 2);
-    auto* v = static_cast<rt::VertexTex*>(rt::G_D3D_ReserveVertices(platform::PrimitiveKind::kTriangleList, 6));
-    ASSERT_NE(v, nullptr);
-    const float x0 = x + piece->graphX - 0.5f, y0 = y + piece->graphY - 0.5f;
-    const float x1 = x0 + piece->width, y1 = y0 + piece->height;
-    const float u0 = static_cast<float>(piece->textureX) / store->width;
-    const float v0 = static_cast<float>(piece->textureY) / store->height;
-    const float u1 = static_cast<float>(piece->textureX + piece->width) / store->width;
-    const float v1 = static_cast<float>(piece->textureY + piece->height) / store->height;
-    const rt::VertexTex corners[4] = {{x0, y0, 0.2f, 1.0f, 0xFFFFFFFF, u0, v0},
-                                      {x1, y0, 0.2f, 1.0f, 0xFFFFFFFF, u1, v0},
-                                      {x0, y1, 0.2f, 1.0f, 0xFFFFFFFF, u0, v1},
-                                      {x1, y1, 0.2f, 1.0f, 0xFFFFFFFF, u1, v1}};
-    const int order[6] = {0, 1, 2, 3, 2, 1};
-    for (int k = 0; k < 6; ++k) v[k] = corners[order[k]];
-  }
-  rt::G_D3D_EndScene();
 }
 
 TEST(GlCaptureTest, ACapturedRectangleDrawnBackLooksTheSame) {
@@ -85,7 +55,7 @@ TEST(GlCaptureTest, ACapturedRectangleDrawnBackLooksTheSame) {
   ASSERT_NE(graph, -1);
   EXPECT_GT(rt::GetGraphRecord(graph)->surfaceCount, 1);
   ASSERT_EQ(rt::GetDrawScreenGraph(50, 40, 170, 130, graph, 1), 0);
-  DrawPiecesBack(graph, 400, 300);
+  ASSERT_EQ(DrawGraph(400, 300, graph, 0), 0);
   FlipScreen();
 
   std::vector<uint32_t> shown;
