@@ -35,7 +35,7 @@ TEST(GlCaptureTest, ACapturedRectangleDrawnBackLooksTheSame) {
   platform::DisplayDevice* device = testing_support::StartGlWindow();
   ASSERT_NE(device, nullptr) << "no OpenGL device in the window: " << ReadFileBytes(dir.File("Log.txt"));
   rt::SetWaitVSyncFlag(0);
-  ASSERT_EQ(rt::G_D3D_Initialize(device, rt::GetOutputSurfaces().primarySurface, 32), 0);
+  ASSERT_EQ(rt::IsDirect3DUsed(), 1) << "the display starts the 3D side of the GL device";
 
   ClearDrawScreen();
   for (int i = 0; i < 12; ++i) {
@@ -87,7 +87,7 @@ TEST(GlMaskTest, MaskedPixelsKeepTheirColourThrough3DDraws) {
   platform::DisplayDevice* device = testing_support::StartGlWindow();
   ASSERT_NE(device, nullptr) << "no OpenGL device in the window: " << ReadFileBytes(dir.File("Log.txt"));
   rt::SetWaitVSyncFlag(0);
-  ASSERT_EQ(rt::G_D3D_Initialize(device, rt::GetOutputSurfaces().primarySurface, 32), 0);
+  ASSERT_EQ(rt::IsDirect3DUsed(), 1) << "the display starts the 3D side of the GL device";
   const int font = rt::CreateFontToHandle(nullptr, 16, 6, 0, -1, -1, 0, -1, -1);
   ASSERT_NE(font, -1);
   ASSERT_EQ(rt::GetFontRecord(font)->textureCache, 1);

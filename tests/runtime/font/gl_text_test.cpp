@@ -101,7 +101,7 @@ TEST(GlTextTest, TextThroughTexturesMatchesTheMemoryGlyphCache) {
   platform::DisplayDevice* device = testing_support::StartGlWindow();
   ASSERT_NE(device, nullptr) << "no OpenGL device in the window: " << ReadFileBytes(dir.File("Log.txt"));
   rt::SetWaitVSyncFlag(0);
-  ASSERT_EQ(rt::G_D3D_Initialize(device, rt::GetOutputSurfaces().primarySurface, 32), 0);
+  ASSERT_EQ(rt::IsDirect3DUsed(), 1) << "the display starts the 3D side of the GL device";
 
   const int plain = rt::CreateFontToHandle(nullptr, 12, 2, 0, -1, -1, 0, -1, -1);
   const int edged = rt::CreateFontToHandle(nullptr, 12, 2, rt::kFontTypeEdge, -1, -1, 0, -1, -1);
