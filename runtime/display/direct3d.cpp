@@ -165,6 +165,8 @@ int G_D3D_Initialize(platform::DisplayDevice* device, platform::DeviceSurface* f
   g_d3d.zBufferFormat = {};
   g_d3d.captureMethod = g_d3d.captureMethodAlpha = -1;
   g_d3d.d3dInitialized = 0;
+  g_d3d.blendTextureWidth = g_d3d.blendTextureHeight = 0.0f;
+  g_d3d.blendTextureInvWidth = g_d3d.blendTextureInvHeight = 0.0f;
   LogAdd("Ｄｉｒｅｃｔ３Ｄオブジェクトを取得します\n");
   if (!device) {
     LogAdd("Direct3Dオブジェクトの作成に失敗しました\n");
@@ -441,6 +443,12 @@ int G_D3D_RecreateDeviceInterface(int device) {
       SetSurfaceDataColorKey(piece->surfaceData);
     }
   }
+  // The blend graph's texture went with the old device; its new one is bound in its place,
+  // or the graphs would be drawn whole from here on.
+  const DrawState& ds = GetDrawState();
+  if (ds.blendGraph != -1) {
+    G_D3D_SetBlendGraphTexture(GetGraphRecord(ds.blendGraph), ds.blendGraphBorderParam, ds.blendGraphBorderRange);
+  }
   return 0;
 }
 
@@ -712,6 +720,32 @@ int G_D3D_SetBlendGraphState(int device, platform::DeviceSurface* texture, int p
   if (param != -1) r->blendGraphParam = param;
   if (range != -1) r->blendGraphRange = range;
   r->stateDirty = 1;
+  return 0;
+}
+
+int G_D3D_SetBlendGraphTexture(const GraphRecord* graph, int param, int range) {
+  const int device = g_d3d.currentDevice;
+  D3DDeviceRecord* r = Record(device);
+  if (!r) return -1;
+  if (!graph) {
+    if (!r->blendGraphTexture && !r->resend) return 0;
+    G_D3D_FlushVertexBuffer(device);
+    r->blendGraphTexture = nullptr;
+    if (param != -1) r->blendGraphParam = param;
+    if (range != -1) r->blendGraphRange = range;
+    r->stateDirty = 1;
+    return 0;
+  }
+  const Surface3DData* piece =
+      graph->create.use3D && graph->surfaceCount > 0 ? GetSurface3DData(static_cast<int>(graph->surfaceHandles[0]))
+                                                     : nullptr;
+  const SurfaceData* store = piece ? GetSurfaceData(piece->surfaceData) : nullptr;
+  if (!store || !store->surface || store->width <= 0 || store->height <= 0) return -1;
+  G_D3D_SetBlendGraphState(device, store->surface, param, range);
+  g_d3d.blendTextureWidth = static_cast<float>(store->width);
+  g_d3d.blendTextureHeight = static_cast<float>(store->height);
+  g_d3d.blendTextureInvWidth = 1.0f / g_d3d.blendTextureWidth;
+  g_d3d.blendTextureInvHeight = 1.0f / g_d3d.blendTextureHeight;
   return 0;
 }
 

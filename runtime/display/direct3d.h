@@ -113,6 +113,10 @@ struct D3DGlobals {
   platform::DevicePixelFormat zBufferFormat{};
   int32_t captureMethod = -1, captureMethodAlpha = -1;
   int32_t d3dInitialized = 0;
+  // The blend graph's texture size and its reciprocals: a vertex's blend coordinates are its
+  // place in the drawn graph times the reciprocals.
+  float blendTextureWidth = 0.0f, blendTextureHeight = 0.0f;
+  float blendTextureInvWidth = 0.0f, blendTextureInvHeight = 0.0f;
   D3DDeviceRecord devices[4];
 };
 
@@ -158,6 +162,9 @@ int G_D3D_SetZWriteEnable(int device, int value);
 int G_D3D_SetZFunc(int device, int value);
 int G_D3D_SetDrawTexture(int device, platform::DeviceSurface* texture);
 int G_D3D_SetBlendGraphState(int device, platform::DeviceSurface* texture, int param, int range);
+// Binds the first texture of the graph as the current device's blend graph, or drops it (null
+// graph); param and range -1 keep the stored values. -1 when the graph is not made of textures.
+int G_D3D_SetBlendGraphTexture(const GraphRecord* graph, int param, int range);
 int G_D3D_SetUseDiffuseAlpha(int device, int flag);
 int G_D3D_SetUseBright(int device, int flag);
 int G_D3D_SetCullMode(int device, int flag);
@@ -200,6 +207,11 @@ int G_D3D_DrawGraphRotated(float x, float y, double scale, double angle, const G
 // Corners top left, top right, bottom left, bottom right.
 int G_D3D_DrawGraphQuad(float x1, float y1, float x2, float y2, float x3, float y3, float x4, float y4,
                         const GraphRecord* graph, int transparent);
+// The corners as whole pixels: an axis-aligned rectangle is drawn stretched; another quad is
+// drawn as G_D3D_DrawGraphQuad draws it or, with a blend graph, each piece as two triangles
+// placed by the affine map of the quad's half it lies in.
+int G_D3D_DrawGraphQuadInt(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, const GraphRecord* graph,
+                           int transparent);
 void G_D3D_DrawQuadPiece(int pieceHandle, const float x[4], const float y[4]);
 int G_D3D_DrawPolygon(const VertexTriple* triangles, int count, const GraphRecord* graph, int transparent,
                       int quadFlag, int extraFlags);

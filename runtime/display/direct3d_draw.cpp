@@ -36,6 +36,8 @@ constexpr int kFlagTransparent = 1, kFlagWholePixels = 2, kFlagUseZ = 4, kFlagGo
 // The quad grid of a piece that is not a parallelogram.
 constexpr int kGridSide = 8;
 constexpr int kLongestCircleWalk = 1 << 16;
+// The specular colour of blend-graph vertices: its alpha weighs nothing.
+constexpr uint32_t kBlendSpecular = 0xFFFFFFFF;
 
 const RECT* g_heldViewportArea = nullptr;
 
@@ -74,16 +76,38 @@ void BindPiece(const Piece& p) {
   if (r->stateDirty || r->textureDirty) G_D3D_ApplyDeviceState(GetD3DGlobals().currentDevice);
 }
 
-// Two triangles over the corners top left, top right, bottom left, bottom right.
-void EmitQuad(const float x[4], const float y[4], const float u[4], const float v[4]) {
+// Two triangles over the corners top left, top right, bottom left, bottom right. (gx, gy):
+// the corners' places in the drawn graph, which give the blend graph's coordinates when the
+// device draws through one (the blend graph lies over the graph in graph pixels).
+void EmitQuad(const float x[4], const float y[4], const float u[4], const float v[4], const float gx[4],
+              const float gy[4]) {
+  static constexpr int kOrder[6] = {0, 1, 2, 3, 2, 1};
+  const float z = GetDrawState().drawZ;
+  const D3DGlobals& g = GetD3DGlobals();
+  const uint32_t color = g.diffuseColor;
+  if (Current()->vertexKind == 2) {
+    auto* out = static_cast<VertexBlend*>(G_D3D_ReserveVertices(PrimitiveKind::kTriangleList, 6));
+    if (!out) return;
+    for (int i = 0; i < 6; ++i) {
+      const int c = kOrder[i];
+      out[i] = VertexBlend{x[c], y[c], z, 1.0f, color, kBlendSpecular, gx[c] * g.blendTextureInvWidth,
+                           gy[c] * g.blendTextureInvHeight, u[c], v[c]};
+    }
+    return;
+  }
   auto* out = static_cast<VertexTex*>(G_D3D_ReserveVertices(PrimitiveKind::kTriangleList, 6));
   if (!out) return;
-  const float z = GetDrawState().drawZ;
-  const uint32_t color = GetD3DGlobals().diffuseColor;
-  static constexpr int kOrder[6] = {0, 1, 2, 3, 2, 1};
   for (int i = 0; i < 6; ++i) {
     const int c = kOrder[i];
     out[i] = VertexTex{x[c], y[c], z, 1.0f, color, u[c], v[c]};
+  }
+}
+
+// The piece's corners in the graph.
+void GraphCorners(const Surface3DData& piece, float gx[4], float gy[4]) {
+  for (int i = 0; i < 4; ++i) {
+    gx[i] = piece.vertex[i].x;
+    gy[i] = piece.vertex[i].y;
   }
 }
 
@@ -97,20 +121,24 @@ void AreaF(float* left, float* top, float* right, float* bottom) {
   *bottom = ds.drawAreaF[3] + oy;
 }
 
-// Moves a coordinate into [low, high], its texture coordinate following at `step` per pixel.
-void Clamp(float* p, float* t, float low, float high, float step) {
+// Moves a coordinate into [low, high], its texture coordinate following at `step` and its
+// place in the graph at `graphStep` per pixel.
+void Clamp(float* p, float* t, float* g, float low, float high, float step, float graphStep) {
   if (*p < low) {
     *t += (low - *p) * step;
+    *g += (low - *p) * graphStep;
     *p = low;
   } else if (*p > high) {
     *t -= (*p - high) * step;
+    *g -= (*p - high) * graphStep;
     *p = high;
   }
 }
 
 // A piece placed at origin + vertex × scale, clipped to the draw area when asked.
 void EmitPlacedPiece(const Piece& p, float originX, float originY, float sx, float sy, bool clip) {
-  float x[4], y[4], u[4], v[4];
+  float x[4], y[4], u[4], v[4], gx[4], gy[4];
+  GraphCorners(*p.piece, gx, gy);
   for (int i = 0; i < 4; ++i) {
     const Surface3DVertex& pv = p.piece->vertex[i];
     x[i] = originX + pv.x * sx;
@@ -124,12 +152,12 @@ void EmitPlacedPiece(const Piece& p, float originX, float originY, float sx, flo
     const float stepU = 1.0f / (sx * static_cast<float>(p.store->width));
     const float stepV = 1.0f / (sy * static_cast<float>(p.store->height));
     for (int i = 0; i < 4; ++i) {
-      Clamp(&x[i], &u[i], left, right, stepU);
-      Clamp(&y[i], &v[i], top, bottom, stepV);
+      Clamp(&x[i], &u[i], &gx[i], left, right, stepU, 1.0f / sx);
+      Clamp(&y[i], &v[i], &gy[i], top, bottom, stepV, 1.0f / sy);
     }
     if (x[0] == x[1] || y[0] == y[2]) return;  // nothing of the piece is left
   }
-  EmitQuad(x, y, u, v);
+  EmitQuad(x, y, u, v, gx, gy);
 }
 
 // The area test of a placed rectangle: 1 inside, 0 outside, -1 partly inside.
@@ -267,7 +295,8 @@ int G_D3D_DrawGraphRotated(float x, float y, double scale, double angle, const G
       break;
     }
     BindPiece(p);
-    float qx[4], qy[4], u[4], v[4];
+    float qx[4], qy[4], u[4], v[4], gx[4], gy[4];
+    GraphCorners(*p.piece, gx, gy);
     for (int c = 0; c < 4; ++c) {
       const Surface3DVertex& pv = p.piece->vertex[c];
       const double rx = (pv.x - cx) * fx, ry = (pv.y - cy) * scale;
@@ -276,7 +305,7 @@ int G_D3D_DrawGraphRotated(float x, float y, double scale, double angle, const G
       u[c] = pv.u;
       v[c] = pv.v;
     }
-    EmitQuad(qx, qy, u, v);
+    EmitQuad(qx, qy, u, v, gx, gy);
   }
   EndIfFront();
   return result;
@@ -292,7 +321,9 @@ void G_D3D_DrawQuadPiece(int pieceHandle, const float x[4], const float y[4]) {
   if (topBottom && leftRight) {
     const float u[4] = {pv[0].u, pv[1].u, pv[2].u, pv[3].u};
     const float v[4] = {pv[0].v, pv[1].v, pv[2].v, pv[3].v};
-    EmitQuad(x, y, u, v);
+    float gx[4], gy[4];
+    GraphCorners(*p.piece, gx, gy);
+    EmitQuad(x, y, u, v, gx, gy);
     return;
   }
   // Any other quad is a grid, so that the texture follows its bilinear shape instead of
@@ -318,6 +349,10 @@ int G_D3D_DrawGraphQuad(float x1, float y1, float x2, float y2, float x3, float 
                         const GraphRecord* graph, int transparent) {
   if (!GetD3DGlobals().direct3D) return -1;
   if (GetD3DGlobals().d3dTargetUnusable) return 0;
+  if (GetDrawState().blendGraph != -1) {
+    return G_D3D_DrawGraphQuadInt(FloatToInt(x1), FloatToInt(y1), FloatToInt(x2), FloatToInt(y2), FloatToInt(x3),
+                                  FloatToInt(y3), FloatToInt(x4), FloatToInt(y4), graph, transparent);
+  }
   Piece first;
   if (!GraphDrawReady(graph, &first)) return -1;
   const RECT& o = GetDrawState().frontClientRect;
@@ -343,6 +378,58 @@ int G_D3D_DrawGraphQuad(float x1, float y1, float x2, float y2, float x3, float 
       }
       G_D3D_DrawQuadPiece(static_cast<int>(graph->surfaceHandles[i]), qx, qy);
     }
+  }
+  EndIfFront();
+  return 0;
+}
+
+int G_D3D_DrawGraphQuadInt(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, const GraphRecord* graph,
+                           int transparent) {
+  D3DGlobals& g = GetD3DGlobals();
+  if (!g.direct3D) return -1;
+  if (g.d3dTargetUnusable) return 0;
+  if (x1 == x3 && x2 == x4 && y1 == y2 && y3 == y4) {
+    return G_D3D_DrawGraphStretched(static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x4),
+                                    static_cast<float>(y4), graph, transparent, 1);
+  }
+  if (GetDrawState().blendGraph == -1) {
+    return G_D3D_DrawGraphQuad(static_cast<float>(x1), static_cast<float>(y1), static_cast<float>(x2),
+                               static_cast<float>(y2), static_cast<float>(x3), static_cast<float>(y3),
+                               static_cast<float>(x4), static_cast<float>(y4), graph, transparent);
+  }
+  Piece first;
+  if (!GraphDrawReady(graph, &first)) return -1;
+  G_D3D_FlushVertexBuffer(g.currentDevice);
+  const RECT& o = GetDrawState().frontClientRect;
+  // Corners P1 top left, P2 top right, P3 bottom left, P4 bottom right.
+  const double X[4] = {static_cast<double>(x1) + o.left, static_cast<double>(x2) + o.left,
+                       static_cast<double>(x3) + o.left, static_cast<double>(x4) + o.left};
+  const double Y[4] = {static_cast<double>(y1) + o.top, static_cast<double>(y2) + o.top,
+                       static_cast<double>(y3) + o.top, static_cast<double>(y4) + o.top};
+  G_D3D_BeginScene();
+  Prepare(first, (transparent ? kFlagTransparent : 0) | ZFlag());
+  const double w = graph->width, h = graph->height;
+  for (int i = 0; i < graph->surfaceCount; ++i) {
+    Piece p;
+    if (!FindPiece(static_cast<int>(graph->surfaceHandles[i]), &p)) return -1;
+    BindPiece(p);
+    float qx[4], qy[4], u[4], v[4], gx[4], gy[4];
+    GraphCorners(*p.piece, gx, gy);
+    for (int c = 0; c < 4; ++c) {
+      const double fx = gx[c] / w, fy = gy[c] / h;
+      // The quad is two triangles sharing the diagonal from the bottom-left to the top-right
+      // corner; a vertex is carried by the affine map of the triangle whose side it lies on.
+      if (p.piece->side[c]) {
+        qx[c] = static_cast<float>(X[0] + fx * (X[1] - X[0]) + fy * (X[2] - X[0]));
+        qy[c] = static_cast<float>(Y[0] + fx * (Y[1] - Y[0]) + fy * (Y[2] - Y[0]));
+      } else {
+        qx[c] = static_cast<float>(X[3] + (1.0 - fx) * (X[2] - X[3]) + (1.0 - fy) * (X[1] - X[3]));
+        qy[c] = static_cast<float>(Y[3] + (1.0 - fx) * (Y[2] - Y[3]) + (1.0 - fy) * (Y[1] - Y[3]));
+      }
+      u[c] = p.piece->vertex[c].u;
+      v[c] = p.piece->vertex[c].v;
+    }
+    EmitQuad(qx, qy, u, v, gx, gy);
   }
   EndIfFront();
   return 0;
@@ -380,6 +467,31 @@ int G_D3D_DrawPolygon(const VertexTriple* triangles, int count, const GraphRecor
         vertices[i + k].v = vs[k];
       }
     }
+  }
+  if (graph && r->vertexKind == 2) {
+    // Through a blend graph the stages read the blend graph by the first coordinate set and
+    // the graph by the second; the polygon's texture coordinates give both, the blend graph's
+    // through the texel's place in the graph.
+    std::vector<VertexBlend> blended(vertices.size());
+    const float storeW = static_cast<float>(first.store->width), storeH = static_cast<float>(first.store->height);
+    const float pieceX = static_cast<float>(first.piece->textureX), pieceY = static_cast<float>(first.piece->textureY);
+    for (size_t i = 0; i < vertices.size(); ++i) {
+      const PolygonVertex& in = vertices[i];
+      blended[i] = VertexBlend{in.x,
+                               in.y,
+                               in.z,
+                               in.rhw,
+                               in.color,
+                               kBlendSpecular,
+                               (in.u * storeW - pieceX) * g.blendTextureInvWidth,
+                               (in.v * storeH - pieceY) * g.blendTextureInvHeight,
+                               in.u,
+                               in.v};
+    }
+    g.direct3D->DrawPrimitive(PrimitiveKind::kTriangleList, kVertexLayout[2], blended.data(),
+                              static_cast<int>(blended.size()));
+    EndIfFront();
+    return 0;
   }
   // Outside the batch: the polygon's vertices are sent as they are.
   g.direct3D->DrawPrimitive(PrimitiveKind::kTriangleList, kVertexLayout[1], vertices.data(),

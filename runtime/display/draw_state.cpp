@@ -249,6 +249,14 @@ int SetBlendGraph(int graph, int borderParam, int borderRange) {
   WaitWhileInactive();
   state.blendGraphBorderParam = Clamp255(borderParam);
   state.blendGraphBorderRange = Clamp255(borderRange);
+  if (IsDirect3DUsed()) {
+    // A graph the device cannot blend through (one not made of textures) must not leave the
+    // previous blend graph bound in its place.
+    const GraphRecord* record = graph == -1 ? nullptr : GetGraphRecord(graph);
+    if (G_D3D_SetBlendGraphTexture(record, state.blendGraphBorderParam, state.blendGraphBorderRange) != 0) {
+      G_D3D_SetBlendGraphTexture(nullptr, state.blendGraphBorderParam, state.blendGraphBorderRange);
+    }
+  }
   BuildBlendGraphTable(state.blendGraphBorderParam, state.blendGraphBorderRange);
   return 0;
 }
