@@ -35,15 +35,14 @@ is_mission() {
 # The result panel of a cleared stage: its white lines of figures.
 is_result() { [ "$(count_colour "$1" 150x70+355+215 'rgb(255,255,255)')" -gt 150 ]; }
 
-# A click of a mouse button (1 left, 3 right) at a point of the game's screen, as quick as a
-# user's: the game sees a press even when a slow frame of the sanitizer build spans it. The
-# pause after it lets the screen take the click before the pointer moves on.
+# A click of a mouse button (1 left, 3 right) at a point of the game's screen. The press and
+# the release come together, between two frames of the game: the game sees the click only
+# because presses are kept for the next read of the buttons. The pause after it lets the
+# screen take the click before the pointer moves on.
 click() {
   xdotool mousemove --window "$window" "$1" "$2"
   sleep 0.3
-  xdotool mousedown "${3:-1}"
-  sleep 0.1
-  xdotool mouseup "${3:-1}"
+  xdotool click "${3:-1}"
   sleep 0.6
 }
 
