@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/input.h"
+#include "platform/mouse_button_latch.h"
 
 namespace platform {
 namespace {
@@ -19,6 +20,13 @@ constexpr int32_t kSdlAxisMax = 32767;
 constexpr int32_t kDeadZone = kSdlAxisMax / 4;
 // SDL caps one rumble request at this length; nothing here vibrates for longer.
 constexpr uint32_t kRumbleMs = 0xFFFF;
+
+// The runtime counts left, right, middle; SDL counts left, middle, right.
+constexpr int kSdlButtonOrder[] = {SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE, SDL_BUTTON_X1,
+                                   SDL_BUTTON_X2};
+constexpr int kSdlButtonCount = int(sizeof kSdlButtonOrder / sizeof kSdlButtonOrder[0]);
+
+MouseButtonLatch g_mouseLatch;
 
 int32_t RangeAxis(int16_t raw) {
   int32_t v = raw;
@@ -66,8 +74,11 @@ class SdlInputBackend final : public InputBackend {
     return true;
   }
   void CloseKeyboard() override {}
-  bool OpenMouse() override { return true; }
-  void CloseMouse() override {}
+  bool OpenMouse() override {
+    g_mouseLatch.Clear();
+    return true;
+  }
+  void CloseMouse() override { g_mouseLatch.Clear(); }
 
   bool ReadKeyboard(uint8_t keys[kKeyCount]) override {
     Snapshot(keys);
@@ -82,14 +93,14 @@ class SdlInputBackend final : public InputBackend {
   }
 
   bool ReadMouseButtons(uint8_t buttons[kMouseButtonCount]) override {
-    uint32_t mask = SDL_GetMouseState(nullptr, nullptr);
-    std::memset(buttons, 0, kMouseButtonCount);
-    // The runtime counts left, right, middle; SDL counts left, middle, right.
-    const int order[] = {SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE, SDL_BUTTON_X1,
-                         SDL_BUTTON_X2};
-    for (int i = 0; i < int(sizeof order / sizeof order[0]); ++i) {
-      if (mask & SDL_BUTTON(order[i])) buttons[i] = kPressed;
+    const uint32_t sdlMask = SDL_GetMouseState(nullptr, nullptr);
+    uint8_t held = 0;
+    for (int i = 0; i < kSdlButtonCount; ++i) {
+      if (sdlMask & SDL_BUTTON(kSdlButtonOrder[i])) held |= static_cast<uint8_t>(1u << i);
     }
+    // A click that came and went since the last read counts as held this once.
+    const uint8_t mask = g_mouseLatch.Read(held, SDL_GetTicks());
+    for (int i = 0; i < kMouseButtonCount; ++i) buttons[i] = (mask & (1u << i)) ? kPressed : 0;
     return true;
   }
 
@@ -234,6 +245,12 @@ SdlInputBackend g_sdlBackend;
 std::atomic<InputBackend*> g_backend{&g_sdlBackend};
 
 }  // namespace
+
+void LatchSdlMouseButtonPress(int sdlButton, uint32_t timeMs) {
+  for (int i = 0; i < kSdlButtonCount; ++i) {
+    if (kSdlButtonOrder[i] == sdlButton) g_mouseLatch.Press(i, timeMs);
+  }
+}
 
 InputBackend& GetInputBackend() { return *g_backend.load(); }
 void SetInputBackend(InputBackend* backend) { g_backend.store(backend ? backend : &g_sdlBackend); }

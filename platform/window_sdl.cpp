@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "platform/instance_lock.h"
+#include "platform/mouse_button_latch.h"
 #include "platform/thread.h"
 #include "platform/window.h"
 
@@ -221,10 +222,20 @@ class SdlWindowSystem final : public WindowSystem {
     if (window_) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
   }
 
+  // SDL's desktop-wide pointer query on X11 answers from a cache that only some input
+  // refreshes: pointer moves that come without raw device events (warps, synthetic input)
+  // leave it stale, and it stands still while a button is held. The pointer within the
+  // window, kept from the window's own motion events, is always current; outside the
+  // window the last position seen there stands.
   void GetCursorPosition(int* x, int* y) override {
     *x = 0;
     *y = 0;
-    if (window_) SDL_GetGlobalMouseState(x, y);
+    if (!window_) return;
+    int left = 0, top = 0, inX = 0, inY = 0;
+    SDL_GetWindowPosition(window_->get(), &left, &top);
+    SDL_GetMouseState(&inX, &inY);
+    *x = left + inX;
+    *y = top + inY;
   }
 
   bool IsKeyHeld(int virtualKey) override {
@@ -343,8 +354,11 @@ class SdlWindowSystem final : public WindowSystem {
         out->text = e.edit.text;
         out->a = e.edit.start;
         break;
-      case SDL_MOUSEMOTION:
       case SDL_MOUSEBUTTONDOWN:
+        LatchSdlMouseButtonPress(e.button.button, e.button.timestamp);
+        out->type = WindowEventType::kMouse;
+        break;
+      case SDL_MOUSEMOTION:
       case SDL_MOUSEBUTTONUP:
         out->type = WindowEventType::kMouse;
         break;
