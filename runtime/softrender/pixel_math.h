@@ -120,13 +120,22 @@ RT_SOFT_INLINE Bytes SubtractBytesSaturated(Bytes x, Bytes y) {
 // bytes (an odd addend makes the even sum odd, or saturates it). ORed with the packed sum
 // itself, which adds the carries into the next byte's guard bit (red's into the fourth
 // byte), and with the destination's guard bits, it is the packed rule's value.
-template <class Pixels, class Bytes>
+// kEvenSource: every s has its green and red guard bits clear; then the destination's guard
+// bits may stay in its added bytes (an odd byte plus an even one never saturates at 255
+// unless the masked sum carries), one step fewer.
+template <class Pixels, class Bytes, bool kEvenSource = false>
 RT_SOFT_INLINE Pixels SaturatingAddPixels32Bytes(Pixels d, Pixels s) {
   const Pixels m = d & 0x00FEFEFF;
   const Pixels sum = m + (s & 0x00FEFEFF);
-  const Pixels bytes =
-      reinterpret_cast<Pixels>(AddBytesSaturated(reinterpret_cast<Bytes>(m), reinterpret_cast<Bytes>(s & 0x00FFFFFF)));
-  return bytes | sum | (d & 0x00010100);
+  if constexpr (kEvenSource) {
+    return reinterpret_cast<Pixels>(AddBytesSaturated(reinterpret_cast<Bytes>(d & 0x00FFFFFF),
+                                                      reinterpret_cast<Bytes>(s & 0x00FFFFFF))) |
+           sum;
+  } else {
+    const Pixels bytes = reinterpret_cast<Pixels>(
+        AddBytesSaturated(reinterpret_cast<Bytes>(m), reinterpret_cast<Bytes>(s & 0x00FFFFFF)));
+    return bytes | sum | (d & 0x00010100);
+  }
 }
 
 // Exact unsigned saturating add and subtract of each of the four bytes.

@@ -515,8 +515,12 @@ TEST(BlendSpans, PackedAddThroughSaturatingBytesMatchesThePackedRule) {
         s[k] = (static_cast<uint32_t>(rng()) & mask) | b << shift;
       }
       const Pixels r = rt::soft::SaturatingAddPixels32Bytes<Pixels, Bytes>(d, s);
+      // The same source with its green and red guard bits cleared, through the shorter form.
+      const Pixels even = s & ~0x00010100u;
+      const Pixels e = rt::soft::SaturatingAddPixels32Bytes<Pixels, Bytes, true>(d, even);
       for (int k = 0; k < 4; ++k) {
         ASSERT_EQ(r[k], rt::soft::SaturatingAddPixels32(d[k], s[k])) << std::hex << d[k] << " + " << s[k];
+        ASSERT_EQ(e[k], rt::soft::SaturatingAddPixels32(d[k], even[k])) << std::hex << d[k] << " + " << even[k];
       }
     }
   }
