@@ -275,10 +275,6 @@ RT_SOFT_INLINE ptrdiff_t LeadingPixels(const uint8_t* dst, int bytesPerPixel, pt
   }
 }
 
-// n adjacent pixels: the destination, the source and the blend-graph bytes all advance by
-// one pixel per step; kAlign is the loop's vector width in bytes. Always inlined: the loops
-// are compiled once per instruction set (see raster_loops.h), and an out-of-line copy could
-// be shared between the two compilations.
 // Whether a span's pixels are the source's bytes as they stand, so that it is a copy.
 constexpr bool IsPlainCopy(const BlendOptions& o) {
   return o.mode == 0 && o.white && !o.graph && o.special == Special::kNone && o.transp != Transp::kTest &&
@@ -293,6 +289,26 @@ constexpr bool IsPlainCopy(const BlendOptions& o) {
 constexpr bool IsScaledAddOrSubtract(const BlendOptions& o) {
   return o.form == SrcForm::k32 && (o.mode == 2 || o.mode == 3) && !o.graph && o.special == Special::kNone &&
          (o.transp == Transp::kNone || o.transp == Transp::kRunOpaque);
+}
+// The same for the copy of a 32-bit source through a bright colour: the bright step alone,
+// the destination's fourth byte kept.
+constexpr bool IsBrightCopy(const BlendOptions& o) {
+  return o.form == SrcForm::k32 && o.mode == 0 && !o.white && !o.graph && o.special == Special::kNone &&
+         (o.transp == Transp::kNone || o.transp == Transp::kRunOpaque);
+}
+// Whether a span's pixels mix a 32-bit alpha source into the destination by its alpha alone
+// (no blend mode, bright colour or graph): MixPixels32 with the alpha as weight, the alpha
+// 255 of the per-pixel test taking the whole source pixel; those run in 16-bit lanes too
+// (see AlphaSpanLanes).
+constexpr bool IsAlphaMix(const BlendOptions& o) {
+  return o.form == SrcForm::k32Alpha && o.mode == 0 && o.white && !o.graph && o.special == Special::kNone &&
+         (o.transp == Transp::kTest || o.transp == Transp::kRunWeighted ||
+          (o.transp == Transp::kNone && o.rules != Rules::kSameSize));
+}
+// Whether a span's pixels are the exact byte-saturating add or subtract at 255.
+constexpr bool IsByteSaturated(const BlendOptions& o) {
+  return o.form == SrcForm::k32 && (o.special == Special::kSatAdd || o.special == Special::kSatSub) &&
+         o.transp == Transp::kNone;
 }
 
 // Vectors of kLane bytes: as bytes, as 16-bit lanes, as 32-bit pixels.
@@ -311,13 +327,112 @@ struct LaneVectors<32> {
   typedef uint32_t Pixels __attribute__((vector_size(32), aligned(1), may_alias));
 };
 
-// ApplyRule's add and subtract for pixels [i, n) of an IsScaledAddOrSubtract span, as many
-// as fill whole blocks of kLane bytes; returns where it stopped. Per channel,
-// floor(p * floor(b * c / 255) / 255) as BrightPixel32 and ScalePixel32 give it, with the
-// fourth byte's factors 0 as theirs are; the saturating step is the packed rule itself.
-// A block's bytes are widened to 16-bit lanes in two halves, interleaved with zeros within
-// each 16-byte part (what the unpack instructions do), and narrowed back the same way; the
-// factors repeat every pixel, so each half meets the same ones.
+// A block's bytes widened to 16-bit lanes in two halves, interleaved with zeros within each
+// 16-byte part (what the unpack instructions do), and narrowed back the same way; with
+// factors that repeat every pixel, each half meets the same ones.
+template <size_t kLane>
+RT_SOFT_INLINE typename LaneVectors<kLane>::Lanes WidenLow(typename LaneVectors<kLane>::Bytes s) {
+  using Bytes = typename LaneVectors<kLane>::Bytes;
+  using Lanes = typename LaneVectors<kLane>::Lanes;
+  const Bytes zero = {};
+  if constexpr (kLane == 16) {
+    return reinterpret_cast<Lanes>(
+        __builtin_shufflevector(s, zero, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23));
+  } else {
+    return reinterpret_cast<Lanes>(__builtin_shufflevector(s, zero, 0, 32, 1, 33, 2, 34, 3, 35, 4, 36, 5, 37, 6, 38, 7,
+                                                           39, 16, 48, 17, 49, 18, 50, 19, 51, 20, 52, 21, 53, 22, 54,
+                                                           23, 55));
+  }
+}
+template <size_t kLane>
+RT_SOFT_INLINE typename LaneVectors<kLane>::Lanes WidenHigh(typename LaneVectors<kLane>::Bytes s) {
+  using Bytes = typename LaneVectors<kLane>::Bytes;
+  using Lanes = typename LaneVectors<kLane>::Lanes;
+  const Bytes zero = {};
+  if constexpr (kLane == 16) {
+    return reinterpret_cast<Lanes>(
+        __builtin_shufflevector(s, zero, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31));
+  } else {
+    return reinterpret_cast<Lanes>(__builtin_shufflevector(s, zero, 8, 40, 9, 41, 10, 42, 11, 43, 12, 44, 13, 45, 14,
+                                                           46, 15, 47, 24, 56, 25, 57, 26, 58, 27, 59, 28, 60, 29, 61,
+                                                           30, 62, 31, 63));
+  }
+}
+// Two widened halves whose lanes hold values up to 255, back in the block's order as bytes
+// (the pack instruction, whose saturation never acts on such values).
+template <size_t kLane>
+RT_SOFT_INLINE typename LaneVectors<kLane>::Bytes Narrow(typename LaneVectors<kLane>::Lanes lo,
+                                                        typename LaneVectors<kLane>::Lanes hi) {
+  using Bytes = typename LaneVectors<kLane>::Bytes;
+#if defined(__AVX2__)
+  if constexpr (kLane == 32) {
+    return reinterpret_cast<Bytes>(_mm256_packus_epi16(reinterpret_cast<__m256i>(lo), reinterpret_cast<__m256i>(hi)));
+  }
+#endif
+#if defined(__SSE2__)
+  if constexpr (kLane == 16) {
+    return reinterpret_cast<Bytes>(_mm_packus_epi16(reinterpret_cast<__m128i>(lo), reinterpret_cast<__m128i>(hi)));
+  }
+#endif
+  if constexpr (kLane == 16) {
+    return __builtin_shufflevector(reinterpret_cast<Bytes>(lo), reinterpret_cast<Bytes>(hi), 0, 2, 4, 6, 8, 10, 12,
+                                   14, 16, 18, 20, 22, 24, 26, 28, 30);
+  } else {
+    return __builtin_shufflevector(reinterpret_cast<Bytes>(lo), reinterpret_cast<Bytes>(hi), 0, 2, 4, 6, 8, 10, 12,
+                                   14, 32, 34, 36, 38, 40, 42, 44, 46, 16, 18, 20, 22, 24, 26, 28, 30, 48, 50, 52, 54,
+                                   56, 58, 60, 62);
+  }
+}
+// Each pixel's fourth byte (its alpha) in the lanes of its three colour channels of the
+// widened low and high halves, 0 in the lane of the fourth byte.
+template <size_t kLane>
+RT_SOFT_INLINE typename LaneVectors<kLane>::Lanes AlphaLow(typename LaneVectors<kLane>::Bytes s) {
+  using Bytes = typename LaneVectors<kLane>::Bytes;
+  using Lanes = typename LaneVectors<kLane>::Lanes;
+  const Bytes zero = {};
+  if constexpr (kLane == 16) {
+    return reinterpret_cast<Lanes>(
+        __builtin_shufflevector(s, zero, 3, 16, 3, 16, 3, 16, 16, 16, 7, 16, 7, 16, 7, 16, 16, 16));
+  } else {
+    return reinterpret_cast<Lanes>(__builtin_shufflevector(s, zero, 3, 32, 3, 32, 3, 32, 32, 32, 7, 32, 7, 32, 7, 32,
+                                                           32, 32, 19, 32, 19, 32, 19, 32, 32, 32, 23, 32, 23, 32, 23,
+                                                           32, 32, 32));
+  }
+}
+template <size_t kLane>
+RT_SOFT_INLINE typename LaneVectors<kLane>::Lanes AlphaHigh(typename LaneVectors<kLane>::Bytes s) {
+  using Bytes = typename LaneVectors<kLane>::Bytes;
+  using Lanes = typename LaneVectors<kLane>::Lanes;
+  const Bytes zero = {};
+  if constexpr (kLane == 16) {
+    return reinterpret_cast<Lanes>(
+        __builtin_shufflevector(s, zero, 11, 16, 11, 16, 11, 16, 16, 16, 15, 16, 15, 16, 15, 16, 16, 16));
+  } else {
+    return reinterpret_cast<Lanes>(__builtin_shufflevector(s, zero, 11, 32, 11, 32, 11, 32, 32, 32, 15, 32, 15, 32, 15,
+                                                           32, 32, 32, 27, 32, 27, 32, 27, 32, 32, 32, 31, 32, 31, 32,
+                                                           31, 32, 32, 32));
+  }
+}
+
+// Pixels [i, n) in blocks of kStep, where compute(k) gives the new values of the block at k
+// and store(k, v) writes them: the last block is the one that ends at n, computed before
+// any block that overlaps it is stored, so that its pixels come from the destination as it
+// was, as every pixel's rule reads only its own pixel. Spans of fewer than kStep pixels are
+// left as they are; returns where it stopped.
+template <ptrdiff_t kStep, class Compute, class Store>
+RT_SOFT_INLINE ptrdiff_t OverlappedBlocks(ptrdiff_t i, ptrdiff_t n, Compute compute, Store store) {
+  if (n - i < kStep) return i;
+  const auto last = compute(n - kStep);
+  for (; i + kStep < n; i += kStep) store(i, compute(i));
+  store(n - kStep, last);
+  return n;
+}
+
+// ApplyRule's add, subtract and bright copy for pixels [i, n) of an IsScaledAddOrSubtract or
+// IsBrightCopy span, as many as fill whole blocks of kLane bytes; returns where it stopped.
+// Per channel, floor(p * floor(b * c / 255) / 255) as BrightPixel32 and ScalePixel32 give
+// it, with the fourth byte's factors 0 as theirs are; the saturating step is the packed rule
+// itself, and the copy keeps the destination's fourth byte.
 template <BlendOptions O, size_t kLane>
 RT_SOFT_INLINE ptrdiff_t ScaleSpanLanes(const BlendContext& c, uint8_t* __restrict dst, const uint8_t* __restrict src,
                                         ptrdiff_t i, ptrdiff_t n) {
@@ -329,42 +444,83 @@ RT_SOFT_INLINE ptrdiff_t ScaleSpanLanes(const BlendContext& c, uint8_t* __restri
     bright[k] = static_cast<uint16_t>(k % 4 == 3 ? 0 : c.bright[k % 4]);
     scale[k] = static_cast<uint16_t>(k % 4 == 3 ? 0 : c.param);
   }
-  const Bytes zero = {};
   const auto scaled = [&](Lanes v) __attribute__((always_inline)) {
     // A product of two bytes fits its lane; the compiler divides by a multiply-high.
     if constexpr (!O.white) v = v * bright / 255;
-    return v * scale / 255;
+    if constexpr (O.mode != 0) v = v * scale / 255;
+    return v;
   };
-  constexpr ptrdiff_t kStep = kLane / 4;
-  for (; i + kStep <= n; i += kStep) {
-    const Bytes s = *reinterpret_cast<const Bytes*>(src + 4 * i);
-    Bytes amount;
-    if constexpr (kLane == 16) {
-      const Lanes lo = scaled(reinterpret_cast<Lanes>(
-          __builtin_shufflevector(s, zero, 0, 16, 1, 17, 2, 18, 3, 19, 4, 20, 5, 21, 6, 22, 7, 23)));
-      const Lanes hi = scaled(reinterpret_cast<Lanes>(
-          __builtin_shufflevector(s, zero, 8, 24, 9, 25, 10, 26, 11, 27, 12, 28, 13, 29, 14, 30, 15, 31)));
-      amount = __builtin_shufflevector(reinterpret_cast<Bytes>(lo), reinterpret_cast<Bytes>(hi), 0, 2, 4, 6, 8, 10,
-                                       12, 14, 16, 18, 20, 22, 24, 26, 28, 30);
+  const auto compute = [&](ptrdiff_t k) __attribute__((always_inline)) {
+    const Bytes s = *reinterpret_cast<const Bytes*>(src + 4 * k);
+    const Pixels a = reinterpret_cast<Pixels>(Narrow<kLane>(scaled(WidenLow<kLane>(s)), scaled(WidenHigh<kLane>(s))));
+    const Pixels d = *reinterpret_cast<const Pixels*>(dst + 4 * k);
+    if constexpr (O.mode == 0) {
+      return (d & 0xFF000000) | a;
     } else {
-      const Lanes lo = scaled(reinterpret_cast<Lanes>(
-          __builtin_shufflevector(s, zero, 0, 32, 1, 33, 2, 34, 3, 35, 4, 36, 5, 37, 6, 38, 7, 39, 16, 48, 17, 49, 18,
-                                  50, 19, 51, 20, 52, 21, 53, 22, 54, 23, 55)));
-      const Lanes hi = scaled(reinterpret_cast<Lanes>(
-          __builtin_shufflevector(s, zero, 8, 40, 9, 41, 10, 42, 11, 43, 12, 44, 13, 45, 14, 46, 15, 47, 24, 56, 25,
-                                  57, 26, 58, 27, 59, 28, 60, 29, 61, 30, 62, 31, 63)));
-      amount = __builtin_shufflevector(reinterpret_cast<Bytes>(lo), reinterpret_cast<Bytes>(hi), 0, 2, 4, 6, 8, 10,
-                                       12, 14, 32, 34, 36, 38, 40, 42, 44, 46, 16, 18, 20, 22, 24, 26, 28, 30, 48, 50,
-                                       52, 54, 56, 58, 60, 62);
+      return O.mode == 2 ? SaturatingAddPixels32<Pixels>(d, a) : SaturatingSubtractPixels32<Pixels>(d, a);
     }
-    Pixels* d = reinterpret_cast<Pixels*>(dst + 4 * i);
-    const Pixels a = reinterpret_cast<Pixels>(amount);
-    *d = O.mode == 2 ? SaturatingAddPixels32<Pixels>(*d, a) : SaturatingSubtractPixels32<Pixels>(*d, a);
-  }
-  return i;
+  };
+  return OverlappedBlocks<kLane / 4>(
+      i, n, compute, [&](ptrdiff_t k, Pixels v) __attribute__((always_inline)) {
+        *reinterpret_cast<Pixels*>(dst + 4 * k) = v;
+      });
 }
 
-template <BlendOptions O, size_t kAlign = 1>
+// The IsAlphaMix rule for pixels [i, n), as many as fill whole blocks of kLane bytes;
+// returns where it stopped. MixPixels32 per channel is floor((d * (256 - a) + s * a) / 256),
+// below 2^16, so d * 256 + (s - d) * a in wrapping 16-bit lanes is exact; the fourth byte's
+// weight is 0, which keeps it, and alpha 0 leaves the pixel as it is, as the per-pixel test
+// skips it. Under the per-pixel test alpha 255 takes the whole source pixel instead.
+template <BlendOptions O, size_t kLane>
+RT_SOFT_INLINE ptrdiff_t AlphaSpanLanes(uint8_t* __restrict dst, const uint8_t* __restrict src, ptrdiff_t i,
+                                        ptrdiff_t n) {
+  using Bytes = typename LaneVectors<kLane>::Bytes;
+  using Lanes = typename LaneVectors<kLane>::Lanes;
+  using Pixels = typename LaneVectors<kLane>::Pixels;
+  const auto mix = [](Lanes d, Lanes s, Lanes a) __attribute__((always_inline)) {
+    return static_cast<Lanes>((d << 8) + (s - d) * a) >> 8;
+  };
+  const auto compute = [&](ptrdiff_t k) __attribute__((always_inline)) {
+    const Bytes s = *reinterpret_cast<const Bytes*>(src + 4 * k);
+    const Bytes d = *reinterpret_cast<const Bytes*>(dst + 4 * k);
+    Pixels r = reinterpret_cast<Pixels>(
+        Narrow<kLane>(mix(WidenLow<kLane>(d), WidenLow<kLane>(s), AlphaLow<kLane>(s)),
+                      mix(WidenHigh<kLane>(d), WidenHigh<kLane>(s), AlphaHigh<kLane>(s))));
+    if constexpr (O.transp == Transp::kTest) {
+      const Pixels sp = reinterpret_cast<Pixels>(s);
+      const Pixels opaque = reinterpret_cast<Pixels>(sp >= 0xFF000000u);
+      r = (sp & opaque) | (r & ~opaque);
+    }
+    return r;
+  };
+  return OverlappedBlocks<kLane / 4>(
+      i, n, compute, [&](ptrdiff_t k, Pixels v) __attribute__((always_inline)) {
+        *reinterpret_cast<Pixels*>(dst + 4 * k) = v;
+      });
+}
+
+// The byte-saturating add or subtract at 255 for pixels [i, n) in whole blocks of kLane bytes.
+template <BlendOptions O, size_t kLane>
+RT_SOFT_INLINE ptrdiff_t ByteSaturatedLanes(uint8_t* __restrict dst, const uint8_t* __restrict src, ptrdiff_t i,
+                                            ptrdiff_t n) {
+  using Bytes = typename LaneVectors<kLane>::Bytes;
+  const auto compute = [&](ptrdiff_t k) __attribute__((always_inline)) {
+    const Bytes s = *reinterpret_cast<const Bytes*>(src + 4 * k);
+    const Bytes d = *reinterpret_cast<const Bytes*>(dst + 4 * k);
+    return O.special == Special::kSatAdd ? AddBytesSaturated(d, s) : SubtractBytesSaturated(d, s);
+  };
+  return OverlappedBlocks<kLane / 4>(
+      i, n, compute, [&](ptrdiff_t k, Bytes v) __attribute__((always_inline)) {
+        *reinterpret_cast<Bytes*>(dst + 4 * k) = v;
+      });
+}
+
+// n adjacent pixels: the destination, the source and the blend-graph bytes all advance by
+// one pixel per step; kAlign is the alignment the vector loops start from, kLane the width
+// of the blocks the lane loops take. Always inlined: the loops are compiled once per
+// instruction set (see raster_loops.h), and an out-of-line copy could be shared between the
+// two compilations.
+template <BlendOptions O, size_t kAlign = 1, size_t kLane = (kAlign >= 32 ? 32 : 16)>
 RT_SOFT_INLINE void BlendSpan(const BlendContext& context, uint8_t* __restrict dst, const uint8_t* __restrict src,
                               const uint8_t* __restrict graph, int n) {
   if constexpr (IsPlainCopy(O)) {
@@ -385,7 +541,17 @@ RT_SOFT_INLINE void BlendSpan(const BlendContext& context, uint8_t* __restrict d
     const ptrdiff_t lead = LeadingPixels<kAlign>(dst, DestBytes(O.form), n);
     for (ptrdiff_t i = 0; i < lead; ++i) pixel(i);
     ptrdiff_t from = lead;
-    if constexpr (IsScaledAddOrSubtract(O)) from = ScaleSpanLanes<O, (kAlign >= 32 ? 32 : 16)>(c, dst, src, lead, n);
+    // A span too short for a whole block of kLane bytes may still fill a narrower one.
+    if constexpr (IsScaledAddOrSubtract(O) || IsBrightCopy(O)) {
+      from = ScaleSpanLanes<O, kLane>(c, dst, src, lead, n);
+      if constexpr (kLane > 16) from = ScaleSpanLanes<O, 16>(c, dst, src, from, n);
+    } else if constexpr (IsAlphaMix(O)) {
+      from = AlphaSpanLanes<O, kLane>(dst, src, lead, n);
+      if constexpr (kLane > 16) from = AlphaSpanLanes<O, 16>(dst, src, from, n);
+    } else if constexpr (IsByteSaturated(O)) {
+      from = ByteSaturatedLanes<O, kLane>(dst, src, lead, n);
+      if constexpr (kLane > 16) from = ByteSaturatedLanes<O, 16>(dst, src, from, n);
+    }
     for (ptrdiff_t i = from; i < n; ++i) pixel(i);
   }
 }

@@ -1,6 +1,7 @@
 #include "runtime/softrender/poly_spans.h"
 
 #include <array>
+#include <cmath>
 #include <utility>
 
 namespace rt::soft {
@@ -144,6 +145,55 @@ RT_SOFT_INLINE uint32_t PlaneByte(int64_t v) {
   return static_cast<uint32_t>(c < 0 ? 0 : (c > 255 ? 255 : c));
 }
 
+// A texel position from its plane value (u * rhw or v * rhw) and the perspective quotient,
+// in wide arithmetic, so a product far outside the texture can never wrap back into it.
+RT_SOFT_INLINE __int128 TexelPosition(int64_t plane, int64_t q, int32_t size) {
+  return (static_cast<__int128>(plane >> 10) * q * size) >> 19;
+}
+
+// Along a span of fixed W, position(i) = TexelPosition(plane + i * step, q, size) never
+// turns back. The first i in [lo, count) where a test holds that is false and then true along
+// the span (count: none), from a guess: the guess only decides how far the exact test has to
+// walk, so a rough one (in floating point, from the positions' slope) costs time, never
+// pixels.
+template <class Test>
+RT_SOFT_INLINE int FirstWhere(int lo, int count, double guess, Test test) {
+  int i = !(guess >= lo) ? lo : (!(guess <= count) ? count : static_cast<int>(guess));
+  while (i > lo && test(i - 1)) --i;
+  while (i < count && !test(i)) ++i;
+  return i;
+}
+
+// Where along a span the texel positions lie inside 0..size - 1: with W fixed along the span,
+// the pixels inside form one run [*first, *end).
+void InsideRun(int64_t plane, int64_t step, int64_t q, int32_t size, int count, int* first, int* end) {
+  const auto position = [&](int i) { return TexelPosition(plane + i * step, q, size); };
+  if (step == 0 || q == 0) {
+    const __int128 p = position(0);
+    const bool inside = p >= 0 && p < size;
+    *first = inside ? 0 : count;
+    *end = count;
+    return;
+  }
+  // Where the unrounded position reaches 0 and size.
+  const double atZero = -static_cast<double>(plane) / static_cast<double>(step);
+  const double atSize =
+      (static_cast<double>(int64_t{1} << 29) / static_cast<double>(q) - static_cast<double>(plane)) /
+      static_cast<double>(step);
+  if (step > 0) {
+    *first = FirstWhere(0, count, atZero, [&](int i) { return position(i) >= 0; });
+    *end = FirstWhere(*first, count, atSize, [&](int i) { return position(i) >= size; });
+  } else {
+    *first = FirstWhere(0, count, atSize, [&](int i) { return position(i) < size; });
+    *end = FirstWhere(*first, count, atZero, [&](int i) { return position(i) < 0; });
+  }
+}
+
+// Spans shorter than this, or crossing more texels per pixel than this, are walked pixel by
+// pixel even where they could be filled in runs.
+constexpr int kMinRunSpan = 16;
+constexpr double kMaxTexelsPerPixel = 0.25;
+
 template <PolyOptions O>
 struct PolySpanLoop {
   static constexpr bool k32 = Is32(O.form);
@@ -152,6 +202,10 @@ struct PolySpanLoop {
   static constexpr bool kPalette = IsPalette(O.form);
   static constexpr bool kVertexAlpha = O.vertexColour && O.mode >= 1 && O.mode <= 3;
   static constexpr int kPlanes = O.vertexColour ? (kVertexAlpha ? kPlaneCount : kPlaneA) : kPlaneR;
+  // Loops whose pixel is the texel alone, whatever the destination held: along a span of
+  // fixed W, the pixels that take one texel are a run, filled at once.
+  static constexpr bool kTexelIsResult =
+      !O.vertexColour && O.mode == 0 && O.white && !O.graph && !O.transparent && !kAlpha;
 
   static void Run(const PolyFrame& f) {
     int64_t row[kPlaneCount];
@@ -163,8 +217,11 @@ struct PolySpanLoop {
       if (span.count > 0) {
         int64_t v[kPlaneCount];
         for (int p = 0; p < kPlanes; ++p) v[p] = row[p] + span.left * f.stepX[p] + f.stepX[p] / 2;
-        if (v[kPlaneW] != 0) {
-          uint8_t* d = targetRow + static_cast<ptrdiff_t>(span.left) * kBytes;
+        uint8_t* d = targetRow + static_cast<ptrdiff_t>(span.left) * kBytes;
+        if (kTexelIsResult && !zRow && f.stepX[kPlaneW] == 0 && v[kPlaneW] > 0 && span.count >= kMinRunSpan &&
+            LongRuns(f, v[kPlaneW])) {
+          TexelRuns(f, v, d, span.count);
+        } else if (v[kPlaneW] != 0) {
           uint16_t* z = zRow ? reinterpret_cast<uint16_t*>(zRow) + span.left : nullptr;
           // The perspective division is redone only when W changes; a 2D polygon's W never
           // does, so it divides once per span.
@@ -180,6 +237,61 @@ struct PolySpanLoop {
       for (int p = 0; p < kPlanes; ++p) row[p] += f.stepY[p];
       targetRow += f.targetPitch;
       if (zRow) zRow += f.zPitch;
+    }
+  }
+
+  // Whether a span of fixed W crosses texels slowly enough for its runs to pay for finding
+  // their ends (a choice of speed only: both ways give the same pixels).
+  static bool LongRuns(const PolyFrame& f, int64_t w) {
+    const double q = static_cast<double>(kPolyPerspectiveNumerator / w);
+    const double crossed = (std::fabs(static_cast<double>(f.stepX[kPlaneU])) * f.texWidth +
+                            std::fabs(static_cast<double>(f.stepX[kPlaneV])) * f.texHeight) *
+                           q / static_cast<double>(int64_t{1} << 29);
+    return crossed <= kMaxTexelsPerPixel;
+  }
+
+  // A span of fixed, positive W without depth test, for a kTexelIsResult loop: the pixels
+  // whose texel lies inside the texture, in runs of one texel each. Each pixel gets what
+  // Pixel gives it; the order they are written in cannot matter, as none reads another.
+  static void TexelRuns(const PolyFrame& f, const int64_t* v, uint8_t* d, int count) {
+    const int64_t q = kPolyPerspectiveNumerator / v[kPlaneW];
+    const int64_t u0 = v[kPlaneU], du = f.stepX[kPlaneU], v0 = v[kPlaneV], dv = f.stepX[kPlaneV];
+    int firstU, endU, firstV, endV;
+    InsideRun(u0, du, q, f.texWidth, count, &firstU, &endU);
+    InsideRun(v0, dv, q, f.texHeight, count, &firstV, &endV);
+    const int first = firstU > firstV ? firstU : firstV, end = endU < endV ? endU : endV;
+    // Inside [first, end) every product stays below size * 2^19, so 64 bits hold it exactly.
+    const int64_t qw = q * f.texWidth, qh = q * f.texHeight;
+    const auto column = [&](int k) { return ((u0 + k * du) >> 10) * qw >> 19; };
+    const auto line = [&](int k) { return ((v0 + k * dv) >> 10) * qh >> 19; };
+    for (int i = first; i < end;) {
+      const int64_t col = column(i), row = line(i);
+      // Where the run of this texel ends, guessed from where the unrounded positions leave
+      // it, then found exactly.
+      double guess = end;
+      const double unit = static_cast<double>(int64_t{1} << 29);
+      if (du != 0 && qw != 0) {
+        const double edge = static_cast<double>(du > 0 ? col + 1 : col) * unit / static_cast<double>(qw);
+        guess = std::fmin(guess, (edge - static_cast<double>(u0)) / static_cast<double>(du));
+      }
+      if (dv != 0 && qh != 0) {
+        const double edge = static_cast<double>(dv > 0 ? row + 1 : row) * unit / static_cast<double>(qh);
+        guess = std::fmin(guess, (edge - static_cast<double>(v0)) / static_cast<double>(dv));
+      }
+      const int lo = FirstWhere(i + 1, end, std::ceil(guess),
+                                [&](int k) { return column(k) != col || line(k) != row; });
+      const uint32_t texel =
+          FetchSource<O.form>(f.palette, f.texels + static_cast<ptrdiff_t>(row) * f.texPitch,
+                              static_cast<ptrdiff_t>(col))
+              .color;
+      if constexpr (k32) {
+        uint32_t* p = reinterpret_cast<uint32_t*>(d) + i;
+        for (int x = 0; x < lo - i; ++x) p[x] = texel;
+      } else {
+        uint16_t* p = reinterpret_cast<uint16_t*>(d) + i;
+        for (int x = 0; x < lo - i; ++x) p[x] = static_cast<uint16_t>(texel);
+      }
+      i = lo;
     }
   }
 
@@ -200,10 +312,8 @@ struct PolySpanLoop {
       cache.q = kPolyPerspectiveNumerator / cache.w;
     }
     const int64_t q = cache.q;
-    // The texel position in wide arithmetic, so a product far outside the texture can never
-    // wrap back into it.
-    const __int128 tu = (static_cast<__int128>(v[kPlaneU] >> 10) * q * f.texWidth) >> 19;
-    const __int128 tv = (static_cast<__int128>(v[kPlaneV] >> 10) * q * f.texHeight) >> 19;
+    const __int128 tu = TexelPosition(v[kPlaneU], q, f.texWidth);
+    const __int128 tv = TexelPosition(v[kPlaneV], q, f.texHeight);
     if (tu < 0 || tu >= f.texWidth || tv < 0 || tv >= f.texHeight) return;
     const ptrdiff_t col = static_cast<ptrdiff_t>(tu);
     const ptrdiff_t line = static_cast<ptrdiff_t>(tv);

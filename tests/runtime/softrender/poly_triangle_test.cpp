@@ -196,6 +196,60 @@ TEST_F(PolyTriangleTest, EverySpanLoopMatchesTheReference) {
   }
 }
 
+// 2D triangles (one rhw for all three vertices) without depth: the loops whose pixel is the
+// texel alone fill their spans in runs of one texel. Large triangles over textures enlarged
+// and reduced, mirrored, and reaching past the texture on every side.
+TEST_F(PolyTriangleTest, FlatSpansMatchTheReference) {
+  std::mt19937 rng(4321);
+  const int kW = 72, kH = 48;
+  for (int kind : {0, 1}) {
+    for (int form : {0, 1, 2}) {
+      const FamilyCase family{kind, form, 0};
+      for (int mode : {0, 1}) {
+        for (int transparent : {0, 1}) {
+          const std::string what = Name(family, mode, false, true, transparent);
+          for (int round = 0; round < 40; ++round) {
+            OwnedMemImg texture, screen, expected;
+            MakeTexture(texture, family, rng);
+            ASSERT_EQ(rt::CreateMemImg(screen.get(), kW, kH, kind), 0);
+            ASSERT_EQ(rt::CreateMemImg(expected.get(), kW, kH, kind), 0);
+            testsupport::FillRandom(screen.img, rng);
+            std::memcpy(expected->pixels, screen->pixels, static_cast<size_t>(screen->pitch) * kH);
+            polyref::Options o;
+            o.mode = mode;
+            o.param = 160;
+            o.bright = 0xFFFFFF;
+            o.transparent = transparent;
+            o.zWrite = 0;
+            o.vertexColour = 0;
+            o.area = RECT{static_cast<int>(rng() % 6), static_cast<int>(rng() % 6), kW - static_cast<int>(rng() % 6),
+                          kH - static_cast<int>(rng() % 6)};
+            SetMode(mode, o.param, o.bright);
+            SetArea(o.area.left, o.area.top, o.area.right, o.area.bottom);
+            const auto coord = [&](float lo, float hi) {
+              return lo + (hi - lo) * static_cast<float>(rng() % 10000) / 10000.0f;
+            };
+            const float rhw = coord(0.3f, 2.5f);
+            rt::VertexTriple tri;
+            for (rt::PolygonVertex& v : tri.v) {
+              v = Vertex(coord(-10, kW + 10), coord(-10, kH + 10), 0.5f, 0xFFFFFFFF, coord(-0.4f, 1.4f),
+                         coord(-0.4f, 1.4f), rhw);
+            }
+            rt::DrawPolygonTriangleMemImg(screen.get(), nullptr, texture.get(), &tri, transparent, nullptr, 0, 0, 0, 0);
+            polyref::Draw(expected.get(), nullptr, texture.get(), tri, nullptr, o);
+            for (int y = 0; y < kH; ++y) {
+              for (int x = 0; x < kW; ++x) {
+                ASSERT_EQ(ReadPixel(screen.img, x, y), ReadPixel(expected.img, x, y))
+                    << what << " round " << round << " at " << x << "," << y;
+              }
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
 // ---- Worked cases of the colour rules ----
 
 TEST_F(PolyTriangleTest, WorkedPixelsOfTheFamilies) {

@@ -121,6 +121,50 @@ TEST_F(PrimitivesTest, RuleMatchesTheModelForEveryKindModeAndBright) {
   }
 }
 
+// Boxes wide enough for the vector loops of each set, from an unaligned column, so that
+// every row has leading pixels, whole vectors and a tail; colours with odd and even green
+// and red (the packed add's guard bits).
+TEST_F(PrimitivesTest, WideBoxesMatchTheModelInEveryLoopSet) {
+  std::mt19937 rng(13);
+  constexpr int kW = 48, kH = 3, kLeft = 1, kRight = 46;
+  const uint32_t colors[] = {0x00C08040, 0x00C18141, 0x00FFFFFF, 0x00010101, static_cast<uint32_t>(rng())};
+  for (const auto& [loopsName, loops] : testloops::Available()) {
+    const testloops::Use use(loops);
+    for (int kind = 0; kind <= 1; ++kind) {
+      OwnedMemImg target;
+      ASSERT_EQ(rt::CreateMemImg(target.get(), kW, kH, kind), 0);
+      for (int mode = 0; mode <= 4; ++mode) {
+        for (int param : {128, 255}) {
+          for (uint32_t color : colors) {
+            testsupport::FillRandom(target.img, rng);
+            std::vector<uint32_t> before;
+            for (int y = 0; y < kH; ++y) {
+              for (int x = 0; x < kW; ++x) before.push_back(ReadPixel(target.img, x, y));
+            }
+            rt::DrawState& s = rt::GetDrawState();
+            s.blendMode = mode;
+            s.blendParam = param;
+            s.brightColor = 0xFFFFFF;
+            s.drawArea = RECT{0, 0, kW, kH};
+            rt::FillBoxMemImgXY(target.get(), kLeft, 0, kRight, kH, color);
+            for (int y = 0; y < kH; ++y) {
+              for (int x = 0; x < kW; ++x) {
+                const uint32_t d = before[y * kW + x];
+                const uint32_t expected = x >= kLeft && x < kRight
+                                              ? reference::Primitive(kind == 1, mode, param, 0xFFFFFF, color, d)
+                                              : d;
+                ASSERT_EQ(ReadPixel(target.img, x, y), expected)
+                    << loopsName << " kind " << kind << " mode " << mode << " p " << param << std::hex << " colour "
+                    << color << " dest " << d << std::dec << " at " << x << "," << y;
+              }
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST_F(PrimitivesTest, PixelStaysInsideTheHalfOpenDrawArea) {
   rt::GetDrawState().drawArea = RECT{2, 3, 6, 7};
   const std::pair<int, int> tries[] = {{6, 4}, {3, 7}, {5, 6}, {2, 3}, {1, 4}, {3, 2}, {INT_MAX, 4}, {4, INT_MIN}};
