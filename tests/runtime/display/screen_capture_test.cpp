@@ -36,13 +36,14 @@ uint32_t Pattern(int x, int y) {
   return static_cast<uint32_t>((x * 7 + y * 13) & 0xFF) << 16 | (x & 0xFF) << 8 | (y & 0xFF);
 }
 
-// The display on the recording device with its 3D side started; textures at most 64 pixels
-// wide, so that a 100 x 70 graph is cut into four pieces.
+// The display on the recording device, its 3D side started after the display with textures at
+// most 64 pixels wide, so that a 100 x 70 graph is cut into four pieces.
 class CaptureTest : public ::testing::Test {
  protected:
   void SetUp() override {
     display_ = std::make_unique<RunningDisplay>(32, &device_);
     ASSERT_TRUE(display_->started());
+    device_.devices3D = RecordingDisplayDevice(true).devices3D;
     device_.devices3D[0].maxTextureWidth = device_.devices3D[0].maxTextureHeight = 64;
     ASSERT_EQ(rt::G_D3D_Initialize(&device_, rt::GetOutputSurfaces().primarySurface, 32), 0);
     platform::DeviceSurface* back = rt::GetOutputSurfaces().backSurface;

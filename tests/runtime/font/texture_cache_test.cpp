@@ -59,6 +59,8 @@ class TextureFontTest : public ::testing::Test {
     platform::SetGlyphSource(&glyphs_);
     display_ = std::make_unique<RunningDisplay>(32, &device_);
     ASSERT_TRUE(display_->started());
+    // The 3D side is started after the display, so that the default font is one made before it.
+    device_.devices3D = RecordingDisplayDevice(true).devices3D;
     ASSERT_EQ(rt::G_D3D_Initialize(&device_, rt::GetOutputSurfaces().primarySurface, 32), 0);
   }
   void TearDown() override {
@@ -171,6 +173,7 @@ TEST(TextureFontFallbackTest, WithoutTheAlphaFormatsOrTheDeviceFontsKeepTheMemor
       ASSERT_TRUE(display.started());
       c.prepare(device);
       if (c.start3D) {
+        device.devices3D = RecordingDisplayDevice(true).devices3D;
         ASSERT_EQ(rt::G_D3D_Initialize(&device, rt::GetOutputSurfaces().primarySurface, 32), 0);
       }
       const int font = rt::CreateFontToHandle(nullptr, 16, 6, 0, -1, -1, 0, -1, -1);
