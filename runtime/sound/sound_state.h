@@ -17,8 +17,10 @@ constexpr int kMaxMusicHandles = 256;
 struct SoundState {
   // The sound device; null when sound did not start, which every operation tests.
   platform::AudioMixer* device = nullptr;
-  std::unique_ptr<platform::AudioMixer> ownedDevice;
+  // The sink is declared first so that it outlives the device: a state torn down at exit
+  // without EndSound shuts the device down through a sink that still exists.
   std::unique_ptr<platform::AudioSink> ownedSink;
+  std::unique_ptr<platform::AudioMixer> ownedDevice;
   platform::SoundBuffer* silentBuffer = nullptr;
   // 0: files load whole as PCM; another value makes LoadSoundImpl build a stream sound
   // with sources of that kind.

@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <thread>
 
 #include "runtime/api.h"
+#include "runtime/sound/sound_state.h"
 #include "tests/runtime/sound/sound_test_util.h"
 
 namespace {
@@ -111,6 +113,18 @@ TEST_F(SoundStartup, AfterAFailedStartEveryOperationFails) {
     EXPECT_EQ(rt::PollMusicPlayState(), -1) << c.name;
     EXPECT_EQ(rt::EndSound(), -1) << c.name;
   }
+}
+
+// At exit() the sound state is destroyed without EndSound: the running device is shut down
+// while its sink still exists (the sanitizers report a use after free otherwise).
+TEST(SoundStateTeardown, ARunningDeviceStopsBeforeItsSinkIsFreed) {
+  auto state = std::make_unique<rt::SoundState>();
+  state->ownedSink = std::make_unique<platform::RecordingAudioSink>();
+  state->ownedDevice = std::make_unique<platform::AudioMixer>(state->ownedSink.get());
+  ASSERT_EQ(state->ownedDevice->Connect(), 0);
+  ASSERT_EQ(state->ownedDevice->Initialize(), 0);
+  ASSERT_EQ(state->ownedDevice->SetPrimaryFormat(platform::MakePcmFormat(2, 44100, 16)), 0);
+  state.reset();
 }
 
 TEST(SoundOnTheSystemOutput, PlaysThroughSdlsSilentDriver) {
