@@ -156,6 +156,34 @@ platform::DeviceSurface* FilledWorkTexture(const char* method, const CapturePiec
   return work;
 }
 
+// The frame of the methods that read the source through its device context: the pieces
+// prepared, the context taken (a failure logged with `dcFailure`), `put` called for every
+// piece with the context, the piece's key colour set after each, the context given back on
+// every way out. `put` returns 0, or -1 after logging its own failure.
+template <class PutPiece>
+int CaptureThroughSourceDC(const char* dcFailure, int x1, int y1, int x2, int y2, GraphRecord* graph,
+                           int clientFlag, PutPiece put) {
+  platform::DeviceSurface* source = nullptr;
+  std::vector<CapturePiece> pieces;
+  platform::DisplayDevice* device = Device();
+  if (!device || !PrepareCapture(x1, y1, x2, y2, graph, clientFlag, &source, &pieces)) return -1;
+  platform::LockedPixels sourceDC;
+  const int result = device->GetDC(source, &sourceDC);
+  if (result != 0) {
+    LogAddFormat(dcFailure, result);
+    return -1;
+  }
+  for (const CapturePiece& p : pieces) {
+    if (put(p, sourceDC, source) != 0) {
+      device->ReleaseDC(source);
+      return -1;
+    }
+    SetSurfaceDataColorKey(p.storeHandle);
+  }
+  device->ReleaseDC(source);
+  return 0;
+}
+
 }  // namespace
 
 int G_D3D_GetDrawScreenGraph(int x1, int y1, int x2, int y2, GraphRecord* graph, int clientFlag) {
@@ -201,147 +229,109 @@ int G_D3D_GetDrawScreenGraphFunction1(int x1, int y1, int x2, int y2, GraphRecor
 }
 
 int G_D3D_GetDrawScreenGraphFunction2(int x1, int y1, int x2, int y2, GraphRecord* graph, int clientFlag) {
-  platform::DeviceSurface* source = nullptr;
-  std::vector<CapturePiece> pieces;
-  platform::DisplayDevice* device = Device();
-  if (!device || !PrepareCapture(x1, y1, x2, y2, graph, clientFlag, &source, &pieces)) return -1;
-  platform::LockedPixels sourceDC;
-  int result = device->GetDC(source, &sourceDC);
-  if (result != 0) {
-    LogAddFormat("Error  G_D3D_GetDrawScreenGraphFunction2  ＤＣ取得に失敗しました  GetDC ReturnValue:%d", result);
-    return -1;
-  }
-  for (const CapturePiece& p : pieces) {
-    platform::LockedPixels textureDC;
-    result = device->GetDC(p.store->surface, &textureDC);
-    if (result != 0) {
-      LogAddFormat(
-          "Error  G_D3D_GetDrawScreenGraphFunction2 　作業用テクスチャサーフェスのＤＣ取得に失敗しました  GetDC "
-          "ReturnValue:%d",
-          result);
-      device->ReleaseDC(source);
-      return -1;
-    }
-    if (!CopyPixels(textureDC, p.destX, p.destY, sourceDC, OnSurface(source, p.source))) {
-      LogAddFormat(
-          "Error  G_D3D_GetDrawScreenGraphFunction2 　作業用テクスチャサーフェスへのイメージ転送に失敗しました  BitBlt "
-          " ErrorCode:%x",
-          1u);
-      device->ReleaseDC(p.store->surface);
-      device->ReleaseDC(source);
-      return -1;
-    }
-    result = device->ReleaseDC(p.store->surface);
-    if (result != 0) {
-      LogAddFormat(
-          "Error  G_D3D_GetDrawScreenGraphFunction2 　作業用テクスチャサーフェスのＤＣ解放に失敗しました  ReleaseDC "
-          "ReturnValue:%d",
-          result);
-      device->ReleaseDC(source);
-      return -1;
-    }
-    SetSurfaceDataColorKey(p.storeHandle);
-  }
-  device->ReleaseDC(source);
-  return 0;
+  return CaptureThroughSourceDC(
+      "Error  G_D3D_GetDrawScreenGraphFunction2  ＤＣ取得に失敗しました  GetDC ReturnValue:%d", x1, y1, x2, y2, graph,
+      clientFlag,
+      [](const CapturePiece& p, const platform::LockedPixels& sourceDC, platform::DeviceSurface* source) {
+        platform::DisplayDevice* device = Device();
+        platform::LockedPixels textureDC;
+        int result = device->GetDC(p.store->surface, &textureDC);
+        if (result != 0) {
+          LogAddFormat(
+              "Error  G_D3D_GetDrawScreenGraphFunction2 　作業用テクスチャサーフェスのＤＣ取得に失敗しました  GetDC "
+              "ReturnValue:%d",
+              result);
+          return -1;
+        }
+        if (!CopyPixels(textureDC, p.destX, p.destY, sourceDC, OnSurface(source, p.source))) {
+          LogAddFormat(
+              "Error  G_D3D_GetDrawScreenGraphFunction2 　作業用テクスチャサーフェスへのイメージ転送に失敗しました  "
+              "BitBlt  ErrorCode:%x",
+              1u);
+          device->ReleaseDC(p.store->surface);
+          return -1;
+        }
+        result = device->ReleaseDC(p.store->surface);
+        if (result != 0) {
+          LogAddFormat(
+              "Error  G_D3D_GetDrawScreenGraphFunction2 　作業用テクスチャサーフェスのＤＣ解放に失敗しました  "
+              "ReleaseDC ReturnValue:%d",
+              result);
+          return -1;
+        }
+        return 0;
+      });
 }
 
 int G_D3D_GetDrawScreenGraphFunction3(int x1, int y1, int x2, int y2, GraphRecord* graph, int clientFlag) {
-  static constexpr char kName[] = "G_D3D_GetDrawScreenGraphFunction3";
-  platform::DeviceSurface* source = nullptr;
-  std::vector<CapturePiece> pieces;
-  platform::DisplayDevice* device = Device();
-  if (!device || !PrepareCapture(x1, y1, x2, y2, graph, clientFlag, &source, &pieces)) return -1;
-  platform::LockedPixels sourceDC;
-  int result = device->GetDC(source, &sourceDC);
-  if (result != 0) {
-    LogAddFormat("Error  G_D3D_GetDrawScreenGraphFunction3 　ＤＣ取得に失敗しました  GetDC  ReturnValue:%d", result);
-    return -1;
-  }
-  for (const CapturePiece& p : pieces) {
-    platform::DeviceSurface* work = FilledWorkTexture(kName, p, sourceDC, source);
-    if (!work) {
-      device->ReleaseDC(source);
-      return -1;
-    }
-    platform::LockedPixels from, to;
-    result = device->Lock(work, nullptr, &from);
-    if (result != 0) {
-      LogAddFormat(
-          "Error  G_D3D_GetDrawScreenGraphFunction3 　作業用テクスチャサーフェスのロックに失敗しました  Lock  "
-          "ReturnValue:%d",
-          result);
-      device->ReleaseSurface(work);
-      device->ReleaseDC(source);
-      return -1;
-    }
-    const platform::Rect destRect{p.destX, p.destY, p.destX + PieceWidth(p), p.destY + PieceHeight(p)};
-    result = device->Lock(p.store->surface, &destRect, &to);
-    if (result != 0) {
-      LogAddFormat(
-          "Error  G_D3D_GetDrawScreenGraphFunction3 　転送先テクスチャサーフェスのロックに失敗しました  Lock  "
-          "ReturnValue:%d",
-          result);
-      device->Unlock(work);
-      device->ReleaseSurface(work);
-      device->ReleaseDC(source);
-      return -1;
-    }
-    CopyPixels(to, 0, 0, from, platform::Rect{0, 0, PieceWidth(p), PieceHeight(p)});
-    device->Unlock(p.store->surface);
-    device->Unlock(work);
-    device->ReleaseSurface(work);
-    SetSurfaceDataColorKey(p.storeHandle);
-  }
-  device->ReleaseDC(source);
-  return 0;
+  return CaptureThroughSourceDC(
+      "Error  G_D3D_GetDrawScreenGraphFunction3 　ＤＣ取得に失敗しました  GetDC  ReturnValue:%d", x1, y1, x2, y2, graph,
+      clientFlag,
+      [](const CapturePiece& p, const platform::LockedPixels& sourceDC, platform::DeviceSurface* source) {
+        platform::DisplayDevice* device = Device();
+        platform::DeviceSurface* work = FilledWorkTexture("G_D3D_GetDrawScreenGraphFunction3", p, sourceDC, source);
+        if (!work) return -1;
+        platform::LockedPixels from, to;
+        int result = device->Lock(work, nullptr, &from);
+        if (result != 0) {
+          LogAddFormat(
+              "Error  G_D3D_GetDrawScreenGraphFunction3 　作業用テクスチャサーフェスのロックに失敗しました  Lock  "
+              "ReturnValue:%d",
+              result);
+          device->ReleaseSurface(work);
+          return -1;
+        }
+        const platform::Rect destRect{p.destX, p.destY, p.destX + PieceWidth(p), p.destY + PieceHeight(p)};
+        result = device->Lock(p.store->surface, &destRect, &to);
+        if (result != 0) {
+          LogAddFormat(
+              "Error  G_D3D_GetDrawScreenGraphFunction3 　転送先テクスチャサーフェスのロックに失敗しました  Lock  "
+              "ReturnValue:%d",
+              result);
+          device->Unlock(work);
+          device->ReleaseSurface(work);
+          return -1;
+        }
+        CopyPixels(to, 0, 0, from, platform::Rect{0, 0, PieceWidth(p), PieceHeight(p)});
+        device->Unlock(p.store->surface);
+        device->Unlock(work);
+        device->ReleaseSurface(work);
+        return 0;
+      });
 }
 
 int G_D3D_GetDrawScreenGraphFunction4(int x1, int y1, int x2, int y2, GraphRecord* graph, int clientFlag) {
-  static constexpr char kName[] = "G_D3D_GetDrawScreenGraphFunction4";
-  platform::DeviceSurface* source = nullptr;
-  std::vector<CapturePiece> pieces;
-  platform::DisplayDevice* device = Device();
-  if (!device || !PrepareCapture(x1, y1, x2, y2, graph, clientFlag, &source, &pieces)) return -1;
-  platform::LockedPixels sourceDC;
-  int result = device->GetDC(source, &sourceDC);
-  if (result != 0) {
-    LogAddFormat("Error  G_D3D_GetDrawScreenGraphFunction4 　ＤＣ取得に失敗しました  GetDC  ReturnValue:%d", result);
-    return -1;
-  }
-  for (const CapturePiece& p : pieces) {
-    platform::DeviceSurface* work = FilledWorkTexture(kName, p, sourceDC, source);
-    if (!work) {
-      device->ReleaseDC(source);
-      return -1;
-    }
-    // The device's texture load: the work texture goes 1:1 into the piece's place.
-    const platform::Rect workRect{0, 0, PieceWidth(p), PieceHeight(p)};
-    const platform::Rect destRect{p.destX, p.destY, p.destX + PieceWidth(p), p.destY + PieceHeight(p)};
-    result = device->Blt(p.store->surface, &destRect, work, &workRect);
-    if (result != 0) {
-      const DrawState& state = GetDrawState();
-      const GraphCreateBytes& c = p.store->create;
-      LogAddFormat("hr:%d  W:%d  H:%d  FullMode:%d  Point x:%d y:%d   Rect top:%d bottom:%d left:%d right:%d", result,
-                   PieceWidth(p), PieceHeight(p), GetWindowModeFlag() ? 0 : 1, p.destX, p.destY, p.source.top,
-                   p.source.bottom, p.source.left, p.source.right);
-      LogAddFormat("AlphaCh:%d  AlphaTest:%d  ColorBitDepth:%d", c.alphaChannel, c.alphaTest, c.colorBitDepth);
-      int sizeX = 0, sizeY = 0;
-      GetGraphSize(state.drawScreen, &sizeX, &sizeY);
-      LogAddFormat(
-          "ScreenColor:%d  SizeX:%d  SizeY:%d  DrawPointX:%d  DrawPointY:%d  WndRect.left:%d  WndRect.top:%d  "
-          "left:%d  top:%d",
-          GetScreenStateRecord().screenBits, sizeX, sizeY, x1, y1, state.frontClientRect.left,
-          state.frontClientRect.top, p.source.left, p.source.top);
-      device->ReleaseSurface(work);
-      device->ReleaseDC(source);
-      return -1;
-    }
-    device->ReleaseSurface(work);
-    SetSurfaceDataColorKey(p.storeHandle);
-  }
-  device->ReleaseDC(source);
-  return 0;
+  return CaptureThroughSourceDC(
+      "Error  G_D3D_GetDrawScreenGraphFunction4 　ＤＣ取得に失敗しました  GetDC  ReturnValue:%d", x1, y1, x2, y2, graph,
+      clientFlag,
+      [x1, y1](const CapturePiece& p, const platform::LockedPixels& sourceDC, platform::DeviceSurface* source) {
+        platform::DisplayDevice* device = Device();
+        platform::DeviceSurface* work = FilledWorkTexture("G_D3D_GetDrawScreenGraphFunction4", p, sourceDC, source);
+        if (!work) return -1;
+        // The device's texture load: the work texture goes 1:1 into the piece's place.
+        const platform::Rect workRect{0, 0, PieceWidth(p), PieceHeight(p)};
+        const platform::Rect destRect{p.destX, p.destY, p.destX + PieceWidth(p), p.destY + PieceHeight(p)};
+        const int result = device->Blt(p.store->surface, &destRect, work, &workRect);
+        if (result != 0) {
+          const DrawState& state = GetDrawState();
+          const GraphCreateBytes& c = p.store->create;
+          LogAddFormat("hr:%d  W:%d  H:%d  FullMode:%d  Point x:%d y:%d   Rect top:%d bottom:%d left:%d right:%d",
+                       result, PieceWidth(p), PieceHeight(p), GetWindowModeFlag() ? 0 : 1, p.destX, p.destY,
+                       p.source.top, p.source.bottom, p.source.left, p.source.right);
+          LogAddFormat("AlphaCh:%d  AlphaTest:%d  ColorBitDepth:%d", c.alphaChannel, c.alphaTest, c.colorBitDepth);
+          int sizeX = 0, sizeY = 0;
+          GetGraphSize(state.drawScreen, &sizeX, &sizeY);
+          LogAddFormat(
+              "ScreenColor:%d  SizeX:%d  SizeY:%d  DrawPointX:%d  DrawPointY:%d  WndRect.left:%d  WndRect.top:%d  "
+              "left:%d  top:%d",
+              GetScreenStateRecord().screenBits, sizeX, sizeY, x1, y1, state.frontClientRect.left,
+              state.frontClientRect.top, p.source.left, p.source.top);
+          device->ReleaseSurface(work);
+          return -1;
+        }
+        device->ReleaseSurface(work);
+        return 0;
+      });
 }
 
 int G_D3D_GetDrawScreenGraphFunction5(int x1, int y1, int x2, int y2, GraphRecord* graph, int clientFlag) {

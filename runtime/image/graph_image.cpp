@@ -320,6 +320,24 @@ void DeleteDIBSection(DIBSection* section) {
   MemFree(section);
 }
 
+void WrapDIBSections(const ColorFormat& format, const DIBSection& bitmap, const DIBSection* alphaBitmap,
+                     GraphImage* wrapped, GraphImage* wrappedAlpha, const GraphImage** source,
+                     const GraphImage** alpha) {
+  wrapped->format = format;
+  wrapped->width = bitmap.info.header.width;
+  wrapped->height = bitmap.info.header.height < 0 ? -bitmap.info.header.height : bitmap.info.header.height;
+  wrapped->pitch = bitmap.stride;
+  wrapped->pixels = bitmap.pixels;
+  *source = wrapped;
+  *alpha = nullptr;
+  if (alphaBitmap) {
+    *wrappedAlpha = *wrapped;
+    wrappedAlpha->pitch = alphaBitmap->stride;
+    wrappedAlpha->pixels = alphaBitmap->pixels;
+    *alpha = wrappedAlpha;
+  }
+}
+
 SoftImageRecord* GetSoftImageRecords() { return g_softImages; }
 
 HandleTable<SoftImageRecord>& GetSoftImageTable() { return g_softImageTable; }

@@ -88,6 +88,13 @@ struct DIBSection {
 DIBSection* CreateDIBSectionFromDIB(const BitmapInfo* info, const void* pixels, int mirror, ColorFormat* format);
 void DeleteDIBSection(DIBSection* section);
 
+// A section (and its alpha section, may be null) seen as images of `format`: `wrapped` and
+// `wrappedAlpha` take their pixels, `*source` points at `wrapped` and `*alpha` at
+// `wrappedAlpha`, or is null without an alpha section.
+void WrapDIBSections(const ColorFormat& format, const DIBSection& bitmap, const DIBSection* alphaBitmap,
+                     GraphImage* wrapped, GraphImage* wrappedAlpha, const GraphImage** source,
+                     const GraphImage** alpha);
+
 // ---- Soft-image handles (type 8): records held inline; nothing here creates one ----
 
 constexpr int kSoftImageSlots = 512;

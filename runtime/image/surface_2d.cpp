@@ -228,19 +228,7 @@ int TransferImageToSurface2D(const ColorFormat* format, const DIBSection* bitmap
   const GraphImage* alpha = alphaImage;
   if (bitmapFlag == 1) {
     if (!bitmap || !format) return -1;
-    wrapped.format = *format;
-    wrapped.width = bitmap->info.header.width;
-    wrapped.height = bitmap->info.header.height < 0 ? -bitmap->info.header.height : bitmap->info.header.height;
-    wrapped.pitch = bitmap->stride;
-    wrapped.pixels = bitmap->pixels;
-    source = &wrapped;
-    alpha = nullptr;
-    if (alphaBitmap) {
-      wrappedAlpha = wrapped;
-      wrappedAlpha.pitch = alphaBitmap->stride;
-      wrappedAlpha.pixels = alphaBitmap->pixels;
-      alpha = &wrappedAlpha;
-    }
+    WrapDIBSections(*format, *bitmap, alphaBitmap, &wrapped, &wrappedAlpha, &source, &alpha);
   }
   if (!source || !src) return -1;
   if (!data->software) {

@@ -237,19 +237,7 @@ int TransferImageToTexture(const ColorFormat* format, const DIBSection* bitmap, 
   if (!textureFormat) return -1;
   if (bitmapFlag == 1) {
     if (!bitmap || !format) return -1;
-    wrapped.format = *format;
-    wrapped.width = bitmap->info.header.width;
-    wrapped.height = bitmap->info.header.height < 0 ? -bitmap->info.header.height : bitmap->info.header.height;
-    wrapped.pitch = bitmap->stride;
-    wrapped.pixels = bitmap->pixels;
-    source = &wrapped;
-    alpha = nullptr;
-    if (alphaBitmap) {
-      wrappedAlpha = wrapped;
-      wrappedAlpha.pitch = alphaBitmap->stride;
-      wrappedAlpha.pixels = alphaBitmap->pixels;
-      alpha = &wrappedAlpha;
-    }
+    WrapDIBSections(*format, *bitmap, alphaBitmap, &wrapped, &wrappedAlpha, &source, &alpha);
     keyToAlpha = permission == 1 && format->alphaWidth != 0 && !alphaBitmap;
   } else {
     keyToAlpha = permission == 1 && textureFormat->alphaWidth != 0 && !alphaImage && source &&

@@ -141,7 +141,7 @@ void DrawCircleMemImg(MEMIMG* image, int x, int y, int r, uint32_t color, int fi
   const soft::PrimChoice choice =
       soft::ChoosePrimitive(image, color, state.blendMode, state.blendParam, state.brightColor, true);
   if (!choice.draw) return;
-  CircleWalk walk{image, x, y, r, soft::PrimitiveClipArea(image, state.drawArea), 0, nullptr};
+  CircleWalk walk{image, x, y, r, soft::PrimitiveClipArea(image, state.drawArea), 0, nullptr, 0, 0};
   const RECT& a = walk.area;
   const int64_t rowReach = std::max(std::abs(int64_t{a.top} - y), std::abs(int64_t{a.bottom} - 1 - y));
   const int64_t columnReach = std::max(std::abs(int64_t{a.left} - x), std::abs(int64_t{a.right} - 1 - x));

@@ -201,7 +201,9 @@ TEST_F(Device3DDrawTest, AGraphOfSeveralPiecesBindsEachPiecesTexture) {
     SCOPED_TRACE(i);
     EXPECT_EQ(device_.draws[i].count, 6);
     EXPECT_FLOAT_EQ(Textured(device_.draws[i])[0].x, left[i]);
-    if (i > 0) EXPECT_NE(device_.draws[i].state.texture[0], device_.draws[i - 1].state.texture[0]);
+    if (i > 0) {
+      EXPECT_NE(device_.draws[i].state.texture[0], device_.draws[i - 1].state.texture[0]);
+    }
   }
 }
 
