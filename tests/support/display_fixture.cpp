@@ -61,4 +61,12 @@ platform::DisplayDevice* StartGlWindow() {
   return device;
 }
 
+ShownFrame EndGlWindow(platform::DisplayDevice* device, bool read) {
+  ShownFrame frame;
+  frame.read = read && device->ReadShownFrame(&frame.pixels, &frame.width, &frame.height);
+  EndLibrary();
+  rt::ResetDisplayState();
+  return frame;
+}
+
 }  // namespace testing_support

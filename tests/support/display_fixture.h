@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/display_device.h"
 #include "tests/support/headless_runtime.h"
@@ -37,6 +38,16 @@ class RunningDisplay {
 // device, drawing on the back screen. Null when the window got no device (the library is
 // ended again then); the log in the working directory says why.
 platform::DisplayDevice* StartGlWindow();
+
+// What the window showed last.
+struct ShownFrame {
+  bool read = false;
+  std::vector<uint32_t> pixels;
+  int width = 0, height = 0;
+};
+// Reads the shown frame (only when `read` is set), then ends the library started by
+// StartGlWindow and resets the display state.
+ShownFrame EndGlWindow(platform::DisplayDevice* device, bool read = true);
 
 // The colour of a 32-bit screen pixel, the fourth byte dropped.
 constexpr uint32_t Rgb(uint32_t pixel) { return pixel & 0xFFFFFF; }

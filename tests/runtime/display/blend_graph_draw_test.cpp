@@ -501,11 +501,10 @@ TEST(GlBlendGraphTest, BlendGraphDrawsMatchTheSoftwareBlit) {
     rt::SetBlendGraph(-1, 0, 0);
     FlipScreen();
   }
-  std::vector<uint32_t> shown;
-  int width = 0, height = 0;
-  const bool read = made && device->ReadShownFrame(&shown, &width, &height);
-  EndLibrary();
-  rt::ResetDisplayState();
+  const testing_support::ShownFrame frame = testing_support::EndGlWindow(device, made);
+  const std::vector<uint32_t>& shown = frame.pixels;
+  const int width = frame.width, height = frame.height;
+  const bool read = frame.read;
   ASSERT_TRUE(made);
   EXPECT_EQ(drawn, kGlCaseCount);
   ASSERT_TRUE(read);

@@ -162,11 +162,10 @@ TEST(GlDevice3DTest, GraphsThroughTheGlDeviceMatchTheSoftwareDisplay) {
   const bool loaded = sprite != -1 && glow != -1 && band != -1;
   const int bandPieces = loaded ? rt::GetGraphRecord(band)->surfaceCount : 0;
   if (loaded) DrawGraphs(sprite, glow, band);
-  std::vector<uint32_t> shown;
-  int width = 0, height = 0;
-  const bool read = loaded && device->ReadShownFrame(&shown, &width, &height);
-  EndLibrary();
-  rt::ResetDisplayState();
+  const testing_support::ShownFrame frame = testing_support::EndGlWindow(device, loaded);
+  const std::vector<uint32_t>& shown = frame.pixels;
+  const int width = frame.width, height = frame.height;
+  const bool read = frame.read;
   ASSERT_TRUE(loaded);
   EXPECT_EQ(bandPieces, 3);
   ASSERT_TRUE(read);

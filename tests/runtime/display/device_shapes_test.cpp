@@ -100,11 +100,10 @@ TEST(GlDevice3DTest, ShapesThroughTheGlDeviceMatchTheSoftwareDisplay) {
   // The display's start took the device's 3D side.
   ASSERT_EQ(rt::IsDirect3DUsed(), 1);
   DrawShapes();
-  std::vector<uint32_t> shown;
-  int width = 0, height = 0;
-  const bool read = device->ReadShownFrame(&shown, &width, &height);
-  EndLibrary();
-  rt::ResetDisplayState();
+  const testing_support::ShownFrame frame = testing_support::EndGlWindow(device);
+  const std::vector<uint32_t>& shown = frame.pixels;
+  const int width = frame.width, height = frame.height;
+  const bool read = frame.read;
   ASSERT_TRUE(read);
   ASSERT_EQ(width, 800);
   ASSERT_EQ(height, 600);

@@ -58,11 +58,10 @@ TEST(GlCaptureTest, ACapturedRectangleDrawnBackLooksTheSame) {
   ASSERT_EQ(DrawGraph(400, 300, graph, 0), 0);
   FlipScreen();
 
-  std::vector<uint32_t> shown;
-  int width = 0, height = 0;
-  const bool read = device->ReadShownFrame(&shown, &width, &height);
-  EndLibrary();
-  rt::ResetDisplayState();
+  const testing_support::ShownFrame frame = testing_support::EndGlWindow(device);
+  const std::vector<uint32_t>& shown = frame.pixels;
+  const int width = frame.width, height = frame.height;
+  const bool read = frame.read;
   ASSERT_TRUE(read);
   ASSERT_EQ(width, 800);
   // Tolerance 0: the texels are the screen's 8-bit channels and are sampled at their centres.
@@ -106,11 +105,10 @@ TEST(GlMaskTest, MaskedPixelsKeepTheirColourThrough3DDraws) {
   rt::EndMaskScreen();
   FlipScreen();
 
-  std::vector<uint32_t> shown;
-  int width = 0, height = 0;
-  const bool read = device->ReadShownFrame(&shown, &width, &height);
-  EndLibrary();
-  rt::ResetDisplayState();
+  const testing_support::ShownFrame frame = testing_support::EndGlWindow(device);
+  const std::vector<uint32_t>& shown = frame.pixels;
+  const int width = frame.width, height = frame.height;
+  const bool read = frame.read;
   ASSERT_TRUE(read);
   int maskedChanged = 0, freeRed = 0, freeText = 0;
   for (int y = 100; y < 200; ++y) {

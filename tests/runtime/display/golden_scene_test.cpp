@@ -221,11 +221,10 @@ TEST(GlGoldenSceneTest, SceneThroughTheGlDevice) {
   EXPECT_NE(glow, -1);
   rt::SetWaitVSyncFlag(0);
   DrawScene(sprite, glow);
-  std::vector<uint32_t> shown;
-  int width = 0, height = 0;
-  const bool read = device->ReadShownFrame(&shown, &width, &height);
-  EndLibrary();
-  rt::ResetDisplayState();
+  const testing_support::ShownFrame frame = testing_support::EndGlWindow(device);
+  const std::vector<uint32_t>& shown = frame.pixels;
+  const int width = frame.width, height = frame.height;
+  const bool read = frame.read;
   ASSERT_TRUE(read);
   ExpectGolden("scene", XrgbToPicture(shown, width, height), kGlTolerance, "scene.gl", kGlEdgePixels);
 }
