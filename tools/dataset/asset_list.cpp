@@ -365,8 +365,12 @@ void AddMissionPictures(ListBuilder& l) {
             [](Canvas& c) { PaintCellSheet(c, 40, 40, "tr_all", Rgb{200, 200, 120}); });
   l.Picture("gsx/tr_all_02.png", F::kPng, 512, 512, "traps, second sheet (placeholder cells 40 x 40)",
             [](Canvas& c) { PaintCellSheet(c, 40, 40, "tr_all_02", Rgb{200, 160, 220}); });
-  l.Picture("gsx/light.png", F::kPng, 256, 256, "lamp light", [](Canvas& c) { PaintGlow(c, Rgb{200, 190, 140}); });
-  l.Picture("gsx/light02.png", F::kPng, 256, 256, "second light", [](Canvas& c) { PaintGlow(c, Rgb{150, 200, 230}); });
+  // The game cuts both lights from their top-left corners: the lamp's pool and the items'
+  // halo from (0, 0) 80 x 80, the lamp's own glow from (0, 0) 59 x 62.
+  l.Picture("gsx/light.png", F::kPng, 256, 256, "lamp light and item halo",
+            [](Canvas& c) { PaintGlow(c, Rgb{200, 190, 140}, Rect{0, 0, 80, 80}); }, {{{0, 0, 80, 80}, "light"}});
+  l.Picture("gsx/light02.png", F::kPng, 256, 256, "lamp glow",
+            [](Canvas& c) { PaintGlow(c, Rgb{150, 200, 230}, Rect{0, 0, 59, 62}); }, {{{0, 0, 59, 62}, "glow"}});
   l.Picture("gsx/zenmor.png", F::kPng, 240, 100, "barrier round: 6 frames of 40 x 100",
             [](Canvas& c) { PaintBurstFrames(c, 40, 100, 6, 6, Burst::kSpark); }, {{{200, 0, 40, 100}, "frame 5"}});
   l.Picture("gsx/laser.png", F::kPng, 128, 16, "laser round", [](Canvas& c) { PaintBeam(c, Rgb{255, 60, 60}); });

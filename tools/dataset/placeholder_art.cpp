@@ -103,8 +103,8 @@ void PaintEnergyBall(Canvas& c, Rgb colour) {
   c.FillCircle(cx, cy, std::max(r / 6, 2), kWhite);
 }
 
-void PaintGlow(Canvas& c, Rgb colour) {
-  c.Glow(c.width() / 2, c.height() / 2, std::min(c.width(), c.height()) / 2 - 1, colour);
+void PaintGlow(Canvas& c, Rgb colour, Rect cell) {
+  c.Glow(cell.x + cell.w / 2, cell.y + cell.h / 2, std::min(cell.w, cell.h) / 2 - 1, colour);
 }
 
 void PaintSmoke(Canvas& c) {

@@ -20,7 +20,7 @@ enum class Burst { kSpark, kExplosion, kFire };
 void PaintBurstFrames(Canvas& c, int cellWidth, int cellHeight, int frames, int perRow, Burst burst);
 
 void PaintEnergyBall(Canvas& c, Rgb colour);   // a glowing round, centred
-void PaintGlow(Canvas& c, Rgb colour);         // a soft light, centred
+void PaintGlow(Canvas& c, Rgb colour, Rect cell);  // a soft light, centred in the cell the game cuts
 void PaintSmoke(Canvas& c);                    // a gas cloud, centred
 void PaintShockRing(Canvas& c);                // the jammer's shock wave
 void PaintBeam(Canvas& c, Rgb colour);         // a horizontal beam through the middle
