@@ -229,7 +229,8 @@ void AddShellPictures(ListBuilder& l) {
              {{352, 334, 70, 176}, "gadget names 9..1"},
              {{441, 254, 70, 256}, "weapon names 12..0"}});
   l.Picture("patch/item.png", F::kPng, 512, 512, "items 40 x 40 (codes 141..189), weapon and gadget icons 25 x 18",
-            PaintItems, {{{0, 0, 480, 280}, "map items"}, {{0, 280, 325, 18}, "weapon icons"}, {{0, 300, 250, 18}, "gadget icons"}});
+            PaintItems, {{{0, 0, 480, 280}, "map items"}, {{0, 280, 325, 18}, "weapon icons"}, {{0, 300, 250, 18}, "gadget icons"},
+             {{25, 178, 225, 18}, "briefing gadget icons"}});
   l.Picture("patch/pause_w.png", F::kPng, 512, 512, "pause sheet: bars plain and lit, highlight strip, weapon and gadget names",
             PaintPauseSheet,
             {{{0, 0, 228, 34}, "bar"}, {{0, 69, 228, 34}, "lit bar"}, {{249, 0, 238, 30}, "highlight strip"},
@@ -280,7 +281,7 @@ void AddShellPictures(ListBuilder& l) {
   l.Picture("gsx/briefing03.png", F::kPng, 265, 319, "ammunition-making panels", PaintMakingPanels,
             {{{0, 0, 265, 197}, "making"}, {{0, 197, 265, 122}, "materials"}});
   l.Picture("gsx/briefing04.png", F::kPng, 488, 430, "equipment panels", PaintEquipmentPanels,
-            {{{0, 0, 240, 197}, "list"}, {{236, 0, 184, 191}, "gadgets"}, {{233, 205, 255, 225}, "info"}});
+            {{{0, 0, 240, 197}, "list"}, {{236, 0, 184, 191}, "weapons"}, {{233, 205, 255, 225}, "gadgets"}});
   l.Picture("gsx/st_panel.png", F::kPng, 256, 256, "map icons of stages (plain, lit 128 right) and door panels",
             PaintStagePanel,
             {{{0, 0, 108, 128}, "icons"}, {{128, 0, 108, 128}, "lit icons"}, {{18, 199, 234, 44}, "panel 6"}});

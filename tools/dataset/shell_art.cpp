@@ -342,12 +342,18 @@ void PaintItems(Canvas& c) {
     c.FillTriangle(w * 25 + 17, 280 + 5, w * 25 + 23, 280 + 9, w * 25 + 17, 280 + 13, Scale(colour, 80));
     DrawText(c, w * 25 + 2, 280 + 5, std::to_string(w), Style(9, kInk, 700));
   }
-  for (int g = 0; g < 10; ++g) {
+  const auto gadgetIcon = [&c](int g, int y) {
     const Rgb colour = Mix(Rgb{80, 220, 120}, Rgb{120, 200, 255}, g * 25);
-    c.FillChamfered({g * 25 + 3, 300 + 1, 19, 16}, 4, Scale(colour, 50));
-    c.FrameChamfered({g * 25 + 3, 300 + 1, 19, 16}, 4, 1, colour);
-    DrawTextIn(c, {g * 25 + 3, 300 + 1, 19, 16}, std::to_string(g), Style(11, colour, 700));
-  }
+    c.FillChamfered({g * 25 + 3, y + 1, 19, 16}, 4, Scale(colour, 50));
+    c.FrameChamfered({g * 25 + 3, y + 1, 19, 16}, 4, 1, colour);
+    DrawTextIn(c, {g * 25 + 3, y + 1, 19, 16}, std::to_string(g), Style(11, colour, 700));
+  };
+  for (int g = 0; g < 10; ++g) gadgetIcon(g, 300);
+  // The briefing's equipment page cuts gadgets 1..9 from the row at y 178, which runs through
+  // the cells of map items 173 and 174 (gadgets 13 and 14, which no stage holds): the icons
+  // are painted over them.
+  c.FillRect({25, 178, 225, 18}, Rgb{});
+  for (int g = 1; g < 10; ++g) gadgetIcon(g, 178);
 }
 
 void PaintPauseSheet(Canvas& c) {
@@ -555,12 +561,14 @@ void PaintMakingPanels(Canvas& c) {
 }
 
 void PaintEquipmentPanels(Canvas& c) {
+  // The list panel's label sits where the weapon panel covers it on the equipment page (that
+  // page draws the weapon panel 13 pixels right of the list panel).
   DrawPanel(c, {0, 0, 236, 197});
-  DrawText(c, 10, 4, "LIST", Style(12, kGold, 700));
+  DrawText(c, 18, 4, "LIST", Style(12, kGold, 700));
   DrawPanel(c, {240, 0, 180, 191});
-  DrawText(c, 250, 4, "GADGET", Style(12, kGold, 700));
+  DrawText(c, 250, 4, "WEAPON", Style(12, kGold, 700));
   DrawPanel(c, {233, 205, 255, 225});
-  DrawText(c, 243, 209, "INFO", Style(12, kGold, 700));
+  DrawText(c, 243, 209, "GADGET", Style(12, kGold, 700));
 }
 
 void PaintStagePanel(Canvas& c) {
