@@ -141,6 +141,7 @@ void PlaceCameraAtStart() {
 
 void EnterStagePlay() {
   game.screenEntered = 1;
+  player.fireHeld = 1;
   game.briefing.Delete();
   game.editor.Delete();
   game.vrMenu.Delete();

@@ -86,6 +86,9 @@ struct Player {
   uint8_t wasCaught = 0;
   // Index of the kind-76 conveyor touched this frame, kNoObject = none.
   uint16_t objectContact = kNoObject;
+  // Set when play begins: a fire key still held from the screen before (the confirm that
+  // started the stage or moved a talk on) aims nothing until it is released.
+  uint8_t fireHeld = 0;
 };
 
 extern Player player;

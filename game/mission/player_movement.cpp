@@ -268,7 +268,14 @@ void Footsteps() {
 
 void FireOrCancel() {
   Player& p = player;
-  const bool fire = Input(kInputFire);
+  bool fire = Input(kInputFire);
+  if (p.fireHeld != 0) {
+    if (fire) {
+      fire = false;
+    } else {
+      p.fireHeld = 0;
+    }
+  }
   const bool standingFree = p.action == act::kFree && p.climbing == 0 && p.fireCounter == 0;
   const bool straddleAim = p.airborne != 0 && p.straddling != 0;
   const bool mayAim = p.crouching == 0 && p.hiding == 0 && p.action != act::kEnteringHideSpot;

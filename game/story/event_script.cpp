@@ -313,6 +313,7 @@ bool EventScript::End() {
     if (game.storyScene) game.storyScene->NextStep();
   } else if (endMode_ == kEndModeMission) {
     game.paused = 0;
+    player.fireHeld = 1;  // the confirm that closed the talk is no shot
     if (static_cast<int16_t>(game.alertCountdown) > 0) {
       PlayBgm("bzx/warning.ogg", 3);
     } else {

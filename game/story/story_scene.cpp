@@ -218,6 +218,7 @@ bool StoryScene::Release() {
   DeleteStoryScene();
   PlayStageBgm();
   player.locked = 0;
+  player.fireHeld = 1;  // the confirm that closed the last talk is no shot
   game.openingScenePending = 0;
   return true;
 }

@@ -98,6 +98,20 @@ TEST_F(WeaponsTest, EachWeaponUsesARoundSpawnsItsShotSoundsAndMakesNoise) {
   }
 }
 
+// The confirm press that started the stage (or moved a talk on) is the fire key: still held
+// when play begins, it neither aims nor fires; the next press does.
+TEST_F(WeaponsTest, AFireKeyHeldIntoTheStageFiresNothing) {
+  ASSERT_TRUE(h_.LoadStage(Flat().bytes()));
+  Arm(0, 5);
+  h_.Hold(6, {key::kZ});
+  EXPECT_NE(player.action, player_action::kAiming);
+  h_.Hold(1);
+  EXPECT_EQ(player.weapons[0], 5) << "the release fires nothing";
+  h_.Hold(20);
+  AimAndRelease();
+  EXPECT_EQ(player.weapons[0], 4) << "a new press fires";
+}
+
 TEST_F(WeaponsTest, RoundsLeaveTheHandForTheAimBand) {
   struct Case {
     int handSet, angle, facing, dx, dy;
