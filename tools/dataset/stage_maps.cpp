@@ -369,6 +369,7 @@ class Generator {
     Set(column, FeetRow(bottom), startCode);
     Use(bottom, column);
     startColumn_ = column;
+    entries_.push_back({bottom, column});
 
     for (size_t i = 0; i < doors.size(); ++i) {
       // Doors go to the far end first, then to the other levels and screens in turn.
@@ -383,6 +384,7 @@ class Generator {
       if (c < 0) throw std::logic_error(stage_.path + ": no room for a door");
       Set(c, FeetRow(level) - 1, doors[i].code);
       Use(level, c);
+      entries_.push_back({level, c});
     }
     if (stage_.hasGoal) {
       const int level = random_.Below(2) == 0 ? 0 : bottom;
@@ -505,8 +507,11 @@ class Generator {
       const int level = random_.Below(levels_);
       const int c = PickColumn(level, 2, width_ - 3);
       if (c < 0) continue;
-      // Nobody waits right beside the start.
-      if (level == levels_ - 1 && std::abs(c - startColumn_) < 7) continue;
+      // Nobody waits right beside the start or a door: the player comes in at either.
+      const bool besideEntry = std::any_of(entries_.begin(), entries_.end(), [&](const std::pair<int, int>& e) {
+        return e.first == level && std::abs(c - e.second) < 7;
+      });
+      if (besideEntry) continue;
       const bool onFloor = kind == Enemy::kSoldier || kind == Enemy::kReinforcedSoldier || kind == Enemy::kBombSoldier ||
                            kind == Enemy::kSlime || kind == Enemy::kFairy || kind == Enemy::kFlower ||
                            kind == Enemy::kDischargeUp;
@@ -578,6 +583,7 @@ class Generator {
   int height_ = 0;
   int levels_ = 0;
   int startColumn_ = 2;
+  std::vector<std::pair<int, int>> entries_;  // (level, column) of the start and the doors
   std::vector<std::vector<bool>> used_;
   std::vector<std::vector<int>> ladderColumns_;
   bool hidden_[3] = {false, false, false};
