@@ -26,10 +26,12 @@ struct Look {
 };
 
 Look LookOf(int character, int variant) {
-  static const Rgb kSuits[3][2] = {{{40, 70, 200}, {230, 230, 240}},
-                                   {{200, 40, 50}, {240, 160, 60}},
-                                   {{40, 150, 80}, {90, 90, 100}}};
-  static const Rgb kHair[3] = {{250, 220, 120}, {120, 60, 30}, {40, 40, 50}};
+  // The story's looks: Oruha crimson with black hair, Tevani green with golden hair, Suvel
+  // violet with silver hair; the second costumes as the save slots show them.
+  static const Rgb kSuits[3][2] = {{{170, 30, 50}, {230, 230, 240}},
+                                   {{40, 150, 70}, {240, 160, 60}},
+                                   {{120, 60, 170}, {90, 90, 100}}};
+  static const Rgb kHair[3] = {{30, 28, 40}, {240, 200, 80}, {200, 205, 220}};
   Look l;
   l.suit = kSuits[std::clamp(character, 0, 2)][variant == 1 ? 1 : 0];
   l.skin = Rgb{236, 200, 170};
