@@ -61,6 +61,13 @@ platform::DisplayDevice* StartGlWindow() {
   return device;
 }
 
+std::vector<uint8_t> XrgbToRgb(const std::vector<uint32_t>& xrgb) {
+  std::vector<uint8_t> rgb;
+  rgb.reserve(xrgb.size() * 3);
+  for (uint32_t v : xrgb) rgb.insert(rgb.end(), {uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
+  return rgb;
+}
+
 ShownFrame EndGlWindow(platform::DisplayDevice* device, bool read) {
   ShownFrame frame;
   frame.read = read && device->ReadShownFrame(&frame.pixels, &frame.width, &frame.height);

@@ -49,6 +49,9 @@ struct ShownFrame {
 // StartGlWindow and resets the display state.
 ShownFrame EndGlWindow(platform::DisplayDevice* device, bool read = true);
 
+// Rows of red, green and blue bytes of 32-bit screen pixels.
+std::vector<uint8_t> XrgbToRgb(const std::vector<uint32_t>& xrgb);
+
 // The colour of a 32-bit screen pixel, the fourth byte dropped.
 constexpr uint32_t Rgb(uint32_t pixel) { return pixel & 0xFFFFFF; }
 

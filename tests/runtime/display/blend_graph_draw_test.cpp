@@ -503,7 +503,7 @@ TEST(GlBlendGraphTest, BlendGraphDrawsMatchTheSoftwareBlit) {
   }
   const testing_support::ShownFrame frame = testing_support::EndGlWindow(device, made);
   const std::vector<uint32_t>& shown = frame.pixels;
-  const int width = frame.width, height = frame.height;
+  const int width = frame.width;
   const bool read = frame.read;
   ASSERT_TRUE(made);
   EXPECT_EQ(drawn, kGlCaseCount);

@@ -108,13 +108,6 @@ void DrawGraphs(int sprite, int glow, int band) {
   FlipScreen();
 }
 
-std::vector<uint8_t> ToRgb(const std::vector<uint32_t>& xrgb) {
-  std::vector<uint8_t> rgb;
-  rgb.reserve(xrgb.size() * 3);
-  for (uint32_t v : xrgb) rgb.insert(rgb.end(), {uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
-  return rgb;
-}
-
 TEST(DeviceGraphsTest, ReferenceOnTheSoftwareDisplay) {
   RunningDisplay display;
   ASSERT_TRUE(display.started());
@@ -132,7 +125,7 @@ TEST(DeviceGraphsTest, ReferenceOnTheSoftwareDisplay) {
   for (int y = 0; y < frame.height; ++y) {
     for (int x = 0; x < frame.width; ++x) xrgb[static_cast<size_t>(y) * frame.width + x] = frame.Pixel(x, y);
   }
-  EXPECT_TRUE(testing_support::MatchesGolden(RT_GOLDEN_DIR, "graphs", ToRgb(xrgb), frame.width, frame.height));
+  EXPECT_TRUE(testing_support::MatchesGolden(RT_GOLDEN_DIR, "graphs", testing_support::XrgbToRgb(xrgb), frame.width, frame.height));
 }
 
 // Tolerance 4 per channel, on every pixel: at whole positions each texel falls on one pixel
@@ -169,7 +162,7 @@ TEST(GlDevice3DTest, GraphsThroughTheGlDeviceMatchTheSoftwareDisplay) {
   ASSERT_TRUE(loaded);
   EXPECT_EQ(bandPieces, 3);
   ASSERT_TRUE(read);
-  EXPECT_TRUE(testing_support::MatchesGolden(RT_GOLDEN_DIR, "graphs", ToRgb(shown), width, height, kGlTolerance,
+  EXPECT_TRUE(testing_support::MatchesGolden(RT_GOLDEN_DIR, "graphs", testing_support::XrgbToRgb(shown), width, height, kGlTolerance,
                                              "graphs.gl"));
 }
 

@@ -63,13 +63,6 @@ void DrawShapes() {
   FlipScreen();
 }
 
-std::vector<uint8_t> ToRgb(const std::vector<uint32_t>& xrgb) {
-  std::vector<uint8_t> rgb;
-  rgb.reserve(xrgb.size() * 3);
-  for (uint32_t v : xrgb) rgb.insert(rgb.end(), {uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
-  return rgb;
-}
-
 TEST(DeviceShapesTest, ReferenceOnTheSoftwareDisplay) {
   RunningDisplay display;
   ASSERT_TRUE(display.started());
@@ -81,7 +74,7 @@ TEST(DeviceShapesTest, ReferenceOnTheSoftwareDisplay) {
   for (int y = 0; y < frame.height; ++y) {
     for (int x = 0; x < frame.width; ++x) xrgb[static_cast<size_t>(y) * frame.width + x] = frame.Pixel(x, y);
   }
-  EXPECT_TRUE(testing_support::MatchesGolden(RT_GOLDEN_DIR, "shapes", ToRgb(xrgb), 800, 600));
+  EXPECT_TRUE(testing_support::MatchesGolden(RT_GOLDEN_DIR, "shapes", testing_support::XrgbToRgb(xrgb), 800, 600));
 }
 
 // Tolerance 3 per channel: the GL blends in floating point and rounds, the software display
@@ -108,7 +101,7 @@ TEST(GlDevice3DTest, ShapesThroughTheGlDeviceMatchTheSoftwareDisplay) {
   ASSERT_EQ(width, 800);
   ASSERT_EQ(height, 600);
   EXPECT_TRUE(
-      testing_support::MatchesGolden(RT_GOLDEN_DIR, "shapes", ToRgb(shown), 800, 600, kGlTolerance, "shapes.gl"));
+      testing_support::MatchesGolden(RT_GOLDEN_DIR, "shapes", testing_support::XrgbToRgb(shown), 800, 600, kGlTolerance, "shapes.gl"));
 }
 
 }  // namespace

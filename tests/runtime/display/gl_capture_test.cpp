@@ -60,7 +60,7 @@ TEST(GlCaptureTest, ACapturedRectangleDrawnBackLooksTheSame) {
 
   const testing_support::ShownFrame frame = testing_support::EndGlWindow(device);
   const std::vector<uint32_t>& shown = frame.pixels;
-  const int width = frame.width, height = frame.height;
+  const int width = frame.width;
   const bool read = frame.read;
   ASSERT_TRUE(read);
   ASSERT_EQ(width, 800);
@@ -107,7 +107,7 @@ TEST(GlMaskTest, MaskedPixelsKeepTheirColourThrough3DDraws) {
 
   const testing_support::ShownFrame frame = testing_support::EndGlWindow(device);
   const std::vector<uint32_t>& shown = frame.pixels;
-  const int width = frame.width, height = frame.height;
+  const int width = frame.width;
   const bool read = frame.read;
   ASSERT_TRUE(read);
   int maskedChanged = 0, freeRed = 0, freeText = 0;

@@ -27,7 +27,6 @@ namespace {
 using testing_support::ReadFileBytes;
 using testing_support::ScopedTempDir;
 using testsupport::OwnedMemImg;
-using testsupport::ReadPixel;
 
 constexpr char kLine[] = "ミッション開始 Stage 1-2：潜入せよ！";
 // The golden line's picture: 272 x 44, the background 0x203050, the plain line at (4, 4) in
@@ -58,17 +57,6 @@ std::vector<uint8_t> Crop(const std::vector<uint32_t>& xrgb, int stride, int x0,
     for (int x = x0; x < x0 + w; ++x) {
       const uint32_t v = xrgb[static_cast<size_t>(y) * stride + x];
       rgb.insert(rgb.end(), {uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
-    }
-  }
-  return rgb;
-}
-
-std::vector<uint8_t> ToRgb(const rt::MEMIMG& image) {
-  std::vector<uint8_t> rgb;
-  for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x < image.width; ++x) {
-      const uint32_t p = ReadPixel(image, x, y);
-      rgb.insert(rgb.end(), {uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p)});
     }
   }
   return rgb;
@@ -148,8 +136,8 @@ TEST(GlTextTest, TextThroughTexturesMatchesTheMemoryGlyphCache) {
   std::vector<uint32_t> shown;
   int width = 0, height = 0;
   const bool read = device->ReadShownFrame(&shown, &width, &height);
-  const std::vector<uint8_t> reference = ToRgb(column.img);
-  const std::vector<uint8_t> smoothReference = ToRgb(smoothLine.img);
+  const std::vector<uint8_t> reference = testsupport::MemImgToRgb(column.img);
+  const std::vector<uint8_t> smoothReference = testsupport::MemImgToRgb(smoothLine.img);
   EndLibrary();
   rt::ResetDisplayState();
   ASSERT_TRUE(read);

@@ -15,7 +15,6 @@ namespace {
 
 using font_testing::FontTest;
 using testsupport::OwnedMemImg;
-using testsupport::ReadPixel;
 
 constexpr int kWidth = 272;
 constexpr int kHeight = 44;
@@ -25,20 +24,6 @@ std::string GoldenDir() {
   std::string dir = __FILE__;
   dir.erase(dir.find_last_of('/') + 1);
   return dir + "golden";
-}
-
-// Rows of R, G, B bytes.
-std::vector<uint8_t> ToRgb(const rt::MEMIMG& image) {
-  std::vector<uint8_t> rgb;
-  for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x < image.width; ++x) {
-      const uint32_t p = ReadPixel(image, x, y);
-      rgb.push_back(static_cast<uint8_t>(p >> 16));
-      rgb.push_back(static_cast<uint8_t>(p >> 8));
-      rgb.push_back(static_cast<uint8_t>(p));
-    }
-  }
-  return rgb;
 }
 
 class GoldenTextTest : public FontTest {
@@ -68,7 +53,7 @@ TEST_F(GoldenTextTest, MixedLinePlainAndEdged) {
   rt::DrawCachedStringToHandle(rt::kStringModeDraw, 4, 24, 0, 1.0, 1.0, kLine, 0xFFFFE040, target.get(), &clip, 0,
                                edged, 0xFF000000, -1, 0, nullptr);
 
-  EXPECT_TRUE(testing_support::MatchesGolden(GoldenDir(), "mixed_line_12_2", ToRgb(target.img), kWidth, kHeight));
+  EXPECT_TRUE(testing_support::MatchesGolden(GoldenDir(), "mixed_line_12_2", testsupport::MemImgToRgb(target.img), kWidth, kHeight));
 }
 
 }  // namespace

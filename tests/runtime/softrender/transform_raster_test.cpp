@@ -689,7 +689,9 @@ TEST_F(TransformTest, TriangleSpanExamples) {
     for (int y = 0; y < 8; ++y) {
       for (int x = 0; x < 8; ++x) {
         const uint32_t v = ReadPixel(dest.img, x, y);
-        if (v) EXPECT_EQ(v, Code(x, y)) << c.name << " " << x << "," << y;
+        if (v) {
+          EXPECT_EQ(v, Code(x, y)) << c.name << " " << x << "," << y;
+        }
       }
     }
   }
