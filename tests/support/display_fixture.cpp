@@ -68,6 +68,18 @@ std::vector<uint8_t> XrgbToRgb(const std::vector<uint32_t>& xrgb) {
   return rgb;
 }
 
+std::vector<uint8_t> PresentedRgb(const platform::RecordingPresenter::Frame& frame) {
+  std::vector<uint8_t> rgb;
+  rgb.reserve(static_cast<size_t>(frame.width) * frame.height * 3);
+  for (int y = 0; y < frame.height; ++y) {
+    for (int x = 0; x < frame.width; ++x) {
+      const uint32_t v = frame.Pixel(x, y);
+      rgb.insert(rgb.end(), {uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
+    }
+  }
+  return rgb;
+}
+
 ShownFrame EndGlWindow(platform::DisplayDevice* device, bool read) {
   ShownFrame frame;
   frame.read = read && device->ReadShownFrame(&frame.pixels, &frame.width, &frame.height);

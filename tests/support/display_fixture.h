@@ -51,6 +51,8 @@ ShownFrame EndGlWindow(platform::DisplayDevice* device, bool read = true);
 
 // Rows of red, green and blue bytes of 32-bit screen pixels.
 std::vector<uint8_t> XrgbToRgb(const std::vector<uint32_t>& xrgb);
+// The same of a frame the recording presenter kept.
+std::vector<uint8_t> PresentedRgb(const platform::RecordingPresenter::Frame& frame);
 
 // The colour of a 32-bit screen pixel, the fourth byte dropped.
 constexpr uint32_t Rgb(uint32_t pixel) { return pixel & 0xFFFFFF; }

@@ -12,6 +12,7 @@
 #include "runtime/image/image_loader.h"
 #include "runtime/core/random.h"
 #include "tests/game/shell/shell_fixture.h"
+#include "tests/support/display_fixture.h"
 #include "tests/support/golden_image.h"
 #include "tools/dataset/asset_list.h"
 #include "tools/dataset/dataset_builder.h"
@@ -47,17 +48,7 @@ class ScreenGoldenTest : public GameRunTest {
 
   ::testing::AssertionResult Matches(const std::string& name) {
     const auto& f = rt_.presenter().Last();
-    std::vector<uint8_t> rgb;
-    rgb.reserve(static_cast<size_t>(f.width) * f.height * 3);
-    for (int y = 0; y < f.height; ++y) {
-      for (int x = 0; x < f.width; ++x) {
-        const uint32_t p = f.Pixel(x, y);
-        rgb.push_back(static_cast<uint8_t>(p >> 16));
-        rgb.push_back(static_cast<uint8_t>(p >> 8));
-        rgb.push_back(static_cast<uint8_t>(p));
-      }
-    }
-    return testing_support::MatchesGolden(GoldenDir(), name, rgb, f.width, f.height);
+    return testing_support::MatchesGolden(GoldenDir(), name, testing_support::PresentedRgb(f), f.width, f.height);
   }
 };
 

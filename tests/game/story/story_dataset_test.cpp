@@ -17,6 +17,7 @@
 #include "game/story/story_scene.h"
 #include "tests/game/mission/mission_harness.h"
 #include "tests/game/story/story_fixture.h"
+#include "tests/support/display_fixture.h"
 #include "tests/support/golden_image.h"
 #include "tools/dataset/asset_list.h"
 #include "tools/dataset/image_encode.h"
@@ -74,7 +75,9 @@ TEST(StoryDataSet, TablesNameScenesThatExistAndHaveTheirSize) {
   EXPECT_EQ(static_cast<int>(events.size()), used);
   EXPECT_EQ(static_cast<int>(scenes.size()), used);
   for (unsigned char s : scenes) {
-    if (s != 0) EXPECT_TRUE(IsKnownStoryScene(s)) << "scene " << int(s);
+    if (s != 0) {
+      EXPECT_TRUE(IsKnownStoryScene(s)) << "scene " << int(s);
+    }
   }
   // The event scripts of the table are not the story scenes' own scripts.
   const std::set<int> sceneScripts = {1, 2, 3, 4, 5, 7, 8, 11, 19, 21, 23, 26, 28, 29, 30, 31, 40, 46, 47, 62, 63, 64};
@@ -173,17 +176,8 @@ TEST_F(StoryDataSetPlay, TalkSceneGoldenFrame) {
   }
   h_.Frame({});
   const auto& frame = h_.runtime().presenter().Last();
-  std::vector<uint8_t> rgb;
-  rgb.reserve(static_cast<size_t>(frame.width) * frame.height * 3);
-  for (int y = 0; y < frame.height; ++y) {
-    for (int x = 0; x < frame.width; ++x) {
-      const uint32_t v = frame.Pixel(x, y);
-      rgb.push_back(static_cast<uint8_t>(v >> 16));
-      rgb.push_back(static_cast<uint8_t>(v >> 8));
-      rgb.push_back(static_cast<uint8_t>(v));
-    }
-  }
-  EXPECT_TRUE(testing_support::MatchesGolden(STORY_GOLDEN_DIR, "talk_scene", rgb, frame.width, frame.height));
+  EXPECT_TRUE(testing_support::MatchesGolden(STORY_GOLDEN_DIR, "talk_scene", testing_support::PresentedRgb(frame),
+                                             frame.width, frame.height));
   game.eventPlayer.Delete();
 }
 

@@ -121,11 +121,7 @@ TEST(DeviceGraphsTest, ReferenceOnTheSoftwareDisplay) {
   ASSERT_NE(band, -1);
   DrawGraphs(sprite, glow, band);
   const platform::RecordingPresenter::Frame& frame = display.runtime().presenter().Last();
-  std::vector<uint32_t> xrgb(static_cast<size_t>(frame.width) * frame.height);
-  for (int y = 0; y < frame.height; ++y) {
-    for (int x = 0; x < frame.width; ++x) xrgb[static_cast<size_t>(y) * frame.width + x] = frame.Pixel(x, y);
-  }
-  EXPECT_TRUE(testing_support::MatchesGolden(RT_GOLDEN_DIR, "graphs", testing_support::XrgbToRgb(xrgb), frame.width, frame.height));
+  EXPECT_TRUE(testing_support::MatchesGolden(RT_GOLDEN_DIR, "graphs", testing_support::PresentedRgb(frame), frame.width, frame.height));
 }
 
 // Tolerance 4 per channel, on every pixel: at whole positions each texel falls on one pixel

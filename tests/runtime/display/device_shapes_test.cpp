@@ -70,11 +70,7 @@ TEST(DeviceShapesTest, ReferenceOnTheSoftwareDisplay) {
   const platform::RecordingPresenter::Frame& frame = display.runtime().presenter().Last();
   ASSERT_EQ(frame.width, 800);
   ASSERT_EQ(frame.height, 600);
-  std::vector<uint32_t> xrgb(static_cast<size_t>(frame.width) * frame.height);
-  for (int y = 0; y < frame.height; ++y) {
-    for (int x = 0; x < frame.width; ++x) xrgb[static_cast<size_t>(y) * frame.width + x] = frame.Pixel(x, y);
-  }
-  EXPECT_TRUE(testing_support::MatchesGolden(RT_GOLDEN_DIR, "shapes", testing_support::XrgbToRgb(xrgb), 800, 600));
+  EXPECT_TRUE(testing_support::MatchesGolden(RT_GOLDEN_DIR, "shapes", testing_support::PresentedRgb(frame), 800, 600));
 }
 
 // Tolerance 3 per channel: the GL blends in floating point and rounds, the software display
