@@ -9,19 +9,64 @@ function(add_project_library name)
 endfunction()
 
 # add_subsystem_tests(label SOURCES ... LIBS ...): one GoogleTest program per source folder;
-# every test in it carries the folder's label (runtime.core, game.shell, ...).
+# every test in it carries the folder's label (runtime.core, game.shell, ...). Files named
+# *_long_test.cpp hold long play runs; they form a second program, labelled `long` as well,
+# that add_long_tests() makes once the folder has added its extras, and only when LONG_TESTS
+# is on (the optimized build: under the sanitizers a frame costs many times more).
 function(add_subsystem_tests label)
   cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
   string(REPLACE "." "_" name "test_${label}")
-  add_executable(${name} ${A_SOURCES})
+  set(short_sources)
+  set(long_sources)
+  foreach(source ${A_SOURCES})
+    if(source MATCHES "_long_test\\.cpp$")
+      list(APPEND long_sources ${source})
+    else()
+      list(APPEND short_sources ${source})
+    endif()
+  endforeach()
+  add_executable(${name} ${short_sources})
   target_link_libraries(${name} PRIVATE ${A_LIBS} test_support GTest::gmock GTest::gtest_main)
+  set_property(TARGET ${name} PROPERTY TEST_SOURCES_OF_FOLDER ${short_sources})
+  set_property(TARGET ${name} PROPERTY LONG_TEST_SOURCES ${long_sources})
+  discover_folder_tests(${name} ${label} "${label}")
+endfunction()
+
+function(discover_folder_tests name prefix labels)
   gtest_discover_tests(${name}
-    TEST_PREFIX "${label}."
+    TEST_PREFIX "${prefix}."
     # Parametrised cases are named by their suites' name generators; the printed parameter
     # (raw object bytes for plain structs) stays out of the ctest name.
     NO_PRETTY_VALUES
-    PROPERTIES LABELS "${label}"
+    PROPERTIES LABELS "${labels}"
     DISCOVERY_TIMEOUT 120)
+endfunction()
+
+# add_long_tests(label): the folder's long program, with the sources, libraries, definitions
+# and dependencies the folder gave its ordinary program (the shared harness among them).
+function(add_long_tests label)
+  string(REPLACE "." "_" name "test_${label}")
+  get_target_property(long_sources ${name} LONG_TEST_SOURCES)
+  if(NOT LONG_TESTS OR NOT long_sources)
+    return()
+  endif()
+  get_target_property(sources ${name} SOURCES)
+  get_target_property(own ${name} TEST_SOURCES_OF_FOLDER)
+  list(REMOVE_ITEM sources ${own})
+  add_executable(${name}_long ${long_sources} ${sources})
+  foreach(property LINK_LIBRARIES COMPILE_DEFINITIONS MANUALLY_ADDED_DEPENDENCIES)
+    get_target_property(value ${name} ${property})
+    if(value)
+      if(property STREQUAL "LINK_LIBRARIES")
+        target_link_libraries(${name}_long PRIVATE ${value})
+      elseif(property STREQUAL "COMPILE_DEFINITIONS")
+        target_compile_definitions(${name}_long PRIVATE ${value})
+      else()
+        add_dependencies(${name}_long ${value})
+      endif()
+    endif()
+  endforeach()
+  discover_folder_tests(${name}_long ${label} "${label};long")
 endfunction()
 
 # add_bench(name SOURCES ... LIBS ...): a Google Benchmark program, also run once briefly

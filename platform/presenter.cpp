@@ -82,12 +82,17 @@ const RecordingPresenter::Frame& RecordingPresenter::Last() const {
 void RecordingPresenter::Show() {
   ++showCount;
   if (historyLimit == 0) return;
-  if (history.size() >= historyLimit) history.pop_front();
+  // The oldest kept frame lends its buffer: a long play shows thousands of frames, and a
+  // fresh 2 MB allocation for each one cost more than drawing it.
   Frame frame;
+  if (history.size() >= historyLimit) {
+    frame = std::move(history.front());
+    history.pop_front();
+  }
   frame.width = contentWidth();
   frame.height = contentHeight();
   frame.layout = contentLayout();
-  frame.pixels = content();
+  frame.pixels.assign(content().begin(), content().end());
   history.push_back(std::move(frame));
 }
 

@@ -91,8 +91,12 @@ TEST_F(StorySceneTest, EveryScenePlaysToItsEnd) {
     }
     EXPECT_EQ(game.gameState, c.endState);
     EXPECT_FALSE(game.eventPlayer) << "no talk scene is left behind";
-    if (c.endState == STATE_STAGE_PLAY) EXPECT_EQ(player.locked, 0) << "released";
-    if (c.endState == STATE_ENDING_START) EXPECT_EQ(player.locked, 1) << "the endings keep the player";
+    if (c.endState == STATE_STAGE_PLAY) {
+      EXPECT_EQ(player.locked, 0) << "released";
+    }
+    if (c.endState == STATE_ENDING_START) {
+      EXPECT_EQ(player.locked, 1) << "the endings keep the player";
+    }
     game.storyScene.Delete();
     game.eventPlayer.Delete();
   }

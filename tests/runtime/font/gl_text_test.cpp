@@ -45,11 +45,7 @@ constexpr int kSmoothX = 100, kSmoothY = 300;
 // one pixel out of place differs by a whole colour.
 constexpr int kGlTolerance = 1;
 
-std::string GoldenDir() {
-  std::string dir = __FILE__;
-  dir.erase(dir.find_last_of('/') + 1);
-  return dir + "golden";
-}
+std::string GoldenDir() { return FONT_GOLDEN_DIR; }
 
 std::vector<uint8_t> Crop(const std::vector<uint32_t>& xrgb, int stride, int x0, int y0, int w, int h) {
   std::vector<uint8_t> rgb;

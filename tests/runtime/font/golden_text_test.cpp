@@ -20,11 +20,7 @@ constexpr int kWidth = 272;
 constexpr int kHeight = 44;
 constexpr char kLine[] = "ミッション開始 Stage 1-2：潜入せよ！";
 
-std::string GoldenDir() {
-  std::string dir = __FILE__;
-  dir.erase(dir.find_last_of('/') + 1);
-  return dir + "golden";
-}
+std::string GoldenDir() { return FONT_GOLDEN_DIR; }
 
 class GoldenTextTest : public FontTest {
  protected:

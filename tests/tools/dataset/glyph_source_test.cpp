@@ -82,7 +82,9 @@ TEST(GlyphSourceTest, BothFormatsGiveTheSameBoxWithPaddedRows) {
       for (int x = 0; x < rowBytes; ++x) {
         const uint8_t v = gray.bits[static_cast<size_t>(y * rowBytes + x)];
         EXPECT_LE(v, 16);
-        if (x >= gray.metrics.blackBoxX) EXPECT_EQ(v, 0);
+        if (x >= gray.metrics.blackBoxX) {
+          EXPECT_EQ(v, 0);
+        }
         if (v == 16) ++full;
       }
     }
