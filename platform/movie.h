@@ -59,9 +59,41 @@ enum class MovieLayout {
 };
 int MovieLayoutBytes(MovieLayout layout);
 
-// One decoded picture: rows top to bottom, pitch bytes apart (the row rounded up to 4).
+// A frame's pixels: 64-byte aligned, with slack past the end, because vector converters
+// store whole blocks and may write beyond the last pixel of a row. Growing keeps no
+// contents and nothing is zero-filled: every frame is written whole before it is read.
+class FramePixels {
+ public:
+  static constexpr size_t kAlign = 64;
+  static constexpr size_t kSlack = 64;
+
+  FramePixels() = default;
+  FramePixels(FramePixels&& other) noexcept { Swap(other); }
+  FramePixels& operator=(FramePixels&& other) noexcept {
+    Swap(other);
+    return *this;
+  }
+  ~FramePixels();
+  // size bytes to use; false when the memory is not there.
+  bool Resize(size_t size);
+  void Swap(FramePixels& other) noexcept;
+  uint8_t* data() { return data_; }
+  const uint8_t* data() const { return data_; }
+  size_t size() const { return size_; }
+
+ private:
+  uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
+};
+
+// The pitch of a frame of the movie's: the row padded to whole 32-pixel blocks and
+// rounded up to the buffer's alignment.
+int MovieFramePitch(int width, MovieLayout layout);
+
+// One decoded picture: rows top to bottom, pitch bytes apart (MovieFramePitch).
 struct MovieFrame {
-  std::vector<uint8_t> pixels;
+  FramePixels pixels;
   int width = 0;
   int height = 0;
   int pitch = 0;

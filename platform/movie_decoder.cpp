@@ -2,6 +2,8 @@
 // and the scripted test double.
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/movie.h"
@@ -50,6 +52,32 @@ int MovieLayoutBytes(MovieLayout layout) {
     case MovieLayout::kRgb888: return 3;
     default: return 4;
   }
+}
+
+FramePixels::~FramePixels() { ::operator delete[](data_, std::align_val_t{kAlign}); }
+
+bool FramePixels::Resize(size_t size) {
+  if (size > capacity_) {
+    auto* block = static_cast<uint8_t*>(::operator new[](size + kSlack, std::align_val_t{kAlign}, std::nothrow));
+    if (!block) return false;
+    ::operator delete[](data_, std::align_val_t{kAlign});
+    data_ = block;
+    capacity_ = size;
+  }
+  size_ = size;
+  return true;
+}
+
+void FramePixels::Swap(FramePixels& other) noexcept {
+  std::swap(data_, other.data_);
+  std::swap(size_, other.size_);
+  std::swap(capacity_, other.capacity_);
+}
+
+int MovieFramePitch(int width, MovieLayout layout) {
+  const int blocks = (width + 31) / 32;
+  const int row = blocks * 32 * MovieLayoutBytes(layout);
+  return (row + static_cast<int>(FramePixels::kAlign) - 1) & ~(static_cast<int>(FramePixels::kAlign) - 1);
 }
 
 // The movie's sound as a voice of the mixer: it mixes what the decoder queued while the
@@ -325,8 +353,11 @@ MovieItem ScriptedMovie::DecodeNext() {
   const int bytes = MovieLayoutBytes(layout_);
   f.width = script_.width;
   f.height = script_.height;
-  f.pitch = (f.width * bytes + 3) & ~3;
-  f.pixels.assign(static_cast<size_t>(f.pitch) * f.height, 0);
+  f.pitch = MovieFramePitch(f.width, layout_);
+  if (!f.pixels.Resize(static_cast<size_t>(f.pitch) * f.height)) {
+    item.kind = MovieItem::kError;
+    return item;
+  }
   f.timeUs = static_cast<int64_t>(next_) * frameTime;
   const uint8_t r = c >> 16 & 0xFF, g = c >> 8 & 0xFF, b = c & 0xFF;
   const uint16_t w565 = static_cast<uint16_t>((r & 0xF8) << 8 | (g & 0xFC) << 3 | b >> 3);

@@ -258,11 +258,14 @@ class FfmpegMovie final : public MovieDecoder {
       f.timeUs = lastVideoUs_ < 0 ? 0 : lastVideoUs_ + std::max<int64_t>(info_.frameTimeUs, 1);
     }
     lastVideoUs_ = f.timeUs;
-    const int bytes = MovieLayoutBytes(layout_);
     f.width = info_.width;
     f.height = info_.height;
-    f.pitch = (f.width * bytes + 3) & ~3;
-    f.pixels.assign(static_cast<size_t>(f.pitch) * static_cast<size_t>(f.height), 0);
+    f.pitch = MovieFramePitch(f.width, layout_);
+    if (!f.pixels.Resize(static_cast<size_t>(f.pitch) * static_cast<size_t>(f.height))) {
+      av_frame_unref(frame_);
+      item.kind = MovieItem::kError;
+      return item;
+    }
     // A stream that changes its picture size midway is scaled to the size it opened with.
     scaler_ = sws_getCachedContext(scaler_, frame_->width, frame_->height, static_cast<AVPixelFormat>(frame_->format),
                                    f.width, f.height, PixelFormatOf(layout_), SWS_BILINEAR, nullptr, nullptr, nullptr);
