@@ -156,6 +156,9 @@ class MovieDecoder {
   // Goes back to the key frame at or before timeUs; later DecodeNext calls go on from
   // there. false when the container cannot seek.
   virtual bool SeekTo(int64_t timeUs) = 0;
+  // A frame buffer handed over or dropped earlier, for the next frame to be written into
+  // (empty when there is none); called on the decoder thread.
+  FramePixels SpareFrame();
 
   MovieInfo info_;
   MovieLayout layout_;
@@ -169,6 +172,7 @@ class MovieDecoder {
   int64_t ClockLocked();
   bool WantMoreLocked() const;
   void PublishDueLocked(int64_t now);
+  void RecycleLocked(FramePixels* pixels);
 
   std::unique_ptr<Sound> sound_;
   std::thread thread_;
@@ -198,6 +202,9 @@ class MovieDecoder {
   size_t queuedBytes_ = 0;
   MovieFrame mailbox_;
   bool mailboxFull_ = false;
+  // Buffers of frames shown or dropped: frames are written into them again instead of
+  // into new ones.
+  std::vector<FramePixels> spare_;
   uint64_t wakeSeq_ = 0;
   uint64_t settledSeq_ = 0;
 };

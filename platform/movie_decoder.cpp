@@ -15,6 +15,8 @@ namespace {
 // sound, so that a short stall of the reader is not heard.
 constexpr size_t kMaxQueuedFrames = 8;
 constexpr size_t kMaxQueuedFrameBytes = size_t{32} << 20;
+// Enough spare buffers for a full read-ahead turned over once.
+constexpr size_t kMaxSpareFrames = kMaxQueuedFrames + 2;
 constexpr int kSoundAheadDivisor = 1;  // seconds of sound read ahead: rate / divisor frames
 // How often an idle decoder looks at the clock again.
 constexpr auto kIdlePoll = std::chrono::milliseconds(2);
@@ -176,6 +178,7 @@ void MovieDecoder::Seek(int64_t timeUs) {
   soundRead_ = 0;
   dropBeforeUs_ = timeUs;
   endOfInput_ = false;
+  for (MovieFrame& frame : queued_) RecycleLocked(&frame.pixels);
   queued_.clear();
   queuedBytes_ = 0;
   mailboxFull_ = false;
@@ -203,9 +206,24 @@ bool MovieDecoder::WantMoreLocked() const {
   return true;
 }
 
+void MovieDecoder::RecycleLocked(FramePixels* pixels) {
+  if (pixels->data() && spare_.size() < kMaxSpareFrames) spare_.push_back(std::move(*pixels));
+}
+
+FramePixels MovieDecoder::SpareFrame() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  FramePixels pixels;
+  if (!spare_.empty()) {
+    pixels = std::move(spare_.back());
+    spare_.pop_back();
+  }
+  return pixels;
+}
+
 void MovieDecoder::PublishDueLocked(int64_t now) {
   while (!queued_.empty() && queued_.front().timeUs <= now) {
     queuedBytes_ -= queued_.front().pixels.size();
+    RecycleLocked(&mailbox_.pixels);
     mailbox_ = std::move(queued_.front());
     queued_.pop_front();
     mailboxFull_ = true;
@@ -350,6 +368,7 @@ MovieItem ScriptedMovie::DecodeNext() {
   }
   const uint32_t c = script_.colours[next_];
   MovieFrame& f = item.frame;
+  f.pixels = SpareFrame();
   const int bytes = MovieLayoutBytes(layout_);
   f.width = script_.width;
   f.height = script_.height;

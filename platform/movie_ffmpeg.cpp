@@ -261,6 +261,7 @@ class FfmpegMovie final : public MovieDecoder {
     f.width = info_.width;
     f.height = info_.height;
     f.pitch = MovieFramePitch(f.width, layout_);
+    f.pixels = SpareFrame();
     if (!f.pixels.Resize(static_cast<size_t>(f.pitch) * static_cast<size_t>(f.height))) {
       av_frame_unref(frame_);
       item.kind = MovieItem::kError;
