@@ -91,8 +91,22 @@ class FramePixels {
 // rounded up to the buffer's alignment.
 int MovieFramePitch(int width, MovieLayout layout);
 
-// One decoded picture: rows top to bottom, pitch bytes apart (MovieFramePitch).
+// A decoded picture still in the decoder's own format: it is converted only when it is
+// taken, straight into the taker's buffer, so a dropped frame costs no conversion.
+class PendingPicture {
+ public:
+  virtual ~PendingPicture() = default;
+  // Writes the picture into dest: rows of width pixels in the movie's layout, pitch bytes
+  // apart; nothing past a row's last pixel is touched.
+  virtual void WriteTo(uint8_t* dest, int pitch) = 0;
+  // About how much memory it holds, for the read-ahead bound.
+  virtual size_t Bytes() const = 0;
+};
+
+// One decoded picture: rows top to bottom, pitch bytes apart (MovieFramePitch), or a
+// picture still to be converted.
 struct MovieFrame {
+  std::unique_ptr<PendingPicture> picture;
   FramePixels pixels;
   int width = 0;
   int height = 0;

@@ -25,6 +25,10 @@ constexpr auto kCatchUpLimit = std::chrono::seconds(5);
 
 MovieOpener g_opener = nullptr;
 
+size_t FrameBytes(const MovieFrame& frame) {
+  return frame.picture ? frame.picture->Bytes() : frame.pixels.size();
+}
+
 int64_t Now() { return static_cast<int64_t>(GetClock().Microseconds()); }
 
 }  // namespace
@@ -222,7 +226,7 @@ FramePixels MovieDecoder::SpareFrame() {
 
 void MovieDecoder::PublishDueLocked(int64_t now) {
   while (!queued_.empty() && queued_.front().timeUs <= now) {
-    queuedBytes_ -= queued_.front().pixels.size();
+    queuedBytes_ -= FrameBytes(queued_.front());
     RecycleLocked(&mailbox_.pixels);
     mailbox_ = std::move(queued_.front());
     queued_.pop_front();
@@ -266,7 +270,7 @@ void MovieDecoder::Run() {
     if (generation != seekGeneration_) continue;  // decoded before a seek: stale
     switch (item.kind) {
       case MovieItem::kVideo:
-        queuedBytes_ += item.frame.pixels.size();
+        queuedBytes_ += FrameBytes(item.frame);
         queued_.push_back(std::move(item.frame));
         break;
       case MovieItem::kAudio: {
@@ -312,7 +316,10 @@ MovieDecoder::Take MovieDecoder::TakeFrame(uint8_t* dest, int pitch, bool wait) 
   PublishDueLocked(ClockLocked());
   if (mailboxFull_) {
     const size_t row = static_cast<size_t>(info_.width) * static_cast<size_t>(MovieLayoutBytes(layout_));
-    if (mailbox_.width == info_.width && mailbox_.height == info_.height) {
+    if (mailbox_.picture) {
+      mailbox_.picture->WriteTo(dest, pitch);
+      mailbox_.picture.reset();
+    } else if (mailbox_.width == info_.width && mailbox_.height == info_.height) {
       for (int y = 0; y < info_.height; ++y) {
         std::memcpy(dest + static_cast<ptrdiff_t>(pitch) * y,
                     mailbox_.pixels.data() + static_cast<ptrdiff_t>(mailbox_.pitch) * y, row);

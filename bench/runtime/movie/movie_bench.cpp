@@ -28,7 +28,7 @@ namespace {
 
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
-constexpr int kFrames = 24;
+constexpr int kFrames = 96;
 
 const std::string& TestMovie(platform::MovieContainer container) {
   static std::map<platform::MovieContainer, std::string> files;
@@ -40,7 +40,7 @@ const std::string& TestMovie(platform::MovieContainer container) {
     options.height = kHeight;
     options.colours.clear();
     for (int i = 0; i < kFrames; ++i) {
-      options.colours.push_back(static_cast<uint32_t>(i * 10) << 16 | static_cast<uint32_t>(255 - i * 9) << 8 |
+      options.colours.push_back(static_cast<uint32_t>(i * 10 & 255) << 16 | static_cast<uint32_t>(255 - i * 9 & 255) << 8 |
                                 static_cast<uint32_t>(i * 37 & 255));
     }
     file = testing_support::MakeMovie(options);
