@@ -22,6 +22,7 @@ extern "C" {
 
 #include "platform/clock.h"
 #include "platform/movie.h"
+#include "bench/runtime/ratio_reporter.h"
 #include "tests/support/movie_fixture.h"
 
 namespace {
@@ -166,35 +167,20 @@ BENCHMARK(BM_PlainLoopAvi)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime
 BENCHMARK(BM_PlayerMatroska)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_PlainLoopMatroska)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
-// Keeps each benchmark's time per iteration for the closing ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred) times_[run.run_name.function_name] = run.GetAdjustedCPUTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  // Speed of ours against the peer's, by CPU time: 1.0 is as fast, above is faster.
-  void PrintRatio(const char* what, const char* ours, const char* theirs) const {
-    const auto a = times_.find(ours), b = times_.find(theirs);
-    if (a == times_.end() || b == times_.end() || a->second <= 0) return;
-    std::printf("%s: player speed / plain loop = %.2f\n", what, b->second / a->second);
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
+  bench_support::RatioReporter reporter(bench_support::RatioReporter::Clock::kCpu);
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("AVI 640x480", "BM_PlayerAvi", "BM_PlainLoopAvi");
-  reporter.PrintRatio("Matroska 640x480", "BM_PlayerMatroska", "BM_PlainLoopMatroska");
+  // Speed against the peer's, by CPU time: 1.0 is as fast, above is faster.
+  const char* const pairs[][3] = {{"AVI 640x480", "BM_PlayerAvi", "BM_PlainLoopAvi"},
+                                  {"Matroska 640x480", "BM_PlayerMatroska", "BM_PlainLoopMatroska"}};
+  for (const auto& p : pairs) {
+    const double ratio = reporter.TimeRatio(p[1], p[2]);
+    if (ratio > 0) std::printf("%s: player speed / plain loop = %.2f\n", p[0], 1 / ratio);
+  }
   benchmark::Shutdown();
   return 0;
 }
