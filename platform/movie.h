@@ -59,9 +59,55 @@ enum class MovieLayout {
 };
 int MovieLayoutBytes(MovieLayout layout);
 
-// One decoded picture: rows top to bottom, pitch bytes apart (the row rounded up to 4).
+// A frame's pixels: 64-byte aligned, with slack past the end, because vector converters
+// store whole blocks and may write beyond the last pixel of a row. Growing keeps no
+// contents and nothing is zero-filled: every frame is written whole before it is read.
+class FramePixels {
+ public:
+  static constexpr size_t kAlign = 64;
+  static constexpr size_t kSlack = 64;
+
+  FramePixels() = default;
+  FramePixels(FramePixels&& other) noexcept { Swap(other); }
+  FramePixels& operator=(FramePixels&& other) noexcept {
+    Swap(other);
+    return *this;
+  }
+  ~FramePixels();
+  // size bytes to use; false when the memory is not there.
+  bool Resize(size_t size);
+  void Swap(FramePixels& other) noexcept;
+  uint8_t* data() { return data_; }
+  const uint8_t* data() const { return data_; }
+  size_t size() const { return size_; }
+
+ private:
+  uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+  size_t capacity_ = 0;
+};
+
+// The pitch of a frame of the movie's: the row padded to whole 32-pixel blocks and
+// rounded up to the buffer's alignment.
+int MovieFramePitch(int width, MovieLayout layout);
+
+// A decoded picture still in the decoder's own format: it is converted only when it is
+// taken, straight into the taker's buffer, so a dropped frame costs no conversion.
+class PendingPicture {
+ public:
+  virtual ~PendingPicture() = default;
+  // Writes the picture into dest: rows of width pixels in the movie's layout, pitch bytes
+  // apart; nothing past a row's last pixel is touched.
+  virtual void WriteTo(uint8_t* dest, int pitch) = 0;
+  // About how much memory it holds, for the read-ahead bound.
+  virtual size_t Bytes() const = 0;
+};
+
+// One decoded picture: rows top to bottom, pitch bytes apart (MovieFramePitch), or a
+// picture still to be converted.
 struct MovieFrame {
-  std::vector<uint8_t> pixels;
+  std::unique_ptr<PendingPicture> picture;
+  FramePixels pixels;
   int width = 0;
   int height = 0;
   int pitch = 0;
@@ -124,6 +170,9 @@ class MovieDecoder {
   // Goes back to the key frame at or before timeUs; later DecodeNext calls go on from
   // there. false when the container cannot seek.
   virtual bool SeekTo(int64_t timeUs) = 0;
+  // A frame buffer handed over or dropped earlier, for the next frame to be written into
+  // (empty when there is none); called on the decoder thread.
+  FramePixels SpareFrame();
 
   MovieInfo info_;
   MovieLayout layout_;
@@ -137,6 +186,7 @@ class MovieDecoder {
   int64_t ClockLocked();
   bool WantMoreLocked() const;
   void PublishDueLocked(int64_t now);
+  void RecycleLocked(FramePixels* pixels);
 
   std::unique_ptr<Sound> sound_;
   std::thread thread_;
@@ -166,6 +216,9 @@ class MovieDecoder {
   size_t queuedBytes_ = 0;
   MovieFrame mailbox_;
   bool mailboxFull_ = false;
+  // Buffers of frames shown or dropped: frames are written into them again instead of
+  // into new ones.
+  std::vector<FramePixels> spare_;
   uint64_t wakeSeq_ = 0;
   uint64_t settledSeq_ = 0;
 };

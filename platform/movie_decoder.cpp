@@ -2,6 +2,8 @@
 // and the scripted test double.
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/movie.h"
@@ -13,6 +15,8 @@ namespace {
 // sound, so that a short stall of the reader is not heard.
 constexpr size_t kMaxQueuedFrames = 8;
 constexpr size_t kMaxQueuedFrameBytes = size_t{32} << 20;
+// Enough spare buffers for a full read-ahead turned over once.
+constexpr size_t kMaxSpareFrames = kMaxQueuedFrames + 2;
 constexpr int kSoundAheadDivisor = 1;  // seconds of sound read ahead: rate / divisor frames
 // How often an idle decoder looks at the clock again.
 constexpr auto kIdlePoll = std::chrono::milliseconds(2);
@@ -20,6 +24,10 @@ constexpr auto kIdlePoll = std::chrono::milliseconds(2);
 constexpr auto kCatchUpLimit = std::chrono::seconds(5);
 
 MovieOpener g_opener = nullptr;
+
+size_t FrameBytes(const MovieFrame& frame) {
+  return frame.picture ? frame.picture->Bytes() : frame.pixels.size();
+}
 
 int64_t Now() { return static_cast<int64_t>(GetClock().Microseconds()); }
 
@@ -50,6 +58,32 @@ int MovieLayoutBytes(MovieLayout layout) {
     case MovieLayout::kRgb888: return 3;
     default: return 4;
   }
+}
+
+FramePixels::~FramePixels() { ::operator delete[](data_, std::align_val_t{kAlign}); }
+
+bool FramePixels::Resize(size_t size) {
+  if (size > capacity_) {
+    auto* block = static_cast<uint8_t*>(::operator new[](size + kSlack, std::align_val_t{kAlign}, std::nothrow));
+    if (!block) return false;
+    ::operator delete[](data_, std::align_val_t{kAlign});
+    data_ = block;
+    capacity_ = size;
+  }
+  size_ = size;
+  return true;
+}
+
+void FramePixels::Swap(FramePixels& other) noexcept {
+  std::swap(data_, other.data_);
+  std::swap(size_, other.size_);
+  std::swap(capacity_, other.capacity_);
+}
+
+int MovieFramePitch(int width, MovieLayout layout) {
+  const int blocks = (width + 31) / 32;
+  const int row = blocks * 32 * MovieLayoutBytes(layout);
+  return (row + static_cast<int>(FramePixels::kAlign) - 1) & ~(static_cast<int>(FramePixels::kAlign) - 1);
 }
 
 // The movie's sound as a voice of the mixer: it mixes what the decoder queued while the
@@ -148,6 +182,7 @@ void MovieDecoder::Seek(int64_t timeUs) {
   soundRead_ = 0;
   dropBeforeUs_ = timeUs;
   endOfInput_ = false;
+  for (MovieFrame& frame : queued_) RecycleLocked(&frame.pixels);
   queued_.clear();
   queuedBytes_ = 0;
   mailboxFull_ = false;
@@ -175,9 +210,24 @@ bool MovieDecoder::WantMoreLocked() const {
   return true;
 }
 
+void MovieDecoder::RecycleLocked(FramePixels* pixels) {
+  if (pixels->data() && spare_.size() < kMaxSpareFrames) spare_.push_back(std::move(*pixels));
+}
+
+FramePixels MovieDecoder::SpareFrame() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  FramePixels pixels;
+  if (!spare_.empty()) {
+    pixels = std::move(spare_.back());
+    spare_.pop_back();
+  }
+  return pixels;
+}
+
 void MovieDecoder::PublishDueLocked(int64_t now) {
   while (!queued_.empty() && queued_.front().timeUs <= now) {
-    queuedBytes_ -= queued_.front().pixels.size();
+    queuedBytes_ -= FrameBytes(queued_.front());
+    RecycleLocked(&mailbox_.pixels);
     mailbox_ = std::move(queued_.front());
     queued_.pop_front();
     mailboxFull_ = true;
@@ -220,7 +270,7 @@ void MovieDecoder::Run() {
     if (generation != seekGeneration_) continue;  // decoded before a seek: stale
     switch (item.kind) {
       case MovieItem::kVideo:
-        queuedBytes_ += item.frame.pixels.size();
+        queuedBytes_ += FrameBytes(item.frame);
         queued_.push_back(std::move(item.frame));
         break;
       case MovieItem::kAudio: {
@@ -266,7 +316,10 @@ MovieDecoder::Take MovieDecoder::TakeFrame(uint8_t* dest, int pitch, bool wait) 
   PublishDueLocked(ClockLocked());
   if (mailboxFull_) {
     const size_t row = static_cast<size_t>(info_.width) * static_cast<size_t>(MovieLayoutBytes(layout_));
-    if (mailbox_.width == info_.width && mailbox_.height == info_.height) {
+    if (mailbox_.picture) {
+      mailbox_.picture->WriteTo(dest, pitch);
+      mailbox_.picture.reset();
+    } else if (mailbox_.width == info_.width && mailbox_.height == info_.height) {
       for (int y = 0; y < info_.height; ++y) {
         std::memcpy(dest + static_cast<ptrdiff_t>(pitch) * y,
                     mailbox_.pixels.data() + static_cast<ptrdiff_t>(mailbox_.pitch) * y, row);
@@ -322,11 +375,15 @@ MovieItem ScriptedMovie::DecodeNext() {
   }
   const uint32_t c = script_.colours[next_];
   MovieFrame& f = item.frame;
+  f.pixels = SpareFrame();
   const int bytes = MovieLayoutBytes(layout_);
   f.width = script_.width;
   f.height = script_.height;
-  f.pitch = (f.width * bytes + 3) & ~3;
-  f.pixels.assign(static_cast<size_t>(f.pitch) * f.height, 0);
+  f.pitch = MovieFramePitch(f.width, layout_);
+  if (!f.pixels.Resize(static_cast<size_t>(f.pitch) * f.height)) {
+    item.kind = MovieItem::kError;
+    return item;
+  }
   f.timeUs = static_cast<int64_t>(next_) * frameTime;
   const uint8_t r = c >> 16 & 0xFF, g = c >> 8 & 0xFF, b = c & 0xFF;
   const uint16_t w565 = static_cast<uint16_t>((r & 0xF8) << 8 | (g & 0xFC) << 3 | b >> 3);

@@ -246,6 +246,49 @@ class FfmpegMovie final : public MovieDecoder {
     return true;
   }
 
+  // A decoded picture kept as the decoder made it, converted by its movie's scaler when
+  // taken. Straight into the taker's rows where the scaler's block stores cannot pass a
+  // row's end, else through a padded buffer of the movie's.
+  class Picture final : public PendingPicture {
+   public:
+    Picture(FfmpegMovie* movie, AVFrame* frame) : movie_(movie), frame_(frame) {}
+    ~Picture() override { av_frame_free(&frame_); }
+    size_t Bytes() const override {
+      return static_cast<size_t>(std::max(frame_->linesize[0], 0)) * static_cast<size_t>(frame_->height) * 2;
+    }
+    void WriteTo(uint8_t* dest, int pitch) override { movie_->Convert(frame_, dest, pitch); }
+
+   private:
+    FfmpegMovie* movie_;
+    AVFrame* frame_;
+  };
+
+  void Convert(const AVFrame* frame, uint8_t* dest, int pitch) {
+    const int width = info_.width, height = info_.height;
+    // A stream that changes its picture size midway is scaled to the size it opened with.
+    scaler_ = sws_getCachedContext(scaler_, frame->width, frame->height, static_cast<AVPixelFormat>(frame->format),
+                                   width, height, PixelFormatOf(layout_), SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (!scaler_ || frame->width <= 0 || frame->height <= 0) return;
+    const int row = width * MovieLayoutBytes(layout_);
+    const bool direct = row % static_cast<int>(FramePixels::kAlign) == 0 && pitch % 16 == 0 &&
+                        reinterpret_cast<uintptr_t>(dest) % 16 == 0;
+    if (direct) {
+      uint8_t* planes[4] = {dest, nullptr, nullptr, nullptr};
+      int pitches[4] = {pitch, 0, 0, 0};
+      sws_scale(scaler_, frame->data, frame->linesize, 0, frame->height, planes, pitches);
+      return;
+    }
+    const int padded = MovieFramePitch(width, layout_);
+    if (!scratch_.Resize(static_cast<size_t>(padded) * static_cast<size_t>(height))) return;
+    uint8_t* planes[4] = {scratch_.data(), nullptr, nullptr, nullptr};
+    int pitches[4] = {padded, 0, 0, 0};
+    sws_scale(scaler_, frame->data, frame->linesize, 0, frame->height, planes, pitches);
+    for (int y = 0; y < height; ++y) {
+      std::memcpy(dest + static_cast<ptrdiff_t>(pitch) * y, scratch_.data() + static_cast<ptrdiff_t>(padded) * y,
+                  static_cast<size_t>(row));
+    }
+  }
+
   MovieItem TakeVideo() {
     MovieItem item;
     item.kind = MovieItem::kVideo;
@@ -258,20 +301,16 @@ class FfmpegMovie final : public MovieDecoder {
       f.timeUs = lastVideoUs_ < 0 ? 0 : lastVideoUs_ + std::max<int64_t>(info_.frameTimeUs, 1);
     }
     lastVideoUs_ = f.timeUs;
-    const int bytes = MovieLayoutBytes(layout_);
     f.width = info_.width;
     f.height = info_.height;
-    f.pitch = (f.width * bytes + 3) & ~3;
-    f.pixels.assign(static_cast<size_t>(f.pitch) * static_cast<size_t>(f.height), 0);
-    // A stream that changes its picture size midway is scaled to the size it opened with.
-    scaler_ = sws_getCachedContext(scaler_, frame_->width, frame_->height, static_cast<AVPixelFormat>(frame_->format),
-                                   f.width, f.height, PixelFormatOf(layout_), SWS_BILINEAR, nullptr, nullptr, nullptr);
-    if (scaler_ && frame_->width > 0 && frame_->height > 0) {
-      uint8_t* planes[4] = {f.pixels.data(), nullptr, nullptr, nullptr};
-      int pitches[4] = {f.pitch, 0, 0, 0};
-      sws_scale(scaler_, frame_->data, frame_->linesize, 0, frame_->height, planes, pitches);
+    AVFrame* kept = av_frame_alloc();
+    if (!kept) {
+      av_frame_unref(frame_);
+      item.kind = MovieItem::kError;
+      return item;
     }
-    av_frame_unref(frame_);
+    av_frame_move_ref(kept, frame_);
+    f.picture = std::make_unique<Picture>(this, kept);
     return item;
   }
 
@@ -307,7 +346,9 @@ class FfmpegMovie final : public MovieDecoder {
   AVFormatContext* format_ = nullptr;
   AVCodecContext* video_ = nullptr;
   AVCodecContext* audio_ = nullptr;
+  // Used by Convert only, which runs under the movie's lock on the taking thread.
   SwsContext* scaler_ = nullptr;
+  FramePixels scratch_;
   SwrContext* resampler_ = nullptr;
   AVFrame* frame_ = nullptr;
   AVPacket* packet_ = nullptr;

@@ -697,6 +697,23 @@ int G_D3D_SetDeviceRenderTarget(int device, platform::DeviceSurface* surface) {
   return 0;
 }
 
+void G_D3D_ForgetSurface(const platform::DeviceSurface* surface) {
+  if (!surface) return;
+  for (D3DDeviceRecord& r : g_d3d.devices) {
+    for (auto& stage : r.stage) {
+      if (stage.texture == surface) stage.texture = nullptr;
+    }
+    if (r.texture == surface) {
+      r.texture = nullptr;
+      r.stateDirty = 1;
+    }
+    if (r.blendGraphTexture == surface) {
+      r.blendGraphTexture = nullptr;
+      r.stateDirty = 1;
+    }
+  }
+}
+
 int G_D3D_SetDrawTexture(int device, platform::DeviceSurface* texture) {
   D3DDeviceRecord* r = Record(device);
   if (!r) return -1;

@@ -160,6 +160,9 @@ int G_D3D_SetDeviceRenderTarget(int device, platform::DeviceSurface* surface);
 int G_D3D_SetZEnable(int device, int value);
 int G_D3D_SetZWriteEnable(int device, int value);
 int G_D3D_SetZFunc(int device, int value);
+// Drops the surface from every device record's texture and stage cache before it is
+// released: a new surface made at its address must still be bound when drawn with.
+void G_D3D_ForgetSurface(const platform::DeviceSurface* surface);
 int G_D3D_SetDrawTexture(int device, platform::DeviceSurface* texture);
 int G_D3D_SetBlendGraphState(int device, platform::DeviceSurface* texture, int param, int range);
 // Binds the first texture of the graph as the current device's blend graph, or drops it (null

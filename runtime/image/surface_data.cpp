@@ -181,6 +181,7 @@ int ReleaseSurfaceDataSurface(int handle) {
       device->DetachZBuffer(data->surface);
       device->ReleaseSurface(data->zSurface);
     }
+    G_D3D_ForgetSurface(data->surface);
     device->ReleaseSurface(data->surface);
   }
   data->zSurface = nullptr;

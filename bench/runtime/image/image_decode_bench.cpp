@@ -12,6 +12,7 @@
 
 #include "runtime/file/stream.h"
 #include "runtime/image/image_loader.h"
+#include "bench/runtime/ratio_reporter.h"
 #include "tests/support/image_fixture.h"
 
 namespace {
@@ -95,34 +96,19 @@ BENCHMARK(BM_LibpngSimplifiedRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadJpegImage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LibjpegMemoryRead)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's time per iteration for the closing ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Iteration && !run.error_occurred) times_[run.run_name.function_name] = run.GetAdjustedRealTime();
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatio(const char* what, const char* ours, const char* theirs) const {
-    const auto a = times_.find(ours), b = times_.find(theirs);
-    if (a == times_.end() || b == times_.end() || b->second <= 0) return;
-    std::printf("%s: loader / library = %.2f\n", what, a->second / b->second);
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
+  bench_support::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio("PNG 800x600", "BM_LoadPngImage", "BM_LibpngSimplifiedRead");
-  reporter.PrintRatio("JPEG 800x600", "BM_LoadJpegImage", "BM_LibjpegMemoryRead");
+  const char* const pairs[][3] = {{"PNG 800x600", "BM_LoadPngImage", "BM_LibpngSimplifiedRead"},
+                                  {"JPEG 800x600", "BM_LoadJpegImage", "BM_LibjpegMemoryRead"}};
+  for (const auto& p : pairs) {
+    const double ratio = reporter.TimeRatio(p[1], p[2]);
+    if (ratio > 0) std::printf("%s: loader / library = %.2f\n", p[0], ratio);
+  }
   benchmark::Shutdown();
   return 0;
 }

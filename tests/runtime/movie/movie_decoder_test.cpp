@@ -41,12 +41,13 @@ class MovieDecoderTest : public testing::Test {
   }
 
   std::unique_ptr<MovieDecoder> OpenBytes(const std::string& bytes, platform::AudioMixer* mixer = nullptr,
-                                          platform::MovieOpenError* error = nullptr) {
+                                          platform::MovieOpenError* error = nullptr,
+                                          platform::MovieLayout layout = platform::MovieLayout::kXrgb8888) {
     held_.push_back(bytes);
     const std::string& kept = held_.back();
     return platform::OpenMovie(
         std::make_unique<platform::MemoryByteSource>(reinterpret_cast<const uint8_t*>(kept.data()), kept.size()),
-        platform::MovieLayout::kXrgb8888, mixer, error);
+        layout, mixer, error);
   }
 
   platform::VirtualClock clock_;
@@ -210,6 +211,54 @@ TEST_F(MovieDecoderTest, EncodedMovieSeeksBackAndForth) {
     uint32_t colour = 0;
     ASSERT_EQ(TakeColour(*movie, &colour), Take::kFrame);
     EXPECT_TRUE(NearColour(colour, options.colours[static_cast<size_t>(frame)])) << std::hex << colour;
+  }
+}
+
+// A pixel of a frame in the given layout as 0x00RRGGBB.
+uint32_t PixelColour(const uint8_t* p, platform::MovieLayout layout) {
+  switch (layout) {
+    case platform::MovieLayout::kRgb565: {
+      const uint32_t v = uint32_t{p[0]} | uint32_t{p[1]} << 8;
+      const uint32_t r = (v >> 11 & 31) * 255 / 31, g = (v >> 5 & 63) * 255 / 63, b = (v & 31) * 255 / 31;
+      return r << 16 | g << 8 | b;
+    }
+    default: return uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
+  }
+}
+
+// Sizes off the converters' block widths, in every layout: each row of the frame is filled
+// to its last pixel and nothing is written past it.
+TEST_F(MovieDecoderTest, FramesOfAnyWidthFillTheirRowsInEveryLayout) {
+  constexpr uint8_t kGuard = 0xA5;
+  // 64 pixels of 4 bytes fill whole blocks: that frame is converted straight into the rows.
+  const int sizes[][2] = {{40, 30}, {50, 18}, {66, 24}, {64, 16}};
+  const platform::MovieLayout layouts[] = {platform::MovieLayout::kXrgb8888, platform::MovieLayout::kRgb565,
+                                           platform::MovieLayout::kRgb888};
+  for (const auto& size : sizes) {
+    MovieOptions options;
+    options.container = platform::MovieContainer::kAvi;
+    options.width = size[0];
+    options.height = size[1];
+    const std::string bytes = MakeMovie(options);
+    ASSERT_FALSE(bytes.empty());
+    for (platform::MovieLayout layout : layouts) {
+      SCOPED_TRACE(testing::Message() << size[0] << "x" << size[1] << " layout " << static_cast<int>(layout));
+      auto movie = OpenBytes(bytes, nullptr, nullptr, layout);
+      ASSERT_NE(movie, nullptr);
+      const int pixel = platform::MovieLayoutBytes(layout);
+      const int row = size[0] * pixel;
+      const int pitch = row + 16;
+      std::vector<uint8_t> pixels(static_cast<size_t>(pitch) * size[1], kGuard);
+      ASSERT_EQ(movie->TakeFrame(pixels.data(), pitch, true), Take::kFrame);
+      for (int y = 0; y < size[1]; ++y) {
+        const uint8_t* line = pixels.data() + static_cast<ptrdiff_t>(pitch) * y;
+        for (int x : {0, size[0] - 1}) {
+          const uint32_t colour = PixelColour(line + x * pixel, layout);
+          ASSERT_TRUE(NearColour(colour, MovieColours()[0], 16)) << "row " << y << " x " << x << std::hex << " " << colour;
+        }
+        for (int i = row; i < pitch; ++i) ASSERT_EQ(line[i], kGuard) << "row " << y;
+      }
+    }
   }
 }
 
