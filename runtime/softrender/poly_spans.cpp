@@ -305,8 +305,9 @@ struct PolySpanLoop {
       if (*z < depth) return;
       if (f.zWrite) *z = static_cast<uint16_t>(depth);
     }
-    // W reaching 0 or below inside a span (only the span's start is tested) has no texel.
-    if (v[kPlaneW] <= 0) return;
+    // W reaching 0 inside a span (only the span's start is tested) has no texel. A negative
+    // W divides like a positive one: with U and V of its sign the texel is the same.
+    if (v[kPlaneW] == 0) return;
     if (v[kPlaneW] != cache.w) {
       cache.w = v[kPlaneW];
       cache.q = kPolyPerspectiveNumerator / cache.w;
