@@ -169,6 +169,7 @@ void DrawTriangle(MEMIMG* target, MEMIMG* zBuffer, const MEMIMG* texture, const 
     // The white stand-in is filled directly, never through the box fill, so the draw area,
     // blend mode and bright colour cannot leave it anything but white.
     form = target->kind == kMemImgKindXRGB ? SrcForm::k32 : SrcForm::k16;
+    frame.uniform = true;
     frame.texels = reinterpret_cast<const uint8_t*>(kWhiteTexels);
     frame.texPitch = static_cast<ptrdiff_t>(kFallbackTextureSize) * (target->kind == kMemImgKindXRGB ? 4 : 2);
     frame.texWidth = kFallbackTextureSize;

@@ -250,6 +250,76 @@ TEST_F(PolyTriangleTest, FlatSpansMatchTheReference) {
   }
 }
 
+// Untextured triangles draw the 8 x 8 white stand-in: the model draws them with that
+// texture given. Texture coordinates reach past it on every side, so the pixels outside it
+// stay; one rhw per triangle (the spans filled in one run) or three.
+TEST_F(PolyTriangleTest, UntexturedSpansMatchTheReference) {
+  std::mt19937 rng(777);
+  const int kW = 48, kH = 40;
+  for (int kind : {0, 1}) {
+    OwnedMemImg white;
+    MakeImage(white, 8, 8, kind, 0xFFFFFFFF);
+    for (int vc : {0, 1}) {
+      for (int mode = 0; mode <= 4; ++mode) {
+        for (int round = 0; round < 40; ++round) {
+          OwnedMemImg screen, expected, z, zExpected;
+          ASSERT_EQ(rt::CreateMemImg(screen.get(), kW, kH, kind), 0);
+          ASSERT_EQ(rt::CreateMemImg(expected.get(), kW, kH, kind), 0);
+          testsupport::FillRandom(screen.img, rng);
+          std::memcpy(expected->pixels, screen->pixels, static_cast<size_t>(screen->pitch) * kH);
+          const bool useZ = rng() % 4 == 0;
+          if (useZ) {
+            MakeZ(z, kW, kH, 0x8000);
+            MakeZ(zExpected, kW, kH, 0x8000);
+          }
+          polyref::Options o;
+          o.mode = mode;
+          o.param = static_cast<int>(rng() % 256);
+          o.bright = rng() % 2 ? 0xFFFFFF : static_cast<uint32_t>(rng()) & 0xFFFFFE;
+          o.transparent = static_cast<int>(rng() % 2);
+          o.zWrite = 1;
+          o.vertexColour = vc;
+          o.area = RECT{static_cast<int>(rng() % 6), static_cast<int>(rng() % 6), kW - static_cast<int>(rng() % 6),
+                        kH - static_cast<int>(rng() % 6)};
+          SetMode(mode, o.param, o.bright);
+          SetArea(o.area.left, o.area.top, o.area.right, o.area.bottom);
+          const auto coord = [&](float lo, float hi) {
+            return lo + (hi - lo) * static_cast<float>(rng() % 10000) / 10000.0f;
+          };
+          const bool flat = rng() % 3 != 0;
+          const float rhw = coord(0.2f, 3.0f);
+          // Now and then coordinates that put pixel centres exactly on the texture's edges:
+          // constant ones, or 1/16 of a texture per pixel from whole-pixel vertices.
+          const int exact = static_cast<int>(rng() % 4);
+          const float edges[] = {0.0f, 1.0f, -1.0f / 64, 63.0f / 64};
+          const float u0 = edges[rng() % 4], v0 = edges[rng() % 4];
+          rt::VertexTriple tri;
+          for (rt::PolygonVertex& v : tri.v) {
+            v = Vertex(coord(-8, kW + 8), coord(-8, kH + 8), coord(0.0f, 1.0f), static_cast<uint32_t>(rng()),
+                       coord(-0.3f, 1.3f), coord(-0.3f, 1.3f), flat ? rhw : coord(0.3f, 2.0f));
+            if (exact == 1) {
+              v.u = u0, v.v = v0;
+            } else if (exact == 2) {
+              v.x = std::floor(v.x), v.y = std::floor(v.y), v.rhw = 1.0f;
+              v.u = (v.x - 0.5f) / 16, v.v = (v.y - 0.5f) / 16;
+            }
+          }
+          rt::DrawPolygonTriangleMemImg(screen.get(), useZ ? z.get() : nullptr, nullptr, &tri, o.transparent, nullptr,
+                                        o.zWrite, 0, vc, 0);
+          polyref::Draw(expected.get(), useZ ? zExpected.get() : nullptr, white.get(), tri, nullptr, o);
+          for (int y = 0; y < kH; ++y) {
+            for (int x = 0; x < kW; ++x) {
+              ASSERT_EQ(ReadPixel(screen.img, x, y), ReadPixel(expected.img, x, y))
+                  << (kind ? "32-bit" : "16-bit") << (vc ? " tinted" : " plain") << " mode " << mode << " round "
+                  << round << " at " << x << "," << y;
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
 // ---- Worked cases of the colour rules ----
 
 TEST_F(PolyTriangleTest, WorkedPixelsOfTheFamilies) {
