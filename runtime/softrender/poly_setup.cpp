@@ -69,7 +69,7 @@ bool PlaceEdge(Edge* e, float dy) {
 }
 
 // Moves the edge to its second segment once the row at Y has reached the middle vertex.
-bool SwitchIfDue(Edge* e, int64_t y) {
+inline __attribute__((always_inline)) bool SwitchIfDue(Edge* e, int64_t y) {
   if (!e->hasSecond || e->switched || e->switchY > y) return true;
   e->switched = true;
   return PlaceEdge(e, static_cast<float>(y) / kPosScale - e->second.y);
@@ -122,7 +122,8 @@ double PlaneScale(int p) {
 
 }  // namespace
 
-bool SetUpPolygonTriangle(const VertexTriple& triangle, const RECT& area, PolyFrame* frame, int* firstRow) {
+bool SetUpPolygonTriangle(const VertexTriple& triangle, const RECT& area, int planes, PolyFrame* frame,
+                          int* firstRow) {
   if (!AllFinite(triangle)) return false;
   const PolygonVertex* byX[3] = {&triangle.v[0], &triangle.v[1], &triangle.v[2]};
   const PolygonVertex* byY[3] = {&triangle.v[0], &triangle.v[1], &triangle.v[2]};
@@ -150,7 +151,7 @@ bool SetUpPolygonTriangle(const VertexTriple& triangle, const RECT& area, PolyFr
   const float det = dx2 * dy1 - dy2 * dx1;
   if (det == 0.0f) return false;
   float origin[kPlaneCount], stepX[kPlaneCount], stepY[kPlaneCount];
-  for (int p = 0; p < kPlaneCount; ++p) {
+  for (int p = 0; p < planes; ++p) {
     float a0, da1, da2;
     if (p >= kPlaneR) {
       a0 = static_cast<float>(ColourByte(p0, p));
@@ -230,7 +231,8 @@ bool SetUpPolygonTriangle(const VertexTriple& triangle, const RECT& area, PolyFr
     if (!SwitchIfDue(&left, y) || !SwitchIfDue(&right, y)) return false;
   }
 
-  for (int p = 0; p < kPlaneCount; ++p) {
+  for (int p = planes; p < kPlaneCount; ++p) frame->row[p] = frame->stepX[p] = frame->stepY[p] = 0;
+  for (int p = 0; p < planes; ++p) {
     const double scale = PlaneScale(p);
     int64_t o, sx, sy;
     if (!ToFixed(static_cast<double>(origin[p]) * scale, kPlaneOriginLimit, &o) ||

@@ -133,10 +133,12 @@ RT_SOFT_INLINE uint32_t VertexColourRule(uint32_t d, const Texel& t, uint32_t fa
   return k32 ? (d & 0xFF000000) | x : x;
 }
 
-// The last W a span divided by and its quotient.
+// The last W a span divided by, its quotient and (for the uniform texture's runs) the
+// largest plane value inside the texture.
 struct PerspectiveCache {
   int64_t w;
   int64_t q;
+  int64_t limit;
 };
 
 // A colour plane's byte at the pixel: planes are evaluated at pixel centres from truncated
@@ -192,7 +194,7 @@ void InsideRun(int64_t plane, int64_t step, int64_t q, int32_t size, int count, 
 
 // The pixels i in [0, count) whose plane value v0 + i * step lies in [lo, hi], as
 // [*first, *end) (empty when *first >= *end).
-void PlaneRun(int64_t v0, int64_t step, int64_t lo, int64_t hi, int count, int* first, int* end) {
+RT_SOFT_INLINE void PlaneRun(int64_t v0, int64_t step, int64_t lo, int64_t hi, int count, int* first, int* end) {
   const auto floorDiv = [](int64_t a, int64_t b) {
     const int64_t q = a / b;
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
@@ -202,7 +204,10 @@ void PlaneRun(int64_t v0, int64_t step, int64_t lo, int64_t hi, int count, int* 
     return (a % b != 0 && ((a < 0) == (b < 0))) ? q + 1 : q;
   };
   int64_t from = 0, to = count;
-  if (step == 0) {
+  const int64_t last = v0 + (count - 1) * step;
+  if (v0 >= lo && v0 <= hi && last >= lo && last <= hi) {
+    // Both ends inside: so is every pixel between (the common case, without a division).
+  } else if (step == 0) {
     if (v0 < lo || v0 > hi) to = 0;
   } else if (step > 0) {
     from = std::max<int64_t>(from, ceilDiv(lo - v0, step));
@@ -217,7 +222,7 @@ void PlaneRun(int64_t v0, int64_t step, int64_t lo, int64_t hi, int count, int* 
 
 // With a positive q, a texel position (TexelPosition) lies inside 0..size - 1 exactly when
 // 0 <= (plane >> 10) * q < 2^19, whatever the size: when the plane lies in [0, this].
-int64_t InsidePlaneLimit(int64_t q) { return (((int64_t{1} << 19) - 1) / q + 1) * 1024 - 1; }
+RT_SOFT_INLINE int64_t InsidePlaneLimit(int64_t q) { return (((int64_t{1} << 19) - 1) / q + 1) * 1024 - 1; }
 
 // Spans shorter than this, or crossing more texels per pixel than this, are walked pixel by
 // pixel even where they could be filled in runs.
@@ -245,6 +250,8 @@ struct PolySpanLoop {
     for (int p = 0; p < kPlanes; ++p) row[p] = f.row[p];
     uint8_t* targetRow = f.targetRow;
     uint8_t* zRow = f.zRow;
+    // The uniform texture's runs divide once per triangle when W stays the same.
+    PerspectiveCache runCache{0, 0, 0};
     for (int k = 0; k < f.rows; ++k) {
       const PolySpan span = f.spans[k];
       if (span.count > 0) {
@@ -252,7 +259,7 @@ struct PolySpanLoop {
         for (int p = 0; p < kPlanes; ++p) v[p] = row[p] + span.left * f.stepX[p] + f.stepX[p] / 2;
         uint8_t* d = targetRow + static_cast<ptrdiff_t>(span.left) * kBytes;
         if (kUniformForm && !zRow && f.uniform && f.stepX[kPlaneW] == 0 && v[kPlaneW] > 0) {
-          UniformRun(f, v, d, span.count);
+          UniformRun(f, v, d, span.count, runCache);
         } else if (kTexelIsResult && !zRow && f.stepX[kPlaneW] == 0 && v[kPlaneW] > 0 &&
                    span.count >= kMinRunSpan && LongRuns(f, v[kPlaneW])) {
           TexelRuns(f, v, d, span.count);
@@ -260,7 +267,7 @@ struct PolySpanLoop {
           uint16_t* z = zRow ? reinterpret_cast<uint16_t*>(zRow) + span.left : nullptr;
           // The perspective division is redone only when W changes; a 2D polygon's W never
           // does, so it divides once per span.
-          PerspectiveCache cache{0, 0};
+          PerspectiveCache cache{0, 0, 0};
           for (int i = 0; i < span.count; ++i) {
             Pixel(f, v, d, z, cache);
             for (int p = 0; p < kPlanes; ++p) v[p] += f.stepX[p];
@@ -278,12 +285,16 @@ struct PolySpanLoop {
   // A span of fixed, positive W without depth test over a texture whose texels are all the
   // same: the pixels inside the texture are one run, and each takes what Pixel gives it
   // without the texel's position being found again.
-  static void UniformRun(const PolyFrame& f, int64_t* v, uint8_t* d, int count) {
-    const int64_t q = kPolyPerspectiveNumerator / v[kPlaneW];
+  static void UniformRun(const PolyFrame& f, int64_t* v, uint8_t* d, int count, PerspectiveCache& cache) {
+    if (v[kPlaneW] != cache.w) {
+      cache.w = v[kPlaneW];
+      cache.q = kPolyPerspectiveNumerator / cache.w;
+      cache.limit = cache.q == 0 ? 0 : InsidePlaneLimit(cache.q);
+    }
     int first = 0, end = count;
     // q 0 puts every pixel on texel (0, 0).
-    if (q != 0) {
-      const int64_t limit = InsidePlaneLimit(q);
+    if (cache.q != 0) {
+      const int64_t limit = cache.limit;
       int firstU, endU, firstV, endV;
       PlaneRun(v[kPlaneU], f.stepX[kPlaneU], 0, limit, count, &firstU, &endU);
       PlaneRun(v[kPlaneV], f.stepX[kPlaneV], 0, limit, count, &firstV, &endV);

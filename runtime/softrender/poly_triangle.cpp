@@ -199,7 +199,8 @@ void DrawTriangle(MEMIMG* target, MEMIMG* zBuffer, const MEMIMG* texture, const 
   if (area.left >= area.right || area.top >= area.bottom) return;
 
   int firstRow = 0;
-  if (!soft::SetUpPolygonTriangle(*triangle, area, &frame, &firstRow)) return;
+  const int planes = key.vertexColour ? soft::kPlaneCount : soft::kPlaneR;
+  if (!soft::SetUpPolygonTriangle(*triangle, area, planes, &frame, &firstRow)) return;
   frame.targetRow = target->pixels + static_cast<ptrdiff_t>(firstRow) * target->pitch;
   frame.targetPitch = target->pitch;
   if (zBuffer) {
