@@ -131,7 +131,7 @@ void Register(int kind) {
           benchmark::ClobberMemory();
         }
         state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(triangles.size()));
-      });
+      })->Unit(benchmark::kMicrosecond);
       if (family.form >= 0) continue;
       benchmark::RegisterBenchmark((base + "/sdl").c_str(), [kind, family, size](benchmark::State& state) {
         Scene& scene = GetScene(kind);
@@ -155,7 +155,7 @@ void Register(int kind) {
           benchmark::ClobberMemory();
         }
         state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(vertices.size() / 3));
-      });
+      })->Unit(benchmark::kMicrosecond);
       if (family.vertexColour) continue;
       benchmark::RegisterBenchmark((base + "/pixman").c_str(), [kind, size](benchmark::State& state) {
         Scene& scene = GetScene(kind);
@@ -168,7 +168,7 @@ void Register(int kind) {
           benchmark::ClobberMemory();
         }
         state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(triangles.size()));
-      });
+      })->Unit(benchmark::kMicrosecond);
     }
   }
 }
