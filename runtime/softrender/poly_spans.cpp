@@ -237,11 +237,11 @@ struct PolySpanLoop {
   static constexpr bool kPalette = IsPalette(O.form);
   static constexpr bool kVertexAlpha = O.vertexColour && O.mode >= 1 && O.mode <= 3;
   static constexpr int kPlanes = O.vertexColour ? (kVertexAlpha ? kPlaneCount : kPlaneA) : kPlaneR;
-  // Loops whose pixel is the texel alone, whatever the destination held: along a span of
-  // fixed W, the pixels that take one texel are a run, filled at once.
   // Loops that can draw the uniform stand-in texture: direct colour without alpha, and no
   // blend graph (its factor follows the texel position).
   static constexpr bool kUniformForm = !kAlpha && !kPalette && !O.graph;
+  // Loops whose pixel is the texel alone, whatever the destination held: along a span of
+  // fixed W, the pixels that take one texel are a run, filled at once.
   static constexpr bool kTexelIsResult =
       !O.vertexColour && O.mode == 0 && O.white && !O.graph && !O.transparent && !kAlpha;
 

@@ -27,6 +27,17 @@ rt::PolygonVertex Vertex(float x, float y, float z = 0.5f, uint32_t color = 0xFF
   return rt::PolygonVertex{x, y, z, rhw, color, u, v};
 }
 
+// A value in [lo, hi) on a grid of 10000 steps.
+float Coord(std::mt19937& rng, float lo, float hi) {
+  return lo + (hi - lo) * static_cast<float>(rng() % 10000) / 10000.0f;
+}
+
+// A draw area inside a w x h target, each side up to margin - 1 pixels in.
+RECT RandomArea(std::mt19937& rng, int w, int h, int margin) {
+  const int l = static_cast<int>(rng() % margin), t = static_cast<int>(rng() % margin);
+  return RECT{l, t, w - static_cast<int>(rng() % margin), h - static_cast<int>(rng() % margin)};
+}
+
 class PolyTriangleTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -44,6 +55,11 @@ class PolyTriangleTest : public ::testing::Test {
     s.brightColor = bright;
   }
   static void SetArea(int l, int t, int r, int b) { rt::GetDrawState().drawArea = RECT{l, t, r, b}; }
+  // The draw state the model's options describe.
+  static void Apply(const polyref::Options& o) {
+    SetMode(o.mode, o.param, o.bright);
+    SetArea(o.area.left, o.area.top, o.area.right, o.area.bottom);
+  }
   static void MakeImage(OwnedMemImg& m, int w, int h, int kind, uint32_t fill = 0) {
     ASSERT_EQ(rt::CreateMemImg(m.get(), w, h, kind), 0);
     for (int y = 0; y < h; ++y) {
@@ -166,9 +182,7 @@ TEST_F(PolyTriangleTest, EverySpanLoopMatchesTheReference) {
               SetMode(mode, o.param, o.bright);
               SetArea(o.area.left, o.area.top, o.area.right, o.area.bottom);
 
-              const auto coord = [&](float lo, float hi) {
-                return lo + (hi - lo) * static_cast<float>(rng() % 10000) / 10000.0f;
-              };
+              const auto coord = [&](float lo, float hi) { return Coord(rng, lo, hi); };
               rt::VertexTriple tri;
               for (rt::PolygonVertex& v : tri.v) {
                 v = Vertex(coord(-6, kW + 6), coord(-6, kH + 6), coord(-0.1f, 1.0f), static_cast<uint32_t>(rng()),
@@ -222,13 +236,9 @@ TEST_F(PolyTriangleTest, FlatSpansMatchTheReference) {
             o.transparent = transparent;
             o.zWrite = 0;
             o.vertexColour = 0;
-            o.area = RECT{static_cast<int>(rng() % 6), static_cast<int>(rng() % 6), kW - static_cast<int>(rng() % 6),
-                          kH - static_cast<int>(rng() % 6)};
-            SetMode(mode, o.param, o.bright);
-            SetArea(o.area.left, o.area.top, o.area.right, o.area.bottom);
-            const auto coord = [&](float lo, float hi) {
-              return lo + (hi - lo) * static_cast<float>(rng() % 10000) / 10000.0f;
-            };
+            o.area = RandomArea(rng, kW, kH, 6);
+            Apply(o);
+            const auto coord = [&](float lo, float hi) { return Coord(rng, lo, hi); };
             const float rhw = coord(0.3f, 2.5f);
             rt::VertexTriple tri;
             for (rt::PolygonVertex& v : tri.v) {
@@ -279,13 +289,9 @@ TEST_F(PolyTriangleTest, UntexturedSpansMatchTheReference) {
           o.transparent = static_cast<int>(rng() % 2);
           o.zWrite = 1;
           o.vertexColour = vc;
-          o.area = RECT{static_cast<int>(rng() % 6), static_cast<int>(rng() % 6), kW - static_cast<int>(rng() % 6),
-                        kH - static_cast<int>(rng() % 6)};
-          SetMode(mode, o.param, o.bright);
-          SetArea(o.area.left, o.area.top, o.area.right, o.area.bottom);
-          const auto coord = [&](float lo, float hi) {
-            return lo + (hi - lo) * static_cast<float>(rng() % 10000) / 10000.0f;
-          };
+          o.area = RandomArea(rng, kW, kH, 6);
+          Apply(o);
+          const auto coord = [&](float lo, float hi) { return Coord(rng, lo, hi); };
           const bool flat = rng() % 3 != 0;
           const float rhw = coord(0.2f, 3.0f);
           // Now and then coordinates that put pixel centres exactly on the texture's edges:
