@@ -6,6 +6,7 @@
 #include "runtime/core/memory.h"
 #include "runtime/image/convert_blt.h"
 #include "runtime/softrender/draw_state.h"
+#include "runtime/softrender/raster_loops.h"
 
 namespace rt {
 namespace {
@@ -224,22 +225,25 @@ void FillMemImg(MEMIMG* image, const RECT* rect, uint32_t value) {
   const int w = r.right - r.left;
   if (w <= 0 || r.bottom <= r.top) return;
   const int bytes = image->format->pixelByte;
-  for (int y = r.top; y < r.bottom; ++y) {
-    uint8_t* row = image->pixels + int64_t{y} * image->pitch + int64_t{r.left} * bytes;
-    switch (bytes) {
-      case 1:
-        std::memset(row, static_cast<int>(value & 0xFF), static_cast<size_t>(w));
-        break;
-      case 2: {
-        const uint16_t v = static_cast<uint16_t>(value);
-        for (int x = 0; x < w; ++x) std::memcpy(row + 2 * x, &v, 2);
-        break;
-      }
-      default:
-        for (int x = 0; x < w; ++x) std::memcpy(row + 4 * x, &value, 4);
-        break;
+  uint8_t* first = image->pixels + int64_t{r.top} * image->pitch + int64_t{r.left} * bytes;
+  if (bytes == 1) {
+    for (int y = r.top; y < r.bottom; ++y, first += image->pitch) {
+      std::memset(first, static_cast<int>(value & 0xFF), static_cast<size_t>(w));
     }
+    return;
   }
+  if (bytes == 3) {
+    for (int y = r.top; y < r.bottom; ++y, first += image->pitch) {
+      for (int x = 0; x < w; ++x) std::memcpy(first + int64_t{x} * bytes, &value, static_cast<size_t>(bytes));
+    }
+    return;
+  }
+  if (bytes != 2 && bytes != 4) return;
+  // Pixels of 2 and 4 bytes go through the renderer's unblended box fill.
+  soft::PrimContext context{};
+  context.color = bytes == 2 ? value & 0xFFFF : value;
+  const soft::BoxJob job{first, image->pitch, w, r.bottom - r.top, context};
+  soft::ActiveRasterLoops()->box(bytes == 2 ? kMemImgKind565 : kMemImgKindXRGB, 0)(job);
 }
 
 void BltMemImg(MEMIMG* dest, const MEMIMG* source, const RECT* sourceRect, int destX, int destY) {

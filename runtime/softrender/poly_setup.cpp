@@ -59,19 +59,27 @@ Segment Between(const PolygonVertex& from, const PolygonVertex& to) {
   return Segment{from.x, from.y, (to.x - from.x) / (to.y - from.y)};
 }
 
-// The edge's x at the row centre yc from the segment in use; false when it cannot be held.
-bool PlaceEdge(Edge* e, float yc) {
+// The edge's x at the row centre yc from the segment in use, dy measured from y (the
+// start of the left edge's segment on the first row, the segment's own start after a
+// switch); false when it cannot be held.
+bool PlaceEdge(Edge* e, float dy) {
   const Segment& s = e->switched ? e->second : e->first;
   e->step = SlopeToFixed(s.slope);
-  return ToPosition(((yc - s.y) * s.slope + s.x) * kPosScale, &e->x);
+  return ToPosition((dy * s.slope + s.x) * kPosScale, &e->x);
 }
 
 // Moves the edge to its second segment once the row at Y has reached the middle vertex.
-bool SwitchIfDue(Edge* e, int64_t y) {
+inline __attribute__((always_inline)) bool SwitchIfDue(Edge* e, int64_t y) {
   if (!e->hasSecond || e->switched || e->switchY > y) return true;
   e->switched = true;
-  return PlaceEdge(e, static_cast<float>(y) / kPosScale);
+  return PlaceEdge(e, static_cast<float>(y) / kPosScale - e->second.y);
 }
+
+// Division by one pixel, truncating toward zero (the first row's rule).
+int64_t WholePixels(int64_t fixed) { return fixed / kOnePixel; }
+// Division by one pixel rounding down (the columns' rule): a right edge in [0, 0.5) then
+// leaves pixel 0, whose centre lies right of it, as it leaves every other such pixel.
+int64_t PixelsBelow(int64_t fixed) { return fixed >> kPosShift; }
 
 bool AllFinite(const VertexTriple& t) {
   for (const PolygonVertex& v : t.v) {
@@ -114,7 +122,8 @@ double PlaneScale(int p) {
 
 }  // namespace
 
-bool SetUpPolygonTriangle(const VertexTriple& triangle, const RECT& area, PolyFrame* frame, int* firstRow) {
+bool SetUpPolygonTriangle(const VertexTriple& triangle, const RECT& area, int planes, PolyFrame* frame,
+                          int* firstRow) {
   if (!AllFinite(triangle)) return false;
   const PolygonVertex* byX[3] = {&triangle.v[0], &triangle.v[1], &triangle.v[2]};
   const PolygonVertex* byY[3] = {&triangle.v[0], &triangle.v[1], &triangle.v[2]};
@@ -142,7 +151,7 @@ bool SetUpPolygonTriangle(const VertexTriple& triangle, const RECT& area, PolyFr
   const float det = dx2 * dy1 - dy2 * dx1;
   if (det == 0.0f) return false;
   float origin[kPlaneCount], stepX[kPlaneCount], stepY[kPlaneCount];
-  for (int p = 0; p < kPlaneCount; ++p) {
+  for (int p = 0; p < planes; ++p) {
     float a0, da1, da2;
     if (p >= kPlaneR) {
       a0 = static_cast<float>(ColourByte(p0, p));
@@ -158,22 +167,22 @@ bool SetUpPolygonTriangle(const VertexTriple& triangle, const RECT& area, PolyFr
     origin[p] = a0 - p0.x * stepX[p] - p0.y * stepY[p];
   }
 
-  // Edges, from the vertices sorted by y.
+  // Edges, from the vertices sorted by y. A middle vertex in the same integer row as the
+  // top or the bottom makes that side flat: both edges are then straight.
   Edge left, right;
-  const auto whole = [](int64_t fixed) { return fixed >> kPosShift; };
   int64_t topFixed, middleFixed, bottomFixed;
   if (!ToPosition(top.y * kPosScale, &topFixed) || !ToPosition(middle.y * kPosScale, &middleFixed) ||
       !ToPosition(bottom.y * kPosScale, &bottomFixed)) {
     return false;
   }
-  // Only a truly flat top or bottom is drawn with two straight edges: a middle vertex
-  // merely in the same pixel row as the top or the bottom still bends its edge, so that the
-  // triangle covers no pixel beyond itself and meshes meet without overlap.
-  if (top.y == middle.y) {
+  const int64_t topRow = static_cast<int64_t>(top.y);
+  const int64_t middleRow = static_cast<int64_t>(middle.y);
+  const int64_t bottomRow = static_cast<int64_t>(bottom.y);
+  if (topRow == middleRow) {
     const bool topIsRight = top.x > middle.x;
     left.first = Between(topIsRight ? middle : top, bottom);
     right.first = Between(topIsRight ? top : middle, bottom);
-  } else if (middle.y == bottom.y) {
+  } else if (middleRow == bottomRow) {
     const bool middleIsRight = middle.x > bottom.x;
     left.first = Between(top, middleIsRight ? bottom : middle);
     right.first = Between(top, middleIsRight ? middle : bottom);
@@ -183,29 +192,30 @@ bool SetUpPolygonTriangle(const VertexTriple& triangle, const RECT& area, PolyFr
     Edge& bent = slopeBottom > slopeMiddle ? left : right;
     Edge& straight = slopeBottom > slopeMiddle ? right : left;
     bent.first = Segment{top.x, top.y, slopeMiddle};
-    bent.second = Between(middle, bottom);
+    // The right side's lower segment starts one pixel right of the middle vertex.
+    const float shift = &bent == &right ? 1.0f : 0.0f;
+    bent.second = Segment{middle.x + shift, middle.y, (bottom.x - middle.x - shift) / (bottom.y - middle.y)};
     bent.hasSecond = true;
     bent.switchY = middleFixed;
     straight.first = Segment{top.x, top.y, slopeBottom};
   }
 
-  // Rows whose centre lies in [top, bottom), within the draw area.
-  int64_t y0 = whole(topFixed - kHalfPixel + kOnePixel - 1);
+  // The first row is the top's y rounded to a row; both edges start on it from their upper
+  // segments, placed at the left edge's distance from its start.
+  int64_t y0 = WholePixels(topFixed + kHalfPixel);
   y0 = std::max<int64_t>(y0, area.top);
   const int64_t yEnd = std::min<int64_t>(bottomFixed, static_cast<int64_t>(area.bottom) << kPosShift);
   int64_t y = (y0 << kPosShift) + kHalfPixel;
-  const float rowCentre = static_cast<float>(y0) + 0.5f;
-  left.switched = left.hasSecond && left.switchY <= y;
-  right.switched = right.hasSecond && right.switchY <= y;
-  if (!PlaceEdge(&left, rowCentre) || !PlaceEdge(&right, rowCentre)) return false;
+  const float firstDy = (static_cast<float>(y0) + 0.5f) - left.first.y;
+  if (!PlaceEdge(&left, firstDy) || !PlaceEdge(&right, firstDy)) return false;
 
   PolygonSpanTable& table = GetPolygonSpanTable();
   const size_t capacity = static_cast<size_t>(std::max<int64_t>(0, static_cast<int64_t>(area.bottom) - area.top));
   if (table.rows.size() < capacity) table.rows.resize(capacity);
   int rows = 0;
   while (y < yEnd && static_cast<size_t>(rows) < capacity) {
-    int64_t first = whole(left.x + kHalfPixel);
-    const int64_t last = whole(right.x - kHalfPixel);
+    int64_t first = PixelsBelow(left.x + kHalfPixel);
+    const int64_t last = PixelsBelow(right.x - kHalfPixel);
     int64_t count = last - first + 1;
     if (first < area.left) {
       count -= area.left - first;
@@ -221,7 +231,8 @@ bool SetUpPolygonTriangle(const VertexTriple& triangle, const RECT& area, PolyFr
     if (!SwitchIfDue(&left, y) || !SwitchIfDue(&right, y)) return false;
   }
 
-  for (int p = 0; p < kPlaneCount; ++p) {
+  for (int p = planes; p < kPlaneCount; ++p) frame->row[p] = frame->stepX[p] = frame->stepY[p] = 0;
+  for (int p = 0; p < planes; ++p) {
     const double scale = PlaneScale(p);
     int64_t o, sx, sy;
     if (!ToFixed(static_cast<double>(origin[p]) * scale, kPlaneOriginLimit, &o) ||

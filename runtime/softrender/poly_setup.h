@@ -7,10 +7,12 @@
 
 namespace rt::soft {
 
-// Fills the span table, frame->spans, frame->rows and the planes of frame (row values at the
-// first row); *firstRow receives that row. area is the draw area, already inside the target.
+// Fills the span table, frame->spans, frame->rows and the first planes planes of frame (row
+// values at the first row; the others 0: the plain half reads no vertex colour); *firstRow
+// receives that row. area is the draw area, already inside the target.
 // false: the triangle draws nothing (off the area, out of the depth range, smaller than
 // 1.1 pixels either way, degenerate, or with values no fixed-point form can hold).
-bool SetUpPolygonTriangle(const VertexTriple& triangle, const RECT& area, PolyFrame* frame, int* firstRow);
+bool SetUpPolygonTriangle(const VertexTriple& triangle, const RECT& area, int planes, PolyFrame* frame,
+                          int* firstRow);
 
 }  // namespace rt::soft

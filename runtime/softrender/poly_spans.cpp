@@ -1,5 +1,6 @@
 #include "runtime/softrender/poly_spans.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <utility>
@@ -132,10 +133,12 @@ RT_SOFT_INLINE uint32_t VertexColourRule(uint32_t d, const Texel& t, uint32_t fa
   return k32 ? (d & 0xFF000000) | x : x;
 }
 
-// The last W a span divided by and its quotient.
+// The last W a span divided by, its quotient and (for the uniform texture's runs) the
+// largest plane value inside the texture.
 struct PerspectiveCache {
   int64_t w;
   int64_t q;
+  int64_t limit;
 };
 
 // A colour plane's byte at the pixel: planes are evaluated at pixel centres from truncated
@@ -189,6 +192,38 @@ void InsideRun(int64_t plane, int64_t step, int64_t q, int32_t size, int count, 
   }
 }
 
+// The pixels i in [0, count) whose plane value v0 + i * step lies in [lo, hi], as
+// [*first, *end) (empty when *first >= *end).
+RT_SOFT_INLINE void PlaneRun(int64_t v0, int64_t step, int64_t lo, int64_t hi, int count, int* first, int* end) {
+  const auto floorDiv = [](int64_t a, int64_t b) {
+    const int64_t q = a / b;
+    return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
+  };
+  const auto ceilDiv = [](int64_t a, int64_t b) {
+    const int64_t q = a / b;
+    return (a % b != 0 && ((a < 0) == (b < 0))) ? q + 1 : q;
+  };
+  int64_t from = 0, to = count;
+  const int64_t last = v0 + (count - 1) * step;
+  if (v0 >= lo && v0 <= hi && last >= lo && last <= hi) {
+    // Both ends inside: so is every pixel between (the common case, without a division).
+  } else if (step == 0) {
+    if (v0 < lo || v0 > hi) to = 0;
+  } else if (step > 0) {
+    from = std::max<int64_t>(from, ceilDiv(lo - v0, step));
+    to = std::min<int64_t>(to, floorDiv(hi - v0, step) + 1);
+  } else {
+    from = std::max<int64_t>(from, ceilDiv(hi - v0, step));
+    to = std::min<int64_t>(to, floorDiv(lo - v0, step) + 1);
+  }
+  *first = static_cast<int>(std::clamp<int64_t>(from, 0, count));
+  *end = static_cast<int>(std::clamp<int64_t>(to, 0, count));
+}
+
+// With a positive q, a texel position (TexelPosition) lies inside 0..size - 1 exactly when
+// 0 <= (plane >> 10) * q < 2^19, whatever the size: when the plane lies in [0, this].
+RT_SOFT_INLINE int64_t InsidePlaneLimit(int64_t q) { return (((int64_t{1} << 19) - 1) / q + 1) * 1024 - 1; }
+
 // Spans shorter than this, or crossing more texels per pixel than this, are walked pixel by
 // pixel even where they could be filled in runs.
 constexpr int kMinRunSpan = 16;
@@ -202,6 +237,9 @@ struct PolySpanLoop {
   static constexpr bool kPalette = IsPalette(O.form);
   static constexpr bool kVertexAlpha = O.vertexColour && O.mode >= 1 && O.mode <= 3;
   static constexpr int kPlanes = O.vertexColour ? (kVertexAlpha ? kPlaneCount : kPlaneA) : kPlaneR;
+  // Loops that can draw the uniform stand-in texture: direct colour without alpha, and no
+  // blend graph (its factor follows the texel position).
+  static constexpr bool kUniformForm = !kAlpha && !kPalette && !O.graph;
   // Loops whose pixel is the texel alone, whatever the destination held: along a span of
   // fixed W, the pixels that take one texel are a run, filled at once.
   static constexpr bool kTexelIsResult =
@@ -212,20 +250,24 @@ struct PolySpanLoop {
     for (int p = 0; p < kPlanes; ++p) row[p] = f.row[p];
     uint8_t* targetRow = f.targetRow;
     uint8_t* zRow = f.zRow;
+    // The uniform texture's runs divide once per triangle when W stays the same.
+    PerspectiveCache runCache{0, 0, 0};
     for (int k = 0; k < f.rows; ++k) {
       const PolySpan span = f.spans[k];
       if (span.count > 0) {
         int64_t v[kPlaneCount];
         for (int p = 0; p < kPlanes; ++p) v[p] = row[p] + span.left * f.stepX[p] + f.stepX[p] / 2;
         uint8_t* d = targetRow + static_cast<ptrdiff_t>(span.left) * kBytes;
-        if (kTexelIsResult && !zRow && f.stepX[kPlaneW] == 0 && v[kPlaneW] > 0 && span.count >= kMinRunSpan &&
-            LongRuns(f, v[kPlaneW])) {
+        if (kUniformForm && !zRow && f.uniform && f.stepX[kPlaneW] == 0 && v[kPlaneW] > 0) {
+          UniformRun(f, v, d, span.count, runCache);
+        } else if (kTexelIsResult && !zRow && f.stepX[kPlaneW] == 0 && v[kPlaneW] > 0 &&
+                   span.count >= kMinRunSpan && LongRuns(f, v[kPlaneW])) {
           TexelRuns(f, v, d, span.count);
         } else if (v[kPlaneW] != 0) {
           uint16_t* z = zRow ? reinterpret_cast<uint16_t*>(zRow) + span.left : nullptr;
           // The perspective division is redone only when W changes; a 2D polygon's W never
           // does, so it divides once per span.
-          PerspectiveCache cache{0, 0};
+          PerspectiveCache cache{0, 0, 0};
           for (int i = 0; i < span.count; ++i) {
             Pixel(f, v, d, z, cache);
             for (int p = 0; p < kPlanes; ++p) v[p] += f.stepX[p];
@@ -237,6 +279,68 @@ struct PolySpanLoop {
       for (int p = 0; p < kPlanes; ++p) row[p] += f.stepY[p];
       targetRow += f.targetPitch;
       if (zRow) zRow += f.zPitch;
+    }
+  }
+
+  // A span of fixed, positive W without depth test over a texture whose texels are all the
+  // same: the pixels inside the texture are one run, and each takes what Pixel gives it
+  // without the texel's position being found again.
+  static void UniformRun(const PolyFrame& f, int64_t* v, uint8_t* d, int count, PerspectiveCache& cache) {
+    if (v[kPlaneW] != cache.w) {
+      cache.w = v[kPlaneW];
+      cache.q = kPolyPerspectiveNumerator / cache.w;
+      cache.limit = cache.q == 0 ? 0 : InsidePlaneLimit(cache.q);
+    }
+    int first = 0, end = count;
+    // q 0 puts every pixel on texel (0, 0).
+    if (cache.q != 0) {
+      const int64_t limit = cache.limit;
+      int firstU, endU, firstV, endV;
+      PlaneRun(v[kPlaneU], f.stepX[kPlaneU], 0, limit, count, &firstU, &endU);
+      PlaneRun(v[kPlaneV], f.stepX[kPlaneV], 0, limit, count, &firstV, &endV);
+      first = firstU > firstV ? firstU : firstV;
+      end = endU < endV ? endU : endV;
+    }
+    if (first >= end) return;
+    const SrcPixel s = FetchSource<O.form>(f.palette, f.texels, 0);
+    if constexpr (O.transparent) {
+      if (s.color == f.key) return;
+    }
+    d += static_cast<ptrdiff_t>(first) * kBytes;
+    if constexpr (kTexelIsResult) {
+      if constexpr (k32) {
+        uint32_t* p = reinterpret_cast<uint32_t*>(d);
+        for (int x = 0; x < end - first; ++x) p[x] = s.color;
+      } else {
+        uint16_t* p = reinterpret_cast<uint16_t*>(d);
+        for (int x = 0; x < end - first; ++x) p[x] = static_cast<uint16_t>(s.color);
+      }
+    } else {
+      const Texel t{s.color, s.alpha, false};
+      for (int p = 0; p < kPlanes; ++p) v[p] += first * f.stepX[p];
+      for (int i = first; i < end; ++i) {
+        const uint32_t old = k32 ? Load32(d) : Load16(d);
+        uint32_t out;
+        if constexpr (O.vertexColour) {
+          const uint32_t vc[3] = {PlaneByte(v[kPlaneB]), PlaneByte(v[kPlaneG]), PlaneByte(v[kPlaneR])};
+          const uint32_t va = kVertexAlpha ? PlaneByte(v[kPlaneA]) : 0;
+          out = VertexColourRule<O>(old, t, 0, vc, va);
+        } else {
+          out = PlainRule<O>(f, old, t, 0);
+        }
+        Store(d, out);
+        for (int p = 0; p < kPlanes; ++p) v[p] += f.stepX[p];
+        d += kBytes;
+      }
+    }
+  }
+
+  RT_SOFT_INLINE static void Store(uint8_t* d, uint32_t out) {
+    if constexpr (k32) {
+      std::memcpy(d, &out, 4);
+    } else {
+      const uint16_t o16 = static_cast<uint16_t>(out);
+      std::memcpy(d, &o16, 2);
     }
   }
 
@@ -305,8 +409,9 @@ struct PolySpanLoop {
       if (*z < depth) return;
       if (f.zWrite) *z = static_cast<uint16_t>(depth);
     }
-    // W reaching 0 or below inside a span (only the span's start is tested) has no texel.
-    if (v[kPlaneW] <= 0) return;
+    // W reaching 0 inside a span (only the span's start is tested) has no texel. A negative
+    // W divides like a positive one: with U and V of its sign the texel is the same.
+    if (v[kPlaneW] == 0) return;
     if (v[kPlaneW] != cache.w) {
       cache.w = v[kPlaneW];
       cache.q = kPolyPerspectiveNumerator / cache.w;
@@ -343,12 +448,7 @@ struct PolySpanLoop {
     } else {
       out = PlainRule<O>(f, old, t, factor);
     }
-    if constexpr (k32) {
-      std::memcpy(d, &out, 4);
-    } else {
-      const uint16_t o16 = static_cast<uint16_t>(out);
-      std::memcpy(d, &o16, 2);
-    }
+    Store(d, out);
   }
 };
 

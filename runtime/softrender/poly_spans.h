@@ -49,7 +49,8 @@ struct PolyFrame {
   uint8_t* zRow;  // null: no depth test
   ptrdiff_t zPitch;
   int zWrite;
-  // Texture.
+  // Texture. uniform: every texel is the same (the white stand-in of an untextured draw).
+  bool uniform;
   const uint8_t* texels;
   ptrdiff_t texPitch;
   int32_t texWidth, texHeight;

@@ -169,6 +169,7 @@ void DrawTriangle(MEMIMG* target, MEMIMG* zBuffer, const MEMIMG* texture, const 
     // The white stand-in is filled directly, never through the box fill, so the draw area,
     // blend mode and bright colour cannot leave it anything but white.
     form = target->kind == kMemImgKindXRGB ? SrcForm::k32 : SrcForm::k16;
+    frame.uniform = true;
     frame.texels = reinterpret_cast<const uint8_t*>(kWhiteTexels);
     frame.texPitch = static_cast<ptrdiff_t>(kFallbackTextureSize) * (target->kind == kMemImgKindXRGB ? 4 : 2);
     frame.texWidth = kFallbackTextureSize;
@@ -198,7 +199,8 @@ void DrawTriangle(MEMIMG* target, MEMIMG* zBuffer, const MEMIMG* texture, const 
   if (area.left >= area.right || area.top >= area.bottom) return;
 
   int firstRow = 0;
-  if (!soft::SetUpPolygonTriangle(*triangle, area, &frame, &firstRow)) return;
+  const int planes = key.vertexColour ? soft::kPlaneCount : soft::kPlaneR;
+  if (!soft::SetUpPolygonTriangle(*triangle, area, planes, &frame, &firstRow)) return;
   frame.targetRow = target->pixels + static_cast<ptrdiff_t>(firstRow) * target->pitch;
   frame.targetPitch = target->pitch;
   if (zBuffer) {

@@ -1,9 +1,12 @@
 // Depth-buffered triangles: triangles per second for small (16 px), medium (64 px) and
 // full-screen triangles in each span family on 800 x 600 screens of 32 and 16 bits, and
 // the untextured ones beside pixman's triangle rasteriser filling the same triangles with
-// a solid colour. Cases run as "Polygons<bits>/<family>/<size>/ours" and ".../pixman", so
-// the closing ratio table gives pixman's time over ours (pixman does no perspective, depth
-// or vertex colours, so the untextured plain family is the fair comparison).
+// a solid colour and beside SDL2's geometry renderer (its software renderer on a surface
+// over the same screen), which fills them with the same solid or per-vertex colours.
+// Cases run as "Polygons<bits>/<family>/<size>/ours", ".../pixman" and ".../sdl", so the
+// closing ratio table gives each peer's time over ours (neither peer does perspective or
+// depth, so the untextured families are the fair comparison).
+#include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
@@ -45,6 +48,8 @@ struct Scene {
   rt::MEMIMG screen{}, textures[3]{};
   pixman_image_t* pScreen = nullptr;
   pixman_image_t* solid = nullptr;
+  SDL_Surface* sScreen = nullptr;
+  SDL_Renderer* renderer = nullptr;
   explicit Scene(int kind) {
     rt::CreateMemImg(&screen, kScreenW, kScreenH, kind);
     std::memset(screen.pixels, 0, static_cast<size_t>(screen.pitch) * kScreenH);
@@ -65,6 +70,11 @@ struct Scene {
                                        reinterpret_cast<uint32_t*>(screen.pixels), screen.pitch);
     const pixman_color_t colour{0xC000, 0x8000, 0x4000, 0xFFFF};
     solid = pixman_image_create_solid_fill(&colour);
+    const uint32_t sdlFormat = kind == 1 ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_RGB565;
+    sScreen = SDL_CreateRGBSurfaceWithFormatFrom(screen.pixels, kScreenW, kScreenH, SDL_BITSPERPIXEL(sdlFormat),
+                                                 screen.pitch, sdlFormat);
+    renderer = SDL_CreateSoftwareRenderer(sScreen);
+    SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
   }
 };
 
@@ -121,8 +131,32 @@ void Register(int kind) {
           benchmark::ClobberMemory();
         }
         state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(triangles.size()));
-      });
-      if (family.form >= 0 || family.vertexColour) continue;
+      })->Unit(benchmark::kMicrosecond);
+      if (family.form >= 0) continue;
+      benchmark::RegisterBenchmark((base + "/sdl").c_str(), [kind, family, size](benchmark::State& state) {
+        Scene& scene = GetScene(kind);
+        // The plain family fills in one colour; the tinted one interpolates the vertices'.
+        std::vector<SDL_Vertex> vertices;
+        for (const rt::VertexTriple& t : Triangles(size)) {
+          for (const rt::PolygonVertex& v : t.v) {
+            const uint32_t c = family.vertexColour ? v.color : 0xFFC08040u;
+            vertices.push_back(SDL_Vertex{{v.x, v.y},
+                                          {static_cast<Uint8>(c >> 16), static_cast<Uint8>(c >> 8),
+                                           static_cast<Uint8>(c), 255},
+                                          {0.0f, 0.0f}});
+          }
+        }
+        for (auto _ : state) {
+          // One call per triangle, as the game's polygon draw makes one per triangle.
+          for (size_t i = 0; i < vertices.size(); i += 3) {
+            SDL_RenderGeometry(scene.renderer, nullptr, &vertices[i], 3, nullptr, 0);
+          }
+          SDL_RenderFlush(scene.renderer);
+          benchmark::ClobberMemory();
+        }
+        state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(vertices.size() / 3));
+      })->Unit(benchmark::kMicrosecond);
+      if (family.vertexColour) continue;
       benchmark::RegisterBenchmark((base + "/pixman").c_str(), [kind, size](benchmark::State& state) {
         Scene& scene = GetScene(kind);
         std::vector<pixman_triangle_t> triangles;
@@ -134,7 +168,7 @@ void Register(int kind) {
           benchmark::ClobberMemory();
         }
         state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(triangles.size()));
-      });
+      })->Unit(benchmark::kMicrosecond);
     }
   }
 }

@@ -1,7 +1,8 @@
 // The software renderer's blits and primitives beside the same work done by pixman and by
 // SDL2's software blitter and renderer, on 800 x 600 screens. Each case runs as
 // "<case>/ours", "<case>/pixman" and "<case>/sdl" where the peer has a comparable
-// operation; the closing table gives each peer's time divided by ours (above 1: we lead).
+// operation (the screen clear runs beside "<case>/memset"); the closing table gives each
+// peer's time divided by ours (above 1: we lead).
 #include <optional>
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -398,6 +399,12 @@ void RegisterPrimitives(int kind) {
     }
   }
 
+  // The screen clear, beside memset over the same bytes.
+  Register("Clear" + k + "/FullScreen/ours", [&s, color] { rt::FillMemImg(&s.dest.img, nullptr, color); });
+  Register("Clear" + k + "/FullScreen/memset", [&s] {
+    std::memset(s.dest.img.pixels, 0x40, static_cast<size_t>(s.dest.img.pitch) * kScreenH);
+  });
+
   for (int mode : {0, 1}) {
     const std::string base = std::string("Lines") + k + (mode ? "/Alpha128" : "/None");
     Register(base + "/ours", [mode, &s, color] {
@@ -445,12 +452,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
       const size_t slash = name.rfind('/');
       byCase[name.substr(0, slash)][name.substr(slash + 1)] = t;
     }
-    std::printf("\n%-34s %12s %14s %14s\n", "case", "ours (us)", "pixman/ours", "sdl/ours");
+    std::printf("\n%-34s %12s %14s %14s %14s\n", "case", "ours (us)", "pixman/ours", "sdl/ours", "memset/ours");
     for (const auto& [c, impls] : byCase) {
       const auto ours = impls.find("ours");
       if (ours == impls.end()) continue;
       std::printf("%-34s %12.1f", c.c_str(), ours->second);
-      for (const char* peer : {"pixman", "sdl"}) {
+      for (const char* peer : {"pixman", "sdl", "memset"}) {
         const auto p = impls.find(peer);
         if (p == impls.end()) {
           std::printf(" %14s", "-");

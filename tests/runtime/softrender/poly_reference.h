@@ -2,7 +2,11 @@
 // is found and coloured on its own, with each plane in closed form (origin + row and column
 // steps), each edge's x from its segment's first row, the colour rules as the family tables
 // give them (lookups in the shared tables, the packed add and subtract channel by channel),
-// and no span table.
+// and no span table. Where the renderer departs from the prose on purpose, so does the
+// model: a depth outside 0..1 is held to the Z buffer's range instead of wrapping, a
+// texel product far outside the texture never wraps back into it, and a row's first and
+// last columns round down, so that a pixel is drawn only when its centre lies between the
+// edges (truncating toward zero would draw pixel 0 for a right edge in [0, 0.5)).
 #pragma once
 #include <algorithm>
 #include <cmath>
@@ -237,52 +241,57 @@ inline void Draw(rt::MEMIMG* target, rt::MEMIMG* zBuffer, const rt::MEMIMG* text
     sy[k] = static_cast<int64_t>(double(stepY) * scales[k]);
   }
 
-  // Edges: each a first segment and, for the bent side, a second from the middle vertex.
-  Segment left{}, right{}, bent2{};
+  // Edges. A middle vertex whose y has the same integer part as the top's or the bottom's
+  // makes that side flat; otherwise the side of the middle vertex bends there, and on the
+  // right its lower segment starts one pixel right of it.
+  Segment left{}, right{}, lower{};
   bool leftBent = false, rightBent = false;
   const auto seg = [](const rt::PolygonVertex& a, const rt::PolygonVertex& b) {
     return Segment{a.x, a.y, (b.x - a.x) / (b.y - a.y)};
   };
-  if (T.y == M.y) {
+  if (int64_t(T.y) == int64_t(M.y)) {
     const bool tRight = T.x > M.x;
     left = seg(tRight ? M : T, B);
     right = seg(tRight ? T : M, B);
-  } else if (M.y == B.y) {
+  } else if (int64_t(M.y) == int64_t(B.y)) {
     const bool mRight = M.x > B.x;
     left = seg(T, mRight ? B : M);
     right = seg(T, mRight ? M : B);
   } else {
     const float sM = (M.x - T.x) / (M.y - T.y), sB = (B.x - T.x) / (B.y - T.y);
-    bent2 = seg(M, B);
     if (sB > sM) {
       left = Segment{T.x, T.y, sM}, right = Segment{T.x, T.y, sB}, leftBent = true;
+      lower = seg(M, B);
     } else {
       left = Segment{T.x, T.y, sB}, right = Segment{T.x, T.y, sM}, rightBent = true;
+      lower = Segment{M.x + 1.0f, M.y, (B.x - M.x - 1.0f) / (B.y - M.y)};
     }
   }
   const int64_t Ytop = static_cast<int64_t>(T.y * 262144.0f);
   const int64_t Ymid = static_cast<int64_t>(M.y * 262144.0f);
   const int64_t Yend = std::min<int64_t>(static_cast<int64_t>(B.y * 262144.0f), int64_t{area.bottom} << 18);
-  // First row: the first whose centre is at or below the top vertex.
-  int64_t y0 = Floor(Ytop - 131072 + 262143, 18);
+  // First row: the top's y rounded, divisions truncating toward zero.
+  int64_t y0 = (Ytop + 131072) / 262144;
   y0 = std::max<int64_t>(y0, area.top);
   const auto slopeFixed = [](float s) {
     return static_cast<int64_t>(std::clamp(s * 262144.0f, -1099511627776.0f, 1099511627776.0f));
   };
-  // An edge's x (14.18) at row y: evaluated at the first row its segment serves, then
-  // stepped by the segment's fixed slope.
-  const auto edgeX = [&](const Segment& first, bool bent, int64_t y) -> int64_t {
-    const int64_t Y = (y << 18) + 131072;
-    const bool second = bent && Ymid <= Y;
-    const Segment& s = second ? bent2 : first;
-    int64_t startRow = y0;
-    if (second) {
-      // The first row whose centre reached the middle vertex, or the first row.
-      startRow = std::max<int64_t>(y0, Floor(Ymid - 131072 + 262143, 18));
+  // Both edges are placed on the first row at the distance of its centre from the left
+  // edge's start, whatever their own starts; a bent edge keeps its upper segment there
+  // and takes the lower one from the first later row whose centre reached the middle
+  // vertex, placed from the lower segment's own start. Between, x steps by the slope.
+  const float firstDy = (float(y0) + 0.5f) - left.y;
+  const auto edgeX = [&](const Segment& upper, bool bent, int64_t y) -> int64_t {
+    int64_t switchRow = INT64_MAX;
+    if (bent) {
+      switchRow = y0 + 1;
+      while ((switchRow << 18) + 131072 < Ymid) ++switchRow;
     }
-    const float yc = float(startRow) + 0.5f;
-    const int64_t x0 = static_cast<int64_t>(((yc - s.y) * s.slope + s.x) * 262144.0f);
-    return x0 + (y - startRow) * slopeFixed(s.slope);
+    if (y < switchRow) {
+      return static_cast<int64_t>((firstDy * upper.slope + upper.x) * 262144.0f) + (y - y0) * slopeFixed(upper.slope);
+    }
+    const float dy = float(((switchRow << 18) + 131072)) / 262144.0f - lower.y;
+    return static_cast<int64_t>((dy * lower.slope + lower.x) * 262144.0f) + (y - switchRow) * slopeFixed(lower.slope);
   };
 
   const int bytes = k32 ? 4 : 2;
@@ -304,8 +313,9 @@ inline void Draw(rt::MEMIMG* target, rt::MEMIMG* zBuffer, const rt::MEMIMG* text
         if (*zp < z) continue;
         if (o.zWrite) *zp = static_cast<uint16_t>(z);
       }
+      // W exactly 0 has no texel; a negative one divides as the rule has it.
       const int64_t w = plane(0, x);
-      if (w <= 0) continue;
+      if (w == 0) continue;
       const int64_t q = 0x20000000 / w;
       const __int128 tu = (static_cast<__int128>(Floor(plane(1, x), 10)) * q * W) >> 19;
       const __int128 tv = (static_cast<__int128>(Floor(plane(2, x), 10)) * q * H) >> 19;

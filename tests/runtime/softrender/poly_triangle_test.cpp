@@ -27,6 +27,17 @@ rt::PolygonVertex Vertex(float x, float y, float z = 0.5f, uint32_t color = 0xFF
   return rt::PolygonVertex{x, y, z, rhw, color, u, v};
 }
 
+// A value in [lo, hi) on a grid of 10000 steps.
+float Coord(std::mt19937& rng, float lo, float hi) {
+  return lo + (hi - lo) * static_cast<float>(rng() % 10000) / 10000.0f;
+}
+
+// A draw area inside a w x h target, each side up to margin - 1 pixels in.
+RECT RandomArea(std::mt19937& rng, int w, int h, int margin) {
+  const int l = static_cast<int>(rng() % margin), t = static_cast<int>(rng() % margin);
+  return RECT{l, t, w - static_cast<int>(rng() % margin), h - static_cast<int>(rng() % margin)};
+}
+
 class PolyTriangleTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -44,6 +55,11 @@ class PolyTriangleTest : public ::testing::Test {
     s.brightColor = bright;
   }
   static void SetArea(int l, int t, int r, int b) { rt::GetDrawState().drawArea = RECT{l, t, r, b}; }
+  // The draw state the model's options describe.
+  static void Apply(const polyref::Options& o) {
+    SetMode(o.mode, o.param, o.bright);
+    SetArea(o.area.left, o.area.top, o.area.right, o.area.bottom);
+  }
   static void MakeImage(OwnedMemImg& m, int w, int h, int kind, uint32_t fill = 0) {
     ASSERT_EQ(rt::CreateMemImg(m.get(), w, h, kind), 0);
     for (int y = 0; y < h; ++y) {
@@ -166,9 +182,7 @@ TEST_F(PolyTriangleTest, EverySpanLoopMatchesTheReference) {
               SetMode(mode, o.param, o.bright);
               SetArea(o.area.left, o.area.top, o.area.right, o.area.bottom);
 
-              const auto coord = [&](float lo, float hi) {
-                return lo + (hi - lo) * static_cast<float>(rng() % 10000) / 10000.0f;
-              };
+              const auto coord = [&](float lo, float hi) { return Coord(rng, lo, hi); };
               rt::VertexTriple tri;
               for (rt::PolygonVertex& v : tri.v) {
                 v = Vertex(coord(-6, kW + 6), coord(-6, kH + 6), coord(-0.1f, 1.0f), static_cast<uint32_t>(rng()),
@@ -222,13 +236,9 @@ TEST_F(PolyTriangleTest, FlatSpansMatchTheReference) {
             o.transparent = transparent;
             o.zWrite = 0;
             o.vertexColour = 0;
-            o.area = RECT{static_cast<int>(rng() % 6), static_cast<int>(rng() % 6), kW - static_cast<int>(rng() % 6),
-                          kH - static_cast<int>(rng() % 6)};
-            SetMode(mode, o.param, o.bright);
-            SetArea(o.area.left, o.area.top, o.area.right, o.area.bottom);
-            const auto coord = [&](float lo, float hi) {
-              return lo + (hi - lo) * static_cast<float>(rng() % 10000) / 10000.0f;
-            };
+            o.area = RandomArea(rng, kW, kH, 6);
+            Apply(o);
+            const auto coord = [&](float lo, float hi) { return Coord(rng, lo, hi); };
             const float rhw = coord(0.3f, 2.5f);
             rt::VertexTriple tri;
             for (rt::PolygonVertex& v : tri.v) {
@@ -242,6 +252,72 @@ TEST_F(PolyTriangleTest, FlatSpansMatchTheReference) {
                 ASSERT_EQ(ReadPixel(screen.img, x, y), ReadPixel(expected.img, x, y))
                     << what << " round " << round << " at " << x << "," << y;
               }
+            }
+          }
+        }
+      }
+    }
+  }
+}
+
+// Untextured triangles draw the 8 x 8 white stand-in: the model draws them with that
+// texture given. Texture coordinates reach past it on every side, so the pixels outside it
+// stay; one rhw per triangle (the spans filled in one run) or three.
+TEST_F(PolyTriangleTest, UntexturedSpansMatchTheReference) {
+  std::mt19937 rng(777);
+  const int kW = 48, kH = 40;
+  for (int kind : {0, 1}) {
+    OwnedMemImg white;
+    MakeImage(white, 8, 8, kind, 0xFFFFFFFF);
+    for (int vc : {0, 1}) {
+      for (int mode = 0; mode <= 4; ++mode) {
+        for (int round = 0; round < 40; ++round) {
+          OwnedMemImg screen, expected, z, zExpected;
+          ASSERT_EQ(rt::CreateMemImg(screen.get(), kW, kH, kind), 0);
+          ASSERT_EQ(rt::CreateMemImg(expected.get(), kW, kH, kind), 0);
+          testsupport::FillRandom(screen.img, rng);
+          std::memcpy(expected->pixels, screen->pixels, static_cast<size_t>(screen->pitch) * kH);
+          const bool useZ = rng() % 4 == 0;
+          if (useZ) {
+            MakeZ(z, kW, kH, 0x8000);
+            MakeZ(zExpected, kW, kH, 0x8000);
+          }
+          polyref::Options o;
+          o.mode = mode;
+          o.param = static_cast<int>(rng() % 256);
+          o.bright = rng() % 2 ? 0xFFFFFF : static_cast<uint32_t>(rng()) & 0xFFFFFE;
+          o.transparent = static_cast<int>(rng() % 2);
+          o.zWrite = 1;
+          o.vertexColour = vc;
+          o.area = RandomArea(rng, kW, kH, 6);
+          Apply(o);
+          const auto coord = [&](float lo, float hi) { return Coord(rng, lo, hi); };
+          const bool flat = rng() % 3 != 0;
+          const float rhw = coord(0.2f, 3.0f);
+          // Now and then coordinates that put pixel centres exactly on the texture's edges:
+          // constant ones, or 1/16 of a texture per pixel from whole-pixel vertices.
+          const int exact = static_cast<int>(rng() % 4);
+          const float edges[] = {0.0f, 1.0f, -1.0f / 64, 63.0f / 64};
+          const float u0 = edges[rng() % 4], v0 = edges[rng() % 4];
+          rt::VertexTriple tri;
+          for (rt::PolygonVertex& v : tri.v) {
+            v = Vertex(coord(-8, kW + 8), coord(-8, kH + 8), coord(0.0f, 1.0f), static_cast<uint32_t>(rng()),
+                       coord(-0.3f, 1.3f), coord(-0.3f, 1.3f), flat ? rhw : coord(0.3f, 2.0f));
+            if (exact == 1) {
+              v.u = u0, v.v = v0;
+            } else if (exact == 2) {
+              v.x = std::floor(v.x), v.y = std::floor(v.y), v.rhw = 1.0f;
+              v.u = (v.x - 0.5f) / 16, v.v = (v.y - 0.5f) / 16;
+            }
+          }
+          rt::DrawPolygonTriangleMemImg(screen.get(), useZ ? z.get() : nullptr, nullptr, &tri, o.transparent, nullptr,
+                                        o.zWrite, 0, vc, 0);
+          polyref::Draw(expected.get(), useZ ? zExpected.get() : nullptr, white.get(), tri, nullptr, o);
+          for (int y = 0; y < kH; ++y) {
+            for (int x = 0; x < kW; ++x) {
+              ASSERT_EQ(ReadPixel(screen.img, x, y), ReadPixel(expected.img, x, y))
+                  << (kind ? "32-bit" : "16-bit") << (vc ? " tinted" : " plain") << " mode " << mode << " round "
+                  << round << " at " << x << "," << y;
             }
           }
         }
@@ -372,32 +448,29 @@ TEST_F(PolyTriangleTest, DepthClipOfExtremeValuesEnds) {
 
 // ---- Scan conversion ----
 
-// A mesh of triangles over the whole target, vertices jittered off the pixel grid: every
-// pixel is drawn by exactly one triangle, shared edges included.
+// A mesh of triangles over the whole target on an uneven grid of whole pixels, each cell
+// split along either diagonal: every pixel is drawn by exactly one triangle, shared edges
+// included.
 TEST_F(PolyTriangleTest, AMeshCoversEveryPixelExactlyOnce) {
   std::mt19937 rng(99);
   for (int round = 0; round < 12; ++round) {
     const int kW = 61 + round, kH = 47 + 2 * round;
     const int cols = 4 + round % 5, rows = 3 + round % 4;
-    std::vector<float> px((cols + 1) * (rows + 1)), py(px.size());
+    std::vector<float> gx(cols + 1), gy(rows + 1);
+    for (int i = 0; i <= cols; ++i) {
+      const int jitter = i == 0 || i == cols ? 0 : static_cast<int>(rng() % 5) - 2;
+      gx[i] = static_cast<float>(kW * i / cols + jitter);
+    }
     for (int j = 0; j <= rows; ++j) {
-      for (int i = 0; i <= cols; ++i) {
-        const float jx = i == 0 || i == cols ? 0.0f : static_cast<float>(rng() % 1000) / 1000.0f - 0.5f;
-        const float jy = j == 0 || j == rows ? 0.0f : static_cast<float>(rng() % 1000) / 1000.0f - 0.5f;
-        // Now and then a vertex exactly on a pixel centre or a pixel edge.
-        const float snap = rng() % 4 == 0 ? 0.5f : 0.0f;
-        px[j * (cols + 1) + i] = std::floor(static_cast<float>(kW) * i / cols + jx * 3.0f) + (jx == 0 ? 0 : snap);
-        py[j * (cols + 1) + i] = std::floor(static_cast<float>(kH) * j / rows + jy * 3.0f) + (jy == 0 ? 0 : snap);
-        if (i > 0 && i < cols && rng() % 2) px[j * (cols + 1) + i] += jx;
-        if (j > 0 && j < rows && rng() % 2) py[j * (cols + 1) + i] += jy;
-      }
+      const int jitter = j == 0 || j == rows ? 0 : static_cast<int>(rng() % 5) - 2;
+      gy[j] = static_cast<float>(kH * j / rows + jitter);
     }
     OwnedMemImg screen;
     MakeImage(screen, kW, kH, 1, 0);
     SetArea(0, 0, kW, kH);
     // Adding 1 to blue per drawn pixel counts the draws.
     SetMode(2, 1);
-    const auto at = [&](int i, int j) { return Vertex(px[j * (cols + 1) + i], py[j * (cols + 1) + i]); };
+    const auto at = [&](int i, int j) { return Vertex(gx[i], gy[j]); };
     for (int j = 0; j < rows; ++j) {
       for (int i = 0; i < cols; ++i) {
         const bool flip = rng() % 2;
@@ -411,6 +484,45 @@ TEST_F(PolyTriangleTest, AMeshCoversEveryPixelExactlyOnce) {
       for (int x = 0; x < kW; ++x) {
         ASSERT_EQ(ReadPixel(screen.img, x, y) & 0xFF, 1u) << "round " << round << " at " << x << "," << y;
       }
+    }
+  }
+}
+
+// The scan conversion's conventions, one row each, worked by hand: where they differ from
+// a pixel-centre rule, the row shows it.
+TEST_F(PolyTriangleTest, ScanConversionConventions) {
+  struct Case {
+    const char* what;
+    rt::VertexTriple tri;
+    int row;
+    int first, last;  // first > last: nothing drawn on the row
+  };
+  const Case cases[] = {
+      // Top 4.2 and middle 4.8 share row 4: a flat top, the right edge straight from the
+      // middle vertex to the bottom, placed at the left edge's distance (0.3) from its start.
+      {"flat top on a shared row", {{Vertex(2, 4.2f), Vertex(20, 4.8f), Vertex(2, 14)}}, 4, 2, 18},
+      // Row 10 lies on the right side's lower segment, which starts at (21, 10): x 20.15.
+      {"lower right segment one pixel right", {{Vertex(4, 2), Vertex(20, 10), Vertex(4, 20)}}, 10, 4, 19},
+      {"upper right segment", {{Vertex(4, 2), Vertex(20, 10), Vertex(4, 20)}}, 9, 4, 18},
+      // A top at 3.5 rounds to row 4: row 3, whose centre is on the top, is not drawn.
+      {"first row rounded from the top", {{Vertex(10, 3.5f), Vertex(2, 12.2f), Vertex(20, 14)}}, 3, 1, 0},
+      // Row 4's centre lies past the middle vertex (4.3), yet the first row keeps the upper
+      // left segment (x -0.67); the next row switches.
+      {"first row keeps its segment", {{Vertex(10, 3.7f), Vertex(2, 4.3f), Vertex(12, 14)}}, 4, 0, 9},
+      {"switch after the first row", {{Vertex(10, 3.7f), Vertex(2, 4.3f), Vertex(12, 14)}}, 5, 3, 9},
+      // The right edge at x -0.31 lies left of pixel 0's centre: rounding toward zero
+      // would draw it, and two triangles sharing such an edge would both draw it.
+      {"columns round down", {{Vertex(-10, 2), Vertex(0.2f, 2), Vertex(-10, 12)}}, 2, 1, 0},
+      {"a right edge past pixel 0's centre", {{Vertex(-10, 2), Vertex(1.7f, 2), Vertex(-10, 12)}}, 2, 0, 0},
+  };
+  for (const Case& c : cases) {
+    OwnedMemImg screen;
+    MakeImage(screen, 32, 24, 1, 0);
+    SetArea(0, 0, 32, 24);
+    rt::DrawPolygonTriangleMemImg(screen.get(), nullptr, nullptr, &c.tri, 0, nullptr, 0, 0, 0, 0);
+    for (int x = 0; x < 32; ++x) {
+      const bool drawn = x >= c.first && x <= c.last;
+      EXPECT_EQ(ReadPixel(screen.img, x, c.row) != 0, drawn) << c.what << " at " << x << "," << c.row;
     }
   }
 }
@@ -507,9 +619,10 @@ TEST_F(PolyTriangleTest, TargetsTallerThan4096RowsAreDrawnWhole) {
   EXPECT_EQ(CountNot(screen.img, 0), 4 * kH);
 }
 
-TEST_F(PolyTriangleTest, WReachingZeroInsideASpanSkipsThePixels) {
-  // rhw falls by 1/16 per pixel and is exactly 0 at the centre of pixel 16: that pixel and
-  // those beyond it have no texel and are left alone (W of 0 once divided by zero).
+TEST_F(PolyTriangleTest, WReachingZeroInsideASpanSkipsOnlyThatPixel) {
+  // rhw falls by 1/16 per pixel and is exactly 0 at the centre of pixel 16: that pixel has
+  // no texel and is left alone (W of 0 once divided by zero). Beyond it W and U are both
+  // negative, which gives the same texel as positive ones.
   OwnedMemImg screen;
   MakeImage(screen, 32, 8, 1, 0);
   SetArea(0, 0, 32, 8);
@@ -520,7 +633,30 @@ TEST_F(PolyTriangleTest, WReachingZeroInsideASpanSkipsThePixels) {
   EXPECT_NE(ReadPixel(screen.img, 2, 1), 0u);
   EXPECT_NE(ReadPixel(screen.img, 15, 1), 0u);
   EXPECT_EQ(ReadPixel(screen.img, 16, 1), 0u);
-  EXPECT_EQ(ReadPixel(screen.img, 24, 1), 0u);
+  EXPECT_NE(ReadPixel(screen.img, 17, 1), 0u);
+  EXPECT_NE(ReadPixel(screen.img, 24, 1), 0u);
+}
+
+TEST_F(PolyTriangleTest, NegativeRhwDrawsTheSameTexels) {
+  OwnedMemImg texture;
+  MakeImage(texture, 2, 1, 1, 0x000000FF);
+  WritePixel(texture.img, 1, 0, 0x0000FF00);
+  SetArea(0, 0, 16, 8);
+  uint32_t seen[2][2];
+  for (int sign = 0; sign < 2; ++sign) {
+    const float rhw = sign ? -1.0f : 1.0f;
+    OwnedMemImg screen;
+    MakeImage(screen, 16, 8, 1, 0);
+    const rt::VertexTriple tri{{Vertex(0, 0, 0.5f, 0, 0, 0, rhw), Vertex(16, 0, 0.5f, 0, 1, 0, rhw),
+                                Vertex(0, 8, 0.5f, 0, 0, 1, rhw)}};
+    rt::DrawPolygonTriangleMemImg(screen.get(), nullptr, texture.get(), &tri, 0, nullptr, 0, 0, 0, 0);
+    seen[sign][0] = ReadPixel(screen.img, 2, 1);
+    seen[sign][1] = ReadPixel(screen.img, 11, 1);
+  }
+  EXPECT_EQ(seen[0][0], 0x000000FFu);
+  EXPECT_EQ(seen[0][1], 0x0000FF00u);
+  EXPECT_EQ(seen[1][0], seen[0][0]);
+  EXPECT_EQ(seen[1][1], seen[0][1]);
 }
 
 TEST_F(PolyTriangleTest, TexelPositionsFarOutsideTheTextureNeverWrapIn) {

@@ -165,6 +165,53 @@ TEST_F(PrimitivesTest, WideBoxesMatchTheModelInEveryLoopSet) {
   }
 }
 
+// Unblended fills long enough for the string store, whole images (one run over every row)
+// and rectangles from odd columns (runs per row), through the box fill and the image clear:
+// every pixel inside takes the colour, every pixel outside stays.
+TEST_F(PrimitivesTest, LongUnblendedFillsCoverExactlyTheirRectangle) {
+  struct Case {
+    int kind, width, height;
+    bool whole;
+    RECT rect;
+  };
+  const Case cases[] = {
+      {1, 800, 6, true, {}},       {0, 800, 6, true, {}},       {1, 700, 5, false, {1, 1, 699, 4}},
+      {0, 1500, 4, false, {3, 0, 1498, 4}}, {0, 1500, 3, false, {2, 1, 1500, 3}}, {1, 600, 3, false, {0, 0, 513, 2}},
+      {0, 1030, 3, false, {1, 0, 1026, 3}},
+  };
+  std::mt19937 rng(21);
+  for (const auto& [loopsName, loops] : testloops::Available()) {
+    const testloops::Use use(loops);
+    for (const Case& c : cases) {
+      for (bool clear : {false, true}) {
+        OwnedMemImg target;
+        ASSERT_EQ(rt::CreateMemImg(target.get(), c.width, c.height, c.kind), 0);
+        testsupport::FillRandom(target.img, rng);
+        std::vector<uint32_t> before;
+        for (int y = 0; y < c.height; ++y) {
+          for (int x = 0; x < c.width; ++x) before.push_back(ReadPixel(target.img, x, y));
+        }
+        const uint32_t color = c.kind == 1 ? 0x00C18141 : 0xC409;
+        const RECT r = c.whole ? RECT{0, 0, c.width, c.height} : c.rect;
+        rt::GetDrawState().drawArea = RECT{0, 0, c.width, c.height};
+        if (clear) {
+          rt::FillMemImg(target.get(), c.whole ? nullptr : &r, color);
+        } else {
+          rt::FillBoxMemImg(target.get(), c.whole ? nullptr : &r, color);
+        }
+        for (int y = 0; y < c.height; ++y) {
+          for (int x = 0; x < c.width; ++x) {
+            const bool inside = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+            ASSERT_EQ(ReadPixel(target.img, x, y), inside ? color : before[y * c.width + x])
+                << loopsName << (clear ? " clear" : " box") << " kind " << c.kind << " width " << c.width << " at "
+                << x << "," << y;
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST_F(PrimitivesTest, PixelStaysInsideTheHalfOpenDrawArea) {
   rt::GetDrawState().drawArea = RECT{2, 3, 6, 7};
   const std::pair<int, int> tries[] = {{6, 4}, {3, 7}, {5, 6}, {2, 3}, {1, 4}, {3, 2}, {INT_MAX, 4}, {4, INT_MIN}};
