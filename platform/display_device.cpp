@@ -13,15 +13,6 @@ namespace {
 
 DisplayDevice* g_override = nullptr;
 
-Rect Intersect(const Rect& a, const Rect& b) {
-  Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
-  if (r.right < r.left) r.right = r.left;
-  if (r.bottom < r.top) r.bottom = r.top;
-  return r;
-}
-
-bool Empty(const Rect& r) { return r.right <= r.left || r.bottom <= r.top; }
-
 uint32_t ReadPixel(const uint8_t* p, int bytes) {
   uint32_t v = 0;
   std::memcpy(&v, p, static_cast<size_t>(bytes));
@@ -32,7 +23,7 @@ void WritePixel(uint8_t* p, int bytes, uint32_t v) { std::memcpy(p, &v, static_c
 
 // The first row of the rectangle is filled pixel by pixel, the others copied from it.
 void FillRect(DeviceSurface* s, const Rect& r, uint32_t value) {
-  if (Empty(r)) return;
+  if (IsEmpty(r)) return;
   const int bytes = s->bytes();
   for (int x = r.left; x < r.right; ++x) WritePixel(s->At(x, r.top), bytes, value);
   const size_t span = static_cast<size_t>(r.right - r.left) * bytes;
@@ -101,7 +92,10 @@ void DisplayDevice::SyncPrimarySize(DeviceSurface* primary) {
     w = std::max(client.Width(), 0);
     h = std::max(client.Height(), 0);
   }
-  if (w != primary->width || h != primary->height) primary->Resize(w, h);
+  if (w != primary->width || h != primary->height) {
+    ForgetSurface(primary);
+    primary->Resize(w, h);
+  }
 }
 
 // A windowed primary is addressed in desktop coordinates; its pixels are the client area's.
@@ -229,7 +223,6 @@ int DisplayDevice::Lock(DeviceSurface* surface, const Rect* area, LockedPixels* 
   if (s->locked || s->inDC) return kDeviceFailed;
   if (s->kind == SurfaceKind::kPrimary) SyncPrimarySize(s->frontOfChain ? s->frontOfChain : s);
   Rect r{0, 0, s->width, s->height};
-  Touch(s);
   if (area) {
     r = ToSurface(s, *area);
     if (r.left < 0 || r.top < 0 || r.right > s->width || r.bottom > s->height || r.right < r.left ||
@@ -237,6 +230,7 @@ int DisplayDevice::Lock(DeviceSurface* surface, const Rect* area, LockedPixels* 
       return kDeviceFailed;
     }
   }
+  Touch(s, r, true);
   s->locked = true;
   out->pixels = s->pixels.empty() ? nullptr : s->At(r.left, r.top);
   out->pitch = s->pitch;
@@ -264,9 +258,11 @@ int DisplayDevice::ColorFill(DeviceSurface* surface, const Rect* area, uint32_t 
   if (s->lost) return kSurfaceLost;
   if (s->locked) return kDeviceFailed;
   if (s->kind == SurfaceKind::kPrimary) SyncPrimarySize(s->frontOfChain ? s->frontOfChain : s);
-  const Rect r = Intersect(area ? ToSurface(s, *area) : Rect{0, 0, s->width, s->height}, Rect{0, 0, s->width, s->height});
-  Touch(s);
-  FillRect(s, r, pixel);
+  const Rect r = Intersection(area ? ToSurface(s, *area) : Rect{0, 0, s->width, s->height}, Rect{0, 0, s->width, s->height});
+  if (!IsEmpty(r) && !FillOnPlatform(s, r, pixel)) {
+    Touch(s, r, true);
+    FillRect(s, r, pixel);
+  }
   ShowPrimary(s, false);
   return kDeviceOk;
 }
@@ -274,10 +270,10 @@ int DisplayDevice::ColorFill(DeviceSurface* surface, const Rect* area, uint32_t 
 int DisplayDevice::DepthFill(DeviceSurface* surface, const Rect* area, uint32_t depth) {
   DeviceSurface* s = Find(surface);
   if (!Check("DepthFill", {depth}) || !s || s->kind != SurfaceKind::kZBuffer) return kDeviceFailed;
-  Touch(s);
   if (s->lost) return kSurfaceLost;
   if (s->locked) return kDeviceFailed;
-  const Rect r = Intersect(area ? *area : Rect{0, 0, s->width, s->height}, Rect{0, 0, s->width, s->height});
+  const Rect r = Intersection(area ? *area : Rect{0, 0, s->width, s->height}, Rect{0, 0, s->width, s->height});
+  Touch(s, r, true);
   FillRect(s, r, depth);
   return kDeviceOk;
 }
@@ -294,18 +290,22 @@ int DisplayDevice::Blt(DeviceSurface* dest, const Rect* destRect, DeviceSurface*
   }
   if (d->lost || s->lost) return kSurfaceLost;
   if (d->locked || s->locked || d->bytes() != s->bytes()) return kDeviceFailed;
-  Touch(s);
-  Touch(d);
   if (d->kind == SurfaceKind::kPrimary) SyncPrimarySize(d->frontOfChain ? d->frontOfChain : d);
   if (s->kind == SurfaceKind::kPrimary) SyncPrimarySize(s->frontOfChain ? s->frontOfChain : s);
   const Rect dr = destRect ? ToSurface(d, *destRect) : Rect{0, 0, d->width, d->height};
   const Rect sr = sourceRect ? ToSurface(s, *sourceRect) : Rect{0, 0, s->width, s->height};
-  if (Empty(dr) || Empty(sr)) return kDeviceFailed;
-  const Rect clipped = Intersect(dr, Rect{0, 0, d->width, d->height});
+  if (IsEmpty(dr) || IsEmpty(sr)) return kDeviceFailed;
+  const Rect clipped = Intersection(dr, Rect{0, 0, d->width, d->height});
   const int64_t dw = dr.right - dr.left;
   const int64_t dh = dr.bottom - dr.top;
   const int64_t sw = sr.right - sr.left;
   const int64_t sh = sr.bottom - sr.top;
+  if (s != d && CopyOnPlatform(d, dr, clipped, s, sr)) {
+    ShowPrimary(d, false);
+    return kDeviceOk;
+  }
+  Touch(s, Intersection(sr, Rect{0, 0, s->width, s->height}), false);
+  Touch(d, clipped, true);
   // A copy onto itself goes through a copy of the source, so that overlapping parts read
   // what was there before.
   std::vector<uint8_t> kept;
@@ -351,12 +351,18 @@ int DisplayDevice::BltFast(DeviceSurface* dest, int x, int y, DeviceSurface* sou
   }
   if (d->lost || s->lost) return kSurfaceLost;
   if (d->locked || s->locked || d->bytes() != s->bytes() || d == s) return kDeviceFailed;
-  Touch(s);
-  Touch(d);
   if (d->kind == SurfaceKind::kPrimary) SyncPrimarySize(d->frontOfChain ? d->frontOfChain : d);
   Rect sr = sourceRect ? ToSurface(s, *sourceRect) : Rect{0, 0, s->width, s->height};
-  sr = Intersect(sr, Rect{0, 0, s->width, s->height});
+  sr = Intersection(sr, Rect{0, 0, s->width, s->height});
   const Rect at = ToSurface(d, Rect{x, y, x, y});
+  const Rect placed{at.left, at.top, at.left + sr.right - sr.left, at.top + sr.bottom - sr.top};
+  const Rect clipped = Intersection(placed, Rect{0, 0, d->width, d->height});
+  if (!sourceColorKey && !IsEmpty(sr) && CopyOnPlatform(d, placed, clipped, s, sr)) {
+    ShowPrimary(d, false);
+    return kDeviceOk;
+  }
+  Touch(s, sr, false);
+  Touch(d, clipped, true);
   const int bytes = d->bytes();
   // Bits that carry no colour (the fourth byte of XRGB) play no part in the key.
   uint32_t mask = s->format.redMask | s->format.greenMask | s->format.blueMask | s->format.alphaMask;
@@ -417,8 +423,9 @@ int DisplayDevice::Flip(DeviceSurface* primary, bool waitVBlank) {
   if (s->lost || s->backBuffer->lost) return kSurfaceLost;
   if (s->locked || s->backBuffer->locked) return kDeviceFailed;
   std::swap(s->pixels, s->backBuffer->pixels);
-  Touch(s);
-  Touch(s->backBuffer);
+  SwapPlatformCopies(s, s->backBuffer);
+  ++s->generation;
+  ++s->backBuffer->generation;
   ShowPrimary(s, waitVBlank);
   return kDeviceOk;
 }
@@ -429,7 +436,7 @@ int DisplayDevice::GetDC(DeviceSurface* surface, LockedPixels* out) {
   if (s->lost) return kSurfaceLost;
   if (s->locked || s->inDC) return kDeviceFailed;
   s->inDC = true;
-  Touch(s);
+  TouchAll(s, true);
   out->pixels = s->pixels.empty() ? nullptr : s->pixels.data();
   out->pitch = s->pitch;
   out->width = s->width;
@@ -456,8 +463,9 @@ int DisplayDevice::Restore(DeviceSurface* surface) {
   if (!Check("Restore", {}) || !s) return kDeviceFailed;
   if (!s->lost) return kDeviceOk;
   s->lost = false;
+  ForgetSurface(s);
   std::fill(s->pixels.begin(), s->pixels.end(), 0);
-  Touch(s);
+  ++s->generation;
   ShowPrimary(s, false);
   return kDeviceOk;
 }
@@ -491,7 +499,8 @@ void DisplayDevice::LoseSurfaces() {
   for (const auto& s : surfaces_) {
     if (s->systemMemory && s->kind != SurfaceKind::kPrimary) continue;
     s->lost = true;
-    Touch(s.get());
+    ForgetSurface(s.get());
+    ++s->generation;
     // What a lost surface held is gone; a restore gives it back cleared.
     std::fill(s->pixels.begin(), s->pixels.end(), 0xA5);
   }
@@ -499,28 +508,39 @@ void DisplayDevice::LoseSurfaces() {
 
 void DisplayDevice::ShowPrimary(DeviceSurface* surface, bool waitVBlank) {
   if (surface->kind != SurfaceKind::kPrimary || surface->frontOfChain || surface->lost) return;
+  const bool wait = waitVBlank || waitNextShow_;
+  waitNextShow_ = false;
+  ShowSurface(surface, wait);
+}
+
+namespace {
+
+LockedPixels ViewOf(DeviceSurface* surface) {
   LockedPixels view;
   view.pixels = surface->pixels.empty() ? nullptr : surface->pixels.data();
   view.pitch = surface->pitch;
   view.width = surface->width;
   view.height = surface->height;
   view.format = surface->format;
-  const bool wait = waitVBlank || waitNextShow_;
-  waitNextShow_ = false;
-  Show(view, wait);
+  return view;
+}
+
+}  // namespace
+
+void DisplayDevice::ShowSurface(DeviceSurface* primary, bool waitVBlank) {
+  TouchAll(primary, false);
+  Show(ViewOf(primary), waitVBlank);
+}
+
+bool DisplayDevice::ReadShown(DeviceSurface* primary, std::vector<uint32_t>* xrgb, int* width, int* height) {
+  TouchAll(primary, false);
+  return ReadFrame(ViewOf(primary), xrgb, width, height);
 }
 
 bool DisplayDevice::ReadShownFrame(std::vector<uint32_t>* xrgb, int* width, int* height) {
   for (const auto& s : surfaces_) {
     if (s->kind != SurfaceKind::kPrimary || s->frontOfChain || s->lost) continue;
-    if (open3D_ && s.get() == state3D_.target) Resolve3D(s.get());
-    LockedPixels view;
-    view.pixels = s->pixels.empty() ? nullptr : s->pixels.data();
-    view.pitch = s->pitch;
-    view.width = s->width;
-    view.height = s->height;
-    view.format = s->format;
-    return ReadFrame(view, xrgb, width, height);
+    return ReadShown(s.get(), xrgb, width, height);
   }
   return false;
 }

@@ -8,9 +8,10 @@
 // The program draws through OpenGL 3.3 in the window's GL context; tests install a
 // recording double that keeps everything in memory and records every call.
 //
-// The common part here keeps every surface's pixels in system memory (the GL device shows
-// the primary from there), so a lock is always direct and the copies are done here; the
-// platform's part is the display mode and showing the primary.
+// The common part keeps every surface's pixels in system memory and does the copies there;
+// a platform may keep a copy of its own of a surface (the GL device keeps the render target
+// and the primary on the GPU), fill and copy between such copies, and bring pixels back to
+// memory only for the part the processor is about to read or write.
 #pragma once
 #include <cstdint>
 #include <initializer_list>
@@ -180,8 +181,8 @@ class DisplayDevice {
   int SetRenderState(RenderState state, uint32_t value);
   int SetTextureStageState(int stage, StageState state, uint32_t value);
   int SetTexture(int stage, DeviceSurface* texture);
-  // Draws go between BeginScene and EndScene; the target's pixels are up to date in memory
-  // only after EndScene.
+  // Draws go between BeginScene and EndScene; the target's pixels reach memory when the
+  // processor locks, copies or reads that part of it.
   int BeginScene();
   int EndScene();
   // count vertices of the layout; -1 outside a scene, for an unknown layout or a count that
@@ -214,9 +215,24 @@ class DisplayDevice {
                         const void* /*vertices*/, int /*count*/) {
     return true;
   }
-  // Brings the target's pixels drawn by the platform back into its memory.
-  virtual void Resolve3D(DeviceSurface* /*target*/) {}
-  // The surface is going away (or its memory was changed by the processor).
+  // Brings the pixels of the area that the platform's copy holds newer back into memory.
+  virtual void FetchPixels(DeviceSurface* /*surface*/, const Rect& /*area*/) {}
+  // The processor is about to write the area in memory; the platform's copy takes it later.
+  virtual void MemoryWritten(DeviceSurface* /*surface*/, const Rect& /*area*/) {}
+  // Fills or copies in the platform's copies; false: the common part does it in memory. The
+  // copy's rectangles are as the memory copy takes them (clip: the destination pixels).
+  virtual bool FillOnPlatform(DeviceSurface* /*surface*/, const Rect& /*area*/, uint32_t /*pixel*/) { return false; }
+  virtual bool CopyOnPlatform(DeviceSurface* /*dest*/, const Rect& /*destRect*/, const Rect& /*clip*/,
+                              DeviceSurface* /*source*/, const Rect& /*sourceRect*/) {
+    return false;
+  }
+  // A flip exchanged the two surfaces' memory; the platform's copies follow.
+  virtual void SwapPlatformCopies(DeviceSurface* /*a*/, DeviceSurface* /*b*/) {}
+  // Shows the primary; the common part shows its memory through Show.
+  virtual void ShowSurface(DeviceSurface* primary, bool waitVBlank);
+  // The picture shown for the primary; the common part converts its memory through ReadFrame.
+  virtual bool ReadShown(DeviceSurface* primary, std::vector<uint32_t>* xrgb, int* width, int* height);
+  // The surface is going away, changed size or lost its content: the platform's copy is stale.
   virtual void ForgetSurface(DeviceSurface* /*surface*/) {}
   virtual bool Open3D() { return true; }
   virtual void Close3D() {}
@@ -230,9 +246,10 @@ class DisplayDevice {
   void ShowPrimary(DeviceSurface* surface, bool waitVBlank);
   Rect ToSurface(const DeviceSurface* surface, const Rect& r) const;
   bool Check(const char* name, std::initializer_list<int64_t> args);
-  // The processor is about to read or write the surface: pixels the platform drew into it
-  // come back first, and its platform copies become stale.
-  void Touch(DeviceSurface* surface);
+  // The processor is about to read (and with write, to change) the area of the surface:
+  // pixels the platform holds newer come back first.
+  void Touch(DeviceSurface* surface, const Rect& area, bool write);
+  void TouchAll(DeviceSurface* surface, bool write);
   friend DisplayDevice* AcquireDisplayDevice(Window* window, std::unique_ptr<DisplayDevice>* owned);
 
   CooperativeLevel level_ = CooperativeLevel::kNormal;

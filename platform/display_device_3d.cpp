@@ -56,10 +56,17 @@ std::vector<DevicePixelFormat> DisplayDevice::EnumerateZBufferFormats() {
   return {Depth16Format()};
 }
 
-void DisplayDevice::Touch(DeviceSurface* surface) {
-  if (!surface) return;
-  if (open3D_ && surface == state3D_.target) Resolve3D(surface);
-  ++surface->generation;
+void DisplayDevice::Touch(DeviceSurface* surface, const Rect& area, bool write) {
+  if (!surface || area.right <= area.left || area.bottom <= area.top) return;
+  FetchPixels(surface, area);
+  if (write) {
+    MemoryWritten(surface, area);
+    ++surface->generation;
+  }
+}
+
+void DisplayDevice::TouchAll(DeviceSurface* surface, bool write) {
+  if (surface) Touch(surface, Rect{0, 0, surface->width, surface->height}, write);
 }
 
 namespace {
@@ -118,7 +125,6 @@ int DisplayDevice::Create3D(DeviceSurface* target) {
 void DisplayDevice::Release3D() {
   Check("Release3D", {});
   if (!open3D_) return;
-  if (state3D_.target) Resolve3D(state3D_.target);
   Close3D();
   open3D_ = false;
   state3D_ = Device3DState{};
@@ -127,7 +133,6 @@ void DisplayDevice::Release3D() {
 int DisplayDevice::SetRenderTarget(DeviceSurface* target) {
   DeviceSurface* t = Find(target);
   if (!Check("SetRenderTarget", {}) || !open3D_ || !Drawable(t)) return kDeviceFailed;
-  if (state3D_.target && state3D_.target != t) Resolve3D(state3D_.target);
   state3D_.target = t;
   state3D_.viewport = Viewport3D{0, 0, t->width, t->height, 0.0f, 1.0f};
   return kDeviceOk;
@@ -181,10 +186,7 @@ int DisplayDevice::BeginScene() {
 int DisplayDevice::EndScene() {
   if (!Check("EndScene", {}) || !open3D_ || !state3D_.inScene) return kDeviceFailed;
   state3D_.inScene = false;
-  if (state3D_.target) {
-    Resolve3D(state3D_.target);
-    ShowPrimary(state3D_.target, false);
-  }
+  if (state3D_.target) ShowPrimary(state3D_.target, false);
   return kDeviceOk;
 }
 

@@ -2,6 +2,12 @@
 // primary is shown as one texture over the client area (scaled with bars in full screen
 // when the window is of another size, pixels kept sharp). The swap interval carries the
 // wait for the vertical blank: a present that is to wait swaps with interval 1.
+//
+// A surface the GPU works on (a render target, a texture, the primary) gets a GPU copy, a
+// texture with a framebuffer, and the frame stays there: draws, fills and copies between
+// such surfaces and the present never pass through memory. Each copy knows the part where
+// it is newer than memory and the part where memory is newer; a lock reads back only the
+// part locked, and the part written goes up again before the GPU next uses the surface.
 #include <SDL.h>
 #include <epoxy/gl.h>
 
@@ -67,6 +73,23 @@ void main() {
   tc1 = coord1;
   tc2 = coord2;
   tc3 = coord3;
+}
+)";
+
+// Copies a rectangle between GPU copies: each destination pixel from the source pixel the
+// memory copy takes (integer scaling), rows in memory order.
+constexpr char kCopyFragmentShader[] = R"(#version 330 core
+out vec4 colour;
+uniform sampler2D source;
+uniform ivec4 sourceRect;  // left, top, width, height
+uniform ivec4 destRect;
+uniform ivec2 sourceSize;
+void main() {
+  ivec2 p = ivec2(gl_FragCoord.xy);
+  int sx = sourceRect.x + (p.x - destRect.x) * sourceRect.z / destRect.z;
+  int sy = sourceRect.y + (p.y - destRect.y) * sourceRect.w / destRect.w;
+  if (sx < 0 || sy < 0 || sx >= sourceSize.x || sy >= sourceSize.y) discard;
+  colour = texelFetch(source, ivec2(sx, sy), 0);
 }
 )";
 
@@ -251,6 +274,29 @@ GlPixelLayout LayoutOf(const DevicePixelFormat& f) {
   return l;
 }
 
+// A pixel value of a 32-bit or 5:6:5 surface as the colour GL stores for it; false for the
+// other formats.
+bool FillColour(const DevicePixelFormat& f, uint32_t pixel, float out[4]) {
+  if (f.bits == 32) {
+    out[0] = static_cast<float>((pixel >> 16) & 255) / 255.0f;
+    out[1] = static_cast<float>((pixel >> 8) & 255) / 255.0f;
+    out[2] = static_cast<float>(pixel & 255) / 255.0f;
+    out[3] = static_cast<float>(pixel >> 24) / 255.0f;
+    return true;
+  }
+  if (f.greenMask != 0x07E0) return false;
+  out[0] = static_cast<float>((pixel >> 11) & 31) / 31.0f;
+  out[1] = static_cast<float>((pixel >> 5) & 63) / 63.0f;
+  out[2] = static_cast<float>(pixel & 31) / 31.0f;
+  out[3] = 1.0f;
+  return true;
+}
+
+bool SameFormat(const DevicePixelFormat& a, const DevicePixelFormat& b) {
+  return a.bits == b.bits && a.redMask == b.redMask && a.greenMask == b.greenMask && a.blueMask == b.blueMask &&
+         a.alphaMask == b.alphaMask;
+}
+
 // A key colour of the format as GL reads it from a texel (each channel over its maximum).
 void KeyColour(const DevicePixelFormat& f, uint32_t key, float out[3]) {
   const uint32_t masks[3] = {f.redMask, f.greenMask, f.blueMask};
@@ -299,13 +345,7 @@ class GlDisplayDevice final : public DisplayDevice {
     // A window closed by the user is gone with its context before the display ends.
     if (!WindowAlive()) return;
     SDL_GL_MakeCurrent(window_, context_);
-    if (texture_) glDeleteTextures(1, &texture_);
-    if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_);
-    if (program_) glDeleteProgram(program_);
-    Close3D();
-    for (auto& [key, program] : programs_) glDeleteProgram(program);
-    if (vertexArray3D_) glDeleteVertexArrays(1, &vertexArray3D_);
-    if (vertexBuffer_) glDeleteBuffers(1, &vertexBuffer_);
+    DeleteObjects();
     SDL_GL_MakeCurrent(window_, nullptr);
     SDL_GL_DeleteContext(context_);
   }
@@ -316,29 +356,10 @@ class GlDisplayDevice final : public DisplayDevice {
                    epoxy_gl_version() % 10);
       return false;
     }
-    const GLuint vs = CompileShader(GL_VERTEX_SHADER, kVertexShader);
-    const GLuint fs = CompileShader(GL_FRAGMENT_SHADER, kFragmentShader);
-    if (!vs || !fs) {
-      if (vs) glDeleteShader(vs);
-      if (fs) glDeleteShader(fs);
-      return false;
-    }
-    program_ = glCreateProgram();
-    glAttachShader(program_, vs);
-    glAttachShader(program_, fs);
-    glLinkProgram(program_);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint linked = 0;
-    glGetProgramiv(program_, GL_LINK_STATUS, &linked);
-    if (!linked) return false;
+    program_ = LinkProgram(kVertexShader, kFragmentShader);
+    copyProgram_ = LinkProgram(kVertexShader, kCopyFragmentShader);
+    if (!program_ || !copyProgram_) return false;
     glGenVertexArrays(1, &vertexArray_);
-    glGenTextures(1, &texture_);
-    glBindTexture(GL_TEXTURE_2D, texture_);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     return glGetError() == GL_NO_ERROR;
   }
 
@@ -363,20 +384,25 @@ class GlDisplayDevice final : public DisplayDevice {
     return info;
   }
 
-  void Show(const LockedPixels& primary, bool waitVBlank) override {
-    if (CurrentThreadId() != thread_ || !WindowAlive()) return;
-    if (SDL_GL_MakeCurrent(window_, context_) != 0) return;
-    SDL_GL_SetSwapInterval(waitVBlank ? 1 : 0);
-    Draw(primary);
+  // Every primary is shown from its GPU copy.
+  void Show(const LockedPixels&, bool) override {}
+
+  void ShowSurface(DeviceSurface* primary, bool waitVBlank) override {
+    if (!MakeCurrent()) return;
+    const int interval = waitVBlank ? 1 : 0;
+    if (interval != swapInterval_) {
+      SDL_GL_SetSwapInterval(interval);
+      swapInterval_ = interval;
+    }
+    DrawPrimary(primary);
     SDL_GL_SwapWindow(window_);
   }
 
   // The picture as the GL pipeline draws it: the primary drawn once more into the back
   // buffer and read from there (before any swap, where its content is defined).
-  bool ReadFrame(const LockedPixels& primary, std::vector<uint32_t>* xrgb, int* width, int* height) override {
-    if (CurrentThreadId() != thread_ || !WindowAlive() || !primary.pixels) return false;
-    if (SDL_GL_MakeCurrent(window_, context_) != 0) return false;
-    Draw(primary);
+  bool ReadShown(DeviceSurface* primary, std::vector<uint32_t>* xrgb, int* width, int* height) override {
+    if (primary->pixels.empty() || !MakeCurrent()) return false;
+    DrawPrimary(primary);
     int drawableWidth = 0;
     int drawableHeight = 0;
     SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
@@ -401,55 +427,124 @@ class GlDisplayDevice final : public DisplayDevice {
   // The swap of the next present waits for the blank instead.
   void WaitVBlank() override {}
 
-  // ---- The 3D side: every surface keeps its pixels in memory; a texture is sent to GL when
-  // its memory changed, the render target is drawn in a GL texture of its own and read back
-  // into memory when the scene ends or the processor needs it.
-  bool Open3D() override { return CurrentThreadId() == thread_ && WindowAlive() && MakeCurrent(); }
-
-  void Close3D() override {
-    if ((textures_.empty() && targets_.empty()) || !MakeCurrent()) return;
-    for (auto& [surface, t] : textures_) glDeleteTextures(1, &t.texture);
-    textures_.clear();
-    for (auto& [surface, t] : targets_) DeleteTarget(&t);
-    targets_.clear();
-  }
+  bool Open3D() override { return MakeCurrent(); }
 
   void ForgetSurface(DeviceSurface* surface) override {
-    if (!textures_.count(surface) && !targets_.count(surface)) return;
-    if (!MakeCurrent()) return;
-    auto t = textures_.find(surface);
-    if (t != textures_.end()) {
-      glDeleteTextures(1, &t->second.texture);
-      textures_.erase(t);
-    }
-    auto r = targets_.find(surface);
-    if (r != targets_.end()) {
-      DeleteTarget(&r->second);
-      targets_.erase(r);
-    }
+    auto found = copies_.find(surface);
+    if (found == copies_.end()) return;
+    if (MakeCurrent()) DeleteCopy(&found->second);
+    copies_.erase(found);
   }
 
-  void Resolve3D(DeviceSurface* surface) override {
-    auto r = targets_.find(surface);
-    if (r == targets_.end() || !r->second.drawn || !MakeCurrent()) return;
-    Target& t = r->second;
-    glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffer);
+  void FetchPixels(DeviceSurface* surface, const Rect& area) override {
+    auto found = copies_.find(surface);
+    if (found == copies_.end()) return;
+    GpuCopy& c = found->second;
+    const Rect wanted = Intersection(area, c.ahead);
+    if (IsEmpty(wanted) || (!IsEmpty(c.dirty) && Contains(c.dirty, wanted))) return;
+    if (!MakeCurrent() || !CopyFor(surface) || !c.framebuffer) return;
+    // With the memory's newer part sent up first, the GPU copy holds the whole picture.
+    glBindFramebuffer(GL_FRAMEBUFFER, c.framebuffer);
     const GlPixelLayout layout = LayoutOf(surface->format);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ROW_LENGTH, surface->pitch / surface->bytes());
-    glReadPixels(0, 0, surface->width, surface->height, layout.format, layout.type, surface->pixels.data());
+    glReadPixels(wanted.left, wanted.top, wanted.Width(), wanted.Height(), layout.format, layout.type,
+                 surface->At(wanted.left, wanted.top));
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    t.drawn = false;
-    t.generation = ++surface->generation;
+    if (Contains(wanted, c.ahead)) c.ahead = Rect{};
+  }
+
+  void MemoryWritten(DeviceSurface* surface, const Rect& area) override {
+    auto found = copies_.find(surface);
+    if (found == copies_.end()) return;
+    GpuCopy& c = found->second;
+    if (Contains(c.dirty, area)) return;
+    if (!IsEmpty(c.dirty)) {
+      // Only the pixels the processor was given are known in memory: the earlier part goes
+      // up now rather than a rectangle around both.
+      if (!MakeCurrent()) {
+        copies_.erase(found);
+        return;
+      }
+      glBindTexture(GL_TEXTURE_2D, c.texture);
+      UploadArea(surface, c.dirty);
+    }
+    c.dirty = area;
+  }
+
+  bool FillOnPlatform(DeviceSurface* surface, const Rect& area, uint32_t pixel) override {
+    float colour[4];
+    if (!copies_.count(surface) || !FillColour(surface->format, pixel, colour) || !MakeCurrent()) return false;
+    GpuCopy* c = CopyFor(surface);
+    if (!c || !BindFramebuffer(c, false)) return false;
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(area.left, area.top, area.Width(), area.Height());
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glClearColor(colour[0], colour[1], colour[2], colour[3]);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    c->ahead = Bounding(c->ahead, area);
+    return true;
+  }
+
+  // A copy from a surface the GPU holds goes GPU to GPU; the primary takes one at once, as
+  // it is shown from the GPU anyway.
+  bool CopyOnPlatform(DeviceSurface* dest, const Rect& destRect, const Rect& clip, DeviceSurface* source,
+                      const Rect& sourceRect) override {
+    if (!copies_.count(source) || (!copies_.count(dest) && dest->kind != SurfaceKind::kPrimary) ||
+        !SameFormat(dest->format, source->format) || !MakeCurrent()) {
+      return false;
+    }
+    if (IsEmpty(clip)) return true;
+    GpuCopy* from = CopyFor(source);
+    GpuCopy* to = CopyFor(dest);
+    if (!from || !to || !BindFramebuffer(to, false)) return false;
+    glViewport(0, 0, dest->width, dest->height);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(clip.left, clip.top, clip.Width(), clip.Height());
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, from->texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ALPHA);  // the fourth byte as it is
+    glUseProgram(copyProgram_);
+    glUniform1i(glGetUniformLocation(copyProgram_, "source"), 0);
+    glUniform4i(glGetUniformLocation(copyProgram_, "sourceRect"), sourceRect.left, sourceRect.top,
+                sourceRect.Width(), sourceRect.Height());
+    glUniform4i(glGetUniformLocation(copyProgram_, "destRect"), destRect.left, destRect.top, destRect.Width(),
+                destRect.Height());
+    glUniform2i(glGetUniformLocation(copyProgram_, "sourceSize"), source->width, source->height);
+    glBindVertexArray(vertexArray_);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glBindVertexArray(0);
+    glDisable(GL_SCISSOR_TEST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    to->ahead = Bounding(to->ahead, clip);
+    return true;
+  }
+
+  void SwapPlatformCopies(DeviceSurface* a, DeviceSurface* b) override {
+    auto fa = copies_.find(a);
+    auto fb = copies_.find(b);
+    const bool hasA = fa != copies_.end();
+    const bool hasB = fb != copies_.end();
+    GpuCopy ca = hasA ? fa->second : GpuCopy{};
+    GpuCopy cb = hasB ? fb->second : GpuCopy{};
+    if (hasA) copies_.erase(fa);
+    if (hasB) copies_.erase(fb);
+    if (hasA) copies_[b] = ca;
+    if (hasB) copies_[a] = cb;
   }
 
   bool Render3D(const Device3DState& st, PrimitiveKind kind, uint32_t layout, const void* vertices,
                 int count) override {
     if (!MakeCurrent()) return false;
     DeviceSurface* target = st.target;
-    Target* t = TargetFor(target);
-    if (!t) return false;
+    GpuCopy* t = CopyFor(target);
+    if (!t || !BindFramebuffer(t, true)) return false;
     auto program = ProgramFor(KeyOf(st));
     if (!program) return false;
     glBindFramebuffer(GL_FRAMEBUFFER, t->framebuffer);
@@ -565,72 +660,53 @@ class GlDisplayDevice final : public DisplayDevice {
     glDisable(GL_CULL_FACE);
     glDepthMask(GL_TRUE);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    t->drawn = true;
+    const Viewport3D& v = st.viewport;
+    t->ahead = Bounding(t->ahead, Rect{v.x, v.y, v.x + v.width, v.y + v.height});
     return glGetError() == GL_NO_ERROR;
   }
 
  private:
-  // Draws the primary over the drawable, keeping its aspect with black bars.
-  void Draw(const LockedPixels& primary) {
+  // A surface's pixels on the GPU, rows in memory order (the first row is GL's row 0).
+  struct GpuCopy {
+    GLuint texture = 0;
+    GLuint framebuffer = 0;
+    GLuint depth = 0;
+    int width = 0, height = 0;
+    Rect ahead;  // around the pixels the GPU holds newer than memory
+    Rect dirty;  // the pixels memory holds newer than the GPU
+    uint64_t depthGeneration = 0;  // the Z buffer generation the depth matches
+  };
+
+  // Draws the primary's GPU copy over the drawable, keeping its aspect with black bars.
+  void DrawPrimary(DeviceSurface* primary) {
     int drawableWidth = 0;
     int drawableHeight = 0;
     SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
+    GpuCopy* c = primary->pixels.empty() ? nullptr : CopyFor(primary);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, drawableWidth, drawableHeight);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    if (primary.pixels && primary.width > 0 && primary.height > 0) {
-      const int bytes = primary.format.bits / 8;
-      glBindTexture(GL_TEXTURE_2D, texture_);
-      glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-      glPixelStorei(GL_UNPACK_ROW_LENGTH, primary.pitch / bytes);
-      if (bytes == 4) {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, primary.width, primary.height, 0, GL_BGRA,
-                     GL_UNSIGNED_INT_8_8_8_8_REV, primary.pixels);
-      } else {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, primary.width, primary.height, 0, GL_RGB, GL_UNSIGNED_SHORT_5_6_5,
-                     primary.pixels);
-      }
-      glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-      // The picture keeps its aspect; bars fill the rest.
-      int w = drawableWidth;
-      int h = drawableHeight;
-      if (static_cast<int64_t>(w) * primary.height > static_cast<int64_t>(h) * primary.width) {
-        w = static_cast<int>(static_cast<int64_t>(h) * primary.width / primary.height);
-      } else {
-        h = static_cast<int>(static_cast<int64_t>(w) * primary.height / primary.width);
-      }
-      glViewport((drawableWidth - w) / 2, (drawableHeight - h) / 2, w, h);
-      glUseProgram(program_);
-      glBindVertexArray(vertexArray_);
-      glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-      glBindVertexArray(0);
+    if (!c) return;
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, c->texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    int w = drawableWidth;
+    int h = drawableHeight;
+    if (static_cast<int64_t>(w) * primary->height > static_cast<int64_t>(h) * primary->width) {
+      w = static_cast<int>(static_cast<int64_t>(h) * primary->width / primary->height);
+    } else {
+      h = static_cast<int>(static_cast<int64_t>(w) * primary->height / primary->width);
     }
+    glViewport((drawableWidth - w) / 2, (drawableHeight - h) / 2, w, h);
+    glUseProgram(program_);
+    glBindVertexArray(vertexArray_);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glBindVertexArray(0);
   }
 
   bool WindowAlive() const { return SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetWindowFromID(windowId_) == window_; }
-
-  SDL_Window* window_;
-  Uint32 windowId_;
-  SDL_GLContext context_;
-  uint32_t thread_;
-  GLuint program_ = 0;
-  GLuint vertexArray_ = 0;
-  GLuint texture_ = 0;
-
-  struct Texture {
-    GLuint texture = 0;
-    uint64_t generation = 0;
-  };
-  struct Target {
-    GLuint texture = 0;
-    GLuint depth = 0;
-    GLuint framebuffer = 0;
-    int width = 0, height = 0;
-    uint64_t generation = 0;       // the memory generation the GL copy matches
-    uint64_t depthGeneration = 0;  // the Z buffer's, likewise
-    bool drawn = false;            // GL holds pixels the memory has not got yet
-  };
 
   bool MakeCurrent() {
     if (CurrentThreadId() != thread_ || !WindowAlive()) return false;
@@ -638,59 +714,88 @@ class GlDisplayDevice final : public DisplayDevice {
     return SDL_GL_MakeCurrent(window_, context_) == 0;
   }
 
-  void DeleteTarget(Target* t) {
-    if (t->framebuffer) glDeleteFramebuffers(1, &t->framebuffer);
-    if (t->texture) glDeleteTextures(1, &t->texture);
-    if (t->depth) glDeleteRenderbuffers(1, &t->depth);
-    *t = Target{};
+  void DeleteCopy(GpuCopy* c) {
+    if (c->framebuffer) glDeleteFramebuffers(1, &c->framebuffer);
+    if (c->texture) glDeleteTextures(1, &c->texture);
+    if (c->depth) glDeleteRenderbuffers(1, &c->depth);
+    *c = GpuCopy{};
   }
 
-  static void Upload(DeviceSurface* s, bool target) {
+  void DeleteObjects() {
+    for (auto& [surface, c] : copies_) DeleteCopy(&c);
+    copies_.clear();
+    for (auto& [key, program] : programs_) glDeleteProgram(program);
+    programs_.clear();
+    if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_);
+    if (program_) glDeleteProgram(program_);
+    if (copyProgram_) glDeleteProgram(copyProgram_);
+    if (vertexArray3D_) glDeleteVertexArrays(1, &vertexArray3D_);
+    if (vertexBuffer_) glDeleteBuffers(1, &vertexBuffer_);
+    vertexArray_ = program_ = copyProgram_ = vertexArray3D_ = vertexBuffer_ = 0;
+  }
+
+  // Sends the area of the surface's memory into the bound texture.
+  static void UploadArea(DeviceSurface* s, const Rect& r) {
     const GlPixelLayout layout = LayoutOf(s->format);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, s->pitch / s->bytes());
-    // A texture without alpha reads as opaque; a target keeps what its memory holds.
-    const GLint internal = (layout.alpha || target) ? GL_RGBA8 : GL_RGB8;
-    glTexImage2D(GL_TEXTURE_2D, 0, internal, s->width, s->height, 0, layout.format, layout.type, s->pixels.data());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, r.left, r.top, r.Width(), r.Height(), layout.format, layout.type,
+                    s->At(r.left, r.top));
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   }
 
-  Target* TargetFor(DeviceSurface* s) {
-    Target& t = targets_[s];
-    if (t.framebuffer && (t.width != s->width || t.height != s->height)) DeleteTarget(&t);
-    if (!t.framebuffer) {
-      glGenTextures(1, &t.texture);
-      glBindTexture(GL_TEXTURE_2D, t.texture);
+  // The surface's GPU copy, made from memory the first time and brought up to date with
+  // what the processor wrote since; null when the surface has no pixels.
+  GpuCopy* CopyFor(DeviceSurface* s) {
+    if (s->pixels.empty() || s->width <= 0 || s->height <= 0 || s->kind == SurfaceKind::kZBuffer) return nullptr;
+    GpuCopy& c = copies_[s];
+    if (c.texture && (c.width != s->width || c.height != s->height)) DeleteCopy(&c);
+    if (!c.texture) {
+      glGenTextures(1, &c.texture);
+      glBindTexture(GL_TEXTURE_2D, c.texture);
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-      Upload(s, true);
-      glGenRenderbuffers(1, &t.depth);
-      glBindRenderbuffer(GL_RENDERBUFFER, t.depth);
-      glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, s->width, s->height);
-      glGenFramebuffers(1, &t.framebuffer);
-      glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffer);
-      glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t.texture, 0);
-      glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, t.depth);
-      const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-      glBindFramebuffer(GL_FRAMEBUFFER, 0);
-      t.width = s->width;
-      t.height = s->height;
-      t.generation = s->generation;
-      t.drawn = false;
-      if (!complete) {
-        DeleteTarget(&t);
-        return nullptr;
-      }
-    } else if (!t.drawn && t.generation != s->generation) {
-      glBindTexture(GL_TEXTURE_2D, t.texture);
-      Upload(s, true);
-      t.generation = s->generation;
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+      // Every format is kept with its fourth byte; sampling reads a format without alpha
+      // as opaque.
+      glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, s->width, s->height, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, nullptr);
+      UploadArea(s, Rect{0, 0, s->width, s->height});
+      c.width = s->width;
+      c.height = s->height;
+    } else if (!IsEmpty(c.dirty)) {
+      glBindTexture(GL_TEXTURE_2D, c.texture);
+      UploadArea(s, c.dirty);
+      c.dirty = Rect{};
     }
-    return &t;
+    return &c;
+  }
+
+  // Binds the copy's framebuffer (made the first time, with a depth buffer when asked).
+  bool BindFramebuffer(GpuCopy* c, bool withDepth) {
+    const bool made = !c->framebuffer;
+    if (made) glGenFramebuffers(1, &c->framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, c->framebuffer);
+    if (made) glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, c->texture, 0);
+    const bool addDepth = withDepth && !c->depth;
+    if (addDepth) {
+      glGenRenderbuffers(1, &c->depth);
+      glBindRenderbuffer(GL_RENDERBUFFER, c->depth);
+      glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT16, c->width, c->height);
+      glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, c->depth);
+      c->depthGeneration = 0;
+    }
+    if ((made || addDepth) && glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+      glBindFramebuffer(GL_FRAMEBUFFER, 0);
+      glDeleteFramebuffers(1, &c->framebuffer);
+      c->framebuffer = 0;
+      return false;
+    }
+    return true;
   }
 
   // The Z buffer's memory is only ever filled whole; its first value stands for the fill.
-  void SyncDepth(DeviceSurface* target, Target* t) {
+  void SyncDepth(DeviceSurface* target, GpuCopy* t) {
     DeviceSurface* z = target->zBuffer;
     if (!z || t->depthGeneration == z->generation) return;
     uint16_t value = 0xFFFF;
@@ -705,22 +810,10 @@ class GlDisplayDevice final : public DisplayDevice {
   }
 
   GLuint TextureFor(DeviceSurface* s, const Device3DState& st, int stage) {
-    // A texture that is also the target is read as the target's GL copy.
-    auto r = targets_.find(s);
-    GLuint name = 0;
-    if (r != targets_.end() && r->second.drawn) {
-      name = r->second.texture;
-      glBindTexture(GL_TEXTURE_2D, name);
-    } else {
-      Texture& t = textures_[s];
-      if (!t.texture) glGenTextures(1, &t.texture);
-      glBindTexture(GL_TEXTURE_2D, t.texture);
-      if (t.generation != s->generation) {
-        Upload(s, false);
-        t.generation = s->generation;
-      }
-      name = t.texture;
-    }
+    GpuCopy* c = CopyFor(s);
+    if (!c) return 0;
+    glBindTexture(GL_TEXTURE_2D, c->texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, s->format.alphaMask ? GL_ALPHA : GL_ONE);
     const GLint filter = st.Stage(stage, StageState::kMagFilter) == kFilterLinear ? GL_LINEAR : GL_NEAREST;
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
@@ -733,7 +826,7 @@ class GlDisplayDevice final : public DisplayDevice {
     }
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
-    return name;
+    return c->texture;
   }
 
   GLuint ProgramFor(const StageProgramKey& key) {
@@ -750,8 +843,15 @@ class GlDisplayDevice final : public DisplayDevice {
     return program;
   }
 
-  std::map<DeviceSurface*, Texture> textures_;
-  std::map<DeviceSurface*, Target> targets_;
+  SDL_Window* window_;
+  Uint32 windowId_;
+  SDL_GLContext context_;
+  uint32_t thread_;
+  GLuint program_ = 0;
+  GLuint copyProgram_ = 0;
+  GLuint vertexArray_ = 0;
+  int swapInterval_ = -1;
+  std::map<DeviceSurface*, GpuCopy> copies_;
   std::map<StageProgramKey, GLuint> programs_;
   GLuint vertexArray3D_ = 0;
   GLuint vertexBuffer_ = 0;

@@ -9,6 +9,27 @@
 
 namespace platform {
 
+inline bool IsEmpty(const Rect& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+inline Rect Intersection(const Rect& a, const Rect& b) {
+  Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+  if (r.right < r.left) r.right = r.left;
+  if (r.bottom < r.top) r.bottom = r.top;
+  return r;
+}
+
+// The smallest rectangle holding both (an empty one adds nothing).
+inline Rect Bounding(const Rect& a, const Rect& b) {
+  if (IsEmpty(a)) return b;
+  if (IsEmpty(b)) return a;
+  return Rect{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+}
+
+inline bool Contains(const Rect& outer, const Rect& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
 struct DeviceSurface {
   SurfaceKind kind = SurfaceKind::kOffscreenPlain;
   DevicePixelFormat format;

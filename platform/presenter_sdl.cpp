@@ -91,8 +91,12 @@ std::unique_ptr<Presenter> CreateSdlPresenter(Window* window) {
   // is shared and left to its owner.
   SDL_Renderer* renderer = SDL_GetRenderer(sdlWindow);
   const bool owns = renderer == nullptr;
-  // The runtime paces its frames itself and presents without waiting for the blank.
-  if (owns) renderer = SDL_CreateRenderer(sdlWindow, -1, 0);
+  // The runtime paces its frames itself and presents without waiting for the blank. SDL's
+  // own software renderer: the frame is made in memory, and an accelerated renderer would
+  // load the GL libraries for one texture upload a frame.
+  // SDL would back the software renderer's window surface with an accelerated renderer.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  if (owns) renderer = SDL_CreateRenderer(sdlWindow, -1, SDL_RENDERER_SOFTWARE);
   if (!renderer) {
     std::fprintf(stderr, "presenter: cannot make a renderer: %s\n", SDL_GetError());
     return nullptr;

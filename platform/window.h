@@ -77,6 +77,8 @@ struct WindowParams {
   int y = 0;
   int width = 0;
   int height = 0;
+  // False: nothing will draw through OpenGL in the window, and no GL library is loaded.
+  bool openGl = true;
 };
 
 class Window {

@@ -162,8 +162,14 @@ class SdlWindowSystem final : public WindowSystem {
     SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
     // The display device draws through OpenGL in this window; a display without OpenGL still
     // gets a window, which the software display draws in.
-    SDL_Window* w = SDL_CreateWindow(params.titleUtf8.c_str(), params.x, params.y, params.width,
-                                     params.height, SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
+    SDL_Window* w = nullptr;
+    // Without OpenGL the window's surface (the black fill, the software presenter) stays in
+    // memory instead of going through an accelerated renderer.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, params.openGl ? nullptr : "0");
+    if (params.openGl) {
+      w = SDL_CreateWindow(params.titleUtf8.c_str(), params.x, params.y, params.width, params.height,
+                           SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
+    }
     if (!w) {
       w = SDL_CreateWindow(params.titleUtf8.c_str(), params.x, params.y, params.width, params.height,
                            SDL_WINDOW_HIDDEN);

@@ -13,6 +13,7 @@
 #include "runtime/core/startup.h"
 #include "runtime/core/time.h"
 #include "runtime/core/window_mode.h"
+#include "runtime/display/display_state.h"
 #include "runtime/input/key_input.h"
 
 namespace rt {
@@ -70,6 +71,8 @@ platform::WindowParams CreationParams() {
   const WindowSession& s = g_window.session;
   platform::WindowParams params;
   params.titleUtf8 = platform::ShiftJisToUtf8(settings.text);
+  // The software display asked for at the start draws without OpenGL for the whole run.
+  params.openGl = !GetScreenStateRecord().pureSoftware;
   if (settings.windowMode) {
     LogAdd("ウインドウモード起動用のウインドウを作成します\n");
     params.width = ScaledClientWidth();
