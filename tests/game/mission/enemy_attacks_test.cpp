@@ -247,6 +247,33 @@ TEST_F(EnemyAttacksTest, TheSp12SpreadsFivePelletsAndFlashesAndTheBasicRifleNeve
   }
 }
 
+TEST_F(EnemyAttacksTest, WhichEnemyShotsBreakGlassAndBreakableBlocks) {
+  struct Case {
+    int shotKind, objectKind;
+    bool breaks, noise;
+  };
+  const Case cases[] = {
+      {22, 82, true, true}, {22, 89, false, false}, {26, 82, false, false},
+      {26, 89, false, false}, {33, 82, true, true},  {33, 89, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "shot " << c.shotKind << " on object " << c.objectKind);
+    Load(Room());
+    SpawnMapObject(c.objectKind, 10, 5, 0);
+    const MapObject& o = pools.mapObjects[game.mapObjectCount - 1];
+    PlacePlayer(700, 200);
+    SpawnShot(c.shotKind, 340, 220, 0, c.shotKind == 33 ? 20.0f : 15.0f, 0.0f, 0);
+    bool noise = false;
+    for (int f = 0; f < 10; ++f) {
+      UpdateShots();
+      for (const Shot& s : shots) noise = noise || (s.active != 0 && s.kind == 27);
+    }
+    EXPECT_EQ(o.active == 0, c.breaks);
+    EXPECT_EQ(noise, c.noise);
+    EXPECT_EQ(player.life, 100) << "the object stopped the shot";
+  }
+}
+
 TEST_F(EnemyAttacksTest, ARotatingCameraSweepsAFifthOfADegreeEachFrame) {
   Enemy& cam = Put(4, 400, 100, 1, 100);
   PlacePlayer(100, kPlayerStandY);
