@@ -479,10 +479,11 @@ void InfantryAttack(int index, int sheetA, int sheetB) {
     case 1: {
       Draw(e, sheetB, FireCell(t), 324 + 108 * (e.equipment > 3 ? 3 : e.equipment));
       if (Paused()) return;
-      if (e.timer == 1) {
-        // The basic rifle fires nothing here; it still re-checks at the rifle's pace.
-        static const uint16_t kCycle[4] = {100, 150, 100, 130};
-        e.timer2 = kCycle[e.equipment > 3 ? 0 : e.equipment];
+      // The basic rifle fires nothing here and sets no cycle: the soldier re-checks with
+      // whatever timer2 holds, every frame when it is 0.
+      if (e.timer == 1 && e.equipment >= 1 && e.equipment <= 3) {
+        static const uint16_t kCycle[4] = {0, 150, 100, 130};
+        e.timer2 = kCycle[e.equipment];
       }
       const bool left = e.facing == 1;
       if (e.timer == 31) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "game/mission/effects.h"
+#include "game/mission/enemies.h"
 #include "game/mission/map_chips.h"
 #include "game/mission/shots.h"
 #include "game/shell/asset_lists.h"
@@ -299,6 +300,25 @@ void Vanishing(MapObject& o, int slot) {
   }
 }
 
+// The fire's cross: the cell widened by 10 pixels across or along.
+bool InFireCross(const MapObject& o, int l, int r, int t, int b) {
+  return Overlaps(l, r, t, b, o.x - 10, o.x + 50, o.y + 5, o.y + 35) || Overlaps(l, r, t, b, o.x + 5, o.x + 35, o.y - 10, o.y + 50);
+}
+
+// A bomb soldier caught in the spreading fire goes off. Free slots keep their old kind, and
+// one already exploding is not started again.
+void BurnBombSoldiers(const MapObject& o) {
+  constexpr int kBombSoldier = 12;
+  EnemyHitBox box{};
+  if (!GetEnemyHitBox(kBombSoldier, &box)) return;
+  for (Enemy& e : enemies) {
+    if (e.kind != kBombSoldier || e.state != kEnemyActive) continue;
+    if (!InFireCross(o, e.x + box.left, e.x + box.right, e.y + box.top, e.y + box.bottom)) continue;
+    e.state = kEnemyDefeated;
+    e.timer = 0;
+  }
+}
+
 void Burning(MapObject& o, int slot) {
   int16_t& counter = o.timers[0];
   ++counter;
@@ -308,11 +328,9 @@ void Burning(MapObject& o, int slot) {
       MapObject& n = pools.mapObjects[i];
       if (i == slot || n.active != 1 || (n.kind != 89 && n.kind != 92)) continue;
       const int l = n.x + n.boxLeft, r = n.x + n.boxRight, t = n.y + n.boxTop, b = n.y + n.boxBottom;
-      if (Overlaps(l, r, t, b, o.x - 10, o.x + 50, o.y + 5, o.y + 35) || Overlaps(l, r, t, b, o.x + 5, o.x + 35, o.y - 10, o.y + 50)) {
-        n.active = 2;
-      }
+      if (InFireCross(o, l, r, t, b)) n.active = 2;
     }
-    // enemies: bomb soldiers inside the cross burn with the block (UpdateEnemies' table)
+    BurnBombSoldiers(o);
   }
   if (counter >= 51) o.active = 0;
 }

@@ -1,5 +1,6 @@
 #include "game/mission/player_modes.h"
 
+#include "game/mission/enemies.h"
 #include "game/mission/map_objects.h"
 #include "game/mission/player_movement.h"
 #include "game/mission/shots.h"
@@ -18,7 +19,7 @@ constexpr int kLadderStepDown = 25;
 constexpr int kLedgeRoom = 70;
 constexpr int kGadgetLongPress = 8;
 constexpr int kBoxGadget = 8;
-constexpr int kSoundDoor = 12, kSoundGadgetChange = 25;
+constexpr int kSoundDoor = 12, kSoundGadgetChange = 25, kSoundModule = 29;
 
 bool Input(int a) { return game.action[a] != 0; }
 bool InAir() { return player.jumping != 0 || player.springing != 0 || player.airborne != 0; }
@@ -135,7 +136,15 @@ void UseTerminal(int pad) {
   if ((pad & kPadUp) == 0 || p.terminalReach == 0 || InAir() || p.hiding != 0 || p.action == act::kTerminal) return;
   p.action = act::kTerminal;
   p.actionTimer = 0;
-  // enemies: cameras, drones and the turret (kinds 3..11) switch to state 2, each with sound 29
+  // Cameras, drones and the turret are switched off (wrecked). Free slots keep the kind of
+  // an earlier stage's enemy and are left alone.
+  constexpr int kFirstMachine = 3, kLastMachine = 11;
+  for (Enemy& e : enemies) {
+    if (e.state == kEnemyFree || e.kind < kFirstMachine || e.kind > kLastMachine) continue;
+    e.state = kEnemyDefeated;
+    e.timer = 0;
+    PlaySoundEffect(kSoundModule);
+  }
 }
 
 void EnterHidingPlace(int pad) {

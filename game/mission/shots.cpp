@@ -503,6 +503,12 @@ void UpdateStraightBullet(Shot& s) {
       s.active = 0;
       return;
     }
+    // The turret's shot breaks nothing.
+    if (s.kind == kEnemyBullet) {
+      PlaySoundEffect(kSoundClash);
+      s.active = 0;
+      return;
+    }
     StopOnSolid(s, hit);
     return;
   }
@@ -539,13 +545,14 @@ void UpdateDischarge(Shot& s) {
   const bool up = s.speedX == 15;
   const int x = ScreenX(s.x), y = ScreenY(s.y);
   const int frame = (s.frames / 12) % 4;
-  int left = x - 20, right = x + 20, top = y - 20, bottom = y + 20;
+  // The tube spawns its discharge at the top-left corner of its own cell.
+  int left = x, right = x + 40, top = y, bottom = y + 40;
   if (s.kind == kDischargeSpark) {
-    DrawRectGraph(x - 20, y - 20, 40 * frame, 216, 40, 40, Graph(kGraphDischarge), 1, up ? 0 : 1);
+    DrawRectGraph(x, y, 40 * frame, 216, 40, 40, Graph(kGraphDischarge), 1, up ? 0 : 1);
   } else {
     top = up ? y - 90 : y + 10;
     bottom = top + 120;
-    DrawRectGraph(x - 20, top, 160 + 40 * frame, 216, 40, 120, Graph(kGraphDischarge), 1, 0);
+    DrawRectGraph(x, top, 160 + 40 * frame, 216, 40, 120, Graph(kGraphDischarge), 1, 0);
   }
   if (game.paused != 0) return;
   ++s.frames;
