@@ -69,7 +69,25 @@ void LogDevices(platform::AudioMixer* device) {
   LogIndentDecrease();
 }
 
+// No audio device opened: the device runs on a sink that keeps time without a sound, so
+// that everything waiting for a sound or a piece of music to end goes on as with sound.
+std::unique_ptr<platform::AudioMixer> StartSilentOutput(SoundState& s) {
+  auto sink = std::make_unique<platform::SilentAudioSink>();
+  s.silentOutput = sink.get();
+  s.ownedSink = std::move(sink);
+  auto device = std::make_unique<platform::AudioMixer>(s.ownedSink.get());
+  device->Connect();
+  device->Initialize();
+  LogAdd("サウンドデバイスが開けないため、音を出さずに続けます\n");
+  return device;
+}
+
 }  // namespace
+
+void KeepSilentOutputTime() {
+  SoundState& s = GetSoundState();
+  if (s.device && s.silentOutput) s.silentOutput->Advance();
+}
 
 int InitSound() {
   SoundState& s = GetSoundState();
@@ -83,17 +101,20 @@ int InitSound() {
   }
   auto device = std::make_unique<platform::AudioMixer>(sink);
   if (device->Connect() != 0) {
-    s.ownedSink.reset();
-    return LogAdd("DirectSoundインターフェースの作成に失敗しました\n");
-  }
-  LogAdd("成功\n");
-  LogAdd("引き続きインターフェースの初期化処理...  ");
-  if (device->Initialize() != 0) {
+    LogAdd("DirectSoundインターフェースの作成に失敗しました\n");
     device.reset();
-    s.ownedSink.reset();
-    return LogAdd("初期化に失敗しました\n");
+    device = StartSilentOutput(s);
+  } else {
+    LogAdd("成功\n");
+    LogAdd("引き続きインターフェースの初期化処理...  ");
+    if (device->Initialize() != 0) {
+      LogAdd("初期化に失敗しました\n");
+      device.reset();
+      device = StartSilentOutput(s);
+    } else {
+      LogAdd("成功\n");
+    }
   }
-  LogAdd("成功\n");
 
   // The output format from what the device offers.
   platform::AudioCaps caps;
@@ -139,6 +160,7 @@ int EndSound() {
   s.device->Shutdown();
   s.device = nullptr;
   s.ownedDevice.reset();
+  s.silentOutput = nullptr;
   s.ownedSink.reset();
   LogAdd("DirectSound の終了処理は正常に終了しました\n");
   return 0;
