@@ -72,6 +72,9 @@ struct AudioCaps {
   uint32_t freeHardwareMemory = 0;
 };
 
+// Caps offering every format the mixer plays, at rates up to maxRate.
+AudioCaps EveryFormatCaps(uint32_t maxRate);
+
 // One output device as listed for the log.
 struct AudioDeviceInfo {
   std::string module;       // the driver

@@ -14,13 +14,7 @@ constexpr uint64_t kPullFrames = 1024;
 
 }  // namespace
 
-SilentAudioSink::SilentAudioSink() {
-  caps_.flags = kCapsPrimaryMono | kCapsPrimaryStereo | kCapsPrimary8Bit | kCapsPrimary16Bit |
-                kCapsSecondaryMono | kCapsSecondaryStereo | kCapsSecondary8Bit |
-                kCapsSecondary16Bit;
-  caps_.minSecondaryRate = kFrequencyMin;
-  caps_.maxSecondaryRate = kFrequencyMax;
-}
+SilentAudioSink::SilentAudioSink() : caps_(EveryFormatCaps(kFrequencyMax)) {}
 
 std::vector<AudioDeviceInfo> SilentAudioSink::Devices() const { return {{"silent", "no output"}}; }
 

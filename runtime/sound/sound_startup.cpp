@@ -100,20 +100,19 @@ int InitSound() {
     sink = s.ownedSink.get();
   }
   auto device = std::make_unique<platform::AudioMixer>(sink);
+  const char* failure = nullptr;
   if (device->Connect() != 0) {
-    LogAdd("DirectSoundインターフェースの作成に失敗しました\n");
-    device.reset();
-    device = StartSilentOutput(s);
+    failure = "DirectSoundインターフェースの作成に失敗しました\n";
   } else {
     LogAdd("成功\n");
     LogAdd("引き続きインターフェースの初期化処理...  ");
-    if (device->Initialize() != 0) {
-      LogAdd("初期化に失敗しました\n");
-      device.reset();
-      device = StartSilentOutput(s);
-    } else {
-      LogAdd("成功\n");
-    }
+    if (device->Initialize() != 0) failure = "初期化に失敗しました\n";
+    else LogAdd("成功\n");
+  }
+  if (failure) {
+    LogAdd(failure);
+    device.reset();
+    device = StartSilentOutput(s);
   }
 
   // The output format from what the device offers.
