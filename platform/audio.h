@@ -72,6 +72,9 @@ struct AudioCaps {
   uint32_t freeHardwareMemory = 0;
 };
 
+// Caps offering every format the mixer plays, at rates up to maxRate.
+AudioCaps EveryFormatCaps(uint32_t maxRate);
+
 // One output device as listed for the log.
 struct AudioDeviceInfo {
   std::string module;       // the driver
@@ -241,6 +244,32 @@ class RecordingAudioSink final : public AudioSink {
   AudioMixer* mixer_ = nullptr;
   PcmFormat format_;
   std::vector<uint8_t> recorded_;
+};
+
+// The output when no audio device opens: nothing is heard, but each Advance mixes the
+// frames a device would have pulled since the last one by the clock in force, so sounds
+// end, streams move on and music runs out in their own time.
+class SilentAudioSink final : public AudioSink {
+ public:
+  SilentAudioSink();
+  bool Connect() override { return true; }
+  void Disconnect() override {}
+  AudioCaps Caps() const override { return caps_; }
+  std::vector<AudioDeviceInfo> Devices() const override;
+  bool Start(const PcmFormat& format, AudioMixer* mixer) override;
+  void Stop() override;
+  // Mixes the frames due by now; returns how many.
+  uint64_t Advance();
+
+ private:
+  AudioCaps caps_;
+  std::mutex mutex_;
+  AudioMixer* mixer_ = nullptr;
+  PcmFormat format_;
+  uint64_t startUs_ = 0;
+  uint64_t lastUs_ = 0;
+  uint64_t pulled_ = 0;
+  std::vector<uint8_t> scratch_;
 };
 
 // Peak and root-mean-square level (0..1) of 16-bit PCM, for checks of what played.

@@ -38,6 +38,15 @@ bool operator==(const PcmFormat& a, const PcmFormat& b) {
          a.extraSize == b.extraSize;
 }
 
+AudioCaps EveryFormatCaps(uint32_t maxRate) {
+  AudioCaps caps;
+  caps.flags = kCapsPrimaryMono | kCapsPrimaryStereo | kCapsPrimary8Bit | kCapsPrimary16Bit |
+               kCapsSecondaryMono | kCapsSecondaryStereo | kCapsSecondary8Bit | kCapsSecondary16Bit;
+  caps.minSecondaryRate = kFrequencyMin;
+  caps.maxSecondaryRate = maxRate;
+  return caps;
+}
+
 PcmFormat MakePcmFormat(uint16_t channels, uint32_t rate, uint16_t bits) {
   PcmFormat f;
   f.formatTag = kPcmFormatTag;

@@ -19,13 +19,7 @@ void PutTag(std::vector<uint8_t>& out, const char* tag) { out.insert(out.end(), 
 
 }  // namespace
 
-RecordingAudioSink::RecordingAudioSink() {
-  caps_.flags = kCapsPrimaryMono | kCapsPrimaryStereo | kCapsPrimary8Bit | kCapsPrimary16Bit |
-                kCapsSecondaryMono | kCapsSecondaryStereo | kCapsSecondary8Bit |
-                kCapsSecondary16Bit;
-  caps_.minSecondaryRate = kFrequencyMin;
-  caps_.maxSecondaryRate = 48000;
-}
+RecordingAudioSink::RecordingAudioSink() : caps_(EveryFormatCaps(48000)) {}
 
 bool RecordingAudioSink::Connect() { return !failConnect_; }
 

@@ -40,13 +40,7 @@ class SdlAudioSink final : public AudioSink {
 
   AudioCaps Caps() const override {
     // SDL converts any format the mixer asks for, so everything is offered.
-    AudioCaps caps;
-    caps.flags = kCapsPrimaryMono | kCapsPrimaryStereo | kCapsPrimary8Bit | kCapsPrimary16Bit |
-                 kCapsSecondaryMono | kCapsSecondaryStereo | kCapsSecondary8Bit |
-                 kCapsSecondary16Bit;
-    caps.minSecondaryRate = kFrequencyMin;
-    caps.maxSecondaryRate = kFrequencyMax;
-    return caps;
+    return EveryFormatCaps(kFrequencyMax);
   }
 
   std::vector<AudioDeviceInfo> Devices() const override {

@@ -110,7 +110,8 @@ int VrResultGrade(int category, int mission, const uint16_t* time) {
 
 void UpdateVrClearResult() {
   uint16_t& timer = player.actionTimer;
-  if (player.action == kActionGoal && CheckMusicPlaying() == 0) {
+  // Only music still playing holds the panel back; a sound layer that never started (-1) must not.
+  if (player.action == kActionGoal && CheckMusicPlaying() != 1) {
     player.action = kActionPanel;
     timer = 0;
   }

@@ -170,6 +170,7 @@ void PauseMenuPage(int pad) {
     if (row == 0) {
       PlaySoundEffect(kSoundCancel);
       game.paused = 0;
+      player.fireHeld = 1;  // the confirm that closed the menu is no shot
     } else if (row == 1) {
       Restart();
     } else {
@@ -272,6 +273,7 @@ void DrawGadgetList(const OwnedList& l) {
 
 void CloseList() {
   game.paused = 0;
+  player.fireHeld = 1;  // a confirm still held from eating a ration is no shot
   game.menuCursor = 0;
   game.screenTimer = kListSetUp;
 }

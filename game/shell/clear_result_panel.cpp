@@ -60,7 +60,8 @@ int MissionGrade(int score, int mode, bool allTargets, bool undetected) {
 void UpdateClearResultPanel() {
   Player& p = player;
   const bool confirm = game.action[kActionConfirm] != 0;
-  if (p.action == kActionGoal && CheckMusicPlaying() == 0) {
+  // Only music still playing holds the panel back; a sound layer that never started (-1) must not.
+  if (p.action == kActionGoal && CheckMusicPlaying() != 1) {
     p.action = kActionResultShown;
     p.actionTimer = 0;
   }

@@ -327,6 +327,13 @@ bool EventScript::End() {
 }
 
 bool EventScript::Execute() {
+  // A damaged script (empty, cut short, no "end") would otherwise hold its caller for good.
+  if (currentLine_ >= lineCount_) {
+    char path[32];
+    std::snprintf(path, sizeof path, "evx/%d.txt", scriptNumber_);
+    ReportFileNote(path, "event script ran past its last line without \"end\"; it ends there");
+    return End();
+  }
   static const char kEmpty[1] = {'\0'};
   const bool inScript = currentLine_ >= 0 && currentLine_ < kScriptMaxLines;
   const char* c = inScript ? commands_[currentLine_] : kEmpty;

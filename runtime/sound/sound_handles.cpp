@@ -185,6 +185,7 @@ int PlaySoundHandleImpl(int handle, int playType, int fromStart) {
 
 int CheckSoundPlayingImpl(int handle) {
   if (!GetSoundState().device) return -1;
+  KeepSilentOutputTime();
   SoundRecord* rec = FindSound(handle);
   if (!rec) return -1;
   if (rec->kind == kSoundStream) return CheckStreamSoundPlaying(handle);

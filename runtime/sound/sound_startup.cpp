@@ -69,7 +69,25 @@ void LogDevices(platform::AudioMixer* device) {
   LogIndentDecrease();
 }
 
+// No audio device opened: the device runs on a sink that keeps time without a sound, so
+// that everything waiting for a sound or a piece of music to end goes on as with sound.
+std::unique_ptr<platform::AudioMixer> StartSilentOutput(SoundState& s) {
+  auto sink = std::make_unique<platform::SilentAudioSink>();
+  s.silentOutput = sink.get();
+  s.ownedSink = std::move(sink);
+  auto device = std::make_unique<platform::AudioMixer>(s.ownedSink.get());
+  device->Connect();
+  device->Initialize();
+  LogAdd("サウンドデバイスが開けないため、音を出さずに続けます\n");
+  return device;
+}
+
 }  // namespace
+
+void KeepSilentOutputTime() {
+  SoundState& s = GetSoundState();
+  if (s.device && s.silentOutput) s.silentOutput->Advance();
+}
 
 int InitSound() {
   SoundState& s = GetSoundState();
@@ -82,18 +100,20 @@ int InitSound() {
     sink = s.ownedSink.get();
   }
   auto device = std::make_unique<platform::AudioMixer>(sink);
+  const char* failure = nullptr;
   if (device->Connect() != 0) {
-    s.ownedSink.reset();
-    return LogAdd("DirectSoundインターフェースの作成に失敗しました\n");
+    failure = "DirectSoundインターフェースの作成に失敗しました\n";
+  } else {
+    LogAdd("成功\n");
+    LogAdd("引き続きインターフェースの初期化処理...  ");
+    if (device->Initialize() != 0) failure = "初期化に失敗しました\n";
+    else LogAdd("成功\n");
   }
-  LogAdd("成功\n");
-  LogAdd("引き続きインターフェースの初期化処理...  ");
-  if (device->Initialize() != 0) {
+  if (failure) {
+    LogAdd(failure);
     device.reset();
-    s.ownedSink.reset();
-    return LogAdd("初期化に失敗しました\n");
+    device = StartSilentOutput(s);
   }
-  LogAdd("成功\n");
 
   // The output format from what the device offers.
   platform::AudioCaps caps;
@@ -139,6 +159,7 @@ int EndSound() {
   s.device->Shutdown();
   s.device = nullptr;
   s.ownedDevice.reset();
+  s.silentOutput = nullptr;
   s.ownedSink.reset();
   LogAdd("DirectSound の終了処理は正常に終了しました\n");
   return 0;

@@ -21,6 +21,8 @@ struct SoundState {
   // without EndSound shuts the device down through a sink that still exists.
   std::unique_ptr<platform::AudioSink> ownedSink;
   std::unique_ptr<platform::AudioMixer> ownedDevice;
+  // Set when no audio device opened and the device runs on the silent output instead.
+  platform::SilentAudioSink* silentOutput = nullptr;
   platform::SoundBuffer* silentBuffer = nullptr;
   // 0: files load whole as PCM; another value makes LoadSoundImpl build a stream sound
   // with sources of that kind.
@@ -44,6 +46,10 @@ struct SoundState {
 };
 
 SoundState& GetSoundState();
+
+// On the silent output: mixes what a device would have played by now, so that play
+// states answer as they would with sound.
+void KeepSilentOutputTime();
 
 // The sound record behind a handle, or null.
 SoundRecord* FindSound(int handle);

@@ -415,6 +415,7 @@ int RefillStreamSound(int handle) {
 int RefillAllStreamSounds() {
   SoundState& s = GetSoundState();
   if (!s.device) return -1;
+  KeepSilentOutputTime();
   for (ListNode* node = s.streamHead.next; node && node != &s.streamTail;) {
     ListNode* next = node->next;
     RefillStreamSound(static_cast<int>(node->data));

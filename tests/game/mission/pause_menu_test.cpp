@@ -71,6 +71,23 @@ TEST_F(PauseMenuTest, PauseRowsMoveAndWrapOncePerPress) {
   EXPECT_EQ(game.paused, 0) << "the pause key closes it";
 }
 
+// The press that closes the menu is no shot, as the one that closes a talk is not.
+TEST_F(PauseMenuTest, ConfirmOnCancelFiresNoShot) {
+  Own({0}, 0);
+  const uint16_t ammunition = player.weapons[0];
+  h_.Hold(1, {key::kS});
+  h_.Hold(1);
+  h_.Hold(4, {key::kZ});  // confirm on "Cancel", held on into play
+  ASSERT_EQ(game.paused, 0);
+  EXPECT_NE(player.action, player_action::kAiming);
+  h_.Hold(10);
+  EXPECT_EQ(player.weapons[0], ammunition) << "no shot left the weapon";
+  h_.Hold(4, {key::kZ});
+  EXPECT_EQ(player.action, player_action::kAiming) << "the next press aims again";
+  h_.Hold(10);
+  EXPECT_EQ(player.weapons[0], ammunition - 1);
+}
+
 TEST_F(PauseMenuTest, RestartInTheStoryReloadsTheStageAndCountsAnIncapacitation) {
   h_.Hold(1, {key::kS});
   h_.Hold(1);

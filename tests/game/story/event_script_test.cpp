@@ -288,6 +288,27 @@ TEST_F(EventScriptTest, AMissingScriptEndsAtOnceAndReleasesThePause) {
   EXPECT_EQ(game.paused, 0);
 }
 
+TEST_F(EventScriptTest, RunningPastTheLastLineEndsAsEndDoes) {
+  std::string full;
+  for (int i = 0; i < 256; ++i) full += "fade\r\n";
+  const struct {
+    const char* name;
+    std::string text;
+  } cases[] = {{"empty", ""}, {"cut short", ScriptText({"fade", "set_back"})}, {"every line used", full}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    game.paused = 1;
+    testing::internal::CaptureStderr();
+    Start(60, c.text, kEndModeMission);
+    EXPECT_GE(RunScriptToEnd(), 1);
+    const std::string log = testing::internal::GetCapturedStderr();
+    const size_t at = log.find("evx/60.txt");
+    EXPECT_NE(at, std::string::npos) << log;
+    EXPECT_EQ(log.find("evx/60.txt", at + 1), std::string::npos) << "one line: " << log;
+    EXPECT_EQ(game.paused, 0) << "the mission goes on";
+  }
+}
+
 TEST_F(EventScriptTest, LoadingKeepsAtMost256LinesAndSplitsLongLines) {
   std::string text;
   for (int i = 0; i < 300; ++i) text += "fade\r\n";

@@ -5,7 +5,9 @@
 #include <memory>
 #include <thread>
 
+#include "platform/clock.h"
 #include "runtime/api.h"
+#include "runtime/core/log.h"
 #include "runtime/sound/sound_state.h"
 #include "tests/runtime/sound/sound_test_util.h"
 
@@ -86,33 +88,71 @@ TEST_F(SoundStartup, EndFreesEverythingAndAllowsAnotherStart) {
   EXPECT_NE(rt::LoadSoundImpl("a.wav", 1, -1), -1);
 }
 
-TEST_F(SoundStartup, AfterAFailedStartEveryOperationFails) {
+// With no device the game must play as with one: sounds and music end in their own time
+// on the clock, and the log says once that nothing is heard.
+TEST_F(SoundStartup, WithoutADeviceTheSilentOutputKeepsTime) {
   const struct {
     const char* name;
     bool failConnect, failStart;
   } cases[] = {{"no audio system", true, false}, {"no device", false, true}};
+  const int rate = 22050;
   testing_support::WriteFileBytes(dir_.File("a.wav"),
-                                  testing_support::PcmWav(testing_support::SineTone(1, 22050, 0.1, 440), 1, 22050));
+                                  testing_support::PcmWav(testing_support::SineTone(1, rate, 0.5, 440), 1, rate));
+  // Longer than a stream sound's buffer, so it ends only when the refills went on.
+  testing_support::WriteFileBytes(dir_.File("bgm.ogg"),
+                                  sound_test::EncodeOgg(testing_support::SineTone(2, rate, 4.0, 440), 2, rate));
+  testing_support::WriteFileBytes(dir_.File("song.mid"), sound_test::ShortMidiSong());
+  platform::VirtualClock clock(1000000);
+  platform::SetClock(&clock);
+  // Steps of a frame of the game, with the message pump's sound work after each.
+  const auto playFor = [&](int ms) {
+    for (int t = 0; t < ms; t += 16) {
+      clock.AdvanceMs(16);
+      rt::RefillAllStreamSounds();
+      rt::PollMusicPlayState();
+    }
+  };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    rt::GetLogState() = rt::LogState{};
+    rt::SetLogDirectory(dir_.path());
+    rt::LogStart();
     sink_.SetFailConnect(c.failConnect);
     sink_.SetFailStart(c.failStart);
-    ASSERT_EQ(rt::InitSound(), -1) << c.name;
-    EXPECT_EQ(rt::GetSoundState().device, nullptr) << c.name;
-    EXPECT_EQ(LoadSound("a.wav", 3, -1), -1) << c.name;
-    EXPECT_EQ(PlaySoundFile("a.wav", 1), -1) << c.name;
-    EXPECT_EQ(PlayMusicFile("a.wav", 3), -1) << c.name;
-    const int someSound = rt::MakeHandle(rt::kHandleTypeSound, 0, 0);
-    EXPECT_EQ(PlaySoundHandle(someSound, 1, 1), -1) << c.name;
-    EXPECT_EQ(CheckSoundPlaying(someSound), -1) << c.name;
-    EXPECT_EQ(SetSoundVolume(100, someSound), -1) << c.name;
-    EXPECT_EQ(DeleteSound(someSound, 0), -1) << c.name;
-    EXPECT_EQ(SetMusicVolume(100), -1) << c.name;
-    EXPECT_EQ(StopMusic(), -1) << c.name;
-    EXPECT_EQ(CheckMusicPlaying(), -1) << c.name;
-    EXPECT_EQ(rt::RefillAllStreamSounds(), -1) << c.name;
-    EXPECT_EQ(rt::PollMusicPlayState(), -1) << c.name;
-    EXPECT_EQ(rt::EndSound(), -1) << c.name;
+    ASSERT_EQ(rt::InitSound(), 0);
+    ASSERT_NE(rt::GetSoundState().silentOutput, nullptr);
+
+    const int sound = LoadSound("a.wav", 1, -1);
+    ASSERT_NE(sound, -1);
+    ASSERT_EQ(PlaySoundHandle(sound, 1, 1), 0);
+    playFor(400);
+    EXPECT_EQ(CheckSoundPlaying(sound), 1);
+    playFor(200);
+    EXPECT_EQ(CheckSoundPlaying(sound), 0) << "ended once its half second had played";
+
+    ASSERT_EQ(PlayMusicFile("bgm.ogg", 1), 0);
+    ASSERT_EQ(rt::GetSoundState().musicIsStream, 1);
+    playFor(3800);
+    EXPECT_EQ(CheckMusicPlaying(), 1);
+    playFor(400);
+    EXPECT_EQ(CheckMusicPlaying(), 0) << "the stream moved on to its end";
+
+    ASSERT_EQ(PlayMusicFile("song.mid", 1), 0);
+    if (rt::GetSoundState().musicIsStream == 0) {
+      EXPECT_EQ(CheckMusicPlaying(), 1);
+      playFor(2000);
+      EXPECT_EQ(CheckMusicPlaying(), 0) << "the song ended";
+    }
+    ASSERT_EQ(rt::EndSound(), 0);
+    EXPECT_EQ(rt::GetSoundState().silentOutput, nullptr);
+    const std::string log = testing_support::ReadFileBytes(dir_.File("Log.txt"));
+    const std::string notice = "サウンドデバイスが開けないため、音を出さずに続けます";
+    const size_t at = log.find(notice);
+    EXPECT_NE(at, std::string::npos);
+    EXPECT_EQ(log.find(notice, at + 1), std::string::npos) << "said once";
   }
+  platform::SetClock(nullptr);
+  rt::GetLogState() = rt::LogState{};
 }
 
 // At exit() the sound state is destroyed without EndSound: the running device is shut down
