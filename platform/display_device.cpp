@@ -1,5 +1,5 @@
-// The surfaces every display device keeps in system memory, the copies between them, the
-// override, and the recording double.
+// The surfaces every display device keeps in system memory, the copies between them, and
+// the override.
 #include "platform/display_device.h"
 
 #include "platform/display_surface.h"
@@ -576,60 +576,6 @@ DisplayDevice* AcquireDisplayDevice(Window* window, std::unique_ptr<DisplayDevic
   }
   *owned = CreateGlDisplayDevice(window);
   return owned->get();
-}
-
-// ---- The recording double ----
-
-RecordingDisplayDevice::RecordingDisplayDevice(bool with3D) {
-  desktop.width = 1920;
-  desktop.height = 1080;
-  desktop.refreshRate = 60;
-  desktop.format = Xrgb8888Format();
-  if (with3D) devices3D = DisplayDevice::Devices3D();
-  textureFormats = DisplayDevice::TextureFormats3D();
-}
-
-int RecordingDisplayDevice::CountCalls(const std::string& name) const {
-  return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const DeviceCall& c) { return c.name == name; }));
-}
-
-uint32_t RecordingDisplayDevice::ShownPixel(int x, int y) const {
-  const int bytes = shownBits / 8;
-  if (x < 0 || y < 0 || x >= shownWidth || y >= shownHeight || bytes == 0) return 0;
-  return ReadPixel(shownPixels.data() + (static_cast<size_t>(y) * shownWidth + x) * bytes, bytes);
-}
-
-bool RecordingDisplayDevice::ApplyDisplayMode(int width, int height, int bits, int refreshRate) {
-  for (const RefusedMode& m : refusedModes) {
-    if ((m.width == 0 || m.width == width) && (m.height == 0 || m.height == height) && (m.bits == 0 || m.bits == bits) &&
-        (m.refreshRate == -1 || m.refreshRate == refreshRate)) {
-      return false;
-    }
-  }
-  return true;
-}
-
-void RecordingDisplayDevice::Show(const LockedPixels& primary, bool waitVBlank) {
-  ++shows;
-  lastShowWaited = waitVBlank;
-  const int bytes = primary.format.bits / 8;
-  shownWidth = primary.width;
-  shownHeight = primary.height;
-  shownBits = primary.format.bits;
-  shownPixels.resize(static_cast<size_t>(primary.width) * primary.height * bytes);
-  for (int y = 0; y < primary.height; ++y) {
-    std::memcpy(shownPixels.data() + static_cast<size_t>(y) * primary.width * bytes,
-                primary.pixels + static_cast<size_t>(y) * primary.pitch, static_cast<size_t>(primary.width) * bytes);
-  }
-}
-
-bool RecordingDisplayDevice::Allow(const DeviceCall& call) {
-  calls.push_back(call);
-  return std::find(failingCalls.begin(), failingCalls.end(), call.name) == failingCalls.end();
-}
-
-bool RecordingDisplayDevice::AllowSurface(const SurfaceDesc&) {
-  return !(failSurfaceAt > 0 && --failSurfaceAt == 0);
 }
 
 }  // namespace platform

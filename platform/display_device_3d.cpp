@@ -1,5 +1,5 @@
 // The 3D side's common part: enumeration, the state a draw is made under, the checks of every
-// call. The platform draws (Render3D); the recording double keeps every draw.
+// call. The platform draws (Render3D).
 #include <cstring>
 
 #include "platform/display_device.h"
@@ -230,19 +230,6 @@ int DisplayDevice::DrawIndexedPrimitive(PrimitiveKind kind, uint32_t layout, con
                 static_cast<const uint8_t*>(vertices) + static_cast<size_t>(indices[i]) * size, static_cast<size_t>(size));
   }
   return DrawPrimitive(kind, layout, expanded.data(), indexCount);
-}
-
-bool RecordingDisplayDevice::Render3D(const Device3DState& state, PrimitiveKind kind, uint32_t layout,
-                                      const void* vertices, int count) {
-  RecordedDraw d;
-  d.kind = kind;
-  d.layout = layout;
-  d.count = count;
-  const auto* bytes = static_cast<const uint8_t*>(vertices);
-  d.vertices.assign(bytes, bytes + static_cast<size_t>(count) * VertexSize(layout));
-  d.state = state;
-  draws.push_back(std::move(d));
-  return true;
 }
 
 }  // namespace platform

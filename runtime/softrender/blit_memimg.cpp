@@ -67,7 +67,7 @@ void BlitMemImg(MEMIMG* dest, const MEMIMG* src, int x, int y, int transparentFl
   job.srcPitch = src->pitch;
   job.graphPitch = blendImage ? blendImage->pitch : 0;
   job.runs = src->runTable;
-  job.runsEnd = src->runTable + (int64_t{src->width} + kRunTableRowSlack) * src->height;
+  job.runsEnd = src->runTable ? src->runTable + (int64_t{src->width} + kRunTableRowSlack) * src->height : nullptr;
   const uint32_t bright = state.brightColor;
   job.context.param = static_cast<uint32_t>(std::clamp(state.blendParam, 0, 255));
   job.context.bright[0] = bright & 0xFF;

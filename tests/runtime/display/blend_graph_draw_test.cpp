@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/display_device.h"
+#include "platform/display_device_recording.h"
 #include "runtime/api.h"
 #include "runtime/core/startup.h"
 #include "runtime/display/direct3d.h"

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/display_device.h"
+#include "platform/display_device_recording.h"
 #include "runtime/api.h"
 #include "runtime/display/display_state.h"
 #include "runtime/display/screen_flip.h"

@@ -13,6 +13,7 @@
 
 #include "platform/clock.h"
 #include "platform/display_device.h"
+#include "platform/display_device_recording.h"
 #include "platform/presenter.h"
 #include "platform/window.h"
 #include "runtime/api.h"

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/display_device.h"
+#include "platform/display_device_recording.h"
 #include "platform/glyph_source_fake.h"
 #include "runtime/api.h"
 #include "runtime/display/direct3d.h"

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/display_device.h"
+#include "platform/display_device_recording.h"
 #include "runtime/api.h"
 #include "runtime/display/display_state.h"
 #include "runtime/display/output_surfaces.h"

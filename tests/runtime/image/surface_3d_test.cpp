@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/display_device.h"
+#include "platform/display_device_recording.h"
 #include "runtime/api.h"
 #include "runtime/display/direct3d.h"
 #include "runtime/display/display_state.h"
