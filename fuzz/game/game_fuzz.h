@@ -5,6 +5,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <new>
@@ -28,6 +29,9 @@ inline void Start() {
     new testing_support::HeadlessRuntime();
     ChangeWindowMode(1);
     if (InitLibrary() != 0) __builtin_trap();
+    // The library's threads are joined before the process ends, or their objects' exit
+    // handlers abort it.
+    std::atexit([] { EndLibrary(); });
     return true;
   }();
   (void)started;
