@@ -9,7 +9,7 @@
 namespace {
 
 // Frames a script may play; a script that waits longer is left running and deleted.
-constexpr int kFrames = 600;
+constexpr int kFrames = 90;
 
 }  // namespace
 
