@@ -49,6 +49,10 @@ struct BitmapInfoHeader {
   uint32_t colorsImportant;
 };
 
+// No image or graph of this system is wider or taller than this: the loaders refuse larger
+// images and MakeGraph larger graphs.
+constexpr int kMaxGraphSide = 32768;
+
 constexpr uint32_t kBitmapRgb = 0;
 constexpr uint32_t kBitmapRle8 = 1;
 constexpr uint32_t kBitmapRle4 = 2;

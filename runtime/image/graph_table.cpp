@@ -92,6 +92,11 @@ int AddGraphData(int width, int height, int use3DRequest, GraphRecord** out, int
 // A graph whose surfaces could not be made is taken out of the table again, so that a
 // failed creation does not use up a slot for good.
 int MakeGraph(int width, int height, int use3DRequest, int alpha, int palette) {
+  if (width > kMaxGraphSide || height > kMaxGraphSide) {
+    LogAddFormat("グラフィックが大きすぎます (%d x %d)\n", width, height);
+    LogAdd("グラフィックの作成に失敗しました\n");
+    return -1;
+  }
   GraphRecord* record = nullptr;
   const int handle = AddGraphData(width, height, use3DRequest, &record, alpha, palette);
   int (*make)(GraphRecord*) = record->create.use3D ? g_hooks.makeGraphTextures : g_hooks.makeGraphSurface2D;

@@ -22,8 +22,7 @@ inline uint32_t ReadU32(const uint8_t* p) {
 }
 inline int32_t ReadI32(const uint8_t* p) { return static_cast<int32_t>(ReadU32(p)); }
 
-// No image of this system is wider or taller than this.
-constexpr int64_t kMaxImageSide = 32768;
+constexpr int64_t kMaxImageSide = kMaxGraphSide;
 // False, with a log line naming the format, for a width or height above kMaxImageSide:
 // checked before anything is allocated for the image.
 bool ImageSizeAllowed(int64_t width, int64_t height, const char* format);

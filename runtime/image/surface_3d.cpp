@@ -1,6 +1,8 @@
 #include "runtime/image/surface_3d.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include "runtime/core/log.h"
@@ -109,10 +111,17 @@ int DeleteSurface3DData(int handle) {
 int MakeGraphTextures(GraphRecord* graph) {
   if (!IsDirect3DUsed() || !graph) return -1;
   const int whole = graph->create.drawValid || graph->reserved ? 1 : 0;
-  int columns[kMaxTexturePieces * 2] = {};
-  int rows[kMaxTexturePieces * 2] = {};
-  const int columnCount = GetTexturePieceSizes(graph->width, columns, whole);
-  const int rowCount = GetTexturePieceSizes(graph->height, rows, whole);
+  // Counted before anything is copied: a very wide or tall graph has more sizes than
+  // any fixed list holds.
+  const int columnCount = GetTexturePieceSizes(graph->width, nullptr, whole);
+  const int rowCount = GetTexturePieceSizes(graph->height, nullptr, whole);
+  if (int64_t{columnCount} * rowCount > kMaxTexturePieces) {
+    return LogAddFormat("エラー：画像の分割数が最大数の %d を超えました", kMaxTexturePieces);
+  }
+  std::vector<int> columns(static_cast<size_t>(columnCount));
+  std::vector<int> rows(static_cast<size_t>(rowCount));
+  GetTexturePieceSizes(graph->width, columns.data(), whole);
+  GetTexturePieceSizes(graph->height, rows.data(), whole);
   struct Piece {
     int x, y, w, h;
   };
@@ -130,7 +139,8 @@ int MakeGraphTextures(GraphRecord* graph) {
     }
     pieces = squares;
   }
-  if (static_cast<int>(pieces.size()) > kMaxTexturePieces) {
+  // Square pieces can outnumber the cut: the graph's handle list bounds them too.
+  if (pieces.size() > std::size(graph->surfaceHandles)) {
     return LogAddFormat("エラー：画像の分割数が最大数の %d を超えました", kMaxTexturePieces);
   }
   graph->surfaceCount = 0;

@@ -57,23 +57,43 @@ void SendRequest(HttpRecord& rec) {
   rec.step = 1;
 }
 
-// Step 1: the status line. False while no line waits.
-bool ReadStatus(int slot, HttpRecord& rec) {
-  char line[kHttpLineLimit + 1];
+bool Closed(const HttpRecord& rec) { return GetNetWorkAcceptStateImpl(rec.netHandle) == 0; }
+
+// One line of the response head into line; false while none is there, and when the
+// transfer ended: the line was too long, or the connection closed with part of a line
+// that can never end.
+bool ReadHeadLine(int slot, HttpRecord& rec, char* line) {
   const int n = HttpReadLine(rec.netHandle, line);
-  if (n == -1) return false;
   if (n == -2) {
     EndHttpTransfer(slot, kHttpFailed, kHttpErrorBadResponse);
-    return true;
+    return false;
   }
+  if (n == -1) {
+    if (Closed(rec)) EndHttpTransfer(slot, kHttpFailed, kHttpErrorClosed);
+    return false;
+  }
+  return true;
+}
+
+// Counts a header line; false (and the transfer ended) past the limit, so that a server
+// sending headers for ever does not keep the transfer alive.
+bool CountHeaderLine(int slot, HttpRecord& rec) {
+  if (++rec.headerLines <= kHttpHeaderLineLimit) return true;
+  EndHttpTransfer(slot, kHttpFailed, kHttpErrorBadResponse);
+  return false;
+}
+
+// Step 1: the status line.
+void ReadStatus(int slot, HttpRecord& rec) {
+  char line[kHttpLineLimit + 1];
+  if (!ReadHeadLine(slot, rec, line)) return;
   const int status = HttpGetStatusCode(line);
   if (status == kHttpStatusOk) {
     rec.step = 2;
-    return true;
+    return;
   }
   if (rec.kind == kHttpGet) LogAddFormat("接続に失敗しました (戻り値:%d)", status);
   EndHttpTransfer(slot, kHttpFailed, status == kHttpStatusNotFound ? kHttpErrorNotFound : kHttpErrorStatus);
-  return true;
 }
 
 // The number of a "Content-Length:" line, or -1 when it holds no usable length.
@@ -103,12 +123,7 @@ bool GrowBody(HttpRecord& rec, int32_t bytes) {
 
 void ReadHeaders(int slot, HttpRecord& rec) {
   char line[kHttpLineLimit + 1];
-  const int n = HttpReadLine(rec.netHandle, line);
-  if (n == -1) return;
-  if (n == -2) {
-    EndHttpTransfer(slot, kHttpFailed, kHttpErrorBadResponse);
-    return;
-  }
+  if (!ReadHeadLine(slot, rec, line)) return;
   if (!std::strchr(line, ':')) {
     rec.step = 3;
     // An empty body is complete before any of it is read: the server may be gone already.
@@ -118,6 +133,7 @@ void ReadHeaders(int slot, HttpRecord& rec) {
     }
     return;
   }
+  if (!CountHeaderLine(slot, rec)) return;
   if (std::strncmp(line, kContentLength, sizeof kContentLength - 1) != 0) return;
   rec.contentLength = ParseContentLength(line);
   if (rec.contentLength < 0) {
@@ -136,7 +152,7 @@ void ReadHeaders(int slot, HttpRecord& rec) {
 bool BodyComplete(const HttpRecord& rec) {
   if (rec.contentLength >= 0) return rec.received >= rec.contentLength;
   // The data length pumps first, so a close the system has seen is known by then.
-  return GetNetWorkDataLengthImpl(rec.netHandle) == 0 && GetNetWorkAcceptStateImpl(rec.netHandle) == 0;
+  return GetNetWorkDataLengthImpl(rec.netHandle) == 0 && Closed(rec);
 }
 
 void ReadBody(int slot, HttpRecord& rec) {
@@ -203,10 +219,8 @@ void StepHead(int slot, HttpRecord& rec) {
       break;
     case 2: {
       char line[kHttpLineLimit + 1];
-      const int n = HttpReadLine(rec.netHandle, line);
-      if (n == -2) {
-        EndHttpTransfer(slot, kHttpFailed, kHttpErrorBadResponse);
-      } else if (n >= 0 && std::strncmp(line, kContentLength, sizeof kContentLength - 1) == 0) {
+      if (!ReadHeadLine(slot, rec, line) || !CountHeaderLine(slot, rec)) break;
+      if (std::strncmp(line, kContentLength, sizeof kContentLength - 1) == 0) {
         rec.contentLength = ParseContentLength(line);
         rec.step = 3;
         EndHttpTransfer(slot, kHttpDone, kHttpErrorNone);
@@ -324,6 +338,11 @@ int ProcessHttpHandle(int slot) {
   if (!rec) return -1;
   if (rec->result != kHttpRunning) return 0;
   if (GetNetWorkAcceptStateImpl(rec->netHandle) == 0 && GetNetWorkDataLengthImpl(rec->netHandle) == 0) {
+    // A body that runs to the close is complete when the close comes after its last read.
+    if (rec->kind != kHttpHead && rec->step == 3 && rec->contentLength < 0) {
+      rec->step = 4;
+      return EndHttpTransfer(slot, kHttpDone, kHttpErrorNone);
+    }
     return EndHttpTransfer(slot, kHttpFailed, kHttpErrorClosed);
   }
   if (rec->kind == kHttpHead) {

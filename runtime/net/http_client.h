@@ -10,6 +10,8 @@ constexpr int kHttpSlots = 100;
 constexpr int kHttpFileBufferSize = 4096;
 // A response line is looked for in this many bytes; a longer one fails the transfer.
 constexpr int kHttpLineLimit = 255;
+// A response may send this many header lines; a server that sends more fails the transfer.
+constexpr int kHttpHeaderLineLimit = 100;
 // How long starting a transfer waits for its connection.
 constexpr uint32_t kHttpConnectTimeoutMs = 5000;
 // The largest body kept in memory; a larger one fails as if memory ran out.
@@ -23,7 +25,7 @@ enum HttpError : int32_t {
   kHttpErrorNotFound = 1,   // status 404
   kHttpErrorNoMemory = 2,   // no room for the body (memory, or the file would not take it)
   kHttpErrorClosed = 3,     // the connection closed before the response was complete
-  kHttpErrorBadResponse = 4,  // a response line too long, or a length that is no length
+  kHttpErrorBadResponse = 4,  // a response line too long, too many header lines, or a length that is no length
 };
 enum HttpDestination : int32_t { kHttpToFile = 0, kHttpToMemory = 1 };
 
@@ -31,7 +33,7 @@ struct HttpRecord {
   int32_t kind = kHttpGet;
   int32_t requestSent = 0;  // bytes of the request (head and data) sent so far
   int32_t step = 0;
-  int32_t spare = 0;
+  int32_t headerLines = 0;  // header lines read so far
   int32_t result = kHttpRunning;
   int32_t error = kHttpErrorNone;
   int32_t netHandle = -1;

@@ -102,4 +102,32 @@ TEST_F(Surface3DTest, OnlyAGraphOfOnePieceCanBeDrawnInto) {
   EXPECT_EQ(SetDrawScreen(kDrawScreenBack), 0);
 }
 
+TEST_F(Surface3DTest, AGraphOfTooManyPiecesFailsBeforeAnyPieceIsCopied) {
+  rt::GetD3DGlobals().maxTextureSize = 64;
+  const int piecesBefore = rt::GetSurface3DTable().count();
+  // Cut graphs of more than 64 pieces, the widest past any fixed list of piece sizes.
+  const struct {
+    int width, height;
+  } graphs[] = {{140000, 16}, {16, 140000}, {9 * 64, 8 * 64}, {rt::kMaxGraphSide, rt::kMaxGraphSide}};
+  for (const auto& g : graphs) {
+    SCOPED_TRACE(testing::Message() << g.width << " x " << g.height);
+    rt::GraphRecord* record = nullptr;
+    const int handle = rt::AddGraphData(g.width, g.height, 1, &record, 0, 0);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(rt::MakeGraphTextures(record), -1);
+    EXPECT_EQ(record->surfaceCount, 0);
+    EXPECT_EQ(rt::RemoveGraphData(handle), 0);
+  }
+  EXPECT_EQ(rt::GetSurface3DTable().count(), piecesBefore);
+  EXPECT_NE(display_->runtime().Log().find("エラー：画像の分割数が最大数の 64 を超えました"), std::string::npos);
+
+  // Sizes past the ceiling never reach the cutting; 64 pieces still make a graph.
+  EXPECT_EQ(rt::MakeGraph(140000, 16, 1, 0, 0), -1);
+  EXPECT_EQ(rt::MakeGraph(16, rt::kMaxGraphSide + 1, 1, 0, 0), -1);
+  const int largest = rt::MakeGraph(8 * 64, 8 * 64, 1, 0, 0);
+  ASSERT_NE(largest, -1);
+  EXPECT_EQ(rt::GetGraphRecord(largest)->surfaceCount, 64);
+  EXPECT_EQ(DeleteGraph(largest), 0);
+}
+
 }  // namespace
