@@ -398,11 +398,14 @@ void DrawGradeColumns(Canvas& c) {
 
 void PaintResultSheet(Canvas& c) {
   DrawGradeColumns(c);
-  // The game-over picture: its left end holds grade marks (both use the same rows), so the
-  // words sit to their right.
+  // The game-over picture, on a plate of its own so neither the grade marks nor the stage
+  // under the darkened screen show through its letters.
+  const Rect gameOver{0, 200, 276, 54};
+  c.FillChamfered(gameOver, 10, Rgb{24, 4, 8});
+  c.FrameChamfered(gameOver, 10, 2, Rgb{150, 30, 40});
   TextStyle over = Style(30, kTitleRed, 700);
   over.outline = Rgb{70, 0, 0};
-  DrawText(c, 124, 388 + 11, "GAME OVER", over);
+  DrawTextIn(c, gameOver, "GAME OVER", over);
   // The clear panel (modes 1 and 3): the game writes its three lines and the grade into it.
   const Rect panel{342, 0, 170, 142};
   DrawPanel(c, panel, Rgb{14, 22, 44}, Rgb{120, 160, 230});

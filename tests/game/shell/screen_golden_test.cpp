@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "game/shell/game_data.h"
+#include "game/shell/game_over.h"
+#include "runtime/api.h"
 #include "runtime/image/graph_image.h"
 #include "runtime/image/image_loader.h"
 #include "runtime/core/random.h"
@@ -72,6 +74,20 @@ TEST_F(ScreenGoldenTest, KeyConfiguration) {
   EXPECT_TRUE(Matches("key_config"));
 }
 
+TEST_F(ScreenGoldenTest, GameOverPicture) {
+  // Mid-fade over a stage picture: the words on their own plate, no grade marks beside them,
+  // and nothing of the stage across the letters.
+  for (const dataset::AssetEntry& e : dataset::AssetList()) {
+    if (e.path == "patch/result.png") WriteData(e.path, dataset::BuildAsset(e));
+  }
+  game.graphs[10] = LoadGraph("patch/result.png");
+  ASSERT_GE(game.graphs[10], 0);
+  game.gameState = STATE_IDLE_21;
+  game.gameOverFade = 0;
+  player.action = kActionGameOverFade;
+  for (int i = 0; i < 40; ++i) Frame();
+  EXPECT_TRUE(Matches("game_over"));
+}
 
 // The third character's mission list shows the stored grade as marks cut from the sheet in
 // slot 10: each mark on screen is the sheet's mark for that grade, the bonus mark beside it.
