@@ -445,12 +445,18 @@ void PaintDigits(Canvas& c) {
   c.Line(46 + 6, 44 + 1, 46 + 2, 44 + 9, 1, kWhite);
 }
 
+// Rows at the top of each portrait cell that stay clear (the colour key): the slot screen
+// draws the portrait 10 pixels below the slot's top, over the lower part of its tab.
+constexpr int kPortraitClear = 24;
+
 void PaintSaveSheet(Canvas& c) {
   // The slot panel.
   const Rect slot{0, 0, 512, 122};
   c.FillChamfered(slot, 16, Rgb{10, 22, 46});
   c.FrameChamfered(slot, 16, 2, kPlateEdge);
-  c.FrameRect({18, 26, 124, 112 - 26}, 1, Rgb{30, 70, 120});
+  // The portrait frame where the slot screen puts the portrait's picture (its cell's top rows
+  // are left clear: the "Data - n" tab is drawn there).
+  c.FrameRect({1, 10 + kPortraitClear - 1, 122, 108 - kPortraitClear + 2}, 1, Rgb{30, 70, 120});
   // The heading.
   TextStyle heading = Style(22, kWhite, 700);
   heading.outline = Rgb{10, 50, 110};
@@ -469,17 +475,18 @@ void PaintSaveSheet(Canvas& c) {
       {240, 404, {240, 200, 80}, {40, 150, 70}, "テヴァニ"}, {360, 404, {240, 200, 80}, {240, 160, 60}, "テヴァニ 2"},
       {0, 296, {200, 205, 220}, {120, 60, 170}, "スヴェル"},  {120, 296, {200, 205, 220}, {90, 90, 100}, "スヴェル 2"}};
   for (const Portrait& p : kPortraits) {
-    c.Gradient({p.x + 2, p.y + 2, 116, 104}, Rgb{30, 50, 90}, Rgb{10, 16, 30});
-    c.FillRect({p.x + 30, p.y + 70, 60, 36}, p.clothes);
-    c.FillCircle(p.x + 60, p.y + 48, 24, Rgb{240, 210, 180});
-    c.FillRect({p.x + 36, p.y + 22, 48, 14}, p.hair);
-    c.FillRect({p.x + 34, p.y + 30, 8, 30}, p.hair);
-    c.FillRect({p.x + 78, p.y + 30, 8, 30}, p.hair);
-    c.FillRect({p.x + 50, p.y + 46, 5, 4}, kInk);
-    c.FillRect({p.x + 66, p.y + 46, 5, 4}, kInk);
-    c.FrameRect({p.x + 1, p.y + 1, 118, 106}, 1, kPlateEdge);
-    c.FillRect({p.x + 2, p.y + 88, 116, 18}, Rgb{8, 14, 30});
-    DrawTextIn(c, {p.x + 2, p.y + 88, 116, 18}, p.name, Style(12, kWhite, 700));
+    const int top = p.y + kPortraitClear, h = 108 - kPortraitClear;
+    c.Gradient({p.x + 2, top + 1, 116, h - 2}, Rgb{30, 50, 90}, Rgb{10, 16, 30});
+    c.FillRect({p.x + 30, top + 50, 60, h - 51}, p.clothes);
+    c.FillCircle(p.x + 60, top + 32, 20, Rgb{240, 210, 180});
+    c.FillRect({p.x + 38, top + 8, 44, 12}, p.hair);
+    c.FillRect({p.x + 36, top + 14, 8, 26}, p.hair);
+    c.FillRect({p.x + 76, top + 14, 8, 26}, p.hair);
+    c.FillRect({p.x + 51, top + 30, 5, 4}, kInk);
+    c.FillRect({p.x + 65, top + 30, 5, 4}, kInk);
+    c.FrameRect({p.x + 1, top, 118, h}, 1, kPlateEdge);
+    c.FillRect({p.x + 2, top + h - 19, 116, 18}, Rgb{8, 14, 30});
+    DrawTextIn(c, {p.x + 2, top + h - 19, 116, 18}, p.name, Style(12, kWhite, 700));
   }
 }
 

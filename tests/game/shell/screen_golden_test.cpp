@@ -89,6 +89,24 @@ TEST_F(ScreenGoldenTest, GameOverPicture) {
   EXPECT_TRUE(Matches("game_over"));
 }
 
+TEST_F(ScreenGoldenTest, SaveSlotCard) {
+  // A used slot: the portrait inside its frame, the "Data - 1" tab whole above it.
+  for (const dataset::AssetEntry& e : dataset::AssetList()) {
+    if (e.path == "patch/start_menu.png" || e.path == "gsx/briefing_back.png") WriteData(e.path, dataset::BuildAsset(e));
+  }
+  std::string record(512, '\0');
+  record[0] = 1;
+  record[3] = 100;
+  WriteData("data/save1.dat", record);
+  game.menuCursor = 0;
+  Frame({key::kZ});
+  ASSERT_EQ(game.gameState, STATE_SAVE_SELECT);
+  for (int i = 0; i < 60; ++i) Frame();
+  rt::SeedRandom(7);
+  Frame();
+  EXPECT_TRUE(Matches("save_slot_card"));
+}
+
 // The third character's mission list shows the stored grade as marks cut from the sheet in
 // slot 10: each mark on screen is the sheet's mark for that grade, the bonus mark beside it.
 class BriefingMarksTest : public GameRunTest {
