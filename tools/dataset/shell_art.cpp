@@ -163,11 +163,11 @@ void PaintMenuSkin(Canvas& c) {
   c.FrameRect({stats.x + 46, stats.y + 8, 150, 18}, 1, Rgb{96, 96, 255});
   // The life bar is drawn before the strip: its window stays see-through.
   c.FillRect({stats.x + 47, stats.y + 9, 148, 16}, kTransparent);
-  // The briefing map's "you are here" marker.
+  // The briefing map's marker of the next objective (the story sets it, not the route).
   const Rect marker{412, 381, 96, 37};
   c.FillChamfered(marker, 8, Rgb{120, 20, 30});
   c.FrameChamfered(marker, 8, 2, Rgb{255, 120, 120});
-  DrawTextIn(c, marker, "現在地", Style(16, kWhite, 700));
+  DrawTextIn(c, marker, "目標", Style(16, kWhite, 700));
 }
 
 void PaintScreenBack(Canvas& c) { DrawScreenBackground(c, Rgb{30, 80, 150}, 11); }
@@ -554,7 +554,7 @@ void PaintShipMap(Canvas& c, int half) {
   c.FillRect({std::max(20 - offset, 0), 438, std::max(std::min(1315 - offset, 800) - std::max(20 - offset, 0), 0), 2}, edge);
   if (half == 0) c.FillRect({20, 60, 2, 380}, edge);
   static const char* const kAreas[] = {"船尾甲板", "一般区画", "連絡橋", "通気口", "貨物区画", "研究区画", "動力区画", "船首区画"};
-  static const int kAreaX[] = {60, 300, 560, 700, 560, 520, 760, 1300};
+  static const int kAreaX[] = {60, 300, 560, 676, 560, 520, 760, 1300};
   static const int kAreaY[] = {330, 200, 100, 300, 390, 160, 260, 240};
   for (int a = 0; a < 8; ++a) {
     const int x = kAreaX[a] - offset;
@@ -571,12 +571,13 @@ void PaintMakingPanels(Canvas& c) {
 }
 
 void PaintEquipmentPanels(Canvas& c) {
-  // The list panel's label sits where the weapon panel covers it on the equipment page (that
-  // page draws the weapon panel 13 pixels right of the list panel).
+  // The list panel frames both the collection page and the weapon column. The equipment page
+  // draws the weapon piece 13 pixels right of and 3 above the list panel: the piece is only a
+  // heading that covers the list panel's label, so one frame shows.
   DrawPanel(c, {0, 0, 236, 197});
   DrawText(c, 18, 4, "LIST", Style(12, kGold, 700));
-  DrawPanel(c, {240, 0, 180, 191});
-  DrawText(c, 250, 4, "WEAPON", Style(12, kGold, 700));
+  c.FillRect({240, 8, 72, 14}, kPanelFill);
+  DrawText(c, 244, 8, "WEAPON", Style(12, kGold, 700));
   DrawPanel(c, {233, 205, 255, 225});
   DrawText(c, 243, 209, "GADGET", Style(12, kGold, 700));
 }

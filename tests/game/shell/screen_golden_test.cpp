@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "game/shell/game_data.h"
+#include "game/shell/briefing_screen.h"
 #include "game/shell/game_over.h"
 #include "runtime/api.h"
 #include "runtime/image/graph_image.h"
@@ -105,6 +106,75 @@ TEST_F(ScreenGoldenTest, SaveSlotCard) {
   rt::SeedRandom(7);
   Frame();
   EXPECT_TRUE(Matches("save_slot_card"));
+}
+
+// The briefing after the first clear: the save record of a player who left stage 1-1 by its
+// first door, with the story's objective set to stage 2-1.
+class BriefingGoldenTest : public ScreenGoldenTest {
+ protected:
+  void OpenBriefing() {
+    for (const dataset::AssetEntry& e : dataset::AssetList()) {
+      if (e.path.starts_with("gsx/briefing") || e.path == "patch/briefing_str.png" || e.path == "gsx/st_panel.png" ||
+          e.path == "gsx/cursor.png") {
+        WriteData(e.path, dataset::BuildAsset(e));
+      }
+    }
+    game.saveSlot = 1;
+    game.saveRecord[71] = 1;
+    game.saveRecord[230] = 1;
+    game.saveRecord[498] = 1;
+    game.saveRecord[499] = 0;
+    game.character = 0;
+    game.autoSave = 0;
+    for (uint16_t& w : player.weapons) w = 0xFFFF;
+    for (uint16_t& g : player.gadgets) g = 0xFFFF;
+    player.weapons[0] = 8;
+    player.weapons[2] = 3;
+    player.selectedWeapon = 0;
+    game.nextArea = 0;
+    game.nextSubStage = 0;
+    game.gameState = STATE_BRIEFING_MAP;
+    game.screenEntered = 0;
+    game.briefing.Create();
+    Frames(40);
+  }
+  void Frames(int n) {
+    for (int i = 0; i < n; ++i) Frame();
+  }
+  void Still() {
+    rt::SeedRandom(7);
+    Frame();
+  }
+};
+
+TEST_F(BriefingGoldenTest, RoutePageBeforeABranchIsChosen) {
+  // The plate says how to choose; the objective's marker stands on the stage's icon.
+  OpenBriefing();
+  Press(key::kZ);
+  Frames(40);
+  ASSERT_EQ(game.screenTimer, briefing_page::kRoute);
+  Still();
+  EXPECT_TRUE(Matches("briefing_route"));
+}
+
+TEST_F(BriefingGoldenTest, EquipmentPageCursorAndSetMark) {
+  // One panel frame for the weapons; every weapon row shows its name or "not owned"; confirm
+  // on the third weapon moves the "set" mark to it.
+  OpenBriefing();
+  Press(key::kDown);
+  Press(key::kZ);
+  Frames(40);
+  Press(key::kZ);
+  Frames(40);
+  ASSERT_EQ(game.screenTimer, briefing_page::kEquipment);
+  Press(key::kDown);
+  Press(key::kZ);
+  EXPECT_EQ(player.selectedWeapon, 0) << "the second weapon is not owned";
+  Press(key::kDown);
+  Press(key::kZ);
+  EXPECT_EQ(player.selectedWeapon, 2);
+  Still();
+  EXPECT_TRUE(Matches("briefing_equipment"));
 }
 
 // The third character's mission list shows the stored grade as marks cut from the sheet in
