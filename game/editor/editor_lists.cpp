@@ -66,6 +66,8 @@ uint8_t StepWrapped(uint8_t value, int step, int low, int high) {
 
 }  // namespace
 
+const char* const kUnreadableName = "（名前が読めません）";
+
 void StageEditor::AddButton(int id, const char* label, int x, int y, int width, int height, int style,
                             int enabled) {
   buttons.emplace_back(id, label, 1, x, y, width, height, style, enabled);
@@ -75,18 +77,18 @@ void StageEditor::BuildSlotButtons() {
   for (int i = 0; i < kUserStageSlots; ++i) {
     char path[32];
     UserStageFilePath(i + 1, path, sizeof path);
-    const FileHandle file = FileOpen(path, 0);
     const char* label = "No Data";
-    if (file == 0) {
-      slotHasData[i] = 0;
-    } else {
+    slotHasData[i] = 0;
+    // A file too short to hold a stage is shown as no stage; it stays on the disk.
+    const FileHandle file = FileGetSizeByPath(path) >= kStageRecordBytes ? FileOpen(path, 0) : 0;
+    if (file != 0) {
       uint8_t record[kStageRecordBytes] = {};
       ReadUpToARecord(path, file, record);
       FileClose(file);
       slotHasData[i] = 1;
       std::memcpy(slotNames[i], record + stage_record::kName, kStageNameBytes);
       slotNames[i][kStageNameBytes] = '\0';
-      label = slotNames[i];
+      label = IsReadableStageName(record + stage_record::kName, kStageNameBytes) ? slotNames[i] : kUnreadableName;
     }
     AddButton(i, label, 100, 60 + 35 * i, kSlotButtonWidth, kSlotButtonHeight, button_style::kLong,
               mode == edit_mode::kSlotList);
