@@ -77,7 +77,8 @@ chmod 700 "$work/run2"
 second_pid=$!
 for _ in $(seq 100); do
   kill -0 "$second_pid" 2>/dev/null || break
-  box=$(xdotool search --name 'CODE:K' 2>/dev/null | grep -vx "$window" | head -n1 || true)
+  # The box carries the game's title but no window class of its own.
+  box=$(xwininfo -root -tree 2>/dev/null | awk '/CODE:K/ && !/"stealth"/ {print $1; exit}' || true)
   if [ -n "$box" ]; then
     sleep 0.5
     import -window "$box" "$work/shots/second-copy-box.png" || true
