@@ -223,7 +223,8 @@ void PaintOptionPieces(Canvas& c) {
   DrawPlate(c, {6, 600, 64, 35}, PlateStyle::kLit);
   DrawTextIn(c, {6, 600, 64, 35}, "ＯＮ", Style(18, kWhite, 700));
   DrawPlate(c, {12, 644, 52, 33}, PlateStyle::kLit);
-  DrawFittedText(c, {12, 644, 52, 33}, "ＯＦＦ", 18, kWhite, Align::kCentre, 700);
+  // The word fits between the plate's edge markers.
+  DrawFittedText(c, {12 + 8, 644, 52 - 16, 33}, "ＯＦＦ", 18, kWhite, Align::kCentre, 700);
   // The note shown with the screen settings, in the piece's bottom rows: shown under the
   // window-scale choices and beside the screen-mode words, over neither.
   DrawFittedText(c, {3, 699, 150, 13}, "※次回起動時に反映", 11, Rgb{255, 220, 120}, Align::kLeft);
