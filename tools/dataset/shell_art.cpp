@@ -360,15 +360,21 @@ void PaintItems(Canvas& c) {
 void PaintPauseSheet(Canvas& c) {
   DrawPlate(c, {0, 0, 228, 34}, PlateStyle::kPlain);
   DrawPlate(c, {0, 69, 228, 34}, PlateStyle::kLit);
-  // The highlight strip, drawn additively over the selected bar.
+  // The highlight strip, drawn additively over the selected bar: it fades out within the
+  // bar's width (the strip is cut 10 pixels wider), and its blue fades with the rest, so on a
+  // black screen nothing shows beside the bar.
   const Rect strip{249, 0, 238, 30};
-  for (int x = 0; x < strip.w; ++x) {
-    const int edge = std::min(x, strip.w - 1 - x);
+  constexpr int kBarWidth = 228;
+  for (int x = 0; x < kBarWidth; ++x) {
+    const int edge = std::min(x, kBarWidth - 1 - x);
     const int v = std::min(edge * 4, 110);
     for (int y = 4; y < strip.h - 4; ++y) {
       const int fade = 110 - std::abs(y - strip.h / 2) * 8;
       const int level = std::max(std::min(v, fade), 0);
-      if (level > 0) c.Set(strip.x + x, strip.y + y, Rgb{static_cast<uint8_t>(level / 3), static_cast<uint8_t>(level), 255});
+      if (level > 0) {
+        c.Set(strip.x + x, strip.y + y,
+              Rgb{static_cast<uint8_t>(level / 3), static_cast<uint8_t>(level), static_cast<uint8_t>(level * 255 / 110)});
+      }
     }
   }
   for (int w = 0; w < 13; ++w) DrawFittedText(c, {0, 121 + 20 * w, 100, 20}, kWeaponNames[w], 14, kMenuText, Align::kLeft);

@@ -90,6 +90,21 @@ TEST_F(ScreenGoldenTest, GameOverPicture) {
   EXPECT_TRUE(Matches("game_over"));
 }
 
+TEST_F(ScreenGoldenTest, GameOverMenu) {
+  // The black menu after the picture: the selected bar and its glow, nothing dark beside it.
+  for (const dataset::AssetEntry& e : dataset::AssetList()) {
+    if (e.path == "patch/pause_w.png") WriteData(e.path, dataset::BuildAsset(e));
+  }
+  game.graphs[15] = LoadGraph("patch/pause_w.png");
+  ASSERT_GE(game.graphs[15], 0);
+  game.gameState = STATE_GAME_OVER_MENU;
+  game.gameMode = kModeStory;
+  game.menuCursor = 1;
+  rt::SeedRandom(7);
+  Frame();
+  EXPECT_TRUE(Matches("game_over_menu"));
+}
+
 TEST_F(ScreenGoldenTest, SaveSlotCard) {
   // A used slot: the portrait inside its frame, the "Data - 1" tab whole above it.
   for (const dataset::AssetEntry& e : dataset::AssetList()) {
