@@ -92,6 +92,8 @@ wait "$second_pid" || second_status=$?
 grep -q "another copy of this program is already running" "$work/second.log" ||
   fail "a second copy stopped without saying why: $(cat "$work/second.log")"
 kill -0 "$game_pid" 2>/dev/null || fail "the first copy ended when the second started"
+# The box took the focus; an unfocused game pauses.
+xdotool mousemove --window "$window" 400 300 windowfocus --sync "$window" 2>/dev/null || true
 
 # Without --software-display the game must draw through its display device: the device
 # reports on the error output only when it cannot be had.
