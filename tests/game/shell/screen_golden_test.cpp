@@ -30,13 +30,28 @@ std::string GoldenDir() { return std::string(TEST_SOURCE_DIR) + "/golden"; }
 class ScreenGoldenTest : public GameRunTest {
  protected:
   void SetUp() override {
-    for (const dataset::AssetEntry& e : dataset::AssetList()) {
-      for (const char* path : {"patch/option.png", "patch/option02.png", "patch/option03.png", "patch/option04.png",
-                               "gsx/menu_back.png", "patch/ui_01.png", "gsx/briefing11.png"}) {
-        if (e.path == path) WriteData(path, dataset::BuildAsset(e));
+    WriteAssets([](const std::string& path) {
+      for (const char* p : {"patch/option.png", "patch/option02.png", "patch/option03.png", "patch/option04.png",
+                            "gsx/menu_back.png", "patch/ui_01.png", "gsx/briefing11.png"}) {
+        if (path == p) return true;
       }
-    }
+      return false;
+    });
     StartToTitle();
+  }
+
+  // Writes the data set's pictures whose paths the filter takes.
+  template <typename Filter>
+  void WriteAssets(Filter take) {
+    for (const dataset::AssetEntry& e : dataset::AssetList()) {
+      if (take(e.path)) WriteData(e.path, dataset::BuildAsset(e));
+    }
+  }
+  // Writes one picture and loads it into a graph slot, as the screen's set would.
+  void LoadAsset(int slot, const std::string& path) {
+    WriteAssets([&path](const std::string& p) { return p == path; });
+    game.graphs[slot] = LoadGraph(path.c_str());
+    ASSERT_GE(game.graphs[slot], 0) << path;
   }
 
   void Open(int state, int row) {
@@ -78,11 +93,7 @@ TEST_F(ScreenGoldenTest, KeyConfiguration) {
 TEST_F(ScreenGoldenTest, GameOverPicture) {
   // Mid-fade over a stage picture: the words on their own plate, no grade marks beside them,
   // and nothing of the stage across the letters.
-  for (const dataset::AssetEntry& e : dataset::AssetList()) {
-    if (e.path == "patch/result.png") WriteData(e.path, dataset::BuildAsset(e));
-  }
-  game.graphs[10] = LoadGraph("patch/result.png");
-  ASSERT_GE(game.graphs[10], 0);
+  LoadAsset(10, "patch/result.png");
   game.gameState = STATE_IDLE_21;
   game.gameOverFade = 0;
   player.action = kActionGameOverFade;
@@ -92,11 +103,7 @@ TEST_F(ScreenGoldenTest, GameOverPicture) {
 
 TEST_F(ScreenGoldenTest, GameOverMenu) {
   // The black menu after the picture: the selected bar and its glow, nothing dark beside it.
-  for (const dataset::AssetEntry& e : dataset::AssetList()) {
-    if (e.path == "patch/pause_w.png") WriteData(e.path, dataset::BuildAsset(e));
-  }
-  game.graphs[15] = LoadGraph("patch/pause_w.png");
-  ASSERT_GE(game.graphs[15], 0);
+  LoadAsset(15, "patch/pause_w.png");
   game.gameState = STATE_GAME_OVER_MENU;
   game.gameMode = kModeStory;
   game.menuCursor = 1;
@@ -107,9 +114,7 @@ TEST_F(ScreenGoldenTest, GameOverMenu) {
 
 TEST_F(ScreenGoldenTest, SaveSlotCard) {
   // A used slot: the portrait inside its frame, the "Data - 1" tab whole above it.
-  for (const dataset::AssetEntry& e : dataset::AssetList()) {
-    if (e.path == "patch/start_menu.png" || e.path == "gsx/briefing_back.png") WriteData(e.path, dataset::BuildAsset(e));
-  }
+  WriteAssets([](const std::string& p) { return p == "patch/start_menu.png" || p == "gsx/briefing_back.png"; });
   std::string record(512, '\0');
   record[0] = 1;
   record[3] = 100;
@@ -128,12 +133,10 @@ TEST_F(ScreenGoldenTest, SaveSlotCard) {
 class BriefingGoldenTest : public ScreenGoldenTest {
  protected:
   void OpenBriefing() {
-    for (const dataset::AssetEntry& e : dataset::AssetList()) {
-      if (e.path.starts_with("gsx/briefing") || e.path == "patch/briefing_str.png" || e.path == "gsx/st_panel.png" ||
-          e.path == "gsx/cursor.png") {
-        WriteData(e.path, dataset::BuildAsset(e));
-      }
-    }
+    WriteAssets([](const std::string& p) {
+      return p.starts_with("gsx/briefing") || p == "patch/briefing_str.png" || p == "gsx/st_panel.png" ||
+             p == "gsx/cursor.png";
+    });
     game.saveSlot = 1;
     game.saveRecord[71] = 1;
     game.saveRecord[230] = 1;
