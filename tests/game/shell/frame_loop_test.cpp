@@ -54,7 +54,9 @@ TEST_P(WindowSettingsTest, SettingsChooseScreenModeAndWindowScale) {
   platform::FakeWindow* window = rt_.windows().window();
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->fullScreen, c.fullScreen);
-  if (!c.fullScreen) EXPECT_EQ(window->client.Width(), c.clientWidth);
+  if (!c.fullScreen) {
+    EXPECT_EQ(window->client.Width(), c.clientWidth);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, WindowSettingsTest,
