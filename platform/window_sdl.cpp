@@ -8,12 +8,32 @@
 #include <deque>
 #include <mutex>
 
+#include "platform/codepage.h"
 #include "platform/instance_lock.h"
 #include "platform/mouse_button_latch.h"
 #include "platform/thread.h"
 #include "platform/window.h"
 
 namespace platform {
+
+namespace {
+
+void RefuseSecondCopy(const std::string& name) {
+  std::fprintf(stderr, "window: another copy of this program is already running; this copy stops\n");
+  const std::string title = ShiftJisToUtf8(name);
+  const char* text = reinterpret_cast<const char*>(
+      u8"このソフトはすでに起動しています。二つ目は起動できません。\n"
+      u8"Another copy of this program is already running; this copy stops.");
+  // The desktop's message box comes through the video system.
+  const bool video = SDL_WasInit(SDL_INIT_VIDEO) != 0 || SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+  if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, title.c_str(), text, nullptr) != 0) {
+    std::fprintf(stderr, "window: the message box could not be shown: %s\n", SDL_GetError());
+  }
+  if (video) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+}  // namespace
+
 namespace {
 
 struct KeyMapping {
@@ -260,19 +280,37 @@ class SdlWindowSystem final : public WindowSystem {
   }
 
   // The program stops when the lock is refused; the runtime's log, where it says so, is
-  // normally off, so the reason also goes to the standard error.
+  // normally off, so the reason also goes to the standard error, and a refused second copy
+  // says so in a message box, since a program started from the desktop has no terminal.
+  // Two locks: one in the runtime folder, one in the working directory beside the user
+  // files, so a copy started in the same folder with another runtime folder is refused too.
   bool AcquireInstanceLock(const std::string& name) override {
     const std::string directory = DefaultInstanceLockDirectory();
-    if (lock_.Acquire(directory, name)) return true;
-    if (errno == EWOULDBLOCK) {
-      std::fprintf(stderr, "window: another copy of this program is already running; this copy stops\n");
-    } else {
-      std::fprintf(stderr, "window: cannot make the single-instance lock in %s: %s; the program stops\n",
-                   directory.c_str(), std::strerror(errno));
+    if (!lock_.Acquire(directory, name)) {
+      if (errno == EWOULDBLOCK) {
+        RefuseSecondCopy(name);
+      } else {
+        std::fprintf(stderr, "window: cannot make the single-instance lock in %s: %s; the program stops\n",
+                     directory.c_str(), std::strerror(errno));
+      }
+      return false;
     }
-    return false;
+    if (!folderLock_.Acquire(".", name)) {
+      if (errno == EWOULDBLOCK) {
+        lock_.Release();
+        RefuseSecondCopy(name);
+        return false;
+      }
+      // A folder that takes no files takes no saves either: the runtime folder's lock stands.
+      std::fprintf(stderr, "window: cannot make the single-instance lock in the working directory: %s\n",
+                   std::strerror(errno));
+    }
+    return true;
   }
-  void ReleaseInstanceLock() override { lock_.Release(); }
+  void ReleaseInstanceLock() override {
+    folderLock_.Release();
+    lock_.Release();
+  }
 
  private:
   // A message that the system turns into two (a key and its character, as a keyboard
@@ -394,6 +432,7 @@ class SdlWindowSystem final : public WindowSystem {
   std::mutex mutex_;  // guards pending_, which other threads may post to
   std::deque<WindowEvent> pending_;
   InstanceLock lock_;
+  InstanceLock folderLock_;
 };
 
 SdlWindowSystem g_sdlSystem;

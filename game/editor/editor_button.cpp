@@ -35,11 +35,25 @@ SkinPieces PiecesOf(int style, bool glow) {
   }
 }
 
-void DrawPieces(int x, int y, int style, int row, bool glow) {
+// A plate taller than its button would reach into the next row of a list: its middle is
+// left out so the plate's top and bottom edges frame the button's own height.
+constexpr int kPlateBottomEdge = 4;
+
+void DrawPiece(int x, int y, int sourceX, int row, int width, int height, int skin) {
+  if (height >= kSkinHeight) {
+    DrawRectGraph(x, y, sourceX, row, width, kSkinHeight, skin, 1, 0);
+    return;
+  }
+  const int top = height - kPlateBottomEdge;
+  DrawRectGraph(x, y, sourceX, row, width, top, skin, 1, 0);
+  DrawRectGraph(x, y + top, sourceX, row + kSkinHeight - kPlateBottomEdge, width, kPlateBottomEdge, skin, 1, 0);
+}
+
+void DrawPieces(int x, int y, int height, int style, int row, bool glow) {
   const SkinPieces p = PiecesOf(style, glow);
   const int skin = game.graphs[graph_slot::kButtons];
-  DrawRectGraph(x + p.first.offset, y, p.first.sourceX, row, p.first.width, kSkinHeight, skin, 1, 0);
-  if (p.two) DrawRectGraph(x + p.second.offset, y, p.second.sourceX, row, p.second.width, kSkinHeight, skin, 1, 0);
+  DrawPiece(x + p.first.offset, y, p.first.sourceX, row, p.first.width, height, skin);
+  if (p.two) DrawPiece(x + p.second.offset, y, p.second.sourceX, row, p.second.width, height, skin);
 }
 
 }  // namespace
@@ -55,7 +69,7 @@ void EditorButton::Draw() {
   if (hovered == 0) {
     if (enabled == 0) SetDrawBright(kDisabledBright, kDisabledBright, kDisabledBright);
     if (skinned != 0) {
-      DrawPieces(x, y, style, 0, false);
+      DrawPieces(x, y, height, style, 0, false);
       DrawFormatString(x + kLabelX, y + kLabelY, text, "%s", label);
     } else {
       SetDrawBlendMode(kBlendAlpha, kHalfStrength);
@@ -64,8 +78,8 @@ void EditorButton::Draw() {
     }
     SetDrawBright(255, 255, 255);
   } else if (skinned != 0) {
-    DrawPieces(x, y, style, kLitRow, false);
-    DrawGlow(x + 1, y - 1, style);
+    DrawPieces(x, y, height, style, kLitRow, false);
+    DrawGlow(x + 1, y - 1, style, height);
     DrawFormatString(x + kLabelX, y + kLabelY, text, "%s", label);
     SetDrawBlendMode(kBlendAdd, kSelectedTextGlow);
     DrawFormatString(x + kLabelX, y + kLabelY, text, "%s", label);
@@ -77,11 +91,11 @@ void EditorButton::Draw() {
   SetDrawBlendMode(kBlendNone, 0);
 }
 
-void EditorButton::DrawGlow(int x, int y, int style) {
+void EditorButton::DrawGlow(int x, int y, int style, int height) {
   const int repeats = GetRandom(kGlowRepeatMax) + 1;
   for (int i = 0; i < repeats; ++i) {
     SetDrawBlendMode(kBlendAdd, kGlowStrength);
-    DrawPieces(x, y, style, kGlowRow, true);
+    DrawPieces(x, y, height, style, kGlowRow, true);
   }
   SetDrawBlendMode(kBlendNone, 0);
 }

@@ -17,7 +17,14 @@ namespace {
 
 constexpr int kButtonWidth = 260, kButtonHeight = 30;
 constexpr int kSlotButtonWidth = 400, kSlotButtonHeight = 30;
-constexpr int kSmallButtonWidth = 250, kSmallButtonHeight = 25;
+// The small buttons are as wide as their two-piece plate, so their hit boxes end where the
+// plates do, inside the screen.
+constexpr int kSmallButtonWidth = 200, kSmallButtonHeight = 30;
+constexpr int kSmallButtonX = 580;
+// The 18 enemy types stand in one column above the help bar.
+constexpr int kTypeListTop = 25, kTypeListPitch = 29, kTypeButtonHeight = 28;
+// The step buttons open beside the row they change.
+constexpr int kStepButtonX = 510, kStepButtonGap = 32;
 constexpr int kEditorUnlockByte = 15;
 constexpr int kHeldFramesMax = 25;
 constexpr int kFirstEnemyCode = 201;
@@ -66,6 +73,8 @@ uint8_t StepWrapped(uint8_t value, int step, int low, int high) {
 
 }  // namespace
 
+const char* const kUnreadableName = "（名前が読めません）";
+
 void StageEditor::AddButton(int id, const char* label, int x, int y, int width, int height, int style,
                             int enabled) {
   buttons.emplace_back(id, label, 1, x, y, width, height, style, enabled);
@@ -75,26 +84,26 @@ void StageEditor::BuildSlotButtons() {
   for (int i = 0; i < kUserStageSlots; ++i) {
     char path[32];
     UserStageFilePath(i + 1, path, sizeof path);
-    const FileHandle file = FileOpen(path, 0);
     const char* label = "No Data";
-    if (file == 0) {
-      slotHasData[i] = 0;
-    } else {
+    slotHasData[i] = 0;
+    // A file too short to hold a stage is shown as no stage; it stays on the disk.
+    const FileHandle file = FileGetSizeByPath(path) >= kStageRecordBytes ? FileOpen(path, 0) : 0;
+    if (file != 0) {
       uint8_t record[kStageRecordBytes] = {};
       ReadUpToARecord(path, file, record);
       FileClose(file);
       slotHasData[i] = 1;
       std::memcpy(slotNames[i], record + stage_record::kName, kStageNameBytes);
       slotNames[i][kStageNameBytes] = '\0';
-      label = slotNames[i];
+      label = IsReadableStageName(record + stage_record::kName, kStageNameBytes) ? slotNames[i] : kUnreadableName;
     }
     AddButton(i, label, 100, 60 + 35 * i, kSlotButtonWidth, kSlotButtonHeight, button_style::kLong,
               mode == edit_mode::kSlotList);
   }
   if (mode == edit_mode::kSlotChosen) {
-    AddButton(0, "編集", 600, 70, kSmallButtonWidth, kSmallButtonHeight, button_style::kPair, 1);
-    AddButton(1, "新規作成", 600, 100, kSmallButtonWidth, kSmallButtonHeight, button_style::kPair, 1);
-    AddButton(2, "プレイ", 600, 40, kSmallButtonWidth, kSmallButtonHeight, button_style::kPair, 1);
+    AddButton(0, "編集", kSmallButtonX, 70, kSmallButtonWidth, kSmallButtonHeight, button_style::kPair, 1);
+    AddButton(1, "新規作成", kSmallButtonX, 100, kSmallButtonWidth, kSmallButtonHeight, button_style::kPair, 1);
+    AddButton(2, "プレイ", kSmallButtonX, 40, kSmallButtonWidth, kSmallButtonHeight, button_style::kPair, 1);
   }
 }
 
@@ -119,8 +128,8 @@ void StageEditor::BuildButtons() {
       return;
     }
     case edit_mode::kSaveDialog:
-      AddButton(0, "セーブ", 600, 40, kSmallButtonWidth, kSmallButtonHeight, kPair, 1);
-      AddButton(1, "キャンセル", 600, 100, kSmallButtonWidth, kSmallButtonHeight, kPair, 1);
+      AddButton(0, "セーブ", kSmallButtonX, 40, kSmallButtonWidth, kSmallButtonHeight, kPair, 1);
+      AddButton(1, "キャンセル", kSmallButtonX, 100, kSmallButtonWidth, kSmallButtonHeight, kPair, 1);
       return;
     case edit_mode::kBlockList:
       for (int i = 0; i < kBlockCount; ++i) {
@@ -157,7 +166,8 @@ void StageEditor::BuildButtons() {
       case edit_mode::kEnemySettings: DisableEnemyButtons(); break;
       case edit_mode::kEnemyType:
         for (int i = 0; i < kEnemyTypeCount; ++i) {
-          AddButton(kTypeIdBase + 1 + i, kEnemyTypes[i].name, 500, 30 + 30 * i, w, h, kPair, 1);
+          AddButton(kTypeIdBase + 1 + i, kEnemyTypes[i].name, 500, kTypeListTop + kTypeListPitch * i, w,
+                    kTypeButtonHeight, kPair, 1);
         }
         break;
       case edit_mode::kEnemyFacing:
@@ -168,13 +178,13 @@ void StageEditor::BuildButtons() {
         for (int i = 0; i < kEquipmentCount; ++i) AddButton(kEquipmentIdBase + i, kEquipment[i].name, 500, 30 + 30 * i, w, h, kPair, 1);
         break;
       case edit_mode::kEnemyParam1:
-        AddButton(kParam1Up, "増加", 500, 30, w, h, kPair, 1);
-        AddButton(kParam1Down, "減少", 500, 65, w, h, kPair, 1);
+      case edit_mode::kEnemyParam2: {
+        const bool first = mode == edit_mode::kEnemyParam1;
+        const int y = 50 + 30 * (first ? 3 : 4);
+        AddButton(first ? kParam1Up : kParam2Up, "増加", kStepButtonX, y, w, h, kPair, 1);
+        AddButton(first ? kParam1Down : kParam2Down, "減少", kStepButtonX, y + kStepButtonGap, w, h, kPair, 1);
         break;
-      case edit_mode::kEnemyParam2:
-        AddButton(kParam2Up, "増加", 500, 30, w, h, kPair, 1);
-        AddButton(kParam2Down, "減少", 500, 65, w, h, kPair, 1);
-        break;
+      }
       case edit_mode::kEnemyInitial:
       case edit_mode::kEnemyNormal: {
         const int base = mode == edit_mode::kEnemyInitial ? kInitialIdBase : kNormalIdBase;
@@ -204,12 +214,22 @@ void StageEditor::BuildButtons() {
       case edit_mode::kStageWidth:
       case edit_mode::kStageHeight:
       case edit_mode::kAtmosphere:
-      case edit_mode::kEquipCount:
-        AddButton(kIncrease, "増加", 500, 30, w, h, kPair, 1);
-        AddButton(kDecrease, "減少", 500, 65, w, h, kPair, 1);
+      case edit_mode::kEquipCount: {
+        int x = kStepButtonX, y = 25 + 30 * (mode - edit_mode::kStageWidth);
+        if (mode == edit_mode::kEquipCount) {
+          // Right of a count in the left column; in the right column, over the left column's
+          // counts, which are closed while one count changes.
+          const int i = std::min<int>(selectedCount, kBulletCount - 1);
+          const bool left = i < kBulletsWithoutUnlock;
+          x = left ? 460 : 200;
+          y = 250 + 35 * (left ? i : i - kBulletsWithoutUnlock);
+        }
+        AddButton(kIncrease, "増加", x, y, w, h, kPair, 1);
+        AddButton(kDecrease, "減少", x, y + kStepButtonGap, w, h, kPair, 1);
         break;
-      case edit_mode::kDarkness: AddButton(kToggleDarkness, "変更", 500, 30, w, h, kPair, 1); break;
-      case edit_mode::kStealth: AddButton(kToggleStealth, "変更", 500, 30, w, h, kPair, 1); break;
+      }
+      case edit_mode::kDarkness: AddButton(kToggleDarkness, "変更", kStepButtonX, 25 + 30 * 3, w, h, kPair, 1); break;
+      case edit_mode::kStealth: AddButton(kToggleStealth, "変更", kStepButtonX, 25 + 30 * 4, w, h, kPair, 1); break;
       default: break;
     }
   }

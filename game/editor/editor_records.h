@@ -53,7 +53,7 @@ class EditorButton {
   bool HitTest(int mouseX, int mouseY);
   void Draw();
   // The flickering glow over a hovered skinned button.
-  static void DrawGlow(int x, int y, int style);
+  static void DrawGlow(int x, int y, int style, int height = 38);
 
   int32_t x, y, width, height;
   uint8_t hovered = 0;

@@ -177,6 +177,7 @@ void StageEditor::Update(int pad) {
       break;
   }
   DrawHelpBar();
+  DrawNotice();
   DrawPointer(m);
   if (!m.left) clickHeld = 0;
 
@@ -365,7 +366,9 @@ void StageEditor::MainMenuMouse(const Mouse& m) {
 
 void StageEditor::ActOnMainMenu(int id) {
   switch (id) {
-    case kMainMenuTestPlay: StartTestPlay(); break;
+    case kMainMenuTestPlay:
+      if (!TryStartTestPlay()) mode = edit_mode::kMap;
+      break;
     case kMainMenuBlocks: mode = edit_mode::kBlockList; break;
     case kMainMenuEnemies: mode = edit_mode::kEnemyList; break;
     case kMainMenuStage: mode = edit_mode::kStageSettings; break;

@@ -94,8 +94,14 @@ class StageEditor {
   uint8_t stealthMission = 0;
   uint16_t equipCounts[kEquipCounts] = {};
   uint16_t selectedCount = 0;
+  // A short message over the screen for a few seconds (a refused test play).
+  const char* notice = nullptr;
+  int32_t noticeFrames = 0;
 
  private:
+  // Test play of the edited stage, refused with a notice when it has no player start.
+  bool TryStartTestPlay();
+  void DrawNotice();
   // One frame's mouse.
   struct Mouse {
     int x = 0, y = 0;

@@ -18,6 +18,25 @@ int GridIndex(int column, int row) { return column * kMapRows + row; }
 
 }  // namespace
 
+bool IsReadableStageName(const uint8_t* name, int size) {
+  for (int i = 0; i < size && name[i] != 0; ++i) {
+    const uint8_t b = name[i];
+    if ((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF)) continue;
+    const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    if (!lead || i + 1 >= size) return false;
+    const uint8_t t = name[++i];
+    if (t < 0x40 || t == 0x7F || t > 0xFC) return false;
+  }
+  return true;
+}
+
+bool StageHasStart() {
+  for (int i = 0; i < kMapColumns * kMapRows; ++i) {
+    if (game.mapGrid[i] >= tile::kStartFirst && game.mapGrid[i] <= tile::kStartLast) return true;
+  }
+  return false;
+}
+
 void ReadUpToARecord(const char* path, FileHandle file, uint8_t* record) {
   // The read takes whole requests only: ask for what the file holds, up to a record. The
   // caller's zeroed record keeps the rest of a short file zero, never bytes of an earlier

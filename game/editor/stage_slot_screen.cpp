@@ -68,6 +68,7 @@ void StageEditor::UpdateSlotSelect(int) {
   lastMode = mode;
   HitTestAndDrawButtons(m);
   DrawTitlePanel();
+  DrawNotice();
   DrawPointer(m);
   // The wheel only keeps the click latch from clearing while it turns.
   m.wheel = GetMouseWheel();
@@ -111,7 +112,12 @@ void StageEditor::RunSlotChosen(const Mouse& m) {
         PlaySoundEffect(kSoundConfirm);
         game.playedFromSlotList = 1;
         game.mouseLatch = 1;
-        if (ReadStageFile() == 0) StartTestPlay();
+        if (ReadStageFile() == 0 && !TryStartTestPlay()) {
+          // The read opened the editor: stay on the slot screen with the notice.
+          game.gameState = STATE_EDIT_SLOT_SELECT;
+          game.screenEntered = 1;
+          mode = edit_mode::kSlotChosen;
+        }
         break;
       default:
         break;
@@ -137,6 +143,32 @@ void StageEditor::StartNewStage() {
   darkness = 1;
   stealthMission = 0;
   atmosphere = 0;
+}
+
+namespace {
+constexpr int kNoticeFrames = 180;
+const char* const kNoStartNotice = "スタート地点がないため、テストプレイできません。";
+}  // namespace
+
+bool StageEditor::TryStartTestPlay() {
+  if (!StageHasStart()) {
+    PlaySoundEffect(kSoundCancel);
+    notice = kNoStartNotice;
+    noticeFrames = kNoticeFrames;
+    return false;
+  }
+  StartTestPlay();
+  return true;
+}
+
+void StageEditor::DrawNotice() {
+  if (noticeFrames <= 0 || notice == nullptr) return;
+  --noticeFrames;
+  SetDrawBlendMode(kBlendAlpha, 208);
+  DrawBox(150, 270, 650, 320, GetColor(40, 0, 8), 1);
+  SetDrawBlendMode(kBlendNone, 0);
+  DrawBox(150, 270, 650, 320, GetColor(255, 96, 96), 0);
+  DrawFormatString(170, 287, GetColor(255, 255, 255), "%s", notice);
 }
 
 void StageEditor::StartTestPlay() {

@@ -72,6 +72,7 @@ const char* const kSaveQuestion = "セーブしますか？";
 const char* const kSaveAnswers[2] = {"セーブしない", "セーブする"};
 const char* const kTitleQuestion = "タイトルへ戻りますか？";
 const char* const kTitleAnswers[2] = {"キャンセル", "タイトルへ戻る"};
+const char* const kChooseRoutePrompt = "方向キーで行き先を選択";
 const char* const kAutoSaveOffWarning = "現在オートセーブはオフになっています";
 
 }  // namespace
@@ -309,8 +310,20 @@ void BriefingScreen::DrawRoutePlate() {
   DrawCursorGlow(49, 27);
   if (campaign.routeChosen != 0 && game.area < kMapAreas && game.subStage < kStagesPerArea[game.area]) {
     DrawFormatString(110, 39, GetColor(251, 170, 182), "%s", StageName(game.area, game.subStage));
+  } else {
+    // Confirm waits for a branch: the plate says how to choose one.
+    DrawFormatString(110, 39, MenuText(), "%s", kChooseRoutePrompt);
   }
-  if (game.character == 0) marker_.Draw();
+  if (game.character != 0) return;
+  // The objective may be a stage not visited yet, which the map does not draw: the marker
+  // stands on its icon all the same.
+  const int area = game.saveRecord[kMarkerArea], stage = game.saveRecord[kMarkerStage];
+  if (area < kMapAreas && stage < kStagesPerArea[area] && game.saveRecord[kVisitedFlagBase[area] + stage] == 0) {
+    const StageIcon& icon = StageIconAt(area, stage);
+    const PieceRect& piece = IconPiece(icon.kind);
+    Piece(icon.x + game.scrollX, icon.y, piece.x, piece.y, piece.w, piece.h, kStagePanel);
+  }
+  marker_.Draw();
 }
 
 void BriefingScreen::DrawStatistics() const {
@@ -397,8 +410,12 @@ void BriefingScreen::DrawEquipment() const {
   }
   Blend(kBlendNone, 0);
   for (int i = 0; i < kBriefingWeapons; ++i) {
-    if (!Owned(player.weapons[i])) continue;
     const int y = 171 + 20 * i;
+    // Every row the cursor can stand on shows something, as on the gadget column.
+    if (!Owned(player.weapons[i])) {
+      Piece(198, 173 + 20 * i, 0, 160, 100, 20, kStrings);
+      continue;
+    }
     Piece(198, y, 0, 20 * i, 100, 20, kStrings);
     Piece(290, y, 0, 180, 100, 20, kStrings);
     DrawDigits(player.weapons[i], 310, 322, y);
@@ -728,6 +745,8 @@ void BriefingScreen::InputEquipment(int pad) {
     } else if (column_ == 1 && Owned(player.gadgets[c + 1])) {
       player.selectedGadget = player.selectedGadget == c + 1 ? 0 : static_cast<uint8_t>(c + 1);
       PlaySoundEffect(kSoundConfirm);
+    } else {
+      PlaySoundEffect(kSoundCancel);
     }
   } else {
     PlaySoundEffect(kSoundConfirm);

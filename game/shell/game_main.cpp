@@ -11,6 +11,7 @@
 #include "game/shell/game_states.h"
 #include "game/shell/startup_tables.h"
 #include "game/shell/user_files.h"
+#include "game/shell/user_files.h"
 #include "runtime/api.h"
 
 namespace {
@@ -93,6 +94,7 @@ bool RunFrame() {
   game.eventPlayer.Update(pad);
   if (GameOverSequenceRuns()) UpdateGameOverSequence(pad);
   DrawVrTimer();
+  DrawUserFileNotice();
 
   auto elapsed = [frameStart] { return static_cast<uint32_t>(GetTimeMs()) - frameStart; };
   // A slow frame is not shown, so the game keeps its speed when drawing falls behind.

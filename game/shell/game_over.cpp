@@ -18,7 +18,8 @@ constexpr int kResultSheet = 10;
 constexpr int kPauseSheet = 15;
 constexpr int kFadeStep = 2;
 
-void DrawGameOverPicture() { DrawRectGraph(260, 230, 0, 388, 276, 54, game.graphs[kResultSheet], 1, 0); }
+// The picture has its own place on the sheet: the grade-mark columns fill the rows below.
+void DrawGameOverPicture() { DrawRectGraph(260, 230, 0, 200, 276, 54, game.graphs[kResultSheet], 1, 0); }
 
 void BlackBox(int alpha) {
   SetDrawBlendMode(kBlendAlpha, alpha);

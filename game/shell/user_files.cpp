@@ -10,6 +10,7 @@
 
 #include "game/shell/game_data.h"
 #include "game/shell/game_log.h"
+#include "game/shell/screens.h"
 #include "runtime/api.h"
 
 namespace {
@@ -73,6 +74,34 @@ void CarryInventoryInto(uint8_t* record) {
 
 }  // namespace
 
+namespace {
+
+// The notice of the last failed write and the frames it stays on the screen.
+constexpr int kNoticeFrames = 300;
+char notice[2][160] = {};
+int noticeFrames = 0;
+
+const char* WhatTheFileHolds(const char* path) {
+  const std::string p(path);
+  if (p == kSettingsPath) return "設定";
+  if (p.starts_with(kSaveDirectory)) return "セーブデータ";
+  if (p.starts_with(kStageDirectory)) return "ステージ";
+  return "記録";
+}
+
+const char* WhyItFailed(int error) {
+  switch (error) {
+    case ENOSPC:
+    case EDQUOT: return "空き容量が足りません";
+    case EACCES:
+    case EPERM:
+    case EROFS: return "書き込みが許可されていません";
+    default: return "書き込みに失敗しました";
+  }
+}
+
+}  // namespace
+
 bool WriteUserFile(const char* path, const unsigned char* bytes, int size) {
   const std::filesystem::path parent = std::filesystem::path(path).parent_path();
   if (!parent.empty()) {
@@ -80,11 +109,31 @@ bool WriteUserFile(const char* path, const unsigned char* bytes, int size) {
     std::filesystem::create_directories(parent, error);
   }
   if (FileReplaceContents(path, bytes, static_cast<size_t>(size)) != 0) {
+    const int error = errno;
     ReportFileProblem("cannot write", path);
+    std::snprintf(notice[0], sizeof notice[0], "%sを保存できませんでした（%s）。", WhatTheFileHolds(path),
+                  WhyItFailed(error));
+    std::snprintf(notice[1], sizeof notice[1], "前のデータはそのまま残っています。");
+    noticeFrames = kNoticeFrames;
     return false;
   }
   return true;
 }
+
+const char* UserFileNotice() { return noticeFrames > 0 ? notice[0] : nullptr; }
+
+void DrawUserFileNotice() {
+  if (noticeFrames <= 0) return;
+  --noticeFrames;
+  SetDrawBlendMode(kBlendAlpha, 208);
+  DrawBox(90, 64, 710, 124, GetColor(40, 0, 8), 1);
+  SetDrawBlendMode(kBlendNone, 0);
+  DrawBox(90, 64, 710, 124, GetColor(255, 96, 96), 0);
+  DrawFormatString(110, 76, GetColor(255, 255, 255), "%s", notice[0]);
+  DrawFormatString(110, 100, GetColor(255, 176, 176), "%s", notice[1]);
+}
+
+void ClearUserFileNotice() { noticeFrames = 0; }
 
 void EnsureUserDirectories() {
   for (const char* directory : {kSaveDirectory, kStageDirectory}) {

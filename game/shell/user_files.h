@@ -61,4 +61,11 @@ void EnsureUserDirectories();
 // Writes a whole user file, making its directory first: the bytes go to a temporary file
 // that replaces the old one only once it is complete, so a failed write leaves the old file
 // as it was. Reports the failure on the standard error and returns false.
+// A failure also leaves a notice in the game's words (what could not be saved and why)
+// that the frame loop shows for a few seconds on the screen that asked for the write.
 bool WriteUserFile(const char* path, const unsigned char* bytes, int size);
+// The notice's first line while it shows, else nullptr.
+const char* UserFileNotice();
+// Draws the notice while it shows, one frame of its time.
+void DrawUserFileNotice();
+void ClearUserFileNotice();

@@ -163,11 +163,11 @@ void PaintMenuSkin(Canvas& c) {
   c.FrameRect({stats.x + 46, stats.y + 8, 150, 18}, 1, Rgb{96, 96, 255});
   // The life bar is drawn before the strip: its window stays see-through.
   c.FillRect({stats.x + 47, stats.y + 9, 148, 16}, kTransparent);
-  // The briefing map's "you are here" marker.
+  // The briefing map's marker of the next objective (the story sets it, not the route).
   const Rect marker{412, 381, 96, 37};
   c.FillChamfered(marker, 8, Rgb{120, 20, 30});
   c.FrameChamfered(marker, 8, 2, Rgb{255, 120, 120});
-  DrawTextIn(c, marker, "現在地", Style(16, kWhite, 700));
+  DrawTextIn(c, marker, "目標", Style(16, kWhite, 700));
 }
 
 void PaintScreenBack(Canvas& c) { DrawScreenBackground(c, Rgb{30, 80, 150}, 11); }
@@ -223,7 +223,8 @@ void PaintOptionPieces(Canvas& c) {
   DrawPlate(c, {6, 600, 64, 35}, PlateStyle::kLit);
   DrawTextIn(c, {6, 600, 64, 35}, "ＯＮ", Style(18, kWhite, 700));
   DrawPlate(c, {12, 644, 52, 33}, PlateStyle::kLit);
-  DrawFittedText(c, {12, 644, 52, 33}, "ＯＦＦ", 18, kWhite, Align::kCentre, 700);
+  // The word fits between the plate's edge markers.
+  DrawFittedText(c, {12 + 8, 644, 52 - 16, 33}, "ＯＦＦ", 18, kWhite, Align::kCentre, 700);
   // The note shown with the screen settings, in the piece's bottom rows: shown under the
   // window-scale choices and beside the screen-mode words, over neither.
   DrawFittedText(c, {3, 699, 150, 13}, "※次回起動時に反映", 11, Rgb{255, 220, 120}, Align::kLeft);
@@ -359,15 +360,21 @@ void PaintItems(Canvas& c) {
 void PaintPauseSheet(Canvas& c) {
   DrawPlate(c, {0, 0, 228, 34}, PlateStyle::kPlain);
   DrawPlate(c, {0, 69, 228, 34}, PlateStyle::kLit);
-  // The highlight strip, drawn additively over the selected bar.
+  // The highlight strip, drawn additively over the selected bar: it fades out within the
+  // bar's width (the strip is cut 10 pixels wider), and its blue fades with the rest, so on a
+  // black screen nothing shows beside the bar.
   const Rect strip{249, 0, 238, 30};
-  for (int x = 0; x < strip.w; ++x) {
-    const int edge = std::min(x, strip.w - 1 - x);
+  constexpr int kBarWidth = 228;
+  for (int x = 0; x < kBarWidth; ++x) {
+    const int edge = std::min(x, kBarWidth - 1 - x);
     const int v = std::min(edge * 4, 110);
     for (int y = 4; y < strip.h - 4; ++y) {
       const int fade = 110 - std::abs(y - strip.h / 2) * 8;
       const int level = std::max(std::min(v, fade), 0);
-      if (level > 0) c.Set(strip.x + x, strip.y + y, Rgb{static_cast<uint8_t>(level / 3), static_cast<uint8_t>(level), 255});
+      if (level > 0) {
+        c.Set(strip.x + x, strip.y + y,
+              Rgb{static_cast<uint8_t>(level / 3), static_cast<uint8_t>(level), static_cast<uint8_t>(level * 255 / 110)});
+      }
     }
   }
   for (int w = 0; w < 13; ++w) DrawFittedText(c, {0, 121 + 20 * w, 100, 20}, kWeaponNames[w], 14, kMenuText, Align::kLeft);
@@ -398,11 +405,14 @@ void DrawGradeColumns(Canvas& c) {
 
 void PaintResultSheet(Canvas& c) {
   DrawGradeColumns(c);
-  // The game-over picture: its left end holds grade marks (both use the same rows), so the
-  // words sit to their right.
+  // The game-over picture, on a plate of its own so neither the grade marks nor the stage
+  // under the darkened screen show through its letters.
+  const Rect gameOver{0, 200, 276, 54};
+  c.FillChamfered(gameOver, 10, Rgb{24, 4, 8});
+  c.FrameChamfered(gameOver, 10, 2, Rgb{150, 30, 40});
   TextStyle over = Style(30, kTitleRed, 700);
   over.outline = Rgb{70, 0, 0};
-  DrawText(c, 124, 388 + 11, "GAME OVER", over);
+  DrawTextIn(c, gameOver, "GAME OVER", over);
   // The clear panel (modes 1 and 3): the game writes its three lines and the grade into it.
   const Rect panel{342, 0, 170, 142};
   DrawPanel(c, panel, Rgb{14, 22, 44}, Rgb{120, 160, 230});
@@ -442,12 +452,18 @@ void PaintDigits(Canvas& c) {
   c.Line(46 + 6, 44 + 1, 46 + 2, 44 + 9, 1, kWhite);
 }
 
+// Rows at the top of each portrait cell that stay clear (the colour key): the slot screen
+// draws the portrait 10 pixels below the slot's top, over the lower part of its tab.
+constexpr int kPortraitClear = 24;
+
 void PaintSaveSheet(Canvas& c) {
   // The slot panel.
   const Rect slot{0, 0, 512, 122};
   c.FillChamfered(slot, 16, Rgb{10, 22, 46});
   c.FrameChamfered(slot, 16, 2, kPlateEdge);
-  c.FrameRect({18, 26, 124, 112 - 26}, 1, Rgb{30, 70, 120});
+  // The portrait frame where the slot screen puts the portrait's picture (its cell's top rows
+  // are left clear: the "Data - n" tab is drawn there).
+  c.FrameRect({1, 10 + kPortraitClear - 1, 122, 108 - kPortraitClear + 2}, 1, Rgb{30, 70, 120});
   // The heading.
   TextStyle heading = Style(22, kWhite, 700);
   heading.outline = Rgb{10, 50, 110};
@@ -466,17 +482,18 @@ void PaintSaveSheet(Canvas& c) {
       {240, 404, {240, 200, 80}, {40, 150, 70}, "テヴァニ"}, {360, 404, {240, 200, 80}, {240, 160, 60}, "テヴァニ 2"},
       {0, 296, {200, 205, 220}, {120, 60, 170}, "スヴェル"},  {120, 296, {200, 205, 220}, {90, 90, 100}, "スヴェル 2"}};
   for (const Portrait& p : kPortraits) {
-    c.Gradient({p.x + 2, p.y + 2, 116, 104}, Rgb{30, 50, 90}, Rgb{10, 16, 30});
-    c.FillRect({p.x + 30, p.y + 70, 60, 36}, p.clothes);
-    c.FillCircle(p.x + 60, p.y + 48, 24, Rgb{240, 210, 180});
-    c.FillRect({p.x + 36, p.y + 22, 48, 14}, p.hair);
-    c.FillRect({p.x + 34, p.y + 30, 8, 30}, p.hair);
-    c.FillRect({p.x + 78, p.y + 30, 8, 30}, p.hair);
-    c.FillRect({p.x + 50, p.y + 46, 5, 4}, kInk);
-    c.FillRect({p.x + 66, p.y + 46, 5, 4}, kInk);
-    c.FrameRect({p.x + 1, p.y + 1, 118, 106}, 1, kPlateEdge);
-    c.FillRect({p.x + 2, p.y + 88, 116, 18}, Rgb{8, 14, 30});
-    DrawTextIn(c, {p.x + 2, p.y + 88, 116, 18}, p.name, Style(12, kWhite, 700));
+    const int top = p.y + kPortraitClear, h = 108 - kPortraitClear;
+    c.Gradient({p.x + 2, top + 1, 116, h - 2}, Rgb{30, 50, 90}, Rgb{10, 16, 30});
+    c.FillRect({p.x + 30, top + 50, 60, h - 51}, p.clothes);
+    c.FillCircle(p.x + 60, top + 32, 20, Rgb{240, 210, 180});
+    c.FillRect({p.x + 38, top + 8, 44, 12}, p.hair);
+    c.FillRect({p.x + 36, top + 14, 8, 26}, p.hair);
+    c.FillRect({p.x + 76, top + 14, 8, 26}, p.hair);
+    c.FillRect({p.x + 51, top + 30, 5, 4}, kInk);
+    c.FillRect({p.x + 65, top + 30, 5, 4}, kInk);
+    c.FrameRect({p.x + 1, top, 118, h}, 1, kPlateEdge);
+    c.FillRect({p.x + 2, top + h - 19, 116, 18}, Rgb{8, 14, 30});
+    DrawTextIn(c, {p.x + 2, top + h - 19, 116, 18}, p.name, Style(12, kWhite, 700));
   }
 }
 
@@ -544,7 +561,7 @@ void PaintShipMap(Canvas& c, int half) {
   c.FillRect({std::max(20 - offset, 0), 438, std::max(std::min(1315 - offset, 800) - std::max(20 - offset, 0), 0), 2}, edge);
   if (half == 0) c.FillRect({20, 60, 2, 380}, edge);
   static const char* const kAreas[] = {"船尾甲板", "一般区画", "連絡橋", "通気口", "貨物区画", "研究区画", "動力区画", "船首区画"};
-  static const int kAreaX[] = {60, 300, 560, 700, 560, 520, 760, 1300};
+  static const int kAreaX[] = {60, 300, 560, 676, 560, 520, 760, 1300};
   static const int kAreaY[] = {330, 200, 100, 300, 390, 160, 260, 240};
   for (int a = 0; a < 8; ++a) {
     const int x = kAreaX[a] - offset;
@@ -561,12 +578,13 @@ void PaintMakingPanels(Canvas& c) {
 }
 
 void PaintEquipmentPanels(Canvas& c) {
-  // The list panel's label sits where the weapon panel covers it on the equipment page (that
-  // page draws the weapon panel 13 pixels right of the list panel).
+  // The list panel frames both the collection page and the weapon column. The equipment page
+  // draws the weapon piece 13 pixels right of and 3 above the list panel: the piece is only a
+  // heading that covers the list panel's label, so one frame shows.
   DrawPanel(c, {0, 0, 236, 197});
   DrawText(c, 18, 4, "LIST", Style(12, kGold, 700));
-  DrawPanel(c, {240, 0, 180, 191});
-  DrawText(c, 250, 4, "WEAPON", Style(12, kGold, 700));
+  c.FillRect({240, 8, 72, 14}, kPanelFill);
+  DrawText(c, 244, 8, "WEAPON", Style(12, kGold, 700));
   DrawPanel(c, {233, 205, 255, 225});
   DrawText(c, 243, 209, "GADGET", Style(12, kGold, 700));
 }

@@ -30,7 +30,9 @@ inline Point MenuEntry(int id) {
   return {180, kY[id] + 15};
 }
 constexpr Point kSaveButton{725, 52}, kCancelButton{725, 112};
-constexpr Point kIncrease{630, 45}, kDecrease{630, 80};
+// The step buttons beside the row they change (the row's top y; x of the buttons' left).
+inline Point StepUp(int rowY, int x = 510) { return {x + 100, rowY + 15}; }
+inline Point StepDown(int rowY, int x = 510) { return {x + 100, rowY + 47}; }
 
 class EditorTest : public shell_test::GameRunTest {
  protected:

@@ -39,7 +39,7 @@ class EditorListsTest : public EditorTest {
     Click({180, 65});  // "敵のタイプ"
     ASSERT_EQ(Editor().mode, edit_mode::kEnemyType);
     Frame();
-    Click({630, 45 + 30 * (type - 1)});
+    Click({630, 39 + 29 * (type - 1)});
     ASSERT_EQ(Editor().mode, edit_mode::kEnemySettings);
     Frame();
   }
@@ -165,21 +165,22 @@ TEST_F(EditorListsTest, HoldingIncreaseStepsOnceThenEveryFrameAfterTwentyFourAnd
   ASSERT_EQ(Editor().mode, edit_mode::kEnemyParam1);
   Frame();
   EditEnemy& e = game.editEnemies[0];
-  Mouse(kIncrease, kLeft);
+  // The step buttons open beside the parameter's row.
+  Mouse(StepUp(140), kLeft);
   EXPECT_EQ(e.param1, 1u);
-  for (int i = 0; i < 23; ++i) Mouse(kIncrease, kLeft);
+  for (int i = 0; i < 23; ++i) Mouse(StepUp(140), kLeft);
   EXPECT_EQ(e.param1, 1u);
-  Mouse(kIncrease, kLeft);
+  Mouse(StepUp(140), kLeft);
   EXPECT_EQ(e.param1, 2u);
-  for (int i = 0; i < 10; ++i) Mouse(kIncrease, kLeft);
+  for (int i = 0; i < 10; ++i) Mouse(StepUp(140), kLeft);
   EXPECT_EQ(e.param1, 12u);
-  Mouse(kIncrease, 0);
-  Click(kDecrease);
+  Mouse(StepUp(140), 0);
+  Click(StepDown(140));
   EXPECT_EQ(e.param1, 11u);
   e.param1 = 255;
-  Click(kIncrease);
+  Click(StepUp(140));
   EXPECT_EQ(e.param1, 0u);
-  Click(kDecrease);
+  Click(StepDown(140));
   EXPECT_EQ(e.param1, 255u);
   RightClick();
   EXPECT_EQ(Editor().mode, edit_mode::kEnemySettings);
@@ -213,30 +214,30 @@ TEST_F(EditorListsTest, StageSettingsRowsEndUpInTheSavedRecord) {
   Frame();
   auto row = [](int i) { return Point{180, 40 + 30 * i}; };
   Click(row(0));  // width
-  Click(kIncrease);
-  Click(kIncrease);
-  Click(kIncrease);  // 3 wraps to 1
-  Click(kDecrease);  // 1 wraps to 3
+  Click(StepUp(25));
+  Click(StepUp(25));
+  Click(StepUp(25));    // 3 wraps to 1
+  Click(StepDown(25));  // 1 wraps to 3
   RightClick();
   Click(row(1));  // height
-  Click(kIncrease);
+  Click(StepUp(55));
   RightClick();
   Click(row(2));  // atmosphere 0 wraps down to 7
-  Click(kDecrease);
+  Click(StepDown(85));
   RightClick();
   EXPECT_EQ(game.area, 7);
   EXPECT_EQ(game.missionNumber, 22);
   Click(row(3));  // darkness off
-  Click({630, 45});
+  Click(StepUp(115));
   RightClick();
   Click(row(4));  // stealth on
-  Click({630, 45});
+  Click(StepUp(145));
   RightClick();
   Click({150, 265 + 35 * 2});  // metal rounds
-  for (int i = 0; i < 3; ++i) Click(kIncrease);
+  for (int i = 0; i < 3; ++i) Click(StepUp(250 + 35 * 2, 460));
   RightClick();
   Click({150, 265});  // tranquilliser rounds: 0 wraps down to 99
-  Click(kDecrease);
+  Click(StepDown(250, 460));
   RightClick();
   EXPECT_EQ(game.editScreensX, 3);
   EXPECT_EQ(game.editScreensY, 2);

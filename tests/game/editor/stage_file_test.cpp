@@ -2,6 +2,7 @@
 // damaged files it must survive.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -165,6 +166,49 @@ TEST_F(StageFileTest, TheSlotListShowsSavedNamesAndNoDataForTheRest) {
     EXPECT_STREQ(e.buttons[i].label, "No Data") << i;
     EXPECT_EQ(e.slotHasData[i], 0) << i;
   }
+}
+
+TEST(StageNameTest, OnlyWholeShiftJisWithoutControlBytesIsReadable) {
+  const struct {
+    std::string name;
+    bool readable;
+  } kCases[] = {
+      {kJapaneseName, true},
+      {"Stage 1", true},
+      {"\xB1\xB2", true},                 // half-width katakana
+      {"", true},                           // an empty name is shown empty
+      {std::string(50, '\xFF'), false},     // an erased file
+      {"ab\x82", false},                   // a lead byte cut off by the end of the field
+      {"\x82\x20", false},                // a lead byte without its trail byte
+      {"x\x07y", false},                   // a control byte
+      {"\x80", false},
+      {std::string("ok\0\xFF", 4), true},  // what follows the terminator does not count
+  };
+  for (const auto& c : kCases) {
+    uint8_t field[kStageNameBytes] = {};
+    std::memcpy(field, c.name.data(), std::min<size_t>(c.name.size(), kStageNameBytes));
+    const int size = c.name == "ab\x82" ? 3 : kStageNameBytes;
+    EXPECT_EQ(IsReadableStageName(field, size), c.readable) << c.name;
+  }
+}
+
+TEST_F(StageFileTest, DamagedFilesAreListedAsNoDataOrUnreadableAndKept) {
+  std::string erased(3000, '\xFF');
+  WriteData("stage/01.stg", erased);
+  WriteData("stage/02.stg", std::string(100, 'Q'));
+  std::string good(3000, '\0');
+  std::memcpy(good.data() + 2929, kJapaneseName, std::strlen(kJapaneseName));
+  WriteData("stage/03.stg", good);
+  StageEditor& e = Editor();
+  e.rebuildButtons = 1;
+  Frame();
+  ASSERT_EQ(e.buttons.size(), 15u);
+  EXPECT_STREQ(e.buttons[0].label, "（名前が読めません）");
+  EXPECT_STREQ(e.buttons[1].label, "No Data");
+  EXPECT_EQ(e.slotHasData[1], 0);
+  EXPECT_STREQ(e.buttons[2].label, kJapaneseName);
+  EXPECT_EQ(ReadFile(StageFile("01.stg")), erased);
+  EXPECT_EQ(std::filesystem::file_size(StageFile("02.stg")), 100u);
 }
 
 TEST_F(StageFileTest, AShortFileLeavesTheRestZeroAndAMissingOneChangesNothing) {

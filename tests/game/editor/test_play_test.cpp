@@ -137,6 +137,30 @@ TEST_F(TestPlayTest, AStagePlayedFromTheSlotListReturnsToTheSlotList) {
   EXPECT_STREQ(Editor().buttons[2].label, "試験");
 }
 
+TEST_F(TestPlayTest, AStageWithoutAStartRefusesTestPlayWithANotice) {
+  // From the editor's menu: the editor stays, on its map.
+  for (int col = 0; col < 20; ++col) game.mapGrid[col * kMapRows + 13] = 25;
+  RightClick();
+  Click(MenuEntry(0));
+  EXPECT_EQ(game.gameState, STATE_EDITOR);
+  EXPECT_EQ(Editor().mode, edit_mode::kMap);
+  EXPECT_NE(Editor().notice, nullptr);
+  EXPECT_GT(Editor().noticeFrames, 0);
+
+  // From the slot list, with a damaged file: the slot screen stays.
+  WriteData("stage/02.stg", std::string(3000, '\xFF'));
+  RightClick();
+  Click(MenuEntry(5));
+  Frame();
+  Click(SlotButton(1));
+  Click(kPlayButton);
+  EXPECT_EQ(game.gameState, STATE_EDIT_SLOT_SELECT);
+  EXPECT_EQ(Editor().mode, edit_mode::kSlotChosen);
+  EXPECT_NE(Editor().notice, nullptr);
+  for (int i = 0; i < 200; ++i) Frame();
+  EXPECT_EQ(Editor().noticeFrames, 0) << "the notice goes after a few seconds";
+}
+
 TEST_F(TestPlayTest, TheLoadoutComesFromTheCounts) {
   const struct {
     uint8_t atmosphere;

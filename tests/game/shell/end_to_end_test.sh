@@ -68,13 +68,32 @@ is_route_chosen() {
 
 wait_for title is_title
 
-# A second copy started meanwhile stops at once and says why on its standard error.
+# A second copy started meanwhile in the same game folder, with a runtime folder of its own
+# (so only the lock beside the user files can stop it), stops and says why: on its standard
+# error, and in a message box where the desktop can show one (the box is shot and closed).
+mkdir -p "$work/run2"
+chmod 700 "$work/run2"
+(cd "$work/game" && XDG_RUNTIME_DIR="$work/run2" exec timeout 60 "$exe" "${options[@]}") >"$work/second.log" 2>&1 &
+second_pid=$!
+for _ in $(seq 100); do
+  kill -0 "$second_pid" 2>/dev/null || break
+  # The box carries the game's title but no window class of its own.
+  box=$(xwininfo -root -tree 2>/dev/null | awk '/CODE:K/ && !/"stealth"/ {print $1; exit}' || true)
+  if [ -n "$box" ]; then
+    sleep 0.5
+    import -window "$box" "$work/shots/second-copy-box.png" || true
+    xdotool windowfocus --sync "$box" key Return 2>/dev/null || true
+  fi
+  sleep 0.2
+done
 second_status=0
-(cd "$work/game" && exec timeout 60 "$exe" "${options[@]}") >"$work/second.log" 2>&1 || second_status=$?
+wait "$second_pid" || second_status=$?
 [ "$second_status" -ne 0 ] || fail "a second copy ran beside the first"
 grep -q "another copy of this program is already running" "$work/second.log" ||
   fail "a second copy stopped without saying why: $(cat "$work/second.log")"
 kill -0 "$game_pid" 2>/dev/null || fail "the first copy ended when the second started"
+# The box took the focus; an unfocused game pauses.
+xdotool mousemove --window "$window" 400 300 windowfocus --sync "$window" 2>/dev/null || true
 
 # Without --software-display the game must draw through its display device: the device
 # reports on the error output only when it cannot be had.

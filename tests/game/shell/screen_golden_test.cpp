@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "game/shell/game_data.h"
+#include "game/shell/briefing_screen.h"
+#include "game/shell/game_over.h"
+#include "runtime/api.h"
 #include "runtime/image/graph_image.h"
 #include "runtime/image/image_loader.h"
 #include "runtime/core/random.h"
@@ -27,13 +30,28 @@ std::string GoldenDir() { return std::string(TEST_SOURCE_DIR) + "/golden"; }
 class ScreenGoldenTest : public GameRunTest {
  protected:
   void SetUp() override {
-    for (const dataset::AssetEntry& e : dataset::AssetList()) {
-      for (const char* path : {"patch/option.png", "patch/option02.png", "patch/option03.png", "patch/option04.png",
-                               "gsx/menu_back.png", "patch/ui_01.png", "gsx/briefing11.png"}) {
-        if (e.path == path) WriteData(path, dataset::BuildAsset(e));
+    WriteAssets([](const std::string& path) {
+      for (const char* p : {"patch/option.png", "patch/option02.png", "patch/option03.png", "patch/option04.png",
+                            "gsx/menu_back.png", "patch/ui_01.png", "gsx/briefing11.png"}) {
+        if (path == p) return true;
       }
-    }
+      return false;
+    });
     StartToTitle();
+  }
+
+  // Writes the data set's pictures whose paths the filter takes.
+  template <typename Filter>
+  void WriteAssets(Filter take) {
+    for (const dataset::AssetEntry& e : dataset::AssetList()) {
+      if (take(e.path)) WriteData(e.path, dataset::BuildAsset(e));
+    }
+  }
+  // Writes one picture and loads it into a graph slot, as the screen's set would.
+  void LoadAsset(int slot, const std::string& path) {
+    WriteAssets([&path](const std::string& p) { return p == path; });
+    game.graphs[slot] = LoadGraph(path.c_str());
+    ASSERT_GE(game.graphs[slot], 0) << path;
   }
 
   void Open(int state, int row) {
@@ -72,6 +90,110 @@ TEST_F(ScreenGoldenTest, KeyConfiguration) {
   EXPECT_TRUE(Matches("key_config"));
 }
 
+TEST_F(ScreenGoldenTest, GameOverPicture) {
+  // Mid-fade over a stage picture: the words on their own plate, no grade marks beside them,
+  // and nothing of the stage across the letters.
+  LoadAsset(10, "patch/result.png");
+  game.gameState = STATE_IDLE_21;
+  game.gameOverFade = 0;
+  player.action = kActionGameOverFade;
+  for (int i = 0; i < 40; ++i) Frame();
+  EXPECT_TRUE(Matches("game_over"));
+}
+
+TEST_F(ScreenGoldenTest, GameOverMenu) {
+  // The black menu after the picture: the selected bar and its glow, nothing dark beside it.
+  LoadAsset(15, "patch/pause_w.png");
+  game.gameState = STATE_GAME_OVER_MENU;
+  game.gameMode = kModeStory;
+  game.menuCursor = 1;
+  rt::SeedRandom(7);
+  Frame();
+  EXPECT_TRUE(Matches("game_over_menu"));
+}
+
+TEST_F(ScreenGoldenTest, SaveSlotCard) {
+  // A used slot: the portrait inside its frame, the "Data - 1" tab whole above it.
+  WriteAssets([](const std::string& p) { return p == "patch/start_menu.png" || p == "gsx/briefing_back.png"; });
+  std::string record(512, '\0');
+  record[0] = 1;
+  record[3] = 100;
+  WriteData("data/save1.dat", record);
+  game.menuCursor = 0;
+  Frame({key::kZ});
+  ASSERT_EQ(game.gameState, STATE_SAVE_SELECT);
+  for (int i = 0; i < 60; ++i) Frame();
+  rt::SeedRandom(7);
+  Frame();
+  EXPECT_TRUE(Matches("save_slot_card"));
+}
+
+// The briefing after the first clear: the save record of a player who left stage 1-1 by its
+// first door, with the story's objective set to stage 2-1.
+class BriefingGoldenTest : public ScreenGoldenTest {
+ protected:
+  void OpenBriefing() {
+    WriteAssets([](const std::string& p) {
+      return p.starts_with("gsx/briefing") || p == "patch/briefing_str.png" || p == "gsx/st_panel.png" ||
+             p == "gsx/cursor.png";
+    });
+    game.saveSlot = 1;
+    game.saveRecord[71] = 1;
+    game.saveRecord[230] = 1;
+    game.saveRecord[498] = 1;
+    game.saveRecord[499] = 0;
+    game.character = 0;
+    game.autoSave = 0;
+    for (uint16_t& w : player.weapons) w = 0xFFFF;
+    for (uint16_t& g : player.gadgets) g = 0xFFFF;
+    player.weapons[0] = 8;
+    player.weapons[2] = 3;
+    player.selectedWeapon = 0;
+    game.nextArea = 0;
+    game.nextSubStage = 0;
+    game.gameState = STATE_BRIEFING_MAP;
+    game.screenEntered = 0;
+    game.briefing.Create();
+    Frames(40);
+  }
+  void Frames(int n) {
+    for (int i = 0; i < n; ++i) Frame();
+  }
+  void Still() {
+    rt::SeedRandom(7);
+    Frame();
+  }
+};
+
+TEST_F(BriefingGoldenTest, RoutePageBeforeABranchIsChosen) {
+  // The plate says how to choose; the objective's marker stands on the stage's icon.
+  OpenBriefing();
+  Press(key::kZ);
+  Frames(40);
+  ASSERT_EQ(game.screenTimer, briefing_page::kRoute);
+  Still();
+  EXPECT_TRUE(Matches("briefing_route"));
+}
+
+TEST_F(BriefingGoldenTest, EquipmentPageCursorAndSetMark) {
+  // One panel frame for the weapons; every weapon row shows its name or "not owned"; confirm
+  // on the third weapon moves the "set" mark to it.
+  OpenBriefing();
+  Press(key::kDown);
+  Press(key::kZ);
+  Frames(40);
+  Press(key::kZ);
+  Frames(40);
+  ASSERT_EQ(game.screenTimer, briefing_page::kEquipment);
+  Press(key::kDown);
+  Press(key::kZ);
+  EXPECT_EQ(player.selectedWeapon, 0) << "the second weapon is not owned";
+  Press(key::kDown);
+  Press(key::kZ);
+  EXPECT_EQ(player.selectedWeapon, 2);
+  Still();
+  EXPECT_TRUE(Matches("briefing_equipment"));
+}
 
 // The third character's mission list shows the stored grade as marks cut from the sheet in
 // slot 10: each mark on screen is the sheet's mark for that grade, the bonus mark beside it.

@@ -12,6 +12,7 @@
 
 #include "game/shell/game_data.h"
 #include "game/shell/game_main.h"
+#include "game/shell/user_files.h"
 #include "platform/input.h"
 #include "tests/support/headless_runtime.h"
 #include "tests/support/image_fixture.h"
@@ -25,6 +26,7 @@ inline void ResetGameGlobals() {
   game.~GameData();
   new (&game) GameData();
   player = Player{};
+  ClearUserFileNotice();
 }
 
 class ShellTest : public ::testing::Test {

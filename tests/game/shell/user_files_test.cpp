@@ -218,6 +218,38 @@ TEST_F(SettingsFileTest, WriteThatFailsMidwayKeepsTheOldSettings) {
   EXPECT_NE(errors.find("cannot write pre.dat: " + std::string(std::strerror(ENOSPC))), std::string::npos) << errors;
 }
 
+TEST_F(SettingsFileTest, FailedWriteLeavesANoticeOfWhatAndWhy) {
+  struct Case {
+    const char* path;
+    int error;
+    const char* notice;
+  };
+  const Case cases[] = {
+      {"pre.dat", ENOSPC, "設定を保存できませんでした（空き容量が足りません）。"},
+      {"data/save2.dat", EROFS, "セーブデータを保存できませんでした（書き込みが許可されていません）。"},
+      {"stage/03.stg", EIO, "ステージを保存できませんでした（書き込みに失敗しました）。"},
+  };
+  const unsigned char bytes[4] = {1, 2, 3, 4};
+  for (const Case& c : cases) {
+    ClearUserFileNotice();
+    std::filesystem::create_directories(std::filesystem::path(File(c.path)).parent_path());
+    WriteFileBytes(File(c.path), "old");
+    ScopedFailingReplacer failing;
+    failing->FailAt(platform::ReplaceStep::kWrite, c.error, 0);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(WriteUserFile(c.path, bytes, 4));
+    testing::internal::GetCapturedStderr();
+    ASSERT_NE(UserFileNotice(), nullptr) << c.path;
+    EXPECT_STREQ(UserFileNotice(), c.notice);
+    EXPECT_EQ(ReadFileBytes(File(c.path)), "old");
+  }
+  // The notice stays a few seconds, then goes; a write that succeeds leaves none.
+  for (int i = 0; i < 300; ++i) DrawUserFileNotice();
+  EXPECT_EQ(UserFileNotice(), nullptr);
+  EXPECT_TRUE(WriteUserFile("pre.dat", bytes, 4));
+  EXPECT_EQ(UserFileNotice(), nullptr);
+}
+
 class SaveRecordTest : public shell_test::ShellTest {
  protected:
   SaveRecordTest() { std::filesystem::create_directory(File("data")); }
