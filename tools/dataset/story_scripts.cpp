@@ -283,11 +283,7 @@ std::vector<StoryScript> Write() {
 // The script numbers of the area events and the story scenes of the sub-stages.
 constexpr int kSubStages[8] = {5, 11, 9, 7, 6, 7, 8, 8};
 
-struct TableEntry {
-  int area, subStage, byte, value;
-};
-
-std::string Table(std::initializer_list<TableEntry> entries) {
+std::string Table(bool scenes) {
   int offsets[8] = {};
   int total = 0;
   for (int a = 0; a < 8; ++a) {
@@ -295,8 +291,9 @@ std::string Table(std::initializer_list<TableEntry> entries) {
     total += kSubStages[a] * 2;
   }
   std::string bytes(static_cast<size_t>(total), '\0');
-  for (const TableEntry& e : entries) {
-    bytes[static_cast<size_t>(offsets[e.area] + e.subStage * 2 + e.byte)] = static_cast<char>(e.value);
+  for (const StoryTableEntry& e : StoryTableEntries()) {
+    if (e.scene != scenes) continue;
+    bytes[static_cast<size_t>(offsets[e.area] + e.subStage * 2 + e.byte)] = static_cast<char>(e.number);
   }
   return bytes;
 }
@@ -312,14 +309,27 @@ const std::vector<StoryScript>& StoryScripts() {
   return scripts;
 }
 
-std::string StoryEventTable() {
-  return Table({{0, 0, 0, 32}, {1, 0, 0, 33}, {2, 0, 0, 34}, {3, 0, 0, 35},
-                {4, 0, 0, 36}, {5, 0, 0, 37}, {6, 0, 0, 38}, {7, 0, 0, 39}});
+const std::vector<StoryTableEntry>& StoryTableEntries() {
+  // The area talks are the first two agents' own; of the scenes, 7 and 14 meet Ubana as
+  // Oruha, 8, 9, 10 and 13 are Tevani's meetings, 15 and 16 the two endings, and 110 is
+  // Dunami's call to Suvel in the area of her missions 13 to 15.
+  constexpr int kFirst = kStoryFirstCharacter, kSecond = kStorySecondCharacter, kThird = kStoryThirdCharacter;
+  static const std::vector<StoryTableEntry> entries = {
+      {0, 0, 0, false, 32, kFirst | kSecond}, {1, 0, 0, false, 33, kFirst | kSecond},
+      {2, 0, 0, false, 34, kFirst | kSecond}, {3, 0, 0, false, 35, kFirst | kSecond},
+      {4, 0, 0, false, 36, kFirst | kSecond}, {5, 0, 0, false, 37, kFirst | kSecond},
+      {6, 0, 0, false, 38, kFirst | kSecond}, {7, 0, 0, false, 39, kFirst | kSecond},
+      {0, 1, 0, true, 7, kFirst},             {0, 2, 0, true, 8, kSecond},
+      {1, 0, 0, true, 9, kSecond},            {1, 3, 0, true, 10, kSecond},
+      {2, 0, 0, true, 13, kSecond},           {3, 0, 0, true, 14, kFirst},
+      {4, 0, 1, true, 110, kThird},           {7, 7, 0, true, 15, kFirst},
+      {7, 7, 1, true, 16, kSecond},
+  };
+  return entries;
 }
 
-std::string StoryCinemaTable() {
-  return Table({{0, 1, 0, 7}, {0, 2, 0, 8}, {1, 0, 0, 9}, {1, 3, 0, 10}, {2, 0, 0, 13},
-                {3, 0, 0, 14}, {4, 0, 1, 110}, {7, 7, 0, 15}, {7, 7, 1, 16}});
-}
+std::string StoryEventTable() { return Table(false); }
+
+std::string StoryCinemaTable() { return Table(true); }
 
 }  // namespace dataset

@@ -100,7 +100,11 @@ class StageWalkTest : public ::testing::TestWithParam<dataset::StageInfo> {};
 
 TEST_P(StageWalkTest, WalksFromTheStartToTheEnd) {
   const dataset::StageInfo& stage = GetParam();
-  const std::string record = dataset::StageRecord(stage);
+  // The story's triggers would start talks; these walks are about the stage's geometry.
+  std::string record = dataset::StageRecord(stage);
+  for (int i = 0; i < 2700; ++i) {
+    if (record[i] >= 15 && record[i] <= 19) record[i] = 0;
+  }
   const sr::StageMap map(reinterpret_cast<const uint8_t*>(record.data()));
   std::vector<sr::Move> plan = sr::PlanFromStart(map, sr::Target::Goal());
   if (plan.empty()) {
