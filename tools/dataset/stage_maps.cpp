@@ -670,6 +670,18 @@ int ThirdStoryArea(int mission) {
   return kAreas[std::clamp(mission - 1, 0, kThirdStoryMissions - 1)];
 }
 
+// Whether the story's ending scene (15 or 16) of the family's character starts in the stage.
+bool HostsEnding(StageFamily family, int area, int stage) {
+  const int character = family == StageFamily::kFirstStory ? kStoryFirstCharacter : kStorySecondCharacter;
+  for (const StoryTableEntry& e : StoryTableEntries()) {
+    if (e.scene && (e.number == 15 || e.number == 16) && (e.characters & character) != 0 && e.area == area &&
+        e.subStage == stage) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 const std::vector<std::vector<RouteNode>>& RouteNodes() { return Nodes(); }
@@ -739,7 +751,9 @@ const std::vector<StageInfo>& BuiltInStages() {
           s.index = stage;
           const auto& size = kSizes[(GlobalIndex(area, stage) * 4 + family * 5) % kSizes.size()];
           s.screensX = size[0];
-          s.screensY = size[1];
+          // The endings fly the player off the stage's roof: a one-screen-high stage keeps
+          // every road under it.
+          s.screensY = HostsEnding(s.family, area, stage) ? 1 : size[1];
           s.hasGoal = DoorsOf(area, stage).empty();
           list.push_back(s);
         }
