@@ -799,7 +799,11 @@ int TargetsOf(const StageInfo& stage) {
   switch (stage.family) {
     case StageFamily::kFirstStory: return StoryTargets(GlobalIndex(stage.area, stage.index), 152);
     case StageFamily::kSecondStory: return StoryTargets(GlobalIndex(stage.area, stage.index), 80);
-    case StageFamily::kThirdStory: return stage.index % 3;
+    case StageFamily::kThirdStory: {
+      // The target missions of the third story's briefing.
+      const int mission = stage.index + 1;
+      return mission == 3 || mission == 9 || mission == 13 || mission == 17 ? 3 : 0;
+    }
     case StageFamily::kVr: return VrTargets(stage);
   }
   return 0;
