@@ -8,6 +8,8 @@
 #include <stdexcept>
 
 #include "tools/dataset/canvas.h"
+#include "tools/dataset/stage_route.h"
+#include "tools/dataset/story_scripts.h"
 
 namespace dataset {
 namespace {
@@ -21,6 +23,7 @@ constexpr int kVrMissions[4] = {10, 10, 5, 5};
 
 constexpr int kColumns = 60;
 constexpr int kRows = 45;
+constexpr int kCellSize = 40;
 constexpr int kScreenColumns = 20;
 constexpr int kScreenRows = 15;
 constexpr int kLevelRows = 5;  // a floor every fifth row: four rows of room and the floor
@@ -31,6 +34,7 @@ constexpr int kTarget = 20;
 constexpr int kHidingPlace = 64;
 constexpr int kLadder = 65;
 constexpr int kGoal = 99;
+constexpr int kWaitingGoal = 98;
 constexpr int kLamp = 190;
 constexpr int kFirstEnemyTile = 201;
 constexpr int kMaxEnemyRecords = 20;
@@ -256,9 +260,11 @@ class Generator {
   }
 
   std::string Build(const Palette& palette, const std::vector<StageDoor>& doors, int startCode, int targets,
-                    bool stealth) {
+                    bool stealth, const StageNeeds& needs) {
+    dropColumns_ = DropColumns(needs);
+    goalCode_ = needs.waitingGoal ? kWaitingGoal : kGoal;
     Shell();
-    for (int c : DropColumns()) {
+    for (int c : dropColumns_) {
       Set(c, 0, 0);
       Use(0, c);
     }
@@ -269,7 +275,7 @@ class Generator {
     Lights(palette);
     Enemies(palette);
     // Nothing may hang in the shaft the opening scene drops the player through.
-    for (int c : DropColumns()) {
+    for (int c : dropColumns_) {
       for (int r = 0; r <= TopRow(0); ++r) Set(c, r, 0);
     }
     for (const StageDoor& d : doors) {
@@ -283,6 +289,7 @@ class Generator {
     Byte(kLightsOn) = palette.lightsOn ? 1 : 0;
     Byte(kReinforcement) = static_cast<char>(palette.reinforcement);
     Byte(kRuleZero) = 2;  // the value a new game starts with
+    for (int code : needs.triggers) PlaceTrigger(code, needs);
     return record_;
   }
 
@@ -321,11 +328,63 @@ class Generator {
   }
 
   // The columns of the ceiling left open where a story scene drops the player in from above:
-  // the first character lands at x 240 in the first stage, the second at x 100 in her first.
-  std::vector<int> DropColumns() const {
-    if (stage_.family == StageFamily::kFirstStory && stage_.area == 0 && stage_.index == 0) return {5, 6};
-    if (stage_.family == StageFamily::kSecondStory && stage_.area == 3 && stage_.index == 5) return {2};
-    return {};
+  // those the falling player's body (x ± 15) passes.
+  std::vector<int> DropColumns(const StageNeeds& needs) const {
+    std::vector<int> columns;
+    for (const Landing& l : needs.landings) {
+      for (int c = (l.x - 15) / kCellSize; c <= (l.x + 15) / kCellSize; ++c) {
+        if (c > 0 && c < width_ - 1 && std::find(columns.begin(), columns.end(), c) == columns.end()) columns.push_back(c);
+      }
+    }
+    return columns;
+  }
+
+  // Puts a story trigger on every road from a way in (the start, a landing, a door) to a way
+  // out (a door or the goal), as early on it as a free cell allows; a road that already
+  // passes one keeps it.
+  void PlaceTrigger(int code, const StageNeeds& needs) {
+    const stage_route::StageMap map(reinterpret_cast<const uint8_t*>(record_.data()));
+    stage_route::MoveGraph graph(map);
+    std::vector<std::pair<stage_route::Spot, int>> entries;  // the spot and the door it is (0 none)
+    if (auto start = stage_route::StartSpot(map)) entries.push_back({*start, 0});
+    for (const Landing& l : needs.landings) {
+      if (auto spot = stage_route::LandingSpot(map, l.x, l.y)) entries.push_back({*spot, 0});
+    }
+    const std::vector<int> doors = stage_route::DoorCodes(map);
+    for (int door : doors) {
+      if (auto spot = stage_route::EntrySpot(map, door)) entries.push_back({*spot, door});
+    }
+    std::vector<stage_route::Target> exits;
+    for (int door : doors) exits.push_back(stage_route::Target::Door(door));
+    if (stage_.hasGoal) exits.push_back(stage_route::Target::Goal());
+    for (const auto& [entry, entryDoor] : entries) {
+      const stage_route::Routes routes(graph, entry);
+      for (const stage_route::Target& exit : exits) {
+        if (exit.door != 0 && exit.door == entryDoor) continue;
+        const std::vector<stage_route::Move> plan = routes.PlanTo(exit);
+        if (plan.empty()) continue;
+        // The spots the player rests on along the road, the way in last: a trigger there
+        // would start before the player has moved.
+        std::vector<stage_route::Spot> spots;
+        for (size_t i = 0; i + 1 < plan.size(); ++i) spots.push_back(plan[i].to);
+        spots.push_back(entry);
+        const auto holds = [&](const stage_route::Spot& s, int row) { return Cell(s.column, row) == code; };
+        const bool passed = std::any_of(spots.begin(), spots.end(),
+                                        [&](const stage_route::Spot& s) { return holds(s, s.row) || holds(s, s.row - 1); });
+        if (passed) continue;
+        bool placed = false;
+        for (int headRoom = 0; headRoom < 2 && !placed; ++headRoom) {
+          for (const stage_route::Spot& s : spots) {
+            const int row = s.row - headRoom;
+            if (row < 1 || Cell(s.column, row) != 0) continue;
+            Set(s.column, row, code);
+            placed = true;
+            break;
+          }
+        }
+        if (!placed) throw std::logic_error(stage_.path + ": no free cell for a story trigger");
+      }
+    }
   }
 
   void Shell() {
@@ -391,7 +450,7 @@ class Generator {
       int c = PickColumn(level, width_ - kScreenColumns / 2, width_ - 3, 2);
       if (c < 0) c = PickColumn(level, 2, width_ - 3, 2);
       if (c < 0) throw std::logic_error(stage_.path + ": no room for the goal");
-      Set(c, FeetRow(level), kGoal);
+      Set(c, FeetRow(level), goalCode_);
       Use(level, c);
     }
     for (int i = 0; i < targets; ++i) {
@@ -583,6 +642,8 @@ class Generator {
   int height_ = 0;
   int levels_ = 0;
   int startColumn_ = 2;
+  int goalCode_ = kGoal;
+  std::vector<int> dropColumns_;
   std::vector<std::pair<int, int>> entries_;  // (level, column) of the start and the doors
   std::vector<std::vector<bool>> used_;
   std::vector<std::vector<int>> ladderColumns_;
@@ -607,6 +668,18 @@ int ThirdStoryArea(int mission) {
   static const int kAreas[kThirdStoryMissions] = {0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3,
                                                   4, 4, 4, 5, 5, 5, 6, 6, 6, 7, 7, 7};
   return kAreas[std::clamp(mission - 1, 0, kThirdStoryMissions - 1)];
+}
+
+// Whether the story's ending scene (15 or 16) of the family's character starts in the stage.
+bool HostsEnding(StageFamily family, int area, int stage) {
+  const int character = family == StageFamily::kFirstStory ? kStoryFirstCharacter : kStorySecondCharacter;
+  for (const StoryTableEntry& e : StoryTableEntries()) {
+    if (e.scene && (e.number == 15 || e.number == 16) && (e.characters & character) != 0 && e.area == area &&
+        e.subStage == stage) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -678,7 +751,9 @@ const std::vector<StageInfo>& BuiltInStages() {
           s.index = stage;
           const auto& size = kSizes[(GlobalIndex(area, stage) * 4 + family * 5) % kSizes.size()];
           s.screensX = size[0];
-          s.screensY = size[1];
+          // The endings fly the player off the stage's roof: a one-screen-high stage keeps
+          // every road under it.
+          s.screensY = HostsEnding(s.family, area, stage) ? 1 : size[1];
           s.hasGoal = DoorsOf(area, stage).empty();
           list.push_back(s);
         }
@@ -718,24 +793,78 @@ const std::vector<StageInfo>& BuiltInStages() {
   return stages;
 }
 
+namespace {
+
+int TargetsOf(const StageInfo& stage) {
+  switch (stage.family) {
+    case StageFamily::kFirstStory: return StoryTargets(GlobalIndex(stage.area, stage.index), 152);
+    case StageFamily::kSecondStory: return StoryTargets(GlobalIndex(stage.area, stage.index), 80);
+    case StageFamily::kThirdStory: {
+      // The target missions of the third story's briefing.
+      const int mission = stage.index + 1;
+      return mission == 3 || mission == 9 || mission == 13 || mission == 17 ? 3 : 0;
+    }
+    case StageFamily::kVr: return VrTargets(stage);
+  }
+  return 0;
+}
+
+int CharacterOf(StageFamily family) {
+  switch (family) {
+    case StageFamily::kFirstStory: return kStoryFirstCharacter;
+    case StageFamily::kSecondStory: return kStorySecondCharacter;
+    case StageFamily::kThirdStory: return kStoryThirdCharacter;
+    case StageFamily::kVr: break;
+  }
+  return 0;
+}
+
+}  // namespace
+
+StageNeeds NeedsOf(const StageInfo& stage) {
+  StageNeeds needs;
+  const int character = CharacterOf(stage.family);
+  // The third character's missions keep sub-stage 0 of their area.
+  const int subStage = stage.family == StageFamily::kThirdStory ? 0 : stage.index;
+  for (const StoryTableEntry& e : StoryTableEntries()) {
+    if ((e.characters & character) == 0 || e.area != stage.area || e.subStage != subStage) continue;
+    needs.triggers.push_back((e.scene ? 17 : 15) + e.byte);
+  }
+  if (stage.family == StageFamily::kThirdStory) {
+    // The missions with a fixed script of their own.
+    for (int mission : {1, 8, 10, 20, 21, 24}) {
+      if (stage.index + 1 == mission) needs.triggers.push_back(19);
+    }
+  }
+  // The openings: the first character glides down onto the first stage, the second drops from
+  // the helicopter into area 3, sub-stage 5.
+  if (stage.family == StageFamily::kFirstStory && stage.area == 0 && stage.index == 0) needs.landings.push_back({240, -100});
+  if (stage.family == StageFamily::kSecondStory && stage.area == 2 && stage.index == 4) needs.landings.push_back({100, -250});
+  // A target rule opens the goal of the third story and the VR training once every target
+  // is broken; a stage without targets has its goal open from the start.
+  needs.waitingGoal = (stage.family == StageFamily::kThirdStory || stage.family == StageFamily::kVr) && TargetsOf(stage) > 0;
+  return needs;
+}
+
 std::string StageRecord(const StageInfo& stage) {
   uint32_t seed = 2166136261u;
   for (unsigned char c : stage.path) seed = (seed ^ c) * 16777619u;
   Generator generator(stage, seed);
+  const StageNeeds needs = NeedsOf(stage);
+  const int targets = TargetsOf(stage);
   switch (stage.family) {
     case StageFamily::kFirstStory:
     case StageFamily::kSecondStory: {
       const bool first = stage.family == StageFamily::kFirstStory;
-      const int targets = StoryTargets(GlobalIndex(stage.area, stage.index), first ? 152 : 80);
       // The heavily guarded passage of the research section is a stealth stage.
       const bool stealth = stage.area == 5 && stage.index == 2;
       return generator.Build(AreaPalette(stage.area, stage.index), DoorsOf(stage.area, stage.index), first ? 95 : 96,
-                             targets, stealth);
+                             targets, stealth, needs);
     }
     case StageFamily::kThirdStory:
-      return generator.Build(AreaPalette(stage.area, stage.index % 3), {}, 97, stage.index % 3, false);
+      return generator.Build(AreaPalette(stage.area, stage.index % 3), {}, 97, targets, false, needs);
     case StageFamily::kVr:
-      return generator.Build(VrPalette(stage.area), {}, 95, VrTargets(stage), stage.area == 0);
+      return generator.Build(VrPalette(stage.area), {}, 95, targets, stage.area == 0, needs);
   }
   return std::string(kStageRecordBytes, '\0');
 }

@@ -27,8 +27,29 @@ struct StageInfo {
   bool hasGoal = false;  // the stage ends at a goal; story stages end through their doors
 };
 
+// A place where a story scene hands the player over to the stage: world pixels, y above the
+// stage where the player drops in.
+struct Landing {
+  int x = 0;
+  int y = 0;
+};
+
+// What the story asks of a stage's map, whatever its layout: the generator honours it and the
+// data-set checks verify it.
+struct StageNeeds {
+  // Tile codes 15..19 that must lie on the road from every way in to every way out.
+  std::vector<int> triggers;
+  // Where the player drops in instead of starting at the start tile; the column above it
+  // stays open and the drop ends on a floor inside the stage.
+  std::vector<Landing> landings;
+  // The goal waits (98) until every target is broken, then opens (99).
+  bool waitingGoal = false;
+};
+
 // Every built-in stage, in a fixed order.
 const std::vector<StageInfo>& BuiltInStages();
+
+StageNeeds NeedsOf(const StageInfo& stage);
 
 // The 3000-byte record of a stage; the same bytes on every build.
 std::string StageRecord(const StageInfo& stage);

@@ -14,6 +14,7 @@ constexpr int kWidthByte = 2920;
 constexpr int kHeightByte = 2921;
 constexpr int kLadder = 65;
 constexpr int kGoal = 99;
+constexpr int kWaitingGoal = 98;  // opens once every target is broken
 constexpr int kMaxFallStep = 15;
 constexpr int kMaxJumpPower = 19;
 constexpr int kFirstJumpPower = 8;
@@ -234,8 +235,8 @@ std::optional<Spot> SpotOf(const Body& b) {
   return s;
 }
 
-// Lets the player fall from a position until it rests.
-std::optional<Spot> Settle(const StageMap& map, int x, int y) {
+// Lets the player fall from a position until it rests; nothing when it falls out.
+std::optional<Body> Fall(const StageMap& map, int x, int y) {
   Mover mover(map);
   Body b;
   b.x = x;
@@ -244,9 +245,14 @@ std::optional<Spot> Settle(const StageMap& map, int x, int y) {
   for (int frame = 0; frame < kMoveFrameLimit; ++frame) {
     mover.Frame(b, Input{});
     if (b.y > map.HeightPixels() + 80) return std::nullopt;
-    if (b.landed && frame > 0) return SpotOf(b);
+    if (b.landed && frame > 0) return b;
   }
   return std::nullopt;
+}
+
+std::optional<Spot> Settle(const StageMap& map, int x, int y) {
+  const std::optional<Body> b = Fall(map, x, y);
+  return b ? SpotOf(*b) : std::nullopt;
 }
 
 bool TouchesDoor(const StageMap& map, Spot s, int door) {
@@ -259,7 +265,7 @@ bool TouchesDoor(const StageMap& map, Spot s, int door) {
 bool TouchesGoal(const StageMap& map, Spot s) {
   for (int r = s.row - 1; r <= s.row; ++r) {
     for (int c = s.column - 1; c <= s.column; ++c) {
-      if (map.Code(c, r) == kGoal) return true;
+      if (map.Code(c, r) == kGoal || map.Code(c, r) == kWaitingGoal) return true;
     }
   }
   return false;
@@ -461,6 +467,15 @@ std::optional<Spot> EntrySpot(const StageMap& map, int door) {
   }
   if (column < 0) return std::nullopt;
   return Settle(map, column * kCellSize + kCellSize / 2, row * kCellSize + kCellSize);
+}
+
+std::optional<Spot> LandingSpot(const StageMap& map, int x, int y) {
+  // A scene may let go between two cell centres: the spot is the cell under the player's x.
+  const std::optional<Body> b = Fall(map, x, y);
+  if (!b || (b->y + 38) % kCellSize != 0 || b->x < 0) return std::nullopt;
+  const Spot s{b->x / kCellSize, (b->y + 38) / kCellSize - 1};
+  if (s.column >= kColumns || s.row < 0 || s.row >= kRows) return std::nullopt;
+  return s;
 }
 
 std::vector<int> DoorCodes(const StageMap& map) {

@@ -109,10 +109,13 @@ class StageMap {
 // (95..97) in the loader's scan order, or, with an entry door, the last tile of that door.
 std::optional<Spot> StartSpot(const StageMap& map);
 std::optional<Spot> EntrySpot(const StageMap& map, int door);
+// Where a player let go at world (x, y), above the stage or inside it, comes to rest.
+std::optional<Spot> LandingSpot(const StageMap& map, int x, int y);
+
 // The door codes 1..9 the grid holds, each once, in increasing order.
 std::vector<int> DoorCodes(const StageMap& map);
 
-// What a route leads to: a door to leave through (1..9), or the goal (0).
+// What a route leads to: a door to leave through (1..9), or the goal (0), waiting or open.
 struct Target {
   int door = 0;
   static Target Goal() { return Target{0}; }

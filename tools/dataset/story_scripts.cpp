@@ -140,7 +140,7 @@ std::vector<StoryScript> Write() {
   s.push_back(Talk(5, T, M,
                    {{'R', "通常", "テヴァニ、降下地点まであと一分。", nullptr},
                     {'L', "驚き", "うわ、思ったより船が揺れてる……。", nullptr},
-                    {'R', "笑顔", "大丈夫、あなたなら船尾の貨物区画に降りられる。", nullptr},
+                    {'R', "笑顔", "降下地点は船の中ほど、制御室の真上よ。", nullptr},
                     {'L', "怒り", "よし、気合い入れていきます！", nullptr}}));
   s.push_back(DotTalk(7, {{"dot_face_oruha", "通常", "メリコさまから指令だ。", "今夜、アストラ・ヴェイル号に乗り込む。"},
                           {"dot_face_tevani", "驚き", "今夜！？　準備、何もしてないよ！", nullptr},
@@ -183,8 +183,8 @@ std::vector<StoryScript> Write() {
                     {'R', "驚き", "な……何だと！？", nullptr},
                     {'L', "笑顔", "いい航海を、船長。", nullptr}}));
   s.push_back(Talk(31, T, nullptr,
-                   {{'L', "驚き", "いたた……爆発で床が抜けるなんて聞いてない！", nullptr},
-                    {'L', "通常", "気を取り直して、船尾から船倉を目指そう。", nullptr}}));
+                   {{'L', "驚き", "いたた……爆発で天井が抜けるなんて聞いてない！", nullptr},
+                    {'L', "通常", "ここは制御室か。連絡橋を渡って奥を目指そう。", nullptr}}));
   s.push_back(Talk(40, T, O,
                    {{'R', "通常", "テヴァニ、そこにいたか。", nullptr},
                     {'L', "驚き", "オルハ！？　どうしてここに？", nullptr},
@@ -224,24 +224,24 @@ std::vector<StoryScript> Write() {
                             {"dot_face_pirel", "リュネラ", "これ、お礼の花です。船から逃がしてくれたから。", nullptr},
                             {"dot_face_suvel", "驚き", "あのときの子！", nullptr},
                             {"dot_face_pirel", "笑顔", "また壊れたら、持ってきますね。", nullptr}}));
-  // ---- Fixed scenes of missions 1, 8, 10, 20, 21 and 24 ----
-  s.push_back(Talk(111, O, M, {{'R', "通常", "オルハ、その先の扉は警報と連動している。", nullptr},
-                               {'L', "通常", "了解。通気口から回り込む。", nullptr}},
+  // ---- Fixed scenes of the third agent's missions 1, 8, 10, 20, 21 and 24 ----
+  s.push_back(Call(111, {{'L', "通常", "スヴェル、その先の扉は警報とつながっている。", nullptr},
+                         {'L', "悩み", "船尾甲板の上を回り込め。扉には触るな。", nullptr}},
                    {{"set_target_st", "1"}, {"set_target_num", "2"}}));
-  s.push_back(Talk(118, T, U, {{'R', "通常", "ここから先は倉庫だ。番犬代わりの機械がいる。", nullptr},
-                               {'L', "悩み", "機械かあ……静かに行こう。", nullptr}},
+  s.push_back(Call(118, {{'L', "驚き", "兵器製造室の奥で、番犬代わりの機械が動き出した。", nullptr},
+                         {'L', "通常", "弾を少し送った。機械の背中から狙え。", nullptr}},
                    {{"get_ammo", "1"}}));
-  s.push_back(Talk(120, O, U, {{'R', "悩み", "船長室の鍵はこの階の金庫にある。", nullptr},
-                               {'L', "通常", "鍵を取ってくる。待っていてくれ。", nullptr}},
+  s.push_back(Call(120, {{'L', "通常", "ダクトの分かれ道に、非常用の道具箱がある。", nullptr},
+                         {'L', "笑顔", "中身はもらっておけ。この暗さだ、役に立つ。", nullptr}},
                    {{"get_item", "60"}}));
-  s.push_back(Talk(130, O, V, {{'R', "怒り", "ネズミが入り込んだと聞いたが、お前か。", nullptr},
-                               {'L', "通常", "羅針盤を返してもらいに来ただけだ。", nullptr}},
+  s.push_back(Talk(130, S, V, {{'R', "怒り", "サウンドルームに鼠が一匹。お前が例の修理屋か。", nullptr},
+                               {'L', "通常", "羅針盤を返してもらいに来ただけ。", nullptr}},
                    {}, "bzx/event.ogg"));
-  s.push_back(Talk(131, T, V, {{'R', "怒り", "二匹目か！　甲板に閉じ込めてやる！", nullptr},
-                               {'L', "怒り", "閉じ込められるのは、そっちです！", nullptr}},
+  s.push_back(Talk(131, S, V, {{'R', "怒り", "まだいたか！　エンジンルームごと閉じ込めてやる！", nullptr},
+                               {'L', "怒り", "閉じ込められるのは、そっちだよ！", nullptr}},
                    {}, "bzx/event.ogg"));
-  s.push_back(Talk(134, O, T, {{'R', "驚き", "オルハ、船が傾いてる！", nullptr},
-                               {'L', "通常", "機関室の火だ。急いで甲板へ上がるぞ。", nullptr}},
+  s.push_back(Call(134, {{'L', "驚き", "スヴェル、船首が傾いてきた。機関室の火が回ったらしい。", nullptr},
+                         {'L', "通常", "迷彩の装置を送った。甲板の先まで一気に行け。", nullptr}},
                    {{"get_gadget", "2"}}));
   // ---- The event scripts of the areas (the event table) ----
   const char* kAreaLines[8][2] = {
@@ -259,23 +259,42 @@ std::vector<StoryScript> Write() {
                      {{'L', area % 2 == 0 ? "悩み" : "通常", kAreaLines[area][0], kAreaLines[area][1]}},
                      {{"get_ammo", kAmmo[area % 4]}}));
   }
-  // ---- The third agent's mission briefings, by radio ----
-  const char* kBriefings[24] = {
-      "まずは甲板の下へ降りる階段を探せ。",   "船倉の木箱の陰を伝って進め。",
-      "見張りの巡回路を覚えておけ。",         "監視カメラの死角は右の壁際だ。",
-      "配電室で照明を落とせる。",             "食堂を抜ければ近道になる。",
-      "機関室は熱い。長居は無用だ。",         "配管の上を渡っていけ。",
-      "通信室の端末から記録を抜き取れ。",     "警報が鳴ったらすぐ隠れろ。",
-      "倉庫の機械は音に反応する。",           "鍵は金庫の中だ。",
-      "船長室の前は見張りが多い。",           "天井の通気口が使える。",
-      "貨物区画の奥に白い箱がある。",         "箱の周りに罠がある。慎重に。",
-      "エレベーターは止まっている。梯子を使え。", "甲板に出る扉は二つある。",
-      "嵐が近い。足元に気をつけろ。",         "ヴォス船長が動き出した。",
-      "船長の部下が追ってくる。急げ。",       "羅針盤はもうすぐだ。",
-      "脱出用のボートを確保しろ。",           "最後だ。無事に帰ってこい。"};
+  // ---- The third agent's mission briefings, by radio: the place, the aim, the danger ----
+  struct Briefing {
+    const char* face;
+    const char* opening;
+    const char* aim;
+    const char* danger;
+  };
+  const Briefing kBriefings[24] = {
+      {"通常", "着いたな。そこは船尾甲板の端だ。", "甲板を抜けて、奥のゴールまで行け。", "見張りが二人、固定カメラも一台ある。"},
+      {"悩み", "船尾甲板の続きだ。風が強くなってきた。", "ゴールは甲板の反対側。物陰を伝っていけ。", "カメラの視界は足元まで届く。姿勢を低く。"},
+      {"笑顔", "甲板の最後の区画だ。ここで腕試しといこう。", "標的が三つある。全部壊せばゴールが開く。", "撃てば音が出る。見張りの位置を先に確かめろ。"},
+      {"通常", "船内に入ったな。ここは一般区画の入口だ。", "エントランスを抜けて、ゴールへ向かえ。", "首を振るカメラがいる。止まる間合いを読め。"},
+      {"驚き", "船倉の一つ目だ。荷物の山で見通しが悪い。", "木箱を越えて、奥のゴールまで。", "砲台が一基ある。正面には立つな。"},
+      {"悩み", "船倉の二つ目。下の階までつながっている。", "梯子を使って、ゴールのある階へ降りろ。", "巡回が多い。梯子の上で見つかると逃げ場がない。"},
+      {"怒り", "連絡橋だ。ここは見つかった時点で終わりだ。", "誰にも見られずに、橋の向こうのゴールへ。", "カメラとドローンが橋を見張っている。焦るな。"},
+      {"通常", "兵器製造室に入るぞ。機械の音で足音は消える。", "製造室を抜けて、ゴールまで行け。", "ドローンが天井を回っている。真下は避けろ。"},
+      {"笑顔", "閉ざされた操舵室だ。舵は動かないままらしい。", "室内の標的を三つ壊せ。そうすればゴールが開く。", "カメラが二種類いる。撃つのは死角からだ。"},
+      {"驚き", "ダクトの中だ。明かりはほとんどない。", "暗がりを進んで、出口のゴールへ。", "ドローンと、床を這うスライムに気をつけろ。"},
+      {"悩み", "危険物格納庫だ。何が入っているかは聞くな。", "棚の間を抜けて、ゴールまで。", "上下に動くドローンがいる。動きの癖を見ろ。"},
+      {"通常", "居住スペースへ続く空間だ。天井が高い。", "上の階にあるゴールを目指せ。", "暗い場所が多い。見張りとぶつからないように。"},
+      {"笑顔", "貨物区画の兵器格納庫だ。ここは派手にやっていい。", "標的を三つ壊せ。ゴールはそれから開く。", "ボム兵がうろついている。撃つなら離れてからだ。"},
+      {"驚き", "廃棄物処理区画だ。臭いは我慢してくれ。", "処理槽の脇を通って、ゴールへ。", "強化兵が来る。見つかったら増援も出るぞ。"},
+      {"悩み", "巨大倉庫だ。広いぶん、迷いやすい。", "コンテナの迷路を抜けて、ゴールまで。", "カメラが高い所にある。影を選んで歩け。"},
+      {"怒り", "厳重警戒通路だ。ここも見つかれば終わりだ。", "一度も見られずに、通路の先のゴールへ。", "レーザーの光線に触れるな。放電にもだ。"},
+      {"笑顔", "エネルギー研究室だ。妙な植物まで育てている。", "研究室の標的を三つ壊せ。ゴールが開く。", "食虫花に近づくな。レーザーの向きにも注意。"},
+      {"通常", "研究区画の奥、コアと呼ばれる部屋だ。", "コアの脇を抜けて、ゴールまで行け。", "放電する床がある。光る前に渡り切れ。"},
+      {"驚き", "機械室の通路だ。ここから先は武装した機械ばかりだ。", "通路を抜けて、ゴールへ。", "銃付きのカメラがいる。見つかれば撃ってくるぞ。"},
+      {"怒り", "サウンドルームだ。音響の試験室らしい。", "誰にも見られずに、部屋の奥のゴールへ。", "音の鳴る床がある。踏めばすぐに気づかれる。"},
+      {"悩み", "Ｖ８エンジンルームだ。ここも見つかれば終わりだ。", "エンジンの間を抜けて、ゴールまで。", "銃付きドローンが巡回している。止まって待て。"},
+      {"通常", "マシンルームだ。船の心臓部の一つだな。", "機械の列を越えて、ゴールへ向かえ。", "砲台と強化兵がいる。正面からは行くな。"},
+      {"驚き", "ハードルームだ。名前のとおり手ごわいぞ。", "足場をたどって、ゴールまで行け。", "妖精型の機械が飛んでくる。動きが速い。"},
+      {"笑顔", "船首甲板だ。最後の仕事だ、スヴェル。", "誰にも見られずに、甲板のゴールへ。", "夜明けが近い。明かりの下は避けて進め。"},
+  };
   for (int i = 0; i < 24; ++i) {
-    s.push_back(Call(71 + i, {{'L', i % 3 == 0 ? "笑顔" : "通常", "スヴェル、次の作戦を伝える。", kBriefings[i]},
-                              {'L', "通常", "準備ができたら出発だ。", nullptr}}));
+    const Briefing& b = kBriefings[i];
+    s.push_back(Call(71 + i, {{'L', b.face, b.opening, nullptr}, {'L', "通常", b.aim, nullptr}, {'L', "悩み", b.danger, nullptr}}));
   }
   return s;
 }
@@ -283,11 +302,7 @@ std::vector<StoryScript> Write() {
 // The script numbers of the area events and the story scenes of the sub-stages.
 constexpr int kSubStages[8] = {5, 11, 9, 7, 6, 7, 8, 8};
 
-struct TableEntry {
-  int area, subStage, byte, value;
-};
-
-std::string Table(std::initializer_list<TableEntry> entries) {
+std::string Table(bool scenes) {
   int offsets[8] = {};
   int total = 0;
   for (int a = 0; a < 8; ++a) {
@@ -295,8 +310,9 @@ std::string Table(std::initializer_list<TableEntry> entries) {
     total += kSubStages[a] * 2;
   }
   std::string bytes(static_cast<size_t>(total), '\0');
-  for (const TableEntry& e : entries) {
-    bytes[static_cast<size_t>(offsets[e.area] + e.subStage * 2 + e.byte)] = static_cast<char>(e.value);
+  for (const StoryTableEntry& e : StoryTableEntries()) {
+    if (e.scene != scenes) continue;
+    bytes[static_cast<size_t>(offsets[e.area] + e.subStage * 2 + e.byte)] = static_cast<char>(e.number);
   }
   return bytes;
 }
@@ -312,14 +328,27 @@ const std::vector<StoryScript>& StoryScripts() {
   return scripts;
 }
 
-std::string StoryEventTable() {
-  return Table({{0, 0, 0, 32}, {1, 0, 0, 33}, {2, 0, 0, 34}, {3, 0, 0, 35},
-                {4, 0, 0, 36}, {5, 0, 0, 37}, {6, 0, 0, 38}, {7, 0, 0, 39}});
+const std::vector<StoryTableEntry>& StoryTableEntries() {
+  // The area talks are the first two agents' own; of the scenes, 7 and 14 meet Ubana as
+  // Oruha, 8, 9, 10 and 13 are Tevani's meetings, 15 and 16 the two endings, and 110 is
+  // Dunami's call to Suvel in the area of her missions 13 to 15.
+  constexpr int kFirst = kStoryFirstCharacter, kSecond = kStorySecondCharacter, kThird = kStoryThirdCharacter;
+  static const std::vector<StoryTableEntry> entries = {
+      {0, 0, 0, false, 32, kFirst | kSecond}, {1, 0, 0, false, 33, kFirst | kSecond},
+      {2, 0, 0, false, 34, kFirst | kSecond}, {3, 0, 0, false, 35, kFirst | kSecond},
+      {4, 0, 0, false, 36, kFirst | kSecond}, {5, 0, 0, false, 37, kFirst | kSecond},
+      {6, 0, 0, false, 38, kFirst | kSecond}, {7, 0, 0, false, 39, kFirst | kSecond},
+      {0, 1, 0, true, 7, kFirst},             {0, 2, 0, true, 8, kSecond},
+      {1, 0, 0, true, 9, kSecond},            {1, 3, 0, true, 10, kSecond},
+      {2, 0, 0, true, 13, kSecond},           {3, 0, 0, true, 14, kFirst},
+      {4, 0, 1, true, 110, kThird},           {7, 7, 0, true, 15, kFirst},
+      {7, 7, 1, true, 16, kSecond},
+  };
+  return entries;
 }
 
-std::string StoryCinemaTable() {
-  return Table({{0, 1, 0, 7}, {0, 2, 0, 8}, {1, 0, 0, 9}, {1, 3, 0, 10}, {2, 0, 0, 13},
-                {3, 0, 0, 14}, {4, 0, 1, 110}, {7, 7, 0, 15}, {7, 7, 1, 16}});
-}
+std::string StoryEventTable() { return Table(false); }
+
+std::string StoryCinemaTable() { return Table(true); }
 
 }  // namespace dataset

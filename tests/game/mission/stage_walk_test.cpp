@@ -14,6 +14,7 @@
 #include "game/shell/game_data.h"
 #include "platform/input.h"
 #include "tests/game/mission/mission_harness.h"
+#include "tests/game/mission/route_walker.h"
 #include "tools/dataset/stage_maps.h"
 #include "tools/dataset/stage_route.h"
 
@@ -28,64 +29,9 @@ using mission_test::MissionHarness;
 namespace key = platform::key;
 namespace sr = stage_route;
 
-int WorldX() { return player.x + game.scrollX; }
-bool Standing() { return player.onGround != 0 && player.airborne == 0 && player.jumping == 0 && player.climbing == 0; }
-
-class Walker {
- public:
-  explicit Walker(MissionHarness& h) : h_(h) {}
-
-  // Plays one move; false when it went wrong (the message says how).
-  bool Play(const sr::Move& m, std::string& why) {
-    const int dirKey = m.direction < 0 ? key::kLeft : key::kRight;
-    auto reached = [&m] { return m.direction < 0 ? WorldX() <= m.targetX : WorldX() >= m.targetX; };
-    switch (m.kind) {
-      case sr::MoveKind::kWalk:
-        for (int f = 0; f < 2000 && !reached(); ++f) h_.Frame({dirKey});
-        return Settle(why);
-      case sr::MoveKind::kJump:
-        for (int f = 0; f < 400 && (f < m.jumpFrames || !reached()); ++f) {
-          std::vector<int> keys;
-          if (f < m.jumpFrames) keys.push_back(key::kX);
-          if (!reached()) keys.push_back(dirKey);
-          h_.Frame(keys);
-        }
-        return Settle(why);
-      case sr::MoveKind::kClimbUp:
-      case sr::MoveKind::kClimbDown: {
-        const int k = m.kind == sr::MoveKind::kClimbUp ? key::kUp : key::kDown;
-        bool climbed = false;
-        for (int f = 0; f < 1500 && !(climbed && Standing()); ++f) {
-          h_.Frame({k});
-          climbed = climbed || player.climbing != 0;
-        }
-        if (!climbed) why = "never got on the ladder";
-        return climbed && Settle(why);
-      }
-      case sr::MoveKind::kEnterDoor:
-        h_.Frame({key::kUp});
-        if (player.action != player_action::kDoorExit) why = "the door did not open";
-        return player.action == player_action::kDoorExit;
-      case sr::MoveKind::kTouchGoal:
-        for (int f = 0; f < 5 && player.action != player_action::kGoal; ++f) h_.Frame({});
-        if (player.action != player_action::kGoal) why = "the goal did not end the stage";
-        return player.action == player_action::kGoal;
-    }
-    return false;
-  }
-
- private:
-  bool Settle(std::string& why) {
-    for (int f = 0; f < 300; ++f) {
-      h_.Frame({});
-      if (Standing() && player.walkCounter == 0) return true;
-      if (player.action == player_action::kDown) break;
-    }
-    why = "the player did not come to rest";
-    return false;
-  }
-  MissionHarness& h_;
-};
+using mission_test::Walker;
+using mission_test::WorldX;
+using mission_test::Standing;
 
 // The first stage of each size that the data set has.
 std::vector<dataset::StageInfo> OnePerSize() {
@@ -100,7 +46,11 @@ class StageWalkTest : public ::testing::TestWithParam<dataset::StageInfo> {};
 
 TEST_P(StageWalkTest, WalksFromTheStartToTheEnd) {
   const dataset::StageInfo& stage = GetParam();
-  const std::string record = dataset::StageRecord(stage);
+  // The story's triggers would start talks; these walks are about the stage's geometry.
+  std::string record = dataset::StageRecord(stage);
+  for (int i = 0; i < 2700; ++i) {
+    if (record[i] >= 15 && record[i] <= 19) record[i] = 0;
+  }
   const sr::StageMap map(reinterpret_cast<const uint8_t*>(record.data()));
   std::vector<sr::Move> plan = sr::PlanFromStart(map, sr::Target::Goal());
   if (plan.empty()) {
