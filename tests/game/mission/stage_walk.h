@@ -41,10 +41,7 @@ inline std::vector<dataset::StageInfo> OnePerSize() {
 // Walks the stage from its start to its goal (or the first door a route reaches).
 inline void WalkFromTheStartToTheEnd(const dataset::StageInfo& stage) {
   // The story's triggers would start talks; these walks are about the stage's geometry.
-  std::string record = dataset::StageRecord(stage);
-  for (int i = 0; i < 2700; ++i) {
-    if (record[i] >= 15 && record[i] <= 19) record[i] = 0;
-  }
+  const std::string record = WithoutStoryTriggers(dataset::StageRecord(stage));
   const sr::StageMap map(reinterpret_cast<const uint8_t*>(record.data()));
   std::vector<sr::Move> plan = sr::PlanFromStart(map, sr::Target::Goal());
   if (plan.empty()) {
