@@ -181,6 +181,8 @@ class DisplayDevice {
   int SetRenderState(RenderState state, uint32_t value);
   int SetTextureStageState(int stage, StageState state, uint32_t value);
   int SetTexture(int stage, DeviceSurface* texture);
+  // The 16 values row by row; -1 for an unknown kind.
+  int SetTransform(TransformKind kind, const float matrix[16]);
   // Draws go between BeginScene and EndScene; the target's pixels reach memory when the
   // processor locks, copies or reads that part of it.
   int BeginScene();

@@ -1,5 +1,6 @@
 // The 3D side's common part: enumeration, the state a draw is made under, the checks of every
 // call. The platform draws (Render3D).
+#include <algorithm>
 #include <cstring>
 
 #include "platform/display_device.h"
@@ -79,6 +80,8 @@ bool Drawable(const DeviceSurface* s) {
 void DefaultStates(Device3DState* st) {
   std::memset(st->render, 0, sizeof st->render);
   std::memset(st->stage, 0, sizeof st->stage);
+  std::memset(st->transform, 0, sizeof st->transform);
+  for (auto& m : st->transform) m[0] = m[5] = m[10] = m[15] = 1.0f;
   auto r = [&](RenderState s, uint32_t v) { st->render[static_cast<int>(s)] = v; };
   r(RenderState::kZEnable, 0);
   r(RenderState::kZWriteEnable, 1);
@@ -174,6 +177,16 @@ int DisplayDevice::SetTexture(int stage, DeviceSurface* texture) {
     return kDeviceFailed;
   }
   state3D_.texture[stage] = t;
+  return kDeviceOk;
+}
+
+int DisplayDevice::SetTransform(TransformKind kind, const float matrix[16]) {
+  const int index = static_cast<int>(kind) - 1;
+  if (!Check("SetTransform", {static_cast<int>(kind)}) || !open3D_ || index < 0 || index >= kTransformKinds ||
+      !matrix) {
+    return kDeviceFailed;
+  }
+  std::copy(matrix, matrix + 16, state3D_.transform[index]);
   return kDeviceOk;
 }
 

@@ -130,6 +130,10 @@ struct Viewport3D {
   float minZ = 0.0f, maxZ = 1.0f;
 };
 
+// The device's three transforms. Vertices come pre-transformed, so the device only keeps them.
+enum class TransformKind : int { kWorld = 1, kView = 2, kProjection = 3 };
+constexpr int kTransformKinds = 3;
+
 struct DeviceSurface;
 
 // The states a draw is made under.
@@ -139,6 +143,7 @@ struct Device3DState {
   uint32_t render[kRenderStateCount] = {};
   uint32_t stage[kTextureStages][kStageStateCount] = {};
   DeviceSurface* texture[kTextureStages] = {};
+  float transform[kTransformKinds][16] = {};  // world, view, projection
   bool inScene = false;
 
   uint32_t Render(RenderState s) const { return render[static_cast<int>(s)]; }

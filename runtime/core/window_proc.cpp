@@ -12,6 +12,7 @@
 #include "runtime/display/screen_mode.h"
 #include "runtime/image/graphics_startup.h"
 #include "runtime/image/surface_2d.h"
+#include "runtime/image/surface_3d.h"
 #include "runtime/input/input_devices.h"
 #include "runtime/input/key_input.h"
 #include "runtime/movie/movie.h"
@@ -77,7 +78,7 @@ void OnActivate(bool activated) {
   if (s.creating) return;
   if (activated) {
     RestoreAllSurface2D();
-    // textures: RestoreAllSurface3D joins here
+    RestoreAllSurface3D();
     if (Settings().windowMode && IsDisplayModeChanged()) {
       RecreateGraphicsDevice();
     } else {

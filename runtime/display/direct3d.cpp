@@ -1036,6 +1036,48 @@ void G_D3D_ResendDeviceStates(int device) {
   r->resend = 0;
 }
 
+namespace {
+
+int SetCurrentTransform(platform::TransformKind kind, const float matrix[16]) {
+  if (!Record(g_d3d.currentDevice) || !matrix) return -1;
+  return Dev()->SetTransform(kind, matrix) == platform::kDeviceOk ? 0 : -1;
+}
+
+}  // namespace
+
+int G_D3D_SetWorldTransform(const float matrix[16]) {
+  return SetCurrentTransform(platform::TransformKind::kWorld, matrix);
+}
+
+int G_D3D_SetViewTransform(const float matrix[16]) {
+  return SetCurrentTransform(platform::TransformKind::kView, matrix);
+}
+
+int G_D3D_SetProjectionTransform(const float matrix[16]) {
+  return SetCurrentTransform(platform::TransformKind::kProjection, matrix);
+}
+
+int G_D3D_CopyDeviceDrawState(int from, int to) {
+  const D3DDeviceRecord* source = Record(from);
+  if (!source || !Record(to)) return -1;
+  G_D3D_SetBlendState(to, source->blendMode, source->alphaChannel, source->alphaTest);
+  G_D3D_SetDeviceTextureFilter(to, source->filterMode);
+  G_D3D_SetDrawTexture(to, source->texture);
+  G_D3D_ApplyDeviceState(to);
+  return 0;
+}
+
+const platform::DevicePixelFormat* G_D3D_SelectTextureFormat(int alphaChannel, int alphaTest, int bits32,
+                                                             int drawTarget) {
+  GraphCreateBytes create{};
+  create.use3D = 1;
+  create.alphaChannel = alphaChannel ? 1 : 0;
+  create.alphaTest = alphaTest ? 1 : 0;
+  create.drawValid = drawTarget ? 1 : 0;
+  create.colorBitDepth = bits32 ? 32 : 16;
+  return GetTextureFormatDDPixelFormat(GetTextureFormatIndex(create));
+}
+
 int G_D3D_DrawIndexedGrid(int device, int columns, int rows, const VertexTex* vertices) {
   D3DDeviceRecord* r = Record(device);
   if (!r || columns < 2 || rows < 2 || !vertices) return -1;

@@ -179,6 +179,16 @@ void G_D3D_PrepareDrawState(platform::DeviceSurface* texture, int alphaChannelFl
 int G_D3D_ApplyDeviceState(int device);
 int G_D3D_ResendTextureStates(int device);
 void G_D3D_ResendDeviceStates(int device);
+// The current device's world, view and projection transforms (16 values row by row).
+int G_D3D_SetWorldTransform(const float matrix[16]);
+int G_D3D_SetViewTransform(const float matrix[16]);
+int G_D3D_SetProjectionTransform(const float matrix[16]);
+// Gives the second record the blend state, texture filter and texture of the first, and
+// applies them; -1 when either record is free.
+int G_D3D_CopyDeviceDrawState(int from, int to);
+// The texture pixel format for a graph with these attributes (16-bit colour unless bits32).
+const platform::DevicePixelFormat* G_D3D_SelectTextureFormat(int alphaChannel, int alphaTest, int bits32,
+                                                             int drawTarget);
 int G_D3D_DrawIndexedGrid(int device, int columns, int rows, const VertexTex* vertices);
 // Room for n vertices of the primitive in the current device's batch (sent first when the
 // primitive changes or the batch is full); the caller writes them.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "runtime/display/direct3d.h"
 #include "runtime/display/screen_mode.h"
 #include "runtime/image/memimg.h"
 
@@ -110,6 +111,7 @@ void UpdateTransformMatrix() {
 int SetWorldMatrix(const Matrix4& m) {
   GetDrawState().worldMatrix = m;
   UpdateTransformMatrix();
+  if (IsDirect3DUsed()) G_D3D_SetWorldTransform(m.m);
   UpdateDrawStateHook();
   return 0;
 }
@@ -117,6 +119,7 @@ int SetWorldMatrix(const Matrix4& m) {
 int SetViewMatrix(const Matrix4& m) {
   GetDrawState().viewMatrix = m;
   UpdateTransformMatrix();
+  if (IsDirect3DUsed()) G_D3D_SetViewTransform(m.m);
   UpdateDrawStateHook();
   return 0;
 }
@@ -124,6 +127,7 @@ int SetViewMatrix(const Matrix4& m) {
 int SetProjectionMatrix(const Matrix4& m) {
   GetDrawState().projectionMatrix = m;
   UpdateTransformMatrix();
+  if (IsDirect3DUsed()) G_D3D_SetProjectionTransform(m.m);
   UpdateDrawStateHook();
   return 0;
 }

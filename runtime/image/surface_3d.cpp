@@ -49,6 +49,13 @@ const ColorFormat* GetTextureColorFormat(int index) {
   return &formats[index];
 }
 
+const platform::DevicePixelFormat* GetTextureFormatDDPixelFormat(int index) {
+  if (index < 0 || index >= kTextureFormatCount) return nullptr;
+  return &GetD3DGlobals().textureFormats[index].format;
+}
+
+const platform::DevicePixelFormat* GetZBufferPixelFormat() { return &GetD3DGlobals().zBufferFormat; }
+
 int AddSurface3DData(int storeWidth, int storeHeight, int x, int y, int usedWidth, int usedHeight, uint16_t sourceX,
                      uint16_t sourceY, int graph, const Surface3DData* share, uint16_t textureX, uint16_t textureY,
                      const GraphCreateBytes& create) {
@@ -98,6 +105,14 @@ int AddSurface3DData(int storeWidth, int storeHeight, int x, int y, int usedWidt
 }
 
 Surface3DData* GetSurface3DData(int handle) { return g_surface3D.Find(handle); }
+
+Surface3DData* LookupSurface3DData(int handle) { return g_surface3D.Find(handle); }
+
+int UnlockSurface3DData(int handle, void* pixels) {
+  const Surface3DData* piece = g_surface3D.Find(handle);
+  if (!piece) return -1;
+  return UnlockSurfaceData(piece->surfaceData, pixels);
+}
 
 int DeleteSurface3DData(int handle) {
   Surface3DData* piece = g_surface3D.Find(handle);
@@ -214,6 +229,15 @@ int RestoreGraphTextures(GraphRecord* graph) {
   return result;
 }
 
+int RestoreAllSurface3D() {
+  if (!IsDirect3DUsed()) return -1;
+  for (int slot = 0; slot < g_surface3D.highWaterMark(); ++slot) {
+    const Surface3DData* piece = g_surface3D.At(slot);
+    if (piece) RestoreSurfaceData(piece->surfaceData);
+  }
+  return 0;
+}
+
 int FillGraphTextures(GraphRecord* graph, int r, int g, int b, int a) {
   if (!IsDirect3DUsed() || !graph) return -1;
   if (GetD3DGlobals().d3dTargetUnusable) return 0;
@@ -278,7 +302,7 @@ int TransferImageToTexture(const ColorFormat* format, const DIBSection* bitmap, 
   ConvertColorFormatBlt(pixels, pitch, textureFormat, source->pixels, source->pitch, &source->format,
                         alpha ? alpha->pixels : nullptr, alpha ? alpha->pitch : 0, alpha ? &alpha->format : nullptr, 0,
                         0, src, options);
-  UnlockSurfaceData(piece->surfaceData, pixels);
+  UnlockSurface3DData(pieceHandle, pixels);
   SetSurfaceDataColorKey(piece->surfaceData);
   return 0;
 }

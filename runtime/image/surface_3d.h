@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/display_device.h"
 #include "runtime/image/color_format.h"
 #include "runtime/image/graph_table.h"
 #include "runtime/image/handle_table.h"
@@ -36,11 +37,18 @@ HandleTable<Surface3DData>& GetSurface3DTable();
 int GetTextureFormatIndex(const GraphCreateBytes& create);
 // The colour format of a texture-format record, as a lock of such a store presents it.
 const ColorFormat* GetTextureColorFormat(int index);
+// The device's pixel format of a texture-format record; null for an index outside 0..8.
+const platform::DevicePixelFormat* GetTextureFormatDDPixelFormat(int index);
+// The Z buffer's pixel format the 3D device chose.
+const platform::DevicePixelFormat* GetZBufferPixelFormat();
 
 int AddSurface3DData(int storeWidth, int storeHeight, int x, int y, int usedWidth, int usedHeight, uint16_t sourceX,
                      uint16_t sourceY, int graph, const Surface3DData* share, uint16_t textureX, uint16_t textureY,
                      const GraphCreateBytes& create);
 Surface3DData* GetSurface3DData(int handle);
+Surface3DData* LookupSurface3DData(int handle);
+// Unlocks the piece's store after a lock of it; -1 for an invalid handle.
+int UnlockSurface3DData(int handle, void* pixels);
 int DeleteSurface3DData(int handle);
 // Cuts the graph into pieces and makes their textures; on a failure the pieces made so far
 // are deleted again and -1 returned.
@@ -50,6 +58,9 @@ int DeleteGraphTextures(GraphRecord* graph);
 int DeriveGraphTextures(GraphRecord* graph, int x, int y, int width, int height, const GraphRecord* parent);
 // OR of the pieces' store restores (-1: a store was lost and must be filled again).
 int RestoreGraphTextures(GraphRecord* graph);
+// Restores every piece's lost store (their pixels come back with the graph restore); -1
+// without a 3D device.
+int RestoreAllSurface3D();
 int FillGraphTextures(GraphRecord* graph, int r, int g, int b, int a);
 // Converts the source rectangle of an image (or of a bitmap, bitmapFlag 1) into the piece's
 // texture at (destX, destY). permission 1: the store's key colour becomes transparent when
