@@ -731,7 +731,7 @@ std::vector<AssetEntry> StoryAssets() {
           {{{783, 0, 288, 183}, "head"}, {{0, 183, 640, 841}, "robe"}});
   picture("evx/vos.png", 316, 600, "portrait: Captain Vos", [](Canvas& c) { PaintPortraitFull(c, kVosPortrait, 0); },
           {{{0, 0, 316, 600}, "figure"}});
-  picture("evx/ubana.png", 316, 600, "portrait: Ubana the engineer", [](Canvas& c) { PaintPortraitFull(c, kUbanaPortrait, 1); },
+  picture("evx/ubana.png", 316, 600, "portrait: Ubana the engineer", [](Canvas& c) { PaintPortraitFull(c, kUbanaPortrait, 0); },
           {{{0, 0, 316, 600}, "figure"}});
   picture("evx/dunami_mini.png", 480, 432, "radio call: Dunami's talking faces", PaintCallFaces,
           {{{360, 324, 120, 108}, "smile"}});
