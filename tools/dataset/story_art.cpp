@@ -232,13 +232,14 @@ class HeadPainter {
          base);
     seam({{-hw * 0.78, st + 60}, {-hw * 0.74, b}});
     seam({{hw * 0.78, st + 60}, {hw * 0.74, b}});
-    if (style <= 2) body(Ps({{-hw - 2, st + 330}, {hw + 2, st + 330}, {hw + 2, st + 356}, {-hw - 2, st + 356}}), Rgb{50, 46, 56});
+    if (style <= 2 && bottom > st + 360) body(Ps({{-hw - 2, st + 330}, {hw + 2, st + 330}, {hw + 2, st + 356}, {-hw - 2, st + 356}}), Rgb{50, 46, 56});
     switch (style) {
       case 0:  // a high collar over a light shirt, a harness strap with a buckle
         body(Ps({{-22, st - 2}, {22, st - 2}, {0, st + 64}}), l.accent);
         for (int m = 0; m < 2; ++m) body(Ps({{-34, st - 22}, {-18, st - 28}, {-12, st + 4}, {-36, st + 10}}, m == 1), Scale(base, 86));
         seam({{-22, st}, {-2, st + 66}, {-10, st + 200}});
         seam({{22, st}, {2, st + 66}});
+        if (bottom < st + 330) break;
         body(Ps({{-hw * 0.72, st + 26}, {-hw * 0.5, st + 14}, {hw * 0.78, st + 300}, {hw * 0.58, st + 326}}), Rgb{46, 44, 56});
         Blob(hw * 0.1, st + 178, 16, 13, Rgb{225, 185, 70}, 2.2, true);
         Blob(-hw * 0.5, st + 110, 12, 12, l.accent, 2, true);
@@ -248,6 +249,7 @@ class HeadPainter {
           body(Ps({{-26, st}, {-hw * 0.68, st + 18}, {-hw * 0.56, st + 72}, {-4, st + 98}}, m == 1), l.accent);
           Path({{-hw * 0.6, st + 60}, {-8, st + 88}}, 3, l.coat, m == 1);
         }
+        if (bottom < st + 160) break;
         for (int m = 0; m < 2; ++m) body(Ps({{0, st + 96}, {-30, st + 80}, {-34, st + 114}}, m == 1), Rgb{220, 60, 80});
         body(Ps({{-6, st + 96}, {-16, st + 150}, {-4, st + 144}, {0, st + 104}}), Rgb{220, 60, 80});
         body(Ps({{6, st + 96}, {16, st + 150}, {4, st + 144}, {0, st + 104}}), Rgb{220, 60, 80});
@@ -258,6 +260,7 @@ class HeadPainter {
         Path({{0, st + 16}, {0, bottom}}, 4, Scale(base, 60));
         Blob(0, st + 30, 5, 8, Rgb{200, 200, 210}, 1.5);
         for (int m = -1; m <= 1; m += 2) Blob(m * hw * 0.78, st + 44, 22, 14, l.accent, 2.2, true);
+        if (bottom < st + 330) break;
         body(Ps({{-hw * 0.62, st + 110}, {-hw * 0.24, st + 110}, {-hw * 0.24, st + 166}, {-hw * 0.62, st + 166}}), Scale(base, 88));
         body(Ps({{hw * 0.5, st + 20}, {hw * 0.7, st + 30}, {-hw * 0.6, st + 330}, {-hw * 0.8, st + 316}}), Rgb{120, 90, 60});
         break;
@@ -265,14 +268,14 @@ class HeadPainter {
         body(Ps({{-22, st - 2}, {22, st - 2}, {0, st + 80}}), Rgb{240, 240, 236});
         for (int m = 0; m < 2; ++m) body(Ps({{-22, st}, {-hw * 0.5, st + 30}, {-30, st + 160}, {-2, st + 84}}, m == 1), Scale(base, 120));
         for (int k = 0; k < 4; ++k)
-          for (int m = -1; m <= 1; m += 2) Blob(m * 30, st + 120 + k * 56, 7, 7, l.accent, 1.5, true);
+          for (int m = -1; m <= 1; m += 2) if (st + 130 + k * 56 < bottom) Blob(m * 30, st + 120 + k * 56, 7, 7, l.accent, 1.5, true);
         for (int m = 0; m < 2; ++m) body(Ps({{-hw * 0.56, st + 16}, {-hw * 0.92, st + 36}, {-hw * 0.94, st + 52}, {-hw * 0.56, st + 34}}, m == 1), l.accent);
         break;
       case 4:  // overalls over a grey shirt
         body(Ps({{-hw * 0.5, st + 80}, {hw * 0.5, st + 80}, {hw * 0.62, b}, {-hw * 0.62, b}}), l.coat);
         for (int m = 0; m < 2; ++m) body(Ps({{-hw * 0.64, st + 14}, {-hw * 0.46, st + 12}, {-hw * 0.32, st + 84}, {-hw * 0.5, st + 84}}, m == 1), l.coat);
         for (int m = -1; m <= 1; m += 2) Blob(m * hw * 0.41, st + 86, 7, 7, Rgb{220, 220, 230}, 1.5);
-        body(Ps({{-26, st + 130}, {26, st + 130}, {22, st + 180}, {-22, st + 180}}), Scale(l.coat, 85));
+        if (bottom > st + 190) body(Ps({{-26, st + 130}, {26, st + 130}, {22, st + 180}, {-22, st + 180}}), Scale(l.coat, 85));
         break;
       default:  // a coat with lapels over a light shirt
         body(Ps({{-22, st - 2}, {22, st - 2}, {0, st + 70}}), l.accent);
@@ -304,6 +307,10 @@ class HeadPainter {
       }
       case 7:
         Part(Ps({{-70, -20}, {-80, 80}, {-84, 230}, {-40, 250}, {40, 250}, {84, 230}, {80, 80}, {70, -20}, {40, -82}, {-40, -82}}), h);
+        break;
+      case 6:
+        for (int m = -1; m <= 1; m += 2) Blob(m * 74, 10, 24, 30, h, 2.2, true);
+        Part(Ps({{-64, -10}, {-66, 20}, {66, 20}, {64, -10}, {36, -74}, {-36, -74}}), h);
         break;
       default: Part(Ps({{-64, -10}, {-66, 20}, {66, 20}, {64, -10}, {36, -74}, {-36, -74}}), h); break;
     }
@@ -384,8 +391,9 @@ class HeadPainter {
     if (p_.look.hairStyle < 3 || p_.look.hairStyle >= 5) Path({{-40, -56}, {-24, -66}, {-6, -70}}, 5, shine);
   }
 
-  // The five moods: 0 plain, 1 smile, 2 surprise, 3 troubled, 4 anger.
-  void Mood(int mood, bool talking = false) {
+  // The five moods of the talk faces, 0 plain, 1 smile, 2 surprise, 3 troubled, 4 anger, and
+  // the dot sprites' sulk 5; eyes 0 open, 1 half shut, 2 shut (the blink frames).
+  void Mood(int mood, bool talking = false, int eyes = 0) {
     const Rgb line = kInk, mouth = Rgb{140, 40, 50}, skin = p_.look.skin;
     // The grown men of the cast have narrower eyes without lashes.
     const bool grown = p_.look.hairStyle >= 3 && p_.look.hairStyle <= 5;
@@ -394,6 +402,8 @@ class HeadPainter {
       const double ex = m * 26, ey = 14;
       if (mood == 1) {
         Arc(ex, ey + 6, 13, 11, 200, 340, 4.5, line);  // eyes shut with joy
+      } else if (eyes == 2) {
+        Arc(ex, ey + 2, 13, 7, 20, 160, 4.5, line);
       } else {
         const double ry = (mood == 2 ? 19 : mood == 4 ? 12 : 15) * (grown ? 0.8 : 1.0);
         Blob(ex, ey, 13, ry, Rgb{252, 250, 246});
@@ -413,6 +423,10 @@ class HeadPainter {
           Arc(ex, ey, 14, ry + 1, 195, 345, 4.5, line);
           if (!grown) Path({{ex + m * 13, ey - 6}, {ex + m * 18, ey - 10}}, 3, line);
         }
+        if (eyes == 1 || mood == 5) {
+          FillPoly(c_, Ps({{ex - 16, ey - 24}, {ex + 16, ey - 24}, {ex + 16, ey + 1}, {ex - 16, ey + 1}}), [&](int, int) { return skin; });
+          Path({{ex - 14, ey + 1}, {ex + 14, ey + 1}}, 4.5, line);
+        }
       }
       // Brows.
       switch (mood) {
@@ -420,6 +434,7 @@ class HeadPainter {
         case 2: Arc(ex, ey - 26, 13, 8, 200, 340, 4, brow); break;
         case 3: Path({{m * 36.0, ey - 16}, {m * 12.0, ey - 28}}, 4.5, brow); break;
         case 4: Path({{m * 38.0, ey - 24}, {m * 10.0, ey - 12}}, 6, brow); break;
+        case 5: Path({{m * 36.0, ey - 12}, {m * 12.0, ey - 12}}, 5, brow); break;
         default: Path({{m * 36.0, ey - 16}, {m * 24.0, ey - 21}, {m * 12.0, ey - 19}}, 4, brow); break;
       }
       if (p_.look.hairStyle == 5) {  // glasses
@@ -447,6 +462,7 @@ class HeadPainter {
         }
         break;
       case 2: Blob(0, my + 2, 7, 10, mouth, 2); break;
+      case 5: Arc(0, my + 6, 9, 5, 200, 340, 3.5, line); break;
       case 3:
         Path({{-12, my + 2}, {-6, my - 1}, {0, my + 2}, {6, my - 1}, {12, my + 2}}, 3, line);
         // A drop of sweat at the temple.
@@ -480,21 +496,26 @@ constexpr PortraitLook kMelikoPortrait{kMeliko, {100, 50, 40}};
 constexpr PortraitLook kVosPortrait{kVos, {70, 90, 130}};
 constexpr PortraitLook kUbanaPortrait{kUbana, {100, 70, 40}};
 constexpr PortraitLook kDunamiPortrait{kDunami, {40, 120, 120}};
+constexpr PortraitLook kPirelPortrait{kPirel, {130, 80, 40}};
 
 void PaintBust(Canvas& c, double hx, double hy, double s, const PortraitLook& p, int mood, double halfWidth,
-               bool talking = false) {
+               bool talking = false, int eyes = 0) {
   HeadPainter h(c, hx, hy, s, p);
   h.BackHair();
   h.Bust(halfWidth, (c.height() - hy) / s);
   h.FrontLocks();
   h.Face();
   h.FrontHair();
-  h.Mood(mood, talking);
+  h.Mood(mood, talking, eyes);
 }
 
-void CopyCell(Canvas& to, const Canvas& from, const Rect& src, int dx, int dy) {
-  for (int y = 0; y < src.h; ++y)
-    for (int x = 0; x < src.w; ++x) to.Set(dx + x, dy + y, from.At(src.x + x, src.y + y));
+void CopyCell(Canvas& to, const Canvas& from, const Rect& src, int dx, int dy, bool keyed = false) {
+  for (int y = 0; y < src.h; ++y) {
+    for (int x = 0; x < src.w; ++x) {
+      const Rgb c = from.At(src.x + x, src.y + y);
+      if (!keyed || !(c == kTransparent)) to.Set(dx + x, dy + y, c);
+    }
+  }
 }
 
 // Portrait kinds 0 and 1: the game draws one of five face cells over the top 255 rows and the
@@ -555,15 +576,24 @@ void PaintWindow(Canvas& c, bool light) {
   c.FrameChamfered({28, 48, 744, 154}, 14, 1, Scale(edge, 70));
 }
 
-// A dot sprite, 150 x 250: big head on a small body.
-void DrawDotFigure(Canvas& c, int x, int y, const Look& look, int face, int eyes, int step = -1) {
-  const int cx = x + 75;
-  c.FillChamfered({cx - 34, y + 130, 68, 80}, 12, look.coat);
-  c.FillRect({cx - 6, y + 130, 12, 30}, look.accent);
-  const int swing = step < 0 ? 0 : static_cast<int>(std::sin(step * 3.14159 / 4) * 14);
-  c.FillRect({cx - 24 + swing, y + 208, 16, 36}, Scale(look.coat, 60));
-  c.FillRect({cx + 8 - swing, y + 208, 16, 36}, Scale(look.coat, 60));
-  DrawHead(c, cx, y + 80, 52, look, face, eyes);
+// A dot sprite, 150 x 250: a big head on a small body, painted in its own cell so that
+// nothing spills into the next one.
+void DrawDotFigure(Canvas& c, int x, int y, const PortraitLook& p, int face, int eyes, int step = -1) {
+  Canvas cell(150, 250);
+  const double hx = 75, hy = 82, s = 0.7;
+  const int swing = step < 0 ? 0 : static_cast<int>(std::lround(std::sin(step * 3.14159265 / 4) * 12));
+  HeadPainter h(cell, hx, hy, s, p);
+  h.BackHair();
+  for (int m = -1; m <= 1; m += 2) {
+    const double lx = hx + m * 13 + m * swing;
+    Shape(cell, {{lx - 9, 196}, {lx + 9, 196}, {lx + 9, 238}, {lx - 9, 238}}, Scale(p.look.coat, 55), lx, 200, 40, 200, 2);
+    Oval(cell, lx + 2, 240, 12, 6, Rgb{50, 44, 40}, 2);
+  }
+  h.Bust(60, (206 - hy) / s);
+  h.Face();
+  h.FrontHair();
+  h.Mood(face, false, eyes);
+  CopyCell(c, cell, {0, 0, 150, 250}, x, y, true);
 }
 
 void PaintShrine(Canvas& c) {
@@ -628,10 +658,10 @@ void PaintStaffNames(Canvas& c) {
   }
 }
 
-void PaintStaffPictures(Canvas& c, const Look& look) {
+void PaintStaffPictures(Canvas& c, const PortraitLook& look) {
   for (int p = 0; p < 12; ++p) {
     const int x = 280 * (p % 3), y = 200 * (p / 3);
-    c.Gradient({x + 4, y + 4, 272, 192}, Scale(look.coat, 40), Scale(look.coat, 80));
+    c.Gradient({x + 4, y + 4, 272, 192}, Scale(look.look.coat, 40), Scale(look.look.coat, 80));
     DrawDotFigure(c, x + 65, y - 40 + 30, look, p % 3 == 0 ? 1 : 0, 0);
   }
 }
@@ -658,9 +688,9 @@ void PaintFlowerGirlExtras(Canvas& c) {
   // Dot faces 0 and 1 of the girl blink along rows 0 and 250; face 2 is the still cell
   // (0, 500) holding out her flower.
   for (int row = 0; row < 2; ++row) {
-    for (int eyes = 0; eyes < 3; ++eyes) DrawDotFigure(c, eyes * 150, row * 250, kPirel, row == 0 ? 0 : 1, eyes);
+    for (int eyes = 0; eyes < 3; ++eyes) DrawDotFigure(c, eyes * 150, row * 250, kPirelPortrait, row == 0 ? 0 : 1, eyes);
   }
-  DrawDotFigure(c, 0, 500, kPirel, 1, 2);
+  DrawDotFigure(c, 0, 500, kPirelPortrait, 1, 2);
 }
 
 Pcm Effect(EffectRecipe r) { return RenderEffect(r); }
@@ -742,36 +772,36 @@ std::vector<AssetEntry> StoryAssets() {
   picture("evx/oruha_o.png", 750, 500, "dot sprite: Oruha, faces plain, smile, sulk", [](Canvas& c) {
     const int cells[3][3][2] = {{{0, 0}, {150, 0}, {300, 0}}, {{450, 0}, {600, 0}, {0, 250}}, {{150, 250}, {300, 250}, {450, 250}}};
     for (int f = 0; f < 3; ++f)
-      for (int e = 0; e < 3; ++e) DrawDotFigure(c, cells[f][e][0], cells[f][e][1], kOruha, f == 2 ? 3 : f, e);
+      for (int e = 0; e < 3; ++e) DrawDotFigure(c, cells[f][e][0], cells[f][e][1], kOruhaPortrait, f == 2 ? 5 : f, e);
   }, {{{450, 250, 150, 250}, "sulk closed"}});
   picture("evx/oruha_o2.png", 750, 750, "dot sprite: Oruha standing and walking", [](Canvas& c) {
-    DrawDotFigure(c, 0, 0, kOruha, 0, 0);
+    DrawDotFigure(c, 0, 0, kOruhaPortrait, 0, 0);
     const int cells[8][2] = {{0, 250}, {150, 250}, {300, 250}, {450, 250}, {600, 250}, {0, 500}, {150, 500}, {300, 500}};
-    for (int i = 0; i < 8; ++i) DrawDotFigure(c, cells[i][0], cells[i][1], kOruha, 0, 0, i);
+    for (int i = 0; i < 8; ++i) DrawDotFigure(c, cells[i][0], cells[i][1], kOruhaPortrait, 0, 0, i);
   }, {{{300, 500, 150, 250}, "last walk cell"}});
   picture("evx/tevani_o.png", 900, 750, "dot sprite: Tevani, six faces", [](Canvas& c) {
     const int rows[6][2] = {{450, 0}, {0, 0}, {0, 250}, {450, 250}, {0, 500}, {450, 500}};
-    const int faces[6] = {0, 1, 2, 3, 1, 4};
+    const int faces[6] = {0, 1, 2, 3, 1, 5};
     for (int f = 0; f < 6; ++f)
-      for (int e = 0; e < 3; ++e) DrawDotFigure(c, rows[f][0] + 150 * e, rows[f][1], kTevani, faces[f], e);
+      for (int e = 0; e < 3; ++e) DrawDotFigure(c, rows[f][0] + 150 * e, rows[f][1], kTevaniPortrait, faces[f], e);
   }, {{{750, 500, 150, 250}, "sulk closed"}});
   picture("evx/suvel_o.png", 450, 750, "dot sprite: Suvel, faces plain, surprise, sulk", [](Canvas& c) {
-    const int faces[3] = {0, 2, 3};
+    const int faces[3] = {0, 2, 5};
     for (int f = 0; f < 3; ++f)
-      for (int e = 0; e < 3; ++e) DrawDotFigure(c, 150 * e, 250 * f, kSuvel, faces[f], e);
+      for (int e = 0; e < 3; ++e) DrawDotFigure(c, 150 * e, 250 * f, kSuvelPortrait, faces[f], e);
   });
   picture("evx/dunami_o.png", 450, 750, "dot sprite: Dunami, faces plain, sulk, smile", [](Canvas& c) {
-    const int faces[3] = {0, 3, 1};
+    const int faces[3] = {0, 5, 1};
     for (int f = 0; f < 3; ++f)
-      for (int e = 0; e < 3; ++e) DrawDotFigure(c, 150 * e, 250 * f, kDunami, faces[f], e);
+      for (int e = 0; e < 3; ++e) DrawDotFigure(c, 150 * e, 250 * f, kDunamiPortrait, faces[f], e);
   });
   picture("evx/pirel_o.png", 450, 750, "dot sprite: Pirel, plain, smile, holding a flower", PaintFlowerGirlExtras);
   picture("evx/meliko_o.png", 500, 500, "Meliko appearing, 250 x 250 cells", [](Canvas& c) {
     const int cells[3][2] = {{0, 0}, {250, 0}, {0, 250}};
     for (int i = 0; i < 3; ++i) {
-      c.FillChamfered({cells[i][0] + 80, cells[i][1] + 110, 90, 130}, 20, kMeliko.coat);
-      c.FillRect({cells[i][0] + 115, cells[i][1] + 110, 20, 130}, kMeliko.accent);
-      DrawHead(c, cells[i][0] + 125, cells[i][1] + 70, 44, kMeliko, i == 1 ? 1 : 0, i == 2 ? 2 : 0);
+      Canvas cell(250, 250);
+      PaintBust(cell, 125, 78, 0.55, kMelikoPortrait, i == 1 ? 1 : 0, 200, false, i == 2 ? 2 : 0);
+      CopyCell(c, cell, {0, 0, 250, 250}, cells[i][0], cells[i][1]);
     }
   });
 
@@ -782,9 +812,9 @@ std::vector<AssetEntry> StoryAssets() {
   picture("evx/brastel2.png", 800, 600, "Suvel's repair shop", PaintShop);
   picture("evx/pc.png", 115, 70, "the shop's computer screen and its glow", PaintComputer);
   picture("evx/staff.png", 400, 1200, "staff roll names", PaintStaffNames);
-  picture("evx/staff_oruha.png", 840, 800, "staff roll pictures: Oruha", [](Canvas& c) { PaintStaffPictures(c, kOruha); });
-  picture("evx/staff_tevani.png", 840, 800, "staff roll pictures: Tevani", [](Canvas& c) { PaintStaffPictures(c, kTevani); });
-  picture("evx/staff_suvel.png", 840, 800, "staff roll pictures: Suvel", [](Canvas& c) { PaintStaffPictures(c, kSuvel); });
+  picture("evx/staff_oruha.png", 840, 800, "staff roll pictures: Oruha", [](Canvas& c) { PaintStaffPictures(c, kOruhaPortrait); });
+  picture("evx/staff_tevani.png", 840, 800, "staff roll pictures: Tevani", [](Canvas& c) { PaintStaffPictures(c, kTevaniPortrait); });
+  picture("evx/staff_suvel.png", 840, 800, "staff roll pictures: Suvel", [](Canvas& c) { PaintStaffPictures(c, kSuvelPortrait); });
   picture("evx/staff_time.png", 800, 675, "staff roll: the third story's records", PaintStaffTimes);
   for (int i = 1; i <= 4; ++i) {
     picture("evx/skima" + std::to_string(i) + ".png", 800, 600, "dawn through the clouds " + std::to_string(i),
