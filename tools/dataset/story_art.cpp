@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "tools/dataset/art_common.h"
 #include "tools/dataset/placeholder_art.h"
@@ -88,52 +90,480 @@ void DrawHead(Canvas& c, int cx, int cy, int r, const Look& look, int face, int 
   }
 }
 
-// Shoulders and coat below a head centred at cx.
-void DrawTorso(Canvas& c, int cx, int top, int halfWidth, int bottom, const Look& look) {
-  c.FillRect({cx - halfWidth / 5, top, halfWidth * 2 / 5, 30}, look.skin);
-  c.FillChamfered({cx - halfWidth, top + 20, halfWidth * 2, bottom - top - 20}, halfWidth / 3, look.coat);
-  c.FillTriangle(cx - halfWidth / 4, top + 20, cx + halfWidth / 4, top + 20, cx, top + 20 + halfWidth / 2, look.accent);
-  c.FrameChamfered({cx - halfWidth, top + 20, halfWidth * 2, bottom - top - 20}, halfWidth / 3, 3,
-                   Scale(look.coat, 60));
+// ---- Talk portraits: cel-shaded busts with inked outlines, lit from the upper left. ----
+
+struct Pt {
+  double x, y;
+};
+
+// Pure black is the game's colour key, so painted colours never fall on it.
+void Put(Canvas& c, int x, int y, Rgb col) { c.Set(x, y, col == kTransparent ? kInk : col); }
+
+template <class Colour>
+void FillPoly(Canvas& c, const std::vector<Pt>& pts, Colour colour) {
+  double top = 1e9, bottom = -1e9;
+  for (const Pt& p : pts) {
+    top = std::min(top, p.y);
+    bottom = std::max(bottom, p.y);
+  }
+  std::vector<double> xs;
+  for (int y = static_cast<int>(std::floor(top)); y <= static_cast<int>(std::ceil(bottom)); ++y) {
+    const double sy = y + 0.5;
+    xs.clear();
+    for (size_t i = 0; i < pts.size(); ++i) {
+      const Pt a = pts[i], b = pts[(i + 1) % pts.size()];
+      if ((a.y <= sy) != (b.y <= sy)) xs.push_back(a.x + (sy - a.y) / (b.y - a.y) * (b.x - a.x));
+    }
+    std::sort(xs.begin(), xs.end());
+    for (size_t k = 0; k + 1 < xs.size(); k += 2) {
+      for (int x = static_cast<int>(std::ceil(xs[k] - 0.5)); x + 0.5 < xs[k + 1]; ++x) Put(c, x, y, colour(x, y));
+    }
+  }
 }
 
-// Portrait kinds 0 and 1: five face cells and the body below y 255.
-void PaintPortraitWide(Canvas& c, const Look& look) {
-  DrawTorso(c, 144, 240, 130, 800, look);
-  const int cells[5][3] = {{0, 0, 144}, {270, 0, 144}, {540, 0, 144}, {280, 270, 134}, {540, 270, 144}};
-  for (int f = 0; f < 5; ++f) DrawHead(c, cells[f][0] + cells[f][2], cells[f][1] + 150, 88, look, f);
+// A line with round ends, so joined strokes make smooth curves.
+void Stroke(Canvas& c, Pt a, Pt b, double thick, Rgb col) {
+  const int steps = std::max(1, static_cast<int>(std::hypot(b.x - a.x, b.y - a.y)));
+  const int r = std::max(0, static_cast<int>(thick / 2));
+  for (int i = 0; i <= steps; ++i) {
+    const double t = static_cast<double>(i) / steps;
+    const int x = static_cast<int>(std::lround(a.x + (b.x - a.x) * t)), y = static_cast<int>(std::lround(a.y + (b.y - a.y) * t));
+    if (r == 0) Put(c, x, y, col);
+    else c.FillCircle(x, y, r, col);
+  }
 }
 
-// Portrait kind 5: heads at the face cells, body from y 185.
-void PaintPortraitTall(Canvas& c, const Look& look) {
-  DrawTorso(c, 190, 180, 150, 730, look);
-  const int heads[5][2] = {{190, 100}, {490, 100}, {690, 100}, {490, 350}, {690, 350}};
-  for (int f = 0; f < 5; ++f) DrawHead(c, heads[f][0], heads[f][1], 76, look, f);
+void StrokePath(Canvas& c, const std::vector<Pt>& pts, double thick, Rgb col, bool closed = false) {
+  for (size_t i = 0; i + 1 < pts.size(); ++i) Stroke(c, pts[i], pts[i + 1], thick, col);
+  if (closed && pts.size() > 2) Stroke(c, pts.back(), pts.front(), thick, col);
 }
 
-// Portrait kind 2: a head cell at (783, 0) and a wide robe from y 183.
-void PaintPortraitRobe(Canvas& c, const Look& look) {
-  c.FillChamfered({194, 190, 300, 834}, 60, look.coat);
-  c.FillRect({320, 190, 48, 834}, look.accent);
-  c.FrameChamfered({194, 190, 300, 834}, 60, 3, Scale(look.coat, 70));
-  DrawHead(c, 783 + 144, 100, 78, look, 0);
+// Light from the upper left: a shadow tone on the far side, a highlight near the light.
+Rgb Shade(Rgb base, double nx, double ny) {
+  const double d = nx * 0.75 + ny * 0.45;
+  if (d > 0.42) return Scale(base, 74);
+  if (d < -0.62) return Mix(base, kWhite, 60);
+  return base;
+}
+
+std::vector<Pt> EllipsePath(double cx, double cy, double rx, double ry, double a0 = 0, double a1 = 360, int n = 40) {
+  std::vector<Pt> pts;
+  for (int i = 0; i <= n; ++i) {
+    const double a = (a0 + (a1 - a0) * i / n) * 3.14159265358979 / 180;
+    pts.push_back({cx + rx * std::cos(a), cy + ry * std::sin(a)});
+  }
+  return pts;
+}
+
+// A shape filled with cel shading about (cx, cy) over the half sizes (sx, sy), inked round its edge.
+void Shape(Canvas& c, const std::vector<Pt>& pts, Rgb base, double cx, double cy, double sx, double sy, double line) {
+  if (line > 0) StrokePath(c, pts, line * 2, kInk, true);
+  FillPoly(c, pts, [&](int x, int y) { return Shade(base, (x - cx) / sx, (y - cy) / sy); });
+}
+
+void Oval(Canvas& c, double cx, double cy, double rx, double ry, Rgb base, double line, bool shaded = true) {
+  const std::vector<Pt> pts = EllipsePath(cx, cy, rx, ry);
+  if (shaded) Shape(c, pts, base, cx, cy, rx, ry, line);
+  else {
+    if (line > 0) StrokePath(c, pts, line * 2, kInk, true);
+    FillPoly(c, pts, [&](int, int) { return base; });
+  }
+}
+
+struct PortraitLook {
+  Look look;
+  Rgb eye;
+};
+
+// Head painting in head units: (0, 0) the middle of the face, 1 unit = `s` pixels.
+class HeadPainter {
+ public:
+  HeadPainter(Canvas& c, double hx, double hy, double s, const PortraitLook& p) : c_(c), hx_(hx), hy_(hy), s_(s), p_(p) {}
+
+  Pt P(double x, double y) const { return {hx_ + x * s_, hy_ + y * s_}; }
+  std::vector<Pt> Ps(std::initializer_list<Pt> units, bool mirror = false) const {
+    std::vector<Pt> out;
+    for (const Pt& u : units) out.push_back(P(mirror ? -u.x : u.x, u.y));
+    return out;
+  }
+  double T(double t) const { return std::max(1.0, t * s_); }
+  void Part(const std::vector<Pt>& pts, Rgb base, double line = 2.2) {
+    Shape(c_, pts, base, hx_ - 10 * s_, hy_ - 20 * s_, 80 * s_, 90 * s_, T(line));
+  }
+  void Path(std::initializer_list<Pt> units, double thick, Rgb col, bool mirror = false) {
+    StrokePath(c_, Ps(units, mirror), T(thick), col);
+  }
+  void Arc(double x, double y, double rx, double ry, double a0, double a1, double thick, Rgb col) {
+    StrokePath(c_, EllipsePath(hx_ + x * s_, hy_ + y * s_, rx * s_, ry * s_, a0, a1, 16), T(thick), col);
+  }
+  void Blob(double x, double y, double rx, double ry, Rgb col, double line = 0, bool shaded = false) {
+    Oval(c_, hx_ + x * s_, hy_ + y * s_, rx * s_, ry * s_, col, line > 0 ? T(line) : 0, shaded);
+  }
+
+  // Neck, shoulders and clothes down to `bottom`, `halfWidth` the half width of the shoulders.
+  void Bust(double halfWidth, double bottom) {
+    const Look& l = p_.look;
+    const double st = 104, hw = halfWidth, b = bottom + 4;
+    auto body = [&](const std::vector<Pt>& pts, Rgb base) {
+      Shape(c_, pts, base, hx_ - 20 * s_, hy_ + (st + 150) * s_, 150 * s_, 600 * s_, T(2.2));
+    };
+    auto seam = [&](std::initializer_list<Pt> units, bool mirror = false) { Path(units, 2.5, kInk, mirror); };
+    body(Ps({{-17, 40}, {17, 40}, {19, st + 14}, {-19, st + 14}}), l.skin);
+    FillPoly(c_, Ps({{-15, 56}, {15, 56}, {16, 76}, {-16, 84}}), [&](int, int) { return Scale(l.skin, 76); });
+    const int style = l.hairStyle;
+    const Rgb base = style == 4 ? l.accent : l.coat;
+    if (style == 7) {
+      body(Ps({{-26, st}, {-100, st + 16}, {-132, st + 56}, {-hw, st + 320}, {-hw, b}, {hw, b}, {hw, st + 320}, {132, st + 56},
+               {100, st + 16}, {26, st}}),
+           base);
+      body(Ps({{-150, st + 330}, {150, st + 330}, {190, b}, {-190, b}}), l.accent);  // the red skirt
+      for (int k = -2; k <= 2; ++k) seam({{k * 50.0, st + 350}, {k * 62.0, b}});
+      seam({{-120, st + 80}, {-hw + 20, st + 320}});
+      seam({{120, st + 80}, {hw - 20, st + 320}});
+      Path({{-26, st}, {20, st + 130}}, 10, l.accent);
+      Path({{26, st}, {-6, st + 90}}, 10, l.accent);
+      Path({{-34, st - 2}, {14, st + 136}}, 4, Scale(base, 80));
+      Path({{34, st - 2}, {-2, st + 100}}, 4, Scale(base, 80));
+      body(Ps({{-130, st + 300}, {130, st + 300}, {130, st + 336}, {-130, st + 336}}), l.accent);  // the sash
+      return;
+    }
+    body(Ps({{-26, st}, {-hw * 0.62, st + 16}, {-hw * 0.92, st + 40}, {-hw, st + 90}, {-hw - 4, b}, {hw + 4, b}, {hw, st + 90},
+             {hw * 0.92, st + 40}, {hw * 0.62, st + 16}, {26, st}}),
+         base);
+    seam({{-hw * 0.78, st + 60}, {-hw * 0.74, b}});
+    seam({{hw * 0.78, st + 60}, {hw * 0.74, b}});
+    if (style <= 2 && bottom > st + 360) body(Ps({{-hw - 2, st + 330}, {hw + 2, st + 330}, {hw + 2, st + 356}, {-hw - 2, st + 356}}), Rgb{50, 46, 56});
+    switch (style) {
+      case 0:  // a high collar over a light shirt, a harness strap with a buckle
+        body(Ps({{-22, st - 2}, {22, st - 2}, {0, st + 64}}), l.accent);
+        for (int m = 0; m < 2; ++m) body(Ps({{-34, st - 22}, {-18, st - 28}, {-12, st + 4}, {-36, st + 10}}, m == 1), Scale(base, 86));
+        seam({{-22, st}, {-2, st + 66}, {-10, st + 200}});
+        seam({{22, st}, {2, st + 66}});
+        if (bottom < st + 330) break;
+        body(Ps({{-hw * 0.72, st + 26}, {-hw * 0.5, st + 14}, {hw * 0.78, st + 300}, {hw * 0.58, st + 326}}), Rgb{46, 44, 56});
+        Blob(hw * 0.1, st + 178, 16, 13, Rgb{225, 185, 70}, 2.2, true);
+        Blob(-hw * 0.5, st + 110, 12, 12, l.accent, 2, true);
+        break;
+      case 1:  // a wide light collar and a ribbon
+        for (int m = 0; m < 2; ++m) {
+          body(Ps({{-26, st}, {-hw * 0.68, st + 18}, {-hw * 0.56, st + 72}, {-4, st + 98}}, m == 1), l.accent);
+          Path({{-hw * 0.6, st + 60}, {-8, st + 88}}, 3, l.coat, m == 1);
+        }
+        if (bottom < st + 160) break;
+        for (int m = 0; m < 2; ++m) body(Ps({{0, st + 96}, {-30, st + 80}, {-34, st + 114}}, m == 1), Rgb{220, 60, 80});
+        body(Ps({{-6, st + 96}, {-16, st + 150}, {-4, st + 144}, {0, st + 104}}), Rgb{220, 60, 80});
+        body(Ps({{6, st + 96}, {16, st + 150}, {4, st + 144}, {0, st + 104}}), Rgb{220, 60, 80});
+        Blob(0, st + 96, 9, 8, Rgb{200, 40, 60}, 2);
+        break;
+      case 2:  // a work suit: zip, shoulder patches, pocket and a tool strap
+        Arc(0, st - 4, 26, 18, 0, 180, 5, Scale(base, 70));
+        Path({{0, st + 16}, {0, bottom}}, 4, Scale(base, 60));
+        Blob(0, st + 30, 5, 8, Rgb{200, 200, 210}, 1.5);
+        for (int m = -1; m <= 1; m += 2) Blob(m * hw * 0.78, st + 44, 22, 14, l.accent, 2.2, true);
+        if (bottom < st + 330) break;
+        body(Ps({{-hw * 0.62, st + 110}, {-hw * 0.24, st + 110}, {-hw * 0.24, st + 166}, {-hw * 0.62, st + 166}}), Scale(base, 88));
+        body(Ps({{hw * 0.5, st + 20}, {hw * 0.7, st + 30}, {-hw * 0.6, st + 330}, {-hw * 0.8, st + 316}}), Rgb{120, 90, 60});
+        break;
+      case 3:  // a captain's coat: shirt, gold buttons and shoulder boards
+        body(Ps({{-22, st - 2}, {22, st - 2}, {0, st + 80}}), Rgb{240, 240, 236});
+        for (int m = 0; m < 2; ++m) body(Ps({{-22, st}, {-hw * 0.5, st + 30}, {-30, st + 160}, {-2, st + 84}}, m == 1), Scale(base, 120));
+        for (int k = 0; k < 4; ++k)
+          for (int m = -1; m <= 1; m += 2) if (st + 130 + k * 56 < bottom) Blob(m * 30, st + 120 + k * 56, 7, 7, l.accent, 1.5, true);
+        for (int m = 0; m < 2; ++m) body(Ps({{-hw * 0.56, st + 16}, {-hw * 0.92, st + 36}, {-hw * 0.94, st + 52}, {-hw * 0.56, st + 34}}, m == 1), l.accent);
+        break;
+      case 4:  // overalls over a grey shirt
+        body(Ps({{-hw * 0.5, st + 80}, {hw * 0.5, st + 80}, {hw * 0.62, b}, {-hw * 0.62, b}}), l.coat);
+        for (int m = 0; m < 2; ++m) body(Ps({{-hw * 0.64, st + 14}, {-hw * 0.46, st + 12}, {-hw * 0.32, st + 84}, {-hw * 0.5, st + 84}}, m == 1), l.coat);
+        for (int m = -1; m <= 1; m += 2) Blob(m * hw * 0.41, st + 86, 7, 7, Rgb{220, 220, 230}, 1.5);
+        if (bottom > st + 190) body(Ps({{-26, st + 130}, {26, st + 130}, {22, st + 180}, {-22, st + 180}}), Scale(l.coat, 85));
+        break;
+      default:  // a coat with lapels over a light shirt
+        body(Ps({{-22, st - 2}, {22, st - 2}, {0, st + 70}}), l.accent);
+        for (int m = 0; m < 2; ++m) body(Ps({{-22, st}, {-hw * 0.5, st + 30}, {-20, st + 150}, {-2, st + 72}}, m == 1), Scale(base, 115));
+        break;
+    }
+  }
+
+  // Hair that falls behind the head and shoulders.
+  void BackHair() {
+    const Rgb h = p_.look.hair;
+    switch (p_.look.hairStyle) {
+      case 0: Part(Ps({{-72, -10}, {-74, 40}, {-66, 66}, {66, 66}, {74, 40}, {72, -10}, {40, -80}, {-40, -80}}), h); break;
+      case 1:
+        Part(Ps({{-70, -20}, {-84, 60}, {-96, 170}, {-92, 250}, {-40, 230}, {0, 240}, {40, 230}, {92, 250}, {96, 170},
+                 {84, 60}, {70, -20}, {40, -82}, {-40, -82}}),
+             h);
+        break;
+      case 2: {
+        std::vector<Pt> spikes;
+        for (int i = 0; i <= 14; ++i) {
+          const double a = (160 + 220.0 * i / 14) * 3.14159265358979 / 180, r = i % 2 ? 88 : 70;
+          spikes.push_back(P(std::cos(a) * r, std::sin(a) * r - 8));
+        }
+        spikes.push_back(P(70, 50));
+        spikes.push_back(P(-70, 50));
+        Part(spikes, h);
+        break;
+      }
+      case 7:
+        Part(Ps({{-70, -20}, {-80, 80}, {-84, 230}, {-40, 250}, {40, 250}, {84, 230}, {80, 80}, {70, -20}, {40, -82}, {-40, -82}}), h);
+        break;
+      case 6:
+        for (int m = -1; m <= 1; m += 2) Blob(m * 74, 10, 24, 30, h, 2.2, true);
+        Part(Ps({{-64, -10}, {-66, 20}, {66, 20}, {64, -10}, {36, -74}, {-36, -74}}), h);
+        break;
+      default: Part(Ps({{-64, -10}, {-66, 20}, {66, 20}, {64, -10}, {36, -74}, {-36, -74}}), h); break;
+    }
+  }
+
+  // Locks of long hair that fall in front of the shoulders.
+  void FrontLocks() {
+    if (p_.look.hairStyle != 1 && p_.look.hairStyle != 7) return;
+    const bool straight = p_.look.hairStyle == 7;
+    for (int m = 0; m < 2; ++m) {
+      if (straight) Part(Ps({{-56, -10}, {-70, 60}, {-74, 200}, {-56, 214}, {-48, 120}, {-46, 30}}, m == 1), p_.look.hair);
+      else Part(Ps({{-56, -6}, {-72, 60}, {-82, 150}, {-70, 230}, {-52, 266}, {-50, 200}, {-58, 130}, {-44, 40}}, m == 1), p_.look.hair);
+    }
+  }
+
+  void Face() {
+    const Rgb skin = p_.look.skin;
+    for (int m = 0; m < 2; ++m) {
+      Blob(m ? 58 : -58, 10, 10, 16, skin, 2.2, true);
+    }
+    const std::vector<Pt> face = Ps({{-58, -30}, {-58, 10}, {-50, 42}, {-30, 68}, {0, 80}, {30, 68}, {50, 42}, {58, 10},
+                                     {58, -30}, {40, -60}, {0, -70}, {-40, -60}});
+    Shape(c_, face, skin, hx_ - 12 * s_, hy_, 100 * s_, 4000 * s_, T(2.2));
+    // Shadow under the fringe and the nose.
+    Path({{3, 26}, {-1, 34}, {4, 36}}, 2, Scale(skin, 72));
+  }
+
+  void FrontHair() {
+    const Rgb h = p_.look.hair, shine = Mix(p_.look.hair, kWhite, 110);
+    switch (p_.look.hairStyle) {
+      case 0:
+        Part(Ps({{-64, 22}, {-70, -28}, {-52, -64}, {-20, -80}, {20, -80}, {52, -64}, {70, -28}, {64, 22}, {56, -10},
+                 {44, 0}, {36, -24}, {20, -6}, {8, -28}, {-8, -8}, {-22, -28}, {-36, -4}, {-46, -22}, {-56, -4}}),
+             h);
+        break;
+      case 1:
+        Part(Ps({{-62, 30}, {-70, -28}, {-50, -66}, {-16, -80}, {24, -78}, {56, -60}, {70, -24}, {62, 20}, {52, -14},
+                 {40, -30}, {10, -12}, {-10, -4}, {-30, -10}, {-46, -24}, {-54, 0}}),
+             h);
+        Arc(0, -28, 66, 52, 200, 340, 7, p_.look.accent);  // the hairband
+        break;
+      case 2:
+        Part(Ps({{-64, 16}, {-72, -30}, {-54, -66}, {-20, -82}, {22, -82}, {56, -66}, {72, -30}, {64, 16}, {54, -8},
+                 {48, 4}, {34, -20}, {26, 0}, {12, -26}, {0, -4}, {-12, -26}, {-26, 0}, {-34, -20}, {-48, 4}, {-54, -8}}),
+             h);
+        // Goggles pushed up on the forehead.
+        Arc(0, -10, 66, 46, 196, 344, 9, Rgb{60, 60, 72});
+        for (int m = -1; m <= 1; m += 2) {
+          Blob(m * 24, -50, 17, 14, Rgb{90, 90, 100}, 2.2);
+          Blob(m * 24, -50, 12, 10, p_.look.accent, 0, true);
+          Blob(m * 24 - 4, -54, 4, 3, Rgb{255, 245, 220});
+        }
+        break;
+      case 3:  // a captain's cap over short grey hair
+        Part(Ps({{-62, -20}, {-66, -56}, {-40, -88}, {40, -88}, {66, -56}, {62, -20}}), p_.look.coat);
+        Part(Ps({{-64, -24}, {64, -24}, {56, -10}, {-56, -10}}), Rgb{30, 30, 40});
+        Path({{-60, -34}, {60, -34}}, 5, p_.look.accent);
+        Blob(0, -58, 9, 9, p_.look.accent, 2);
+        break;
+      case 4:  // a work cap with its peak forward
+        Part(Ps({{-62, -10}, {-64, -50}, {-36, -82}, {36, -82}, {64, -50}, {62, -10}}), p_.look.coat);
+        Part(Ps({{-66, -16}, {66, -16}, {74, -2}, {-74, -2}}), Scale(p_.look.coat, 70));
+        Blob(0, -50, 12, 10, kWhite, 2);
+        break;
+      case 7:
+        Part(Ps({{-62, 30}, {-68, -30}, {-48, -66}, {0, -80}, {48, -66}, {68, -30}, {62, 30}, {50, 30}, {50, -18},
+                 {-50, -18}, {-50, 30}}),
+             h);
+        Blob(-50, -54, 12, 8, p_.look.accent, 2);  // a red and white hair tie
+        Blob(-50, -54, 5, 4, kWhite);
+        break;
+      default:
+        Part(Ps({{-62, 0}, {-66, -30}, {-46, -66}, {0, -78}, {46, -66}, {66, -30}, {62, 0}, {46, -20}, {20, -26},
+                 {-10, -18}, {-40, -26}}),
+             h);
+        break;
+    }
+    if (p_.look.hairStyle < 3 || p_.look.hairStyle >= 5) Path({{-40, -56}, {-24, -66}, {-6, -70}}, 5, shine);
+  }
+
+  // The five moods of the talk faces, 0 plain, 1 smile, 2 surprise, 3 troubled, 4 anger, and
+  // the dot sprites' sulk 5; eyes 0 open, 1 half shut, 2 shut (the blink frames).
+  void Mood(int mood, bool talking = false, int eyes = 0) {
+    const Rgb line = kInk, mouth = Rgb{140, 40, 50}, skin = p_.look.skin;
+    // The grown men of the cast have narrower eyes without lashes.
+    const bool grown = p_.look.hairStyle >= 3 && p_.look.hairStyle <= 5;
+    const Rgb brow = Mix(p_.look.hair, kInk, p_.look.hairStyle == 1 || p_.look.hairStyle == 2 ? 110 : 60);
+    for (int m = -1; m <= 1; m += 2) {
+      const double ex = m * 26, ey = 14;
+      if (mood == 1) {
+        Arc(ex, ey + 6, 13, 11, 200, 340, 4.5, line);  // eyes shut with joy
+      } else if (eyes == 2) {
+        Arc(ex, ey + 2, 13, 7, 20, 160, 4.5, line);
+      } else {
+        const double ry = (mood == 2 ? 19 : mood == 4 ? 12 : 15) * (grown ? 0.8 : 1.0);
+        Blob(ex, ey, 13, ry, Rgb{252, 250, 246});
+        const double ir = (mood == 2 ? 6 : 9) * (grown ? 0.8 : 1.0), look = mood == 3 ? -3 * m - 2 : 0;
+        Blob(ex + look, ey + (mood == 3 ? 4 : 2), ir, ir * 1.3, p_.eye);
+        Blob(ex + look, ey + (mood == 3 ? 4 : 2), ir * 0.45, ir * 0.6, Scale(p_.eye, 30));
+        Blob(ex + look - ir * 0.4, ey - 2, std::max(2.0, ir * 0.35), std::max(2.0, ir * 0.35), kWhite);
+        if (mood == 3) {  // heavy lids
+          FillPoly(c_, Ps({{ex - 16, ey - 22}, {ex + 16, ey - 22}, {ex + 16, ey - 4 + m * 3}, {ex - 16, ey - 4 - m * 3}}),
+                   [&](int, int) { return skin; });
+          Path({{ex - 14, ey - 4 - m * 3}, {ex + 14, ey - 4 + m * 3}}, 4, line);
+        } else if (mood == 4) {  // lids cut down towards the nose
+          FillPoly(c_, Ps({{ex - 16, ey - 18}, {ex + 16, ey - 18}, {ex + 16, ey - 2 - m * 8}, {ex - 16, ey - 2 + m * 8}}),
+                   [&](int, int) { return skin; });
+          Path({{ex - 15, ey - 2 + m * 8}, {ex + 15, ey - 2 - m * 8}}, 5, line);
+        } else {
+          Arc(ex, ey, 14, ry + 1, 195, 345, 4.5, line);
+          if (!grown) Path({{ex + m * 13, ey - 6}, {ex + m * 18, ey - 10}}, 3, line);
+        }
+        if (eyes == 1 || mood == 5) {
+          FillPoly(c_, Ps({{ex - 16, ey - 24}, {ex + 16, ey - 24}, {ex + 16, ey + 1}, {ex - 16, ey + 1}}), [&](int, int) { return skin; });
+          Path({{ex - 14, ey + 1}, {ex + 14, ey + 1}}, 4.5, line);
+        }
+      }
+      // Brows.
+      switch (mood) {
+        case 1: Arc(ex, ey - 18, 12, 6, 200, 340, 4, brow); break;
+        case 2: Arc(ex, ey - 26, 13, 8, 200, 340, 4, brow); break;
+        case 3: Path({{m * 36.0, ey - 16}, {m * 12.0, ey - 28}}, 4.5, brow); break;
+        case 4: Path({{m * 38.0, ey - 24}, {m * 10.0, ey - 12}}, 6, brow); break;
+        case 5: Path({{m * 36.0, ey - 12}, {m * 12.0, ey - 12}}, 5, brow); break;
+        default: Path({{m * 36.0, ey - 16}, {m * 24.0, ey - 21}, {m * 12.0, ey - 19}}, 4, brow); break;
+      }
+      if (p_.look.hairStyle == 5) {  // glasses
+        Arc(ex, ey + 2, 18, 16, 0, 360, 2.5, Rgb{40, 44, 50});
+      }
+    }
+    if (p_.look.hairStyle == 5) Path({{-9, 14}, {9, 14}}, 2.5, Rgb{40, 44, 50});
+    if (p_.look.hairStyle == 3) {  // the captain's beard and moustache
+      Part(Ps({{-56, 30}, {-50, 60}, {-30, 84}, {0, 94}, {30, 84}, {50, 60}, {56, 30}, {40, 46}, {20, 42}, {0, 50},
+               {-20, 42}, {-40, 46}}),
+           p_.look.hair);
+      Path({{-20, 44}, {-6, 40}, {6, 40}, {20, 44}}, 6, Scale(p_.look.hair, 80));
+    }
+    const double my = p_.look.hairStyle == 3 ? 54 : 48;
+    if (talking && mood != 1) {
+      Blob(0, my, 8, 6, mouth, 2);
+      return;
+    }
+    switch (mood) {
+      case 1:
+        Shape(c_, Ps({{-17, my - 4}, {17, my - 4}, {12, my + 6}, {0, my + 12}, {-12, my + 6}}), mouth, hx_, hy_, 1e9, 1e9, T(2));
+        Blob(0, my + 6, 7, 3.5, Rgb{230, 120, 120});
+        for (int m = -1; m <= 1; m += 2) {
+          for (int k = 0; k < 3; ++k) Path({{m * 34.0 - 8 + k * 6, 36}, {m * 34.0 - 11 + k * 6, 41}}, 2, Rgb{240, 120, 130});
+        }
+        break;
+      case 2: Blob(0, my + 2, 7, 10, mouth, 2); break;
+      case 5: Arc(0, my + 6, 9, 5, 200, 340, 3.5, line); break;
+      case 3:
+        Path({{-12, my + 2}, {-6, my - 1}, {0, my + 2}, {6, my - 1}, {12, my + 2}}, 3, line);
+        // A drop of sweat at the temple.
+        Shape(c_, Ps({{52, -20}, {46, -4}, {48, 2}, {56, 2}, {58, -4}}), Rgb{150, 210, 250}, hx_ + 52 * s_, hy_ - 4 * s_,
+              8 * s_, 8 * s_, T(1.5));
+        break;
+      case 4:
+        Shape(c_, Ps({{-15, my - 4}, {15, my - 4}, {11, my + 10}, {-11, my + 10}}), mouth, hx_, hy_, 1e9, 1e9, T(2));
+        FillPoly(c_, Ps({{-13, my - 2}, {13, my - 2}, {12, my + 2}, {-12, my + 2}}), [](int, int) { return kWhite; });
+        // The cross of a throbbing vein.
+        for (int k = 0; k < 4; ++k) {
+          const double a = k * 90 + 45;
+          Arc(46 + std::cos(a * 3.14159265 / 180) * 9, -44 + std::sin(a * 3.14159265 / 180) * 9, 6, 6, a + 90, a + 270, 3.5,
+              Rgb{220, 40, 50});
+        }
+        break;
+      default: Arc(0, my - 6, 10, 6, 40, 140, 3, Scale(mouth, 80)); break;
+    }
+  }
+
+ private:
+  Canvas& c_;
+  double hx_, hy_, s_;
+  PortraitLook p_;
+};
+
+constexpr PortraitLook kOruhaPortrait{kOruha, {130, 50, 50}};
+constexpr PortraitLook kTevaniPortrait{kTevani, {50, 140, 90}};
+constexpr PortraitLook kSuvelPortrait{kSuvel, {200, 130, 40}};
+constexpr PortraitLook kMelikoPortrait{kMeliko, {100, 50, 40}};
+constexpr PortraitLook kVosPortrait{kVos, {70, 90, 130}};
+constexpr PortraitLook kUbanaPortrait{kUbana, {100, 70, 40}};
+constexpr PortraitLook kDunamiPortrait{kDunami, {40, 120, 120}};
+constexpr PortraitLook kPirelPortrait{kPirel, {130, 80, 40}};
+
+void PaintBust(Canvas& c, double hx, double hy, double s, const PortraitLook& p, int mood, double halfWidth,
+               bool talking = false, int eyes = 0) {
+  HeadPainter h(c, hx, hy, s, p);
+  h.BackHair();
+  h.Bust(halfWidth, (c.height() - hy) / s);
+  h.FrontLocks();
+  h.Face();
+  h.FrontHair();
+  h.Mood(mood, talking, eyes);
+}
+
+void CopyCell(Canvas& to, const Canvas& from, const Rect& src, int dx, int dy, bool keyed = false) {
+  for (int y = 0; y < src.h; ++y) {
+    for (int x = 0; x < src.w; ++x) {
+      const Rgb c = from.At(src.x + x, src.y + y);
+      if (!keyed || !(c == kTransparent)) to.Set(dx + x, dy + y, c);
+    }
+  }
+}
+
+// Portrait kinds 0 and 1: the game draws one of five face cells over the top 255 rows and the
+// body below; every mood is painted as a whole figure and cut, so the joins match.
+void PaintPortraitWide(Canvas& c, const PortraitLook& p) {
+  static constexpr int kCells[5][3] = {{0, 0, 0}, {270, 0, 0}, {540, 0, 0}, {280, 270, 10}, {540, 270, 0}};
+  for (int mood = 0; mood < 5; ++mood) {
+    Canvas figure(288, 800);
+    PaintBust(figure, 144, 132, 1.0, p, mood, 118);
+    if (mood == 0) CopyCell(c, figure, {0, 255, 280, 545}, 0, 255);
+    CopyCell(c, figure, {kCells[mood][2], 0, 270, 255}, kCells[mood][0], kCells[mood][1]);
+  }
+}
+
+// Portrait kind 5: the body from row 185 is drawn over the face cell, and faces 3 and 4
+// stand 20 rows lower, so the cells hold only the rows above the chin's end.
+void PaintPortraitTall(Canvas& c, const PortraitLook& p) {
+  static constexpr int kCells[5][4] = {{0, 0, 0, 0}, {390, 0, 90, 0}, {600, 0, 100, 0}, {390, 270, 90, 20}, {600, 270, 100, 20}};
+  for (int mood = 0; mood < 5; ++mood) {
+    Canvas figure(400, 730);
+    PaintBust(figure, 195, 96, 0.9, p, mood, 130);
+    if (mood == 0) CopyCell(c, figure, {0, 185, 390, 545}, 0, 185);
+    const int* cell = kCells[mood];
+    CopyCell(c, figure, {cell[2], cell[3], mood == 0 ? 300 : 200, 185 - cell[3]}, cell[0], cell[1]);
+  }
+}
+
+// Portrait kind 2: a head cell at (783, 0) drawn 200 to the right of the robe's left edge.
+void PaintPortraitRobe(Canvas& c, const PortraitLook& p) {
+  Canvas figure(640, 1024);
+  PaintBust(figure, 344, 96, 0.9, p, 0, 200);
+  CopyCell(c, figure, {0, 183, 640, 841}, 0, 183);
+  CopyCell(c, figure, {200, 0, 288, 183}, 783, 0);
 }
 
 // Portrait kinds 3 and 4: a whole figure in 316 x 600.
-void PaintPortraitFull(Canvas& c, const Look& look) {
-  DrawTorso(c, 158, 190, 130, 600, look);
-  DrawHead(c, 158, 110, 86, look, look.hairStyle == 3 ? 4 : 1);
-}
+void PaintPortraitFull(Canvas& c, const PortraitLook& p, int mood) { PaintBust(c, 158, 112, 0.85, p, mood, 150); }
 
-// Radio-call faces, 120 x 108 cells: mouth frames in rows 0 and 108 (216 and 324 worried).
+// Radio-call faces, 120 x 108 cells: mouth frames in rows 0 and 108 (216 and 324 troubled),
+// the odd columns with the mouth open, and the smile at (360, 324).
 void PaintCallFaces(Canvas& c) {
   for (int row = 0; row < 4; ++row) {
     for (int col = 0; col < 4; ++col) {
-      const int x = col * 120, y = row * 108;
-      c.FillRect({x + 2, y + 2, 116, 104}, Rgb{20, 60, 60});
-      const int face = row == 3 && col == 3 ? 1 : row >= 2 ? 3 : 0;
-      DrawHead(c, x + 60, y + 58, 38, kDunami, face);
-      if (col % 2 == 1 && face != 1) c.FillCircle(x + 60, y + 79, 5, Rgb{120, 30, 40});  // mouth open
+      Canvas cell(120, 108);
+      cell.Gradient({2, 2, 116, 104}, Rgb{30, 90, 90}, Rgb{14, 44, 48});
+      const int mood = row == 3 && col == 3 ? 1 : row >= 2 ? 3 : 0;
+      PaintBust(cell, 60, 48, 0.42, kDunamiPortrait, mood, 118, col % 2 == 1);
+      CopyCell(c, cell, {0, 0, 120, 108}, col * 120, row * 108);
     }
   }
 }
@@ -146,15 +576,24 @@ void PaintWindow(Canvas& c, bool light) {
   c.FrameChamfered({28, 48, 744, 154}, 14, 1, Scale(edge, 70));
 }
 
-// A dot sprite, 150 x 250: big head on a small body.
-void DrawDotFigure(Canvas& c, int x, int y, const Look& look, int face, int eyes, int step = -1) {
-  const int cx = x + 75;
-  c.FillChamfered({cx - 34, y + 130, 68, 80}, 12, look.coat);
-  c.FillRect({cx - 6, y + 130, 12, 30}, look.accent);
-  const int swing = step < 0 ? 0 : static_cast<int>(std::sin(step * 3.14159 / 4) * 14);
-  c.FillRect({cx - 24 + swing, y + 208, 16, 36}, Scale(look.coat, 60));
-  c.FillRect({cx + 8 - swing, y + 208, 16, 36}, Scale(look.coat, 60));
-  DrawHead(c, cx, y + 80, 52, look, face, eyes);
+// A dot sprite, 150 x 250: a big head on a small body, painted in its own cell so that
+// nothing spills into the next one.
+void DrawDotFigure(Canvas& c, int x, int y, const PortraitLook& p, int face, int eyes, int step = -1) {
+  Canvas cell(150, 250);
+  const double hx = 75, hy = 82, s = 0.7;
+  const int swing = step < 0 ? 0 : static_cast<int>(std::lround(std::sin(step * 3.14159265 / 4) * 12));
+  HeadPainter h(cell, hx, hy, s, p);
+  h.BackHair();
+  for (int m = -1; m <= 1; m += 2) {
+    const double lx = hx + m * 13 + m * swing;
+    Shape(cell, {{lx - 9, 196}, {lx + 9, 196}, {lx + 9, 238}, {lx - 9, 238}}, Scale(p.look.coat, 55), lx, 200, 40, 200, 2);
+    Oval(cell, lx + 2, 240, 12, 6, Rgb{50, 44, 40}, 2);
+  }
+  h.Bust(60, (206 - hy) / s);
+  h.Face();
+  h.FrontHair();
+  h.Mood(face, false, eyes);
+  CopyCell(c, cell, {0, 0, 150, 250}, x, y, true);
 }
 
 void PaintShrine(Canvas& c) {
@@ -219,10 +658,10 @@ void PaintStaffNames(Canvas& c) {
   }
 }
 
-void PaintStaffPictures(Canvas& c, const Look& look) {
+void PaintStaffPictures(Canvas& c, const PortraitLook& look) {
   for (int p = 0; p < 12; ++p) {
     const int x = 280 * (p % 3), y = 200 * (p / 3);
-    c.Gradient({x + 4, y + 4, 272, 192}, Scale(look.coat, 40), Scale(look.coat, 80));
+    c.Gradient({x + 4, y + 4, 272, 192}, Scale(look.look.coat, 40), Scale(look.look.coat, 80));
     DrawDotFigure(c, x + 65, y - 40 + 30, look, p % 3 == 0 ? 1 : 0, 0);
   }
 }
@@ -249,9 +688,9 @@ void PaintFlowerGirlExtras(Canvas& c) {
   // Dot faces 0 and 1 of the girl blink along rows 0 and 250; face 2 is the still cell
   // (0, 500) holding out her flower.
   for (int row = 0; row < 2; ++row) {
-    for (int eyes = 0; eyes < 3; ++eyes) DrawDotFigure(c, eyes * 150, row * 250, kPirel, row == 0 ? 0 : 1, eyes);
+    for (int eyes = 0; eyes < 3; ++eyes) DrawDotFigure(c, eyes * 150, row * 250, kPirelPortrait, row == 0 ? 0 : 1, eyes);
   }
-  DrawDotFigure(c, 0, 500, kPirel, 1, 2);
+  DrawDotFigure(c, 0, 500, kPirelPortrait, 1, 2);
 }
 
 Pcm Effect(EffectRecipe r) { return RenderEffect(r); }
@@ -312,17 +751,17 @@ std::vector<AssetEntry> StoryAssets() {
   }
 
   // Portraits.
-  picture("evx/oruha.png", 810, 800, "portrait: Oruha, crimson, five faces", [](Canvas& c) { PaintPortraitWide(c, kOruha); },
+  picture("evx/oruha.png", 810, 800, "portrait: Oruha, crimson, five faces", [](Canvas& c) { PaintPortraitWide(c, kOruhaPortrait); },
           {{{0, 0, 288, 255}, "face 0"}, {{280, 270, 270, 255}, "face 3"}, {{0, 255, 288, 545}, "body"}});
   picture("evx/tevani.png", 810, 800, "portrait: Tevani, green, five faces",
-          [](Canvas& c) { PaintPortraitWide(c, kTevani); }, {{{540, 270, 270, 255}, "face 4"}, {{0, 255, 288, 545}, "body"}});
+          [](Canvas& c) { PaintPortraitWide(c, kTevaniPortrait); }, {{{540, 270, 270, 255}, "face 4"}, {{0, 255, 288, 545}, "body"}});
   picture("evx/suvel.png", 800, 730, "portrait: Suvel, violet with goggles, five faces",
-          [](Canvas& c) { PaintPortraitTall(c, kSuvel); }, {{{0, 0, 300, 255}, "face 0"}, {{0, 185, 400, 545}, "body"}});
-  picture("evx/meliko.png", 1071, 1024, "portrait: Meliko, shrine robes", [](Canvas& c) { PaintPortraitRobe(c, kMeliko); },
+          [](Canvas& c) { PaintPortraitTall(c, kSuvelPortrait); }, {{{0, 0, 300, 255}, "face 0"}, {{0, 185, 400, 545}, "body"}});
+  picture("evx/meliko.png", 1071, 1024, "portrait: Meliko, shrine robes", [](Canvas& c) { PaintPortraitRobe(c, kMelikoPortrait); },
           {{{783, 0, 288, 183}, "head"}, {{0, 183, 640, 841}, "robe"}});
-  picture("evx/vos.png", 316, 600, "portrait: Captain Vos", [](Canvas& c) { PaintPortraitFull(c, kVos); },
+  picture("evx/vos.png", 316, 600, "portrait: Captain Vos", [](Canvas& c) { PaintPortraitFull(c, kVosPortrait, 0); },
           {{{0, 0, 316, 600}, "figure"}});
-  picture("evx/ubana.png", 316, 600, "portrait: Ubana the engineer", [](Canvas& c) { PaintPortraitFull(c, kUbana); },
+  picture("evx/ubana.png", 316, 600, "portrait: Ubana the engineer", [](Canvas& c) { PaintPortraitFull(c, kUbanaPortrait, 0); },
           {{{0, 0, 316, 600}, "figure"}});
   picture("evx/dunami_mini.png", 480, 432, "radio call: Dunami's talking faces", PaintCallFaces,
           {{{360, 324, 120, 108}, "smile"}});
@@ -333,36 +772,36 @@ std::vector<AssetEntry> StoryAssets() {
   picture("evx/oruha_o.png", 750, 500, "dot sprite: Oruha, faces plain, smile, sulk", [](Canvas& c) {
     const int cells[3][3][2] = {{{0, 0}, {150, 0}, {300, 0}}, {{450, 0}, {600, 0}, {0, 250}}, {{150, 250}, {300, 250}, {450, 250}}};
     for (int f = 0; f < 3; ++f)
-      for (int e = 0; e < 3; ++e) DrawDotFigure(c, cells[f][e][0], cells[f][e][1], kOruha, f == 2 ? 3 : f, e);
+      for (int e = 0; e < 3; ++e) DrawDotFigure(c, cells[f][e][0], cells[f][e][1], kOruhaPortrait, f == 2 ? 5 : f, e);
   }, {{{450, 250, 150, 250}, "sulk closed"}});
   picture("evx/oruha_o2.png", 750, 750, "dot sprite: Oruha standing and walking", [](Canvas& c) {
-    DrawDotFigure(c, 0, 0, kOruha, 0, 0);
+    DrawDotFigure(c, 0, 0, kOruhaPortrait, 0, 0);
     const int cells[8][2] = {{0, 250}, {150, 250}, {300, 250}, {450, 250}, {600, 250}, {0, 500}, {150, 500}, {300, 500}};
-    for (int i = 0; i < 8; ++i) DrawDotFigure(c, cells[i][0], cells[i][1], kOruha, 0, 0, i);
+    for (int i = 0; i < 8; ++i) DrawDotFigure(c, cells[i][0], cells[i][1], kOruhaPortrait, 0, 0, i);
   }, {{{300, 500, 150, 250}, "last walk cell"}});
   picture("evx/tevani_o.png", 900, 750, "dot sprite: Tevani, six faces", [](Canvas& c) {
     const int rows[6][2] = {{450, 0}, {0, 0}, {0, 250}, {450, 250}, {0, 500}, {450, 500}};
-    const int faces[6] = {0, 1, 2, 3, 1, 4};
+    const int faces[6] = {0, 1, 2, 3, 1, 5};
     for (int f = 0; f < 6; ++f)
-      for (int e = 0; e < 3; ++e) DrawDotFigure(c, rows[f][0] + 150 * e, rows[f][1], kTevani, faces[f], e);
+      for (int e = 0; e < 3; ++e) DrawDotFigure(c, rows[f][0] + 150 * e, rows[f][1], kTevaniPortrait, faces[f], e);
   }, {{{750, 500, 150, 250}, "sulk closed"}});
   picture("evx/suvel_o.png", 450, 750, "dot sprite: Suvel, faces plain, surprise, sulk", [](Canvas& c) {
-    const int faces[3] = {0, 2, 3};
+    const int faces[3] = {0, 2, 5};
     for (int f = 0; f < 3; ++f)
-      for (int e = 0; e < 3; ++e) DrawDotFigure(c, 150 * e, 250 * f, kSuvel, faces[f], e);
+      for (int e = 0; e < 3; ++e) DrawDotFigure(c, 150 * e, 250 * f, kSuvelPortrait, faces[f], e);
   });
   picture("evx/dunami_o.png", 450, 750, "dot sprite: Dunami, faces plain, sulk, smile", [](Canvas& c) {
-    const int faces[3] = {0, 3, 1};
+    const int faces[3] = {0, 5, 1};
     for (int f = 0; f < 3; ++f)
-      for (int e = 0; e < 3; ++e) DrawDotFigure(c, 150 * e, 250 * f, kDunami, faces[f], e);
+      for (int e = 0; e < 3; ++e) DrawDotFigure(c, 150 * e, 250 * f, kDunamiPortrait, faces[f], e);
   });
   picture("evx/pirel_o.png", 450, 750, "dot sprite: Pirel, plain, smile, holding a flower", PaintFlowerGirlExtras);
   picture("evx/meliko_o.png", 500, 500, "Meliko appearing, 250 x 250 cells", [](Canvas& c) {
     const int cells[3][2] = {{0, 0}, {250, 0}, {0, 250}};
     for (int i = 0; i < 3; ++i) {
-      c.FillChamfered({cells[i][0] + 80, cells[i][1] + 110, 90, 130}, 20, kMeliko.coat);
-      c.FillRect({cells[i][0] + 115, cells[i][1] + 110, 20, 130}, kMeliko.accent);
-      DrawHead(c, cells[i][0] + 125, cells[i][1] + 70, 44, kMeliko, i == 1 ? 1 : 0, i == 2 ? 2 : 0);
+      Canvas cell(250, 250);
+      PaintBust(cell, 125, 78, 0.55, kMelikoPortrait, i == 1 ? 1 : 0, 200, false, i == 2 ? 2 : 0);
+      CopyCell(c, cell, {0, 0, 250, 250}, cells[i][0], cells[i][1]);
     }
   });
 
@@ -373,9 +812,9 @@ std::vector<AssetEntry> StoryAssets() {
   picture("evx/brastel2.png", 800, 600, "Suvel's repair shop", PaintShop);
   picture("evx/pc.png", 115, 70, "the shop's computer screen and its glow", PaintComputer);
   picture("evx/staff.png", 400, 1200, "staff roll names", PaintStaffNames);
-  picture("evx/staff_oruha.png", 840, 800, "staff roll pictures: Oruha", [](Canvas& c) { PaintStaffPictures(c, kOruha); });
-  picture("evx/staff_tevani.png", 840, 800, "staff roll pictures: Tevani", [](Canvas& c) { PaintStaffPictures(c, kTevani); });
-  picture("evx/staff_suvel.png", 840, 800, "staff roll pictures: Suvel", [](Canvas& c) { PaintStaffPictures(c, kSuvel); });
+  picture("evx/staff_oruha.png", 840, 800, "staff roll pictures: Oruha", [](Canvas& c) { PaintStaffPictures(c, kOruhaPortrait); });
+  picture("evx/staff_tevani.png", 840, 800, "staff roll pictures: Tevani", [](Canvas& c) { PaintStaffPictures(c, kTevaniPortrait); });
+  picture("evx/staff_suvel.png", 840, 800, "staff roll pictures: Suvel", [](Canvas& c) { PaintStaffPictures(c, kSuvelPortrait); });
   picture("evx/staff_time.png", 800, 675, "staff roll: the third story's records", PaintStaffTimes);
   for (int i = 1; i <= 4; ++i) {
     picture("evx/skima" + std::to_string(i) + ".png", 800, 600, "dawn through the clouds " + std::to_string(i),
