@@ -222,6 +222,7 @@ int SetDrawMode(int mode) {
   DrawState& state = GetDrawState();
   if (state.drawSuppressed || mode == state.drawMode) return 0;
   state.drawMode = mode;
+  if (IsDirect3DUsed()) G_D3D_SetTextureFilter(mode);
   return 0;
 }
 

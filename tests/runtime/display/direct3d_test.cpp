@@ -12,6 +12,7 @@
 #include "runtime/api.h"
 #include "runtime/display/direct3d.h"
 #include "runtime/display/display_state.h"
+#include "runtime/display/draw_state.h"
 #include "runtime/display/output_surfaces.h"
 #include "runtime/image/graph_table.h"
 #include "tests/support/display_fixture.h"
@@ -180,6 +181,11 @@ TEST_F(Device3DTest, ACachedStateSetTwiceIsSentOnce) {
 TEST_F(Device3DTest, TextureFilterAndViewportRules) {
   rt::G_D3D_BeginScene();
   rt::G_D3D_PrepareDrawState(nullptr, 0, 0, 0);  // one stage in use
+  // The draw mode reaches the device as its texture filter.
+  EXPECT_EQ(rt::SetDrawMode(1), 0);
+  EXPECT_EQ(rt::GetD3DGlobals().devices[0].filterMode, 1);
+  EXPECT_EQ(rt::SetDrawMode(0), 0);
+  EXPECT_EQ(rt::GetD3DGlobals().devices[0].filterMode, 0);
   device_.calls.clear();
   EXPECT_EQ(rt::G_D3D_SetTextureFilter(1), 0);
   EXPECT_EQ(rt::G_D3D_SetTextureFilter(1), 0);
