@@ -18,8 +18,9 @@ wait_tries=120
 # shellcheck source=../../support/game_window.sh
 source "$(dirname "$0")/../../support/game_window.sh"
 
-# The slot list: labels in the menu colour on the fifteen rows, and the title panel's text.
-is_slot_screen() { [ "$(count_colour "$1" 300x500+150+60 "$menu_text")" -gt 300 ]; }
+# The slot list: labels in the menu colour on its upper rows, where the title (whose menu
+# sits lower and shares the colour) has none.
+is_slot_screen() { [ "$(count_colour "$1" 300x290+150+60 "$menu_text")" -gt 300 ]; }
 # The editing screen: the red cursor box and no slot labels.
 is_editor() {
   [ "$(count_colour "$1" 800x520+0+0 'rgb(255,0,0)')" -gt 60 ] &&
