@@ -369,7 +369,7 @@ void AddMissionPictures(ListBuilder& l) {
   // The game cuts both lights from their top-left corners: the lamp's pool and the items'
   // halo from (0, 0) 80 x 80, the lamp's own glow from (0, 0) 59 x 62.
   l.Picture("gsx/light.png", F::kPng, 256, 256, "lamp light and item halo",
-            [](Canvas& c) { PaintGlow(c, Rgb{200, 190, 140}, Rect{0, 0, 80, 80}); }, {{{0, 0, 80, 80}, "light"}});
+            [](Canvas& c) { c.SoftLight(40, 40, 39, Rgb{200, 190, 140}); }, {{{0, 0, 80, 80}, "light"}});
   l.Picture("gsx/light02.png", F::kPng, 256, 256, "lamp glow",
             [](Canvas& c) { PaintGlow(c, Rgb{150, 200, 230}, Rect{0, 0, 59, 62}); }, {{{0, 0, 59, 62}, "glow"}});
   l.Picture("gsx/zenmor.png", F::kPng, 240, 100, "barrier round: 6 frames of 40 x 100",

@@ -132,6 +132,26 @@ void Canvas::Glow(int cx, int cy, int radius, Rgb c) {
   }
 }
 
+void Canvas::SoftLight(int cx, int cy, int radius, Rgb c) {
+  if (radius <= 0) return;
+  if (alpha_.empty()) alpha_.assign(pixels_.size(), 0);
+  for (int y = -radius; y <= radius; ++y) {
+    for (int x = -radius; x <= radius; ++x) {
+      if (!Inside(cx + x, cy + y)) continue;
+      const double d = std::sqrt(static_cast<double>(x * x + y * y)) / radius;
+      if (d >= 1.0) continue;
+      const size_t i = static_cast<size_t>(cy + y) * width_ + cx + x;
+      pixels_[i] = Pack(c);
+      alpha_[i] = static_cast<uint8_t>(255.0 * (1.0 - d) * (1.0 - d));
+    }
+  }
+}
+
+uint8_t Canvas::AlphaAt(int x, int y) const {
+  if (!Inside(x, y)) return 0;
+  return alpha_.empty() ? 255 : alpha_[static_cast<size_t>(y) * width_ + x];
+}
+
 void Canvas::Line(int x0, int y0, int x1, int y1, int thickness, Rgb c) {
   const int steps = std::max(std::abs(x1 - x0), std::abs(y1 - y0));
   const int half = thickness / 2;

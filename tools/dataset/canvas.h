@@ -68,6 +68,12 @@ class Canvas {
   void Ring(int cx, int cy, int radius, int thickness, Rgb c);
   // A disc whose colour fades to nothing at its edge, added to what is there.
   void Glow(int cx, int cy, int radius, Rgb c);
+  // A disc of one colour whose opacity fades to nothing at its edge. The picture gets an
+  // alpha channel (transparent wherever nothing else sets it) and loses its colour key, so
+  // the game can lay it over the map with alpha blending without darkening what is under it.
+  void SoftLight(int cx, int cy, int radius, Rgb c);
+  bool HasAlpha() const { return !alpha_.empty(); }
+  uint8_t AlphaAt(int x, int y) const;
   void Line(int x0, int y0, int x1, int y1, int thickness, Rgb c);
   void FillTriangle(int x0, int y0, int x1, int y1, int x2, int y2, Rgb c);
   // A filled box with its corners cut at 45 degrees.
@@ -82,6 +88,7 @@ class Canvas {
   int width_;
   int height_;
   std::vector<uint32_t> pixels_;  // 0x00RRGGBB
+  std::vector<uint8_t> alpha_;    // empty: opaque, black is the colour key
 };
 
 }  // namespace dataset

@@ -30,13 +30,16 @@ void PutLe32(std::string& out, uint32_t v) {
   PutLe16(out, v >> 16);
 }
 
-std::vector<uint8_t> RgbRow(const Canvas& canvas, int y) {
-  std::vector<uint8_t> row(static_cast<size_t>(canvas.width()) * 3);
+std::vector<uint8_t> RgbRow(const Canvas& canvas, int y, bool withAlpha = false) {
+  const size_t channels = withAlpha ? 4 : 3;
+  std::vector<uint8_t> row(static_cast<size_t>(canvas.width()) * channels);
   for (int x = 0; x < canvas.width(); ++x) {
     const Rgb c = canvas.At(x, y);
-    row[static_cast<size_t>(x) * 3] = c.r;
-    row[static_cast<size_t>(x) * 3 + 1] = c.g;
-    row[static_cast<size_t>(x) * 3 + 2] = c.b;
+    uint8_t* p = &row[static_cast<size_t>(x) * channels];
+    p[0] = c.r;
+    p[1] = c.g;
+    p[2] = c.b;
+    if (withAlpha) p[3] = canvas.AlphaAt(x, y);
   }
   return row;
 }
@@ -58,10 +61,11 @@ std::string EncodePng(const Canvas& canvas) {
   png_set_write_fn(png, &out, AppendToString, nullptr);
   png_set_compression_level(png, kPngCompression);
   png_set_IHDR(png, info, static_cast<png_uint_32>(canvas.width()), static_cast<png_uint_32>(canvas.height()), 8,
-               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+               canvas.HasAlpha() ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   for (int y = 0; y < canvas.height(); ++y) {
-    std::vector<uint8_t> row = RgbRow(canvas, y);
+    std::vector<uint8_t> row = RgbRow(canvas, y, canvas.HasAlpha());
     png_write_row(png, row.data());
   }
   png_write_end(png, nullptr);

@@ -187,4 +187,30 @@ TEST_F(ReadBackTest, OnlyTheGamesKeyStringReadsTheArchives) {
   EXPECT_FALSE(ReadPath("gsx/load.png", &wrong) && wrong == right);
 }
 
+// Items and lamps lay the light's top-left 80 x 80 over the map at half alpha before adding
+// it: an opaque dim fringe would halve the blocks under it (a dark square beside every item
+// in the editor). The light must carry its own fade as opacity.
+TEST_F(ReadBackTest, TheLightCutNeverDarkensTheMapUnderIt) {
+  rt::GraphImage image{};
+  ASSERT_EQ(rt::LoadGraphImage("gsx/light.png", nullptr, 0, 0, 0, 0, &image, nullptr, nullptr), 0);
+  const int floor[3] = {92, 104, 124};  // a lit block of the map
+  int faded = 0, darkened = 0;
+  for (int y = 0; y < 80; ++y) {
+    for (int x = 0; x < 80; ++x) {
+      int c[3], a = 0;
+      ASSERT_EQ(rt::GetGraphImagePixel(&image, x, y, &c[0], &c[1], &c[2], &a), 0);
+      // Without an alpha channel the game keys out black and draws the rest opaque.
+      if (image.format.alphaWidth == 0) a = c[0] + c[1] + c[2] == 0 ? 0 : 255;
+      if (a > 0 && a < 255) ++faded;
+      for (int k = 0; k < 3; ++k) {
+        const int laid = floor[k] + (c[k] - floor[k]) * a * 128 / (255 * 255);
+        if (laid < floor[k]) ++darkened;
+      }
+    }
+  }
+  rt::ReleaseGraphImage(&image);
+  EXPECT_GT(faded, 80 * 80 / 4) << "the light does not fade through its opacity";
+  EXPECT_EQ(darkened, 0) << "pixels of the light darken the block under them";
+}
+
 }  // namespace
