@@ -34,7 +34,8 @@ bool IsVanishing(int code) { return code >= 79 && code <= 81; }
 // Floors a route crosses but never stops on.
 bool IsRestless(int code) { return code >= 59 && code <= 62; }
 // Floors that move the player (carrying belts, jump pads): no move may stand on them.
-bool IsMovingFloor(int code) { return code == 75 || code == 76 || (code >= 83 && code <= 85); }
+bool IsConveyor(int code) { return code == 75 || code == 76; }
+bool IsJumpPad(int code) { return code >= 83 && code <= 85; }
 
 struct BoxSpec {
   int left, top, right, bottom;
@@ -75,6 +76,7 @@ struct Body {
   int fallFrames = 0;
   int jumpPower = 0;
   bool jumping = false;
+  bool springing = false;  // thrown up by a jump pad
   bool jumpLatch = false;
   bool rising = false;
   bool headBump = false;
@@ -120,6 +122,8 @@ class Mover {
   bool Opening() const { return opening_ != 0; }
   // A hazard touched the player.
   bool Hurt() const { return hurt_; }
+  // A jump pad threw the player.
+  bool Sprung() const { return sprung_; }
 
   // The ladder tests of the map objects, from the player's position.
   void TouchLadders(Body& b) const {
@@ -184,16 +188,23 @@ class Mover {
       b.fallFrames = 0;
       b.jumpPower = 0;
       b.jumping = b.rising = b.headBump = b.airborne = b.climbing = false;
+      const int code = ladder ? kLadder : map_.Code(b.carrier % kColumns, b.carrier / kColumns);
+      b.springing = IsJumpPad(code);
+      if (b.springing) {
+        static constexpr int kPadPower[3] = {20, 25, 30};
+        b.jumpPower = kPadPower[code - 83];
+        sprung_ = true;
+      }
     } else {
       b.onLadderTop = false;
-      if (!b.jumping && !b.climbing) {
+      if (!b.jumping && !b.springing && !b.climbing) {
         b.airborne = true;
         b.onGround = false;
       }
     }
 
     // Jump: a longer hold gives a higher jump.
-    if (in.jump && !b.airborne && !b.climbing && (!b.jumpLatch || b.jumpPower != 0)) {
+    if (in.jump && !b.airborne && !b.springing && !b.climbing && (!b.jumpLatch || b.jumpPower != 0)) {
       b.jumpLatch = true;
       if (!b.jumping) {
         b.jumping = true;
@@ -205,21 +216,23 @@ class Mover {
       b.jumpLatch = false;
     }
 
-    if (b.jumping) HeadCheck(b);
-    if (b.headBump) {
-      b.fallStep = 0;
-      b.jumpPower = 0;
-      b.rising = false;
-    } else {
-      b.fallStep -= b.jumpPower;
+    if (b.jumping || b.springing) {
+      HeadCheck(b);
+      if (b.headBump) {
+        b.fallStep = 0;
+        b.jumpPower = 0;
+        b.rising = false;
+      } else {
+        b.fallStep -= b.jumpPower;
+      }
+      b.rising = b.jumpPower - b.fallFrames >= 0;
     }
-    b.rising = b.jumpPower - b.fallFrames >= 0;
 
     // Ladders.
     bool touched = b.contact;
     if (in.up && b.contact && b.reach) {
       b.climbing = true;
-      b.jumping = b.rising = false;
+      b.jumping = b.springing = b.rising = false;
       b.y -= kClimbStep;
       b.x = b.ladderX;
       HeadCheck(b);
@@ -228,7 +241,7 @@ class Mover {
       b.y += b.climbing ? kClimbStep : kLadderStepDown;
       b.x = b.ladderX;
       b.climbing = true;
-      b.jumping = b.rising = false;
+      b.jumping = b.springing = b.rising = false;
       b.onLadderTop = false;
     }
 
@@ -307,6 +320,7 @@ class Mover {
   uint32_t opening_ = 0;
   int openFrames_[kMaxShutters] = {};
   bool hurt_ = false;
+  bool sprung_ = false;
 };
 
 std::optional<Spot> SpotOf(const Body& b) {
@@ -400,7 +414,7 @@ StageMap::StageMap(const uint8_t* record, int character) : cellBoxes_(kColumns *
         hazards_.push_back({x + z[0], y + z[2], x + z[1], y + z[3], Reach::kKillBox});
       } else if (code == 77) {
         hazards_.push_back({x + 5, y - 10, x + 35, y, Reach::kElectricBox});
-      } else if (IsMovingFloor(code)) {
+      } else if (IsConveyor(code)) {
         const BoxSpec box = BoxOf(code);
         hazards_.push_back({x + box.left, y + box.top, x + box.right, y + box.bottom, Reach::kFeet});
       } else if (code == kShutterKey || (code >= kFirstShutterItem && code <= kFirstShutterItem + 8)) {
@@ -544,6 +558,8 @@ Outcome Rest(const StageMap& map, Mover& mover, Body& b) {
     if (!mover.Opening() && b.landed) {
       const int code = b.carrier < 0 ? 0 : map.Code(b.carrier % kColumns, b.carrier / kColumns);
       if (IsRestless(code)) return {std::nullopt, true};
+      // A jump pad throws the player up again and again.
+      if (IsJumpPad(code)) return {};
       return {SpotOf(b)};
     }
     mover.Frame(b, Input{});
@@ -709,10 +725,11 @@ const std::vector<Move>& MoveGraph::MovesFrom(Spot here, const RouteState& state
   const auto [entry, fresh] = moves_.try_emplace(key);
   std::vector<Move>& moves = entry->second;
   if (!fresh) return moves;
-  auto attempt = [&](Move move, bool* restless = nullptr) {
+  auto attempt = [&](Move move, bool* restless = nullptr, bool* sprung = nullptr) {
     Mover mover(map_, state);
     const Outcome out = Play(map_, here, move, mover);
     if (restless != nullptr) *restless = out.restless;
+    if (sprung != nullptr) *sprung = mover.Sprung();
     if (!out.to || (*out.to == here && mover.State().open == state.open)) return false;
     move.to = *out.to;
     move.picked = mover.Picked();
@@ -722,19 +739,31 @@ const std::vector<Move>& MoveGraph::MovesFrom(Spot here, const RouteState& state
   };
   for (int direction : {-1, 1}) {
     // A walk that would stop on a floor that gives way goes on to the first cell that holds.
-    bool walked = false;
-    for (int cells = 1; cells <= kMaxCrossing && !walked; ++cells) {
+    // A walk onto a jump pad is a launch: the direction is held for a number of cells, each
+    // landing somewhere else.
+    bool level = false;  // a walk on along the floor
+    for (int cells = 1; cells <= kMaxCrossing; ++cells) {
       Move walk;
       walk.kind = MoveKind::kWalk;
       walk.direction = direction;
       walk.targetX = here.WorldX() + direction * cells * kCellSize;
-      bool restless = false;
-      walked = attempt(walk, &restless);
-      if (!restless) break;
+      bool restless = false, sprung = false;
+      const bool ok = attempt(walk, &restless, &sprung);
+      if (sprung) {
+        // Launches to the same place are one.
+        const size_t n = moves.size();
+        if (ok && n >= 2 && moves[n - 2].kind == MoveKind::kWalk && moves[n - 2].direction == direction &&
+            moves[n - 2].to == moves[n - 1].to) {
+          moves.pop_back();
+        }
+        continue;
+      }
+      level = ok && moves.back().to.row == here.row;
+      if (ok || !restless) break;
     }
     // Jumps are tried where walking on is blocked or falls within two cells, so that a
     // route can take a run-up to clear a hazard.
-    if (walked && moves.back().to.row == here.row) {
+    if (level) {
       Move further;
       further.kind = MoveKind::kWalk;
       further.direction = direction;

@@ -30,8 +30,11 @@
 // - Vanishing blocks 79-81 are neither floor nor wall: no move may touch them at all.
 // - Breakable blocks and glass (82, 89, 90, 92) are walls; the route never breaks them.
 // - A waiting goal 98 counts once the route has touched every target (kind 20).
-// - Conveyors 75/76 and jump pads 83-85 are walls, but no move may stand on them; pipes
-//   86-88 are not used.
+// - A jump pad 83-85 throws the player up (strength 20, 25, 30) whenever it carries it: a
+//   walk onto one is a launch, the direction held for some cells and then let go; no move
+//   ends on a pad.
+// - Not modelled yet: conveyors 75/76 are walls that no move may stand on; pipes 86-88 are
+//   not used (hanging and crawling take the interact key, which a route never presses).
 #pragma once
 #include <cstdint>
 #include <optional>

@@ -62,6 +62,11 @@ INSTANTIATE_TEST_SUITE_P(
         Room{"numbered shutter and its item", {kCeiling, "#.......M..........#", "#.Sm............G..#", kFloor}, "wwg"},
         Room{"crumbling bridge and pitfall", {kAir, kRun, "####CCCCCC#P.#######"}, "wg"},
         Room{"spikes and an electric block", {kAir, kRun, "######^#####E#######"}, "wjwjwg"},
+        Room{"jump pad up to a high floor",
+             {"#...........G......#", "#.........##########", kAir, kAir, kAir, kAir, "#.S................#",
+              "#####I.#############"},
+             "wwg"},
+        Room{"jump pad in the floor", {kAir, kRun, "#########J.#########"}, "wg"},
         Room{"waiting goal and two targets", {kAir, "#.T.........T......#", "#....S..........W..#", kFloor}, "wwg"}),
     [](const ::testing::TestParamInfo<Room>& info) {
       std::string name = info.param.name;

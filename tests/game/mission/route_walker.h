@@ -18,7 +18,10 @@
 namespace mission_test {
 
 inline int WorldX() { return player.x + game.scrollX; }
-inline bool Standing() { return player.onGround != 0 && player.airborne == 0 && player.jumping == 0 && player.climbing == 0; }
+inline bool Standing() {
+  return player.onGround != 0 && player.airborne == 0 && player.jumping == 0 && player.springing == 0 &&
+         player.climbing == 0;
+}
 
 class Walker {
  public:

@@ -32,7 +32,8 @@ inline uint8_t CodeOf(char ch) {
     case 'm': return 181;
     case 'n': return 182;
     case '>': return 75;   // conveyor (two cells wide)
-    case 'J': return 83;   // jump pad (two cells wide)
+    case 'J': return 83;   // jump pads (two cells wide), weakest
+    case 'I': return 85;   // and strongest
     default: break;
   }
   return ch >= '1' && ch <= '9' ? static_cast<uint8_t>(ch - '0') : 0;

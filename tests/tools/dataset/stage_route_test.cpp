@@ -180,6 +180,12 @@ const std::string kAir = "#..................#";
 const std::string kRun = "#.S.............G..#";
 const std::string kFloor = "####################";
 
+// A floor six cells above the start, out of a jump's reach, and a strong jump pad.
+const std::vector<std::string> kPadShaft = {"#...........G......#", "#.........##########", kAir, kAir, kAir, kAir,
+                                            "#.S................#", "#####I.#############"};
+const std::vector<std::string> kNoPad = {"#...........G......#", "#.........##########", kAir, kAir, kAir, kAir,
+                                         "#.S................#", kFloor};
+
 INSTANTIATE_TEST_SUITE_P(
     MapObjects, MechanicTest,
     ::testing::Values(
@@ -200,7 +206,9 @@ INSTANTIATE_TEST_SUITE_P(
         MechanicCase{"a vanishing wall", {kCeiling, "#.......V..........#", "#.S.....V.......G..#", kFloor}, false, ""},
         MechanicCase{"a breakable wall", {kCeiling, "#.......B..........#", "#.S.....B.......G..#", kFloor}, false, ""},
         MechanicCase{"a conveyor in the floor is jumped", {kAir, kRun, "#########>.#########"}, true, "wjwg"},
-        MechanicCase{"a jump pad in the floor is jumped", {kAir, kRun, "#########J.#########"}, true, "wjwg"},
+        MechanicCase{"a jump pad in the floor throws the player on", {kAir, kRun, "#########J.#########"}, true, "wg"},
+        MechanicCase{"a jump pad throws the player up to a high floor", kPadShaft, true, ""},
+        MechanicCase{"a high floor without the jump pad", kNoPad, false, ""},
         MechanicCase{"a waiting goal with its target on the way", {kAir, "#.......T..........#", "#.S.............W..#", kFloor}, true, "wg"},
         MechanicCase{"a waiting goal with its target behind the start", {kAir, "#.T................#", "#....S..........W..#", kFloor}, true, "wwg"},
         MechanicCase{"a waiting goal with its target out of reach",
