@@ -13,7 +13,8 @@
 // The movement follows the player update frame by frame (gravity, the held jump, landing on
 // the first carrying object in spawn order, the head check, wall push-back, ladder contact and
 // reach), with these simplifications: boxes overlap only when they share some area (touching
-// edges do not count); the player always runs (4 pixels a frame).
+// edges do not count); the player runs (4 pixels a frame) and sneaks only for a step that
+// brings it back to a cell's centre.
 //
 // The map objects a route meets, as the check models them:
 // - Plain blocks (25-29, 35-57), ledges 30-34 to stand on, noisy blocks 91, ladders 65, doors
@@ -33,8 +34,11 @@
 // - A jump pad 83-85 throws the player up (strength 20, 25, 30) whenever it carries it: a
 //   walk onto one is a launch, the direction held for some cells and then let go; no move
 //   ends on a pad.
-// - Not modelled yet: conveyors 75/76 are walls that no move may stand on; pipes 86-88 are
-//   not used (hanging and crawling take the interact key, which a route never presses).
+// - Conveyors 75/76 carry the player 2 pixels a frame, walking or not, as the game does; a
+//   move that ends on one rides it to its end, and the player then steps to the nearest
+//   cell's centre (running, sneaking the last 2 pixels).
+// - Not modelled: pipes 86-88 (hanging and crawling take the interact key, which a route
+//   never presses); they are not solid and no route uses them.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -99,6 +103,9 @@ struct Move {
   // it (then the player waits beside them).
   uint64_t picked = 0;
   uint32_t opened = 0;
+  // Pixels (negative to the left) from where the player came to rest, off a cell's centre
+  // after a conveyor, to the centre of `to`: it runs there, sneaking the last 2 pixels.
+  int nudge = 0;
 };
 
 const char* MoveName(MoveKind kind);
@@ -124,7 +131,7 @@ class StageMap {
     int order;                     // spawn order
   };
   // Things no move may touch: the player's box of `reach` against `area`.
-  enum class Reach { kKillBox, kElectricBox, kAnyBox, kFeet };
+  enum class Reach { kKillBox, kElectricBox, kAnyBox };
   struct Hazard {
     int left, top, right, bottom;
     Reach reach;

@@ -1,6 +1,6 @@
 // Small drawn rooms whose routes meet the map objects the route check models (a shutter and
 // its key, a numbered shutter and its item, floors that give way, spikes and an electric
-// block to jump, a goal waiting for its targets), walked with scripted input through the real
+// block to jump, jump pads, conveyors, a goal waiting for its targets), walked with scripted input through the real
 // frame loop: the game must agree with the model move by move.
 #include <gtest/gtest.h>
 
@@ -67,6 +67,13 @@ INSTANTIATE_TEST_SUITE_P(
               "#####I.#############"},
              "wwg"},
         Room{"jump pad in the floor", {kAir, kRun, "#########J.#########"}, "wg"},
+        Room{"conveyors carrying the route's way", {kAir, kRun, "#########>.>.#######"}, "wg"},
+        Room{"conveyors carrying against the route", {kAir, kRun, "#########<.<.#######"}, "wg"},
+        // The conveyors leave the player 2 pixels past the ladder: it steps back to climb.
+        Room{"conveyors to a ladder",
+             {"#..............G...#", "#...........H#######", "#...........H......#", "#.S.........H......#",
+              "#####>.>.###########"},
+             "wuwg"},
         Room{"waiting goal and two targets", {kAir, "#.T.........T......#", "#....S..........W..#", kFloor}, "wwg"}),
     [](const ::testing::TestParamInfo<Room>& info) {
       std::string name = info.param.name;

@@ -92,16 +92,31 @@ class Walker {
     }
   }
 
+  static bool OnConveyor() {
+    if (player.standOn < 0 || player.standOn >= game.mapObjectCount) return false;
+    const int kind = pools.mapObjects[player.standOn].kind;
+    return kind == 75 || kind == 76;
+  }
+
   bool AfterMove(const stage_route::Move& m, std::string& why) {
     BreakTargets(m.picked);
     for (int f = 0; f < 30 && ShutterOpening(); ++f) h_.Frame({});
+    if (!Settle(why)) return false;
+    if (m.nudge == 0) return true;
+    // Off the cell's centre after a conveyor: run to it, sneaking the last 2 pixels.
+    for (int f = 0; f < 30 && WorldX() != m.to.WorldX(); ++f) {
+      const int d = m.to.WorldX() - WorldX();
+      std::vector<int> keys = {d > 0 ? platform::key::kRight : platform::key::kLeft};
+      if (d > -4 && d < 4) keys.push_back(platform::key::kA);
+      h_.Frame(keys);
+    }
     return Settle(why);
   }
 
   bool Settle(std::string& why) {
     for (int f = 0; f < 300; ++f) {
       h_.Frame({});
-      if (Standing() && player.walkCounter == 0) return true;
+      if (Standing() && player.walkCounter == 0 && !OnConveyor()) return true;
       if (player.action == player_action::kDown) break;
     }
     why = "the player did not come to rest";

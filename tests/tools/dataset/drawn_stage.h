@@ -31,7 +31,8 @@ inline uint8_t CodeOf(char ch) {
     case 'M': return 66;   // shutter opened by item 181
     case 'm': return 181;
     case 'n': return 182;
-    case '>': return 75;   // conveyor (two cells wide)
+    case '>': return 75;   // conveyors (two cells wide) carrying right
+    case '<': return 76;   // and left
     case 'J': return 83;   // jump pads (two cells wide), weakest
     case 'I': return 85;   // and strongest
     default: break;
