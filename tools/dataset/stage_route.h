@@ -27,7 +27,9 @@
 // - Spikes 21-24 are blocks whose kill zone no move may touch; an electric block 77 is a
 //   block whose top no move may touch.
 // - Crumbling blocks 59/60 and pitfalls 61/62 carry the player through a walk but no move
-//   ends on them (a walk over them goes on to the first cell beyond that holds).
+//   ends on them (a walk over them goes on to the first cell beyond that holds). Their timers
+//   are not kept between moves: a route that crosses the same block again soon after, or
+//   often, is not caught.
 // - Vanishing blocks 79-81 are neither floor nor wall: no move may touch them at all.
 // - Breakable blocks and glass (82, 89, 90, 92) are walls; the route never breaks them.
 // - A waiting goal 98 counts once the route has touched every target (kind 20).
@@ -37,8 +39,10 @@
 // - Conveyors 75/76 carry the player 2 pixels a frame, walking or not, as the game does; a
 //   move that ends on one rides it to its end, and the player then steps to the nearest
 //   cell's centre (running, sneaking the last 2 pixels).
-// - Not modelled: pipes 86-88 (hanging and crawling take the interact key, which a route
-//   never presses); they are not solid and no route uses them.
+// - Not modelled: hanging from ledges and from pipes 86-88, crawling along them, straddling
+//   and the wire (they take keys a route never presses); pipes are not solid, so they
+//   hinder no route.
+// - The second character (1) never picks up item 187 (StageMap's `character`).
 #pragma once
 #include <cstdint>
 #include <optional>

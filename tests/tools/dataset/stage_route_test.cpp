@@ -223,6 +223,17 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
+TEST(StageRouteTest, TheSecondCharacterNeverTakesItem187SoItsShutterStaysShut) {
+  // Numbered shutter 72 waits for item 187, laid before it.
+  std::vector<uint8_t> record = Record(Room({kCeiling, "#.......M..........#", "#.Sm............G..#", kFloor}));
+  record[12 * stage_route::kColumns + 8] = 72;
+  record[13 * stage_route::kColumns + 3] = 187;
+  for (int character : {0, 1, 2}) {
+    const StageMap map(record.data(), character);
+    EXPECT_EQ(stage_route::PlanFromStart(map, Target::Goal()).empty(), character == 1) << "character " << character;
+  }
+}
+
 TEST(StageRouteTest, StraightWalkFindsOnlyWhatHoldingOneDirectionReaches) {
   struct Case {
     const char* name;
