@@ -185,6 +185,8 @@ class MovieDecoder {
   void Run();
   int64_t ClockLocked();
   bool WantMoreLocked() const;
+  // True when a waiting take has nothing to wait for: the decoder is past the clock.
+  bool CaughtUpLocked();
   void PublishDueLocked(int64_t now);
   void RecycleLocked(FramePixels* pixels);
 

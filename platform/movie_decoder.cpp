@@ -10,8 +10,12 @@
 namespace platform {
 namespace {
 
-// Read-ahead: a few frames (bounded in bytes for large pictures) and about a second of
-// sound, so that a short stall of the reader is not heard.
+// Read-ahead: a few pictures, and about a second of sound so that a short stall of the
+// reader is not heard. Pictures wait in the decoder's own buffers: beyond the first few,
+// more are decoded only while the sound they are interleaved with is short, so that a
+// silent movie keeps the decoder's buffers few (and in the cache) and its pictures are
+// converted soon after they were decoded. Bounded in bytes for large pictures.
+constexpr size_t kPicturesAhead = 2;
 constexpr size_t kMaxQueuedFrames = 8;
 constexpr size_t kMaxQueuedFrameBytes = size_t{32} << 20;
 // Enough spare buffers for a full read-ahead turned over once.
@@ -202,11 +206,21 @@ int64_t MovieDecoder::ClockLocked() {
 bool MovieDecoder::WantMoreLocked() const {
   if (endOfInput_) return false;
   if (queued_.size() >= kMaxQueuedFrames || queuedBytes_ >= kMaxQueuedFrameBytes) return false;
+  bool soundShort = false;
   if (sound_) {
     const size_t heldFrames = (soundQueue_.size() - soundRead_) / 2;
     if (heldFrames >= static_cast<size_t>(audioRate_ / kSoundAheadDivisor)) return false;
+    soundShort = true;
   }
-  return true;
+  return queued_.size() < kPicturesAhead || soundShort;
+}
+
+bool MovieDecoder::CaughtUpLocked() {
+  // On the sound's clock the decoder itself may still hand the clock over: it must look first.
+  if (seekPending_ || soundClock_) return false;
+  if (endOfInput_) return true;
+  // A picture past the clock is queued: every picture due now is decoded already.
+  return !queued_.empty() && queued_.back().timeUs > ClockLocked();
 }
 
 void MovieDecoder::RecycleLocked(FramePixels* pixels) {
@@ -307,7 +321,7 @@ void MovieDecoder::Run() {
 
 MovieDecoder::Take MovieDecoder::TakeFrame(uint8_t* dest, int pitch, bool wait) {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (wait && started_) {
+  if (wait && started_ && !CaughtUpLocked()) {
     const uint64_t seq = ++wakeSeq_;
     wake_.notify_all();
     settled_.wait_for(lock, kCatchUpLimit, [&] { return settledSeq_ >= seq; });

@@ -188,6 +188,35 @@ TEST(ConvertBltTest, KeyToAlpha) {
   EXPECT_EQ(Convert1(Argb8888(), Argb4444(), 0xFF0F, key), 0xFFFF00FFu);
 }
 
+// Whole rows of 3-byte pixels, with and without the key, give what the pixels give one by
+// one: a pixel's neighbours (the key next to a colour, bright bytes next to dark ones) do not
+// leak into it, nor does anything past the row's last pixel.
+TEST(ConvertBltTest, ThreeBytePixelRowsMatchSinglePixels) {
+  rt::ConvertBltOptions key;
+  key.keyToAlpha = 1;
+  key.keyColor = 0xFF00FF;
+  struct Case {
+    const char* what;
+    rt::ColorFormat dest;
+    rt::ConvertBltOptions options;
+  };
+  const Case cases[] = {{"to xrgb", Xrgb8888(), {}}, {"to 565", Rgb565(), {}}, {"to 555", X555(), {}},
+                        {"key to argb", Argb8888(), key}, {"key to 1555", Argb1555(), key}};
+  const uint32_t row[] = {0xFF00FF, 0x0000FF, 0xFFFFFF, 0x000000, 0xFF00FF, 0x123456, 0xFEDCBA};
+  constexpr int kWidth = sizeof row / sizeof row[0];
+  Image src(Rgb888(), kWidth, 2, 0xFF);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < kWidth; ++x) src.Set(x, y, row[(x + y) % kWidth]);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Image dest(c.dest, kWidth, 2);
+    ASSERT_EQ(Blt(dest, src, 0, 0, {0, 0, kWidth, 2}, c.options), 0);
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < kWidth; ++x)
+        EXPECT_EQ(dest.Get(x, y), Convert1(c.dest, Rgb888(), src.Get(x, y), c.options)) << x << "," << y;
+  }
+}
+
 TEST(ConvertBltTest, AlphaSources) {
   Image src(Rgb888(), 3, 1), alphaImage(Pal8(), 3, 1), dest(Argb8888(), 3, 1);
   rt::SetColorFormatPal8Gray(&alphaImage.format);

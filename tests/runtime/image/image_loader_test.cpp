@@ -624,3 +624,22 @@ TEST_F(ImageLoaderTest, RunLengthDataThatFillsThePictureIsTaken) {
       << "the end of the last line ends the bitmap";
   rt::ReleaseGraphImage(&image);
 }
+
+// The compressed picture data is guarded by its chunk's checksum: one changed byte inside it
+// refuses the file, whatever zlib would make of the bytes.
+TEST_F(ImageLoaderTest, PngPictureDataWithABadChecksumIsRefused) {
+  const std::string png = MakePng(MakeGradient(16, 8));
+  const size_t data = png.find("IDAT");
+  ASSERT_NE(data, std::string::npos);
+  const uint32_t length = static_cast<uint8_t>(png[data - 4]) << 24 | static_cast<uint8_t>(png[data - 3]) << 16 |
+                          static_cast<uint8_t>(png[data - 2]) << 8 | static_cast<uint8_t>(png[data - 1]);
+  // The first byte of the data (the zlib header) and the last (the end of zlib's checksum).
+  for (const size_t at : {data + 4, data + 4 + length - 1}) {
+    SCOPED_TRACE(at);
+    std::string damaged = png;
+    damaged[at] = static_cast<char>(damaged[at] ^ 0x01);
+    rt::GraphImage image{};
+    EXPECT_EQ(Decode(damaged, &image), -1);
+  }
+  EXPECT_NE(Log().find("PNG: IDAT: CRC error"), std::string::npos);
+}
