@@ -336,6 +336,41 @@ GLuint LinkProgram(const char* vertex, const char* fragment) {
   return program;
 }
 
+// A 3.3 core context on the window; one that reports a reset of the device (and then draws
+// nothing more) when the driver offers that, else a plain one.
+SDL_GLContext CreateContext(SDL_Window* window) {
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, SDL_GL_CONTEXT_ROBUST_ACCESS_FLAG);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_RESET_NOTIFICATION, SDL_GL_CONTEXT_RESET_LOSE_CONTEXT);
+  SDL_GLContext context = SDL_GL_CreateContext(window);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_RESET_NOTIFICATION, SDL_GL_CONTEXT_RESET_NO_NOTIFICATION);
+  if (!context) context = SDL_GL_CreateContext(window);
+  return context;
+}
+
+using ResetQuery = GLenum (*)();
+
+GLenum ResetStatusCore() { return glGetGraphicsResetStatus(); }
+GLenum ResetStatusArb() { return glGetGraphicsResetStatusARB(); }
+
+// How the current context tells a reset; null when it never does.
+ResetQuery ResetQueryOf() {
+  ResetQuery query = nullptr;
+  if (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_KHR_robustness")) {
+    query = ResetStatusCore;
+  } else if (epoxy_has_gl_extension("GL_ARB_robustness")) {
+    query = ResetStatusArb;
+  }
+  if (!query) return nullptr;
+  GLint strategy = 0;
+  glGetIntegerv(GL_RESET_NOTIFICATION_STRATEGY, &strategy);
+  return strategy == GL_LOSE_CONTEXT_ON_RESET ? query : nullptr;
+}
+
 class GlDisplayDevice final : public DisplayDevice {
  public:
   GlDisplayDevice(SDL_Window* window, SDL_GLContext context)
@@ -343,7 +378,7 @@ class GlDisplayDevice final : public DisplayDevice {
 
   ~GlDisplayDevice() override {
     // A window closed by the user is gone with its context before the display ends.
-    if (!WindowAlive()) return;
+    if (!WindowAlive() || !context_) return;
     SDL_GL_MakeCurrent(window_, context_);
     DeleteObjects();
     SDL_GL_MakeCurrent(window_, nullptr);
@@ -351,6 +386,7 @@ class GlDisplayDevice final : public DisplayDevice {
   }
 
   bool Init() {
+    resetQuery_ = ResetQueryOf();
     if (epoxy_gl_version() < 33) {
       std::fprintf(stderr, "display device: OpenGL %d.%d is older than 3.3\n", epoxy_gl_version() / 10,
                    epoxy_gl_version() % 10);
@@ -396,6 +432,9 @@ class GlDisplayDevice final : public DisplayDevice {
     }
     DrawPrimary(primary);
     SDL_GL_SwapWindow(window_);
+    // Once a frame: a context the driver reset draws nothing more, and every surface the
+    // GPU held is gone.
+    if (resetQuery_ && resetQuery_() != GL_NO_ERROR) LoseSurfaces();
   }
 
   // The picture as the GL pipeline draws it: the primary drawn once more into the back
@@ -428,6 +467,31 @@ class GlDisplayDevice final : public DisplayDevice {
   void WaitVBlank() override {}
 
   bool Open3D() override { return MakeCurrent(); }
+
+  // The context goes with every object in it (as a reset takes it), and a new one is made
+  // for the restored surfaces; without one the device draws nothing until it is made again.
+  void LosePlatformObjects() override {
+    copies_.clear();
+    programs_.clear();
+    program_ = copyProgram_ = vertexArray_ = vertexArray3D_ = vertexBuffer_ = 0;
+    swapInterval_ = -1;
+    if (!WindowAlive()) return;
+    if (context_) {
+      SDL_GL_MakeCurrent(window_, nullptr);
+      SDL_GL_DeleteContext(context_);
+    }
+    context_ = CreateContext(window_);
+    if (!context_) {
+      Report("cannot make the OpenGL context again");
+      return;
+    }
+    if (SDL_GL_MakeCurrent(window_, context_) != 0 || !Init()) {
+      std::fprintf(stderr, "display device: the new OpenGL context cannot show the screen\n");
+      SDL_GL_MakeCurrent(window_, nullptr);
+      SDL_GL_DeleteContext(context_);
+      context_ = nullptr;
+    }
+  }
 
   void ForgetSurface(DeviceSurface* surface) override {
     auto found = copies_.find(surface);
@@ -709,7 +773,7 @@ class GlDisplayDevice final : public DisplayDevice {
   bool WindowAlive() const { return SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetWindowFromID(windowId_) == window_; }
 
   bool MakeCurrent() {
-    if (CurrentThreadId() != thread_ || !WindowAlive()) return false;
+    if (!context_ || CurrentThreadId() != thread_ || !WindowAlive()) return false;
     if (SDL_GL_GetCurrentContext() == context_) return true;
     return SDL_GL_MakeCurrent(window_, context_) == 0;
   }
@@ -847,6 +911,7 @@ class GlDisplayDevice final : public DisplayDevice {
   Uint32 windowId_;
   SDL_GLContext context_;
   uint32_t thread_;
+  ResetQuery resetQuery_ = nullptr;
   GLuint program_ = 0;
   GLuint copyProgram_ = 0;
   GLuint vertexArray_ = 0;
@@ -866,11 +931,7 @@ std::unique_ptr<DisplayDevice> CreateGlDisplayDevice(Window* window) {
     std::fprintf(stderr, "display device: the window was made without OpenGL\n");
     return nullptr;
   }
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_GLContext context = SDL_GL_CreateContext(sdlWindow);
+  SDL_GLContext context = CreateContext(sdlWindow);
   if (!context) {
     Report("cannot make an OpenGL 3.3 context");
     return nullptr;
