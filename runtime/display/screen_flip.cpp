@@ -118,6 +118,7 @@ int FlipScreenImpl() {
     G_D3D_FlushCurrentVertexBuffer();
     G_D3D_EndScene();
     const int result = s.device->Flip(out.primarySurface, s.waitVSync != 0);
+    if (s.waitVSync) platform::GetClock().Sleep(1);
     ++s.flipCount;
     RestoreIfLost(result);
     return 0;
@@ -253,6 +254,65 @@ int GetFrontScreenRect(RECT* out) {
 }
 
 uint64_t GetScreenFlipCount() { return GetScreenStateRecord().flipCount; }
+
+namespace {
+
+// The screen rectangle and the same rectangle at the window's client origin on the desktop.
+void TempPrimaryRects(platform::Rect* screen, platform::Rect* window) {
+  int width = 0;
+  int height = 0;
+  GetScreenSize(&width, &height);
+  *screen = platform::Rect{0, 0, width, height};
+  const platform::Rect& client = GetWindowState().session.clientRect;
+  *window = platform::Rect{client.left, client.top, client.left + width, client.top + height};
+}
+
+}  // namespace
+
+int CopyWindowToTempPrimary() {
+  const ScreenState& s = GetScreenStateRecord();
+  const OutputSurfaces& out = GetOutputSurfaces();
+  if (!s.device || !out.primarySurface || !out.tempPrimarySurface) return 0;
+  platform::Rect screen;
+  platform::Rect window;
+  TempPrimaryRects(&screen, &window);
+  s.device->Blt(out.tempPrimarySurface, &screen, out.primarySurface, &window);
+  return 0;
+}
+
+int PresentTempPrimary() {
+  const ScreenState& s = GetScreenStateRecord();
+  const OutputSurfaces& out = GetOutputSurfaces();
+  if (!s.device || !out.primarySurface || !out.tempPrimarySurface) return 0;
+  platform::Rect screen;
+  platform::Rect window;
+  TempPrimaryRects(&screen, &window);
+  // Onto the client area, scaled to it.
+  const platform::Rect client = GetWindowState().session.clientRect;
+  RestoreIfLost(s.device->Blt(out.primarySurface, &client, out.tempPrimarySurface, &screen));
+  return 0;
+}
+
+void StartTempPrimaryTimer() {
+  ScreenState& s = GetScreenStateRecord();
+  s.tempPrimaryTimerArmed = 1;
+  s.tempPrimaryTimerDue = platform::GetClock().Milliseconds() + kTempPrimaryTimerMs;
+}
+
+void KillTempPrimaryTimer() { GetScreenStateRecord().tempPrimaryTimerArmed = 0; }
+
+void TempPrimaryTimerProc() {
+  KillTempPrimaryTimer();
+  if (!GetOutputSurfaces().primarySurface) return;
+  PresentTempPrimary();
+  StartTempPrimaryTimer();
+}
+
+void RunDueWindowTimers() {
+  const ScreenState& s = GetScreenStateRecord();
+  if (!s.tempPrimaryTimerArmed) return;
+  if (static_cast<int32_t>(platform::GetClock().Milliseconds() - s.tempPrimaryTimerDue) >= 0) TempPrimaryTimerProc();
+}
 
 int PresentFrontScreenRect(const RECT* rect) {
   if (!rect) return 0;
