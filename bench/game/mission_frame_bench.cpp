@@ -11,12 +11,11 @@
 // over the software display's, in the same run.
 #include <benchmark/benchmark.h>
 
-#include <time.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "bench/display_cost.h"
 #include "game/shell/game_data.h"
 #include "game/shell/game_main.h"
 #include "platform/clock.h"
@@ -31,11 +30,7 @@
 
 namespace {
 
-double CpuSeconds(clockid_t which) {
-  timespec t{};
-  clock_gettime(which, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
+using bench_support::CpuSeconds;
 
 // The system clock, which also notes the processor time a frame took up to its present: the
 // game thread's first reading of the clock after the flip count moved ends the frame's work.
@@ -79,16 +74,9 @@ class FrameClock final : public platform::Clock {
   bool open_ = false;
 };
 
-double g_softwareWork = 0.0;
-double g_softwareCpu = 0.0;
-
 void BM_FirstStageInWindow(benchmark::State& state) {
   const bool software = state.range(0) == 0;
-  const char* x = std::getenv("DISPLAY");
-  if (!x || !*x) {
-    state.SkipWithError("no X display");
-    return;
-  }
+  if (bench_support::SkippedWithoutXDisplay(state)) return;
   testing_support::ScopedTempDir dir;
   bool archives = false;
   std::error_code error;
@@ -138,18 +126,9 @@ void BM_FirstStageInWindow(benchmark::State& state) {
   rt::ResetDisplayState();
   const double work = clock.shown ? clock.work / clock.shown : 0.0;
   const double cpu = clock.shown ? clock.process / clock.shown : 0.0;
-  state.SetLabel(software ? "software display" : "OpenGL device");
   state.counters["shown_fps"] = benchmark::Counter(static_cast<double>(clock.shown), benchmark::Counter::kIsRate);
-  state.counters["work_ms"] = work * 1000.0;
-  state.counters["cpu_ms"] = cpu * 1000.0;
   state.counters["frames"] = static_cast<double>(frames);
-  if (software) {
-    g_softwareWork = work;
-    g_softwareCpu = cpu;
-  } else if (g_softwareWork > 0.0 && g_softwareCpu > 0.0) {
-    state.counters["vs_software"] = cpu / g_softwareCpu;
-    state.counters["work_vs_software"] = work / g_softwareWork;
-  }
+  bench_support::ReportDisplayCost(state, software, cpu, work);
 }
 BENCHMARK(BM_FirstStageInWindow)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 

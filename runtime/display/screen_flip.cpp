@@ -257,41 +257,30 @@ uint64_t GetScreenFlipCount() { return GetScreenStateRecord().flipCount; }
 
 namespace {
 
-// The screen rectangle and the same rectangle at the window's client origin on the desktop.
-void TempPrimaryRects(platform::Rect* screen, platform::Rect* window) {
+// Copies between the temporary primary (of the screen's size) and the primary: into it the
+// screen rectangle at the window's client origin, or back onto the client area, scaled to it.
+int CopyTempPrimary(bool present) {
+  const ScreenState& s = GetScreenStateRecord();
+  const OutputSurfaces& out = GetOutputSurfaces();
+  if (!s.device || !out.primarySurface || !out.tempPrimarySurface) return 0;
   int width = 0;
   int height = 0;
   GetScreenSize(&width, &height);
-  *screen = platform::Rect{0, 0, width, height};
-  const platform::Rect& client = GetWindowState().session.clientRect;
-  *window = platform::Rect{client.left, client.top, client.left + width, client.top + height};
+  const platform::Rect screen{0, 0, width, height};
+  const platform::Rect client = GetWindowState().session.clientRect;
+  if (present) {
+    RestoreIfLost(s.device->Blt(out.primarySurface, &client, out.tempPrimarySurface, &screen));
+  } else {
+    const platform::Rect window{client.left, client.top, client.left + width, client.top + height};
+    s.device->Blt(out.tempPrimarySurface, &screen, out.primarySurface, &window);
+  }
+  return 0;
 }
 
 }  // namespace
 
-int CopyWindowToTempPrimary() {
-  const ScreenState& s = GetScreenStateRecord();
-  const OutputSurfaces& out = GetOutputSurfaces();
-  if (!s.device || !out.primarySurface || !out.tempPrimarySurface) return 0;
-  platform::Rect screen;
-  platform::Rect window;
-  TempPrimaryRects(&screen, &window);
-  s.device->Blt(out.tempPrimarySurface, &screen, out.primarySurface, &window);
-  return 0;
-}
-
-int PresentTempPrimary() {
-  const ScreenState& s = GetScreenStateRecord();
-  const OutputSurfaces& out = GetOutputSurfaces();
-  if (!s.device || !out.primarySurface || !out.tempPrimarySurface) return 0;
-  platform::Rect screen;
-  platform::Rect window;
-  TempPrimaryRects(&screen, &window);
-  // Onto the client area, scaled to it.
-  const platform::Rect client = GetWindowState().session.clientRect;
-  RestoreIfLost(s.device->Blt(out.primarySurface, &client, out.tempPrimarySurface, &screen));
-  return 0;
-}
+int CopyWindowToTempPrimary() { return CopyTempPrimary(false); }
+int PresentTempPrimary() { return CopyTempPrimary(true); }
 
 void StartTempPrimaryTimer() {
   ScreenState& s = GetScreenStateRecord();
