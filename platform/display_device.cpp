@@ -301,8 +301,7 @@ int DisplayDevice::Blt(DeviceSurface* dest, const Rect* destRect, DeviceSurface*
   const int64_t sw = sr.right - sr.left;
   const int64_t sh = sr.bottom - sr.top;
   if (s != d && CopyOnPlatform(d, dr, clipped, s, sr)) {
-    ShowPrimary(d, false);
-    return kDeviceOk;
+    return ShowCopied(d, false);
   }
   Touch(s, Intersection(sr, Rect{0, 0, s->width, s->height}), false);
   Touch(d, clipped, true);
@@ -335,8 +334,7 @@ int DisplayDevice::Blt(DeviceSurface* dest, const Rect* destRect, DeviceSurface*
       std::memcpy(d->At(x, y), base + sy * s->pitch + sx * bytes, static_cast<size_t>(bytes));
     }
   }
-  ShowPrimary(d, false);
-  return kDeviceOk;
+  return ShowCopied(d, false);
 }
 
 int DisplayDevice::BltFast(DeviceSurface* dest, int x, int y, DeviceSurface* source, const Rect* sourceRect,
@@ -358,8 +356,7 @@ int DisplayDevice::BltFast(DeviceSurface* dest, int x, int y, DeviceSurface* sou
   const Rect placed{at.left, at.top, at.left + sr.right - sr.left, at.top + sr.bottom - sr.top};
   const Rect clipped = Intersection(placed, Rect{0, 0, d->width, d->height});
   if (!sourceColorKey && !IsEmpty(sr) && CopyOnPlatform(d, placed, clipped, s, sr)) {
-    ShowPrimary(d, false);
-    return kDeviceOk;
+    return ShowCopied(d, false);
   }
   Touch(s, sr, false);
   Touch(d, clipped, true);
@@ -383,8 +380,7 @@ int DisplayDevice::BltFast(DeviceSurface* dest, int x, int y, DeviceSurface* sou
         if ((v & mask) != (s->key & mask)) std::memcpy(to, &v, 4);
       }
     }
-    ShowPrimary(d, false);
-    return kDeviceOk;
+    return ShowCopied(d, false);
   }
   for (int row = sr.top; row < sr.bottom; ++row) {
     const int dy = at.top + row - sr.top;
@@ -405,8 +401,7 @@ int DisplayDevice::BltFast(DeviceSurface* dest, int x, int y, DeviceSurface* sou
       std::memcpy(d->At(dx, dy), p, static_cast<size_t>(bytes));
     }
   }
-  ShowPrimary(d, false);
-  return kDeviceOk;
+  return ShowCopied(d, false);
 }
 
 int DisplayDevice::SetColorKey(DeviceSurface* surface, uint32_t key) {
@@ -426,8 +421,7 @@ int DisplayDevice::Flip(DeviceSurface* primary, bool waitVBlank) {
   SwapPlatformCopies(s, s->backBuffer);
   ++s->generation;
   ++s->backBuffer->generation;
-  ShowPrimary(s, waitVBlank);
-  return kDeviceOk;
+  return ShowCopied(s, waitVBlank);
 }
 
 int DisplayDevice::GetDC(DeviceSurface* surface, LockedPixels* out) {
@@ -496,6 +490,7 @@ void DisplayDevice::Refresh() {
 
 void DisplayDevice::LoseSurfaces() {
   Check("LoseSurfaces", {});
+  LosePlatformObjects();
   for (const auto& s : surfaces_) {
     if (s->systemMemory && s->kind != SurfaceKind::kPrimary) continue;
     s->lost = true;
@@ -504,6 +499,12 @@ void DisplayDevice::LoseSurfaces() {
     // What a lost surface held is gone; a restore gives it back cleared.
     std::fill(s->pixels.begin(), s->pixels.end(), 0xA5);
   }
+}
+
+// A present that found the device reset reports the copy lost with the surfaces.
+int DisplayDevice::ShowCopied(DeviceSurface* dest, bool waitVBlank) {
+  ShowPrimary(dest, waitVBlank);
+  return dest->lost ? kSurfaceLost : kDeviceOk;
 }
 
 void DisplayDevice::ShowPrimary(DeviceSurface* surface, bool waitVBlank) {

@@ -155,7 +155,8 @@ class DisplayDevice {
   void Refresh();
 
   // Every surface outside system memory loses its content, as when another program took
-  // the display; the next calls on them answer kSurfaceLost.
+  // the display or the driver reset the device; the next calls on them answer kSurfaceLost.
+  // A device that lives in a GL context loses that context with them and makes a new one.
   void LoseSurfaces();
   int liveSurfaceCount() const { return static_cast<int>(surfaces_.size()); }
   // What the window shows of the primary, as 0x00RRGGBB values; false without a primary.
@@ -236,6 +237,9 @@ class DisplayDevice {
   virtual bool ReadShown(DeviceSurface* primary, std::vector<uint32_t>* xrgb, int* width, int* height);
   // The surface is going away, changed size or lost its content: the platform's copy is stale.
   virtual void ForgetSurface(DeviceSurface* /*surface*/) {}
+  // The surfaces are being lost: the platform's own objects go with them (and come back
+  // empty, ready for the restored surfaces).
+  virtual void LosePlatformObjects() {}
   virtual bool Open3D() { return true; }
   virtual void Close3D() {}
   // What the platform offers; the common part gives the standard set.
@@ -246,6 +250,7 @@ class DisplayDevice {
   DeviceSurface* Find(const DeviceSurface* surface) const;
   void SyncPrimarySize(DeviceSurface* primary);
   void ShowPrimary(DeviceSurface* surface, bool waitVBlank);
+  int ShowCopied(DeviceSurface* dest, bool waitVBlank);
   Rect ToSurface(const DeviceSurface* surface, const Rect& r) const;
   bool Check(const char* name, std::initializer_list<int64_t> args);
   // The processor is about to read (and with write, to change) the area of the surface:

@@ -1,5 +1,5 @@
 // The OpenGL 3.3 display device: a core-profile context on the SDL window, through which the
-// primary is shown as one texture over the client area (scaled with bars in full screen
+// primary is shown as one copy over the client area (scaled with bars in full screen
 // when the window is of another size, pixels kept sharp). The swap interval carries the
 // wait for the vertical blank: a present that is to wait swaps with interval 1.
 //
@@ -25,20 +25,11 @@ namespace platform {
 namespace {
 
 constexpr char kVertexShader[] = R"(#version 330 core
-out vec2 uv;
 void main() {
-  // One triangle pair covering the viewport, the texture's first row at the top.
+  // One triangle pair covering the viewport.
   vec2 corner = vec2(float((gl_VertexID & 1) != 0), float((gl_VertexID & 2) != 0));
-  uv = vec2(corner.x, 1.0 - corner.y);
   gl_Position = vec4(corner * 2.0 - 1.0, 0.0, 1.0);
 }
-)";
-
-constexpr char kFragmentShader[] = R"(#version 330 core
-in vec2 uv;
-out vec4 colour;
-uniform sampler2D screen;
-void main() { colour = vec4(texture(screen, uv).rgb, 1.0); }
 )";
 
 // Pre-transformed vertices: pixel centres lie on whole coordinates, and a hair's shift
@@ -113,11 +104,28 @@ GLuint CompileShader(GLenum kind, const char* source) {
 
 // The texture stages as one fragment program: each enabled stage's colour and alpha
 // operations written out, the stages' arguments read from the interpolated colours, the
-// stage's texture, the texture factor or the previous stage's result.
+// stage's texture, the texture factor or the previous stage's result. Everything that
+// decides what a fragment does is part of the program (a software GL runs every branch of
+// a shader for every fragment); only values are uniforms.
 struct StageProgramKey {
   uint32_t ops[kTextureStages][6] = {};  // colour op, arg1, arg2, alpha op, arg1, arg2
-  bool operator<(const StageProgramKey& o) const { return std::memcmp(ops, o.ops, sizeof ops) < 0; }
+  // Per stage: bit 0 a texture is bound, bit 1 its colour key is on, bits 2-3 the
+  // coordinate set it reads.
+  uint8_t sampling[kTextureStages] = {};
+  uint8_t flatShade = 0;
+  uint8_t alphaFunc = 0;  // 0: no alpha test
+  bool operator<(const StageProgramKey& o) const {
+    if (int c = std::memcmp(ops, o.ops, sizeof ops)) return c < 0;
+    if (int c = std::memcmp(sampling, o.sampling, sizeof sampling)) return c < 0;
+    if (flatShade != o.flatShade) return flatShade < o.flatShade;
+    return alphaFunc < o.alphaFunc;
+  }
 };
+
+bool KeyedStage(const Device3DState& st, int stage) {
+  const DeviceSurface* tex = st.texture[stage];
+  return tex && tex->hasKey && st.Render(RenderState::kColorKeyEnable) != 0;
+}
 
 StageProgramKey KeyOf(const Device3DState& st) {
   StageProgramKey key;
@@ -130,7 +138,14 @@ StageProgramKey KeyOf(const Device3DState& st) {
     key.ops[i][3] = st.Stage(i, StageState::kAlphaOp);
     key.ops[i][4] = st.Stage(i, StageState::kAlphaArg1);
     key.ops[i][5] = st.Stage(i, StageState::kAlphaArg2);
+    if (st.texture[i]) {
+      key.sampling[i] = static_cast<uint8_t>(1 | (KeyedStage(st, i) ? 2 : 0) |
+                                             ((st.Stage(i, StageState::kTexCoordIndex) & 3) << 2));
+    }
   }
+  key.flatShade = st.Render(RenderState::kShadeMode) == kShadeFlat ? 1 : 0;
+  const uint32_t func = st.Render(RenderState::kAlphaTestEnable) ? st.Render(RenderState::kAlphaFunc) : 0;
+  key.alphaFunc = static_cast<uint8_t>(func <= 7 ? func : 0);
   return key;
 }
 
@@ -162,7 +177,22 @@ std::string OpExpr(uint32_t op, const std::string& a1, const std::string& a2, co
   }
 }
 
+// The alpha test as a condition on the fragment's alpha a and the reference; empty: passes.
+std::string AlphaTestExpr(uint32_t func) {
+  switch (func) {
+    case 1: return "false";
+    case 2: return "a < alphaRef";
+    case 3: return "a == alphaRef";
+    case 4: return "a <= alphaRef";
+    case 5: return "a > alphaRef";
+    case 6: return "a != alphaRef";
+    case 7: return "a >= alphaRef";
+    default: return "";
+  }
+}
+
 std::string FragmentSource(const StageProgramKey& key) {
+  const char* shade = key.flatShade ? "Flat" : "Smooth";
   std::string src = R"(#version 330 core
 in vec4 diffuseSmooth;
 flat in vec4 diffuseFlat;
@@ -172,54 +202,40 @@ in vec2 tc0;
 in vec2 tc1;
 in vec2 tc2;
 in vec2 tc3;
-uniform bool flatShade;
 uniform sampler2D texture0;
 uniform sampler2D texture1;
 uniform sampler2D texture2;
 uniform sampler2D texture3;
-uniform int coordIndex[4];
-uniform bool hasTexture[4];
-uniform bool colorKeyOn[4];
 uniform vec3 colorKey[4];
 uniform vec4 textureFactor;
-uniform int alphaFunc;
 uniform int alphaRef;
 out vec4 colour;
-vec2 CoordFor(int i) { return i == 0 ? tc0 : i == 1 ? tc1 : i == 2 ? tc2 : tc3; }
-vec4 Sample(int stage, sampler2D s) {
-  if (!hasTexture[stage]) return vec4(1.0);
-  vec4 t = texture(s, CoordFor(coordIndex[stage]));
-  if (colorKeyOn[stage] && all(lessThan(abs(t.rgb - colorKey[stage]), vec3(0.002)))) discard;
-  return t;
-}
-bool Passes(int func, int a, int ref) {
-  if (func == 1) return false;
-  if (func == 2) return a < ref;
-  if (func == 3) return a == ref;
-  if (func == 4) return a <= ref;
-  if (func == 5) return a > ref;
-  if (func == 6) return a != ref;
-  if (func == 7) return a >= ref;
-  return true;
-}
 void main() {
-  vec4 diffuse = flatShade ? diffuseFlat : diffuseSmooth;
-  vec4 specular = flatShade ? specularFlat : specularSmooth;
-  vec4 cur = diffuse;
 )";
+  src += std::string("  vec4 diffuse = diffuse") + shade + ";\n  vec4 specular = specular" + shade + ";\n";
+  src += "  vec4 cur = diffuse;\n";
   for (int i = 0; i < kTextureStages; ++i) {
     const uint32_t* op = key.ops[i];
     if (op[0] == 0) break;
     const std::string n = std::to_string(i);
-    src += "  {\n    vec4 t" + n + " = Sample(" + n + ", texture" + n + ");\n";
+    const uint8_t sampling = key.sampling[i];
+    if (sampling & 1) {
+      src += "  vec4 t" + n + " = texture(texture" + n + ", tc" + std::to_string((sampling >> 2) & 3) + ");\n";
+      if (sampling & 2) {
+        src += "  if (all(lessThan(abs(t" + n + ".rgb - colorKey[" + n + "]), vec3(0.002)))) discard;\n";
+      }
+    } else {
+      src += "  vec4 t" + n + " = vec4(1.0);\n";
+    }
     const std::string colour = OpExpr(op[0], ArgExpr(op[1], i) + ".rgb", ArgExpr(op[2], i) + ".rgb", "cur.rgb");
     const std::string alpha = OpExpr(op[3], ArgExpr(op[4], i) + ".a", ArgExpr(op[5], i) + ".a", "cur.a");
-    src += "    cur = vec4(" + colour + ", " + alpha + ");\n  }\n";
+    src += "  cur = vec4(" + colour + ", " + alpha + ");\n";
   }
-  src += R"(  if (alphaFunc != 0 && !Passes(alphaFunc, int(round(cur.a * 255.0)), alphaRef)) discard;
-  colour = cur;
-}
-)";
+  const std::string test = AlphaTestExpr(key.alphaFunc);
+  if (!test.empty()) {
+    src += "  int a = int(round(cur.a * 255.0));\n  if (!(" + test + ")) discard;\n";
+  }
+  src += "  colour = cur;\n}\n";
   return src;
 }
 
@@ -336,6 +352,50 @@ GLuint LinkProgram(const char* vertex, const char* fragment) {
   return program;
 }
 
+// A 3.3 core context on the window; one that reports a reset of the device (and then draws
+// nothing more) when the driver offers that, else a plain one.
+SDL_GLContext CreateContext(SDL_Window* window) {
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, SDL_GL_CONTEXT_ROBUST_ACCESS_FLAG);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_RESET_NOTIFICATION, SDL_GL_CONTEXT_RESET_LOSE_CONTEXT);
+  SDL_GLContext context = SDL_GL_CreateContext(window);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_RESET_NOTIFICATION, SDL_GL_CONTEXT_RESET_NO_NOTIFICATION);
+  if (!context) context = SDL_GL_CreateContext(window);
+  return context;
+}
+
+using ResetQuery = GLenum (*)();
+
+GLenum ResetStatusCore() { return glGetGraphicsResetStatus(); }
+GLenum ResetStatusArb() { return glGetGraphicsResetStatusARB(); }
+
+// How the current context tells a reset; null when it never does.
+ResetQuery ResetQueryOf() {
+  ResetQuery query = nullptr;
+  if (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_KHR_robustness")) {
+    query = ResetStatusCore;
+  } else if (epoxy_has_gl_extension("GL_ARB_robustness")) {
+    query = ResetStatusArb;
+  }
+  if (!query) return nullptr;
+  GLint strategy = 0;
+  glGetIntegerv(GL_RESET_NOTIFICATION_STRATEGY, &strategy);
+  return strategy == GL_LOSE_CONTEXT_ON_RESET ? query : nullptr;
+}
+
+// A stage program and where its uniforms are.
+struct StageProgram {
+  GLuint id = 0;
+  GLint targetSize = -1;
+  GLint textureFactor = -1;
+  GLint alphaRef = -1;
+  GLint colorKey[kTextureStages] = {-1, -1, -1, -1};
+};
+
 class GlDisplayDevice final : public DisplayDevice {
  public:
   GlDisplayDevice(SDL_Window* window, SDL_GLContext context)
@@ -343,7 +403,7 @@ class GlDisplayDevice final : public DisplayDevice {
 
   ~GlDisplayDevice() override {
     // A window closed by the user is gone with its context before the display ends.
-    if (!WindowAlive()) return;
+    if (!WindowAlive() || !context_) return;
     SDL_GL_MakeCurrent(window_, context_);
     DeleteObjects();
     SDL_GL_MakeCurrent(window_, nullptr);
@@ -351,14 +411,14 @@ class GlDisplayDevice final : public DisplayDevice {
   }
 
   bool Init() {
+    resetQuery_ = ResetQueryOf();
     if (epoxy_gl_version() < 33) {
       std::fprintf(stderr, "display device: OpenGL %d.%d is older than 3.3\n", epoxy_gl_version() / 10,
                    epoxy_gl_version() % 10);
       return false;
     }
-    program_ = LinkProgram(kVertexShader, kFragmentShader);
     copyProgram_ = LinkProgram(kVertexShader, kCopyFragmentShader);
-    if (!program_ || !copyProgram_) return false;
+    if (!copyProgram_) return false;
     glGenVertexArrays(1, &vertexArray_);
     return glGetError() == GL_NO_ERROR;
   }
@@ -396,6 +456,9 @@ class GlDisplayDevice final : public DisplayDevice {
     }
     DrawPrimary(primary);
     SDL_GL_SwapWindow(window_);
+    // Once a frame: a context the driver reset draws nothing more, and every surface the
+    // GPU held is gone.
+    if (resetQuery_ && resetQuery_() != GL_NO_ERROR) LoseSurfaces();
   }
 
   // The picture as the GL pipeline draws it: the primary drawn once more into the back
@@ -428,6 +491,31 @@ class GlDisplayDevice final : public DisplayDevice {
   void WaitVBlank() override {}
 
   bool Open3D() override { return MakeCurrent(); }
+
+  // The context goes with every object in it (as a reset takes it), and a new one is made
+  // for the restored surfaces; without one the device draws nothing until it is made again.
+  void LosePlatformObjects() override {
+    copies_.clear();
+    programs_.clear();
+    copyProgram_ = vertexArray_ = vertexArray3D_ = vertexBuffer_ = 0;
+    swapInterval_ = -1;
+    if (!WindowAlive()) return;
+    if (context_) {
+      SDL_GL_MakeCurrent(window_, nullptr);
+      SDL_GL_DeleteContext(context_);
+    }
+    context_ = CreateContext(window_);
+    if (!context_) {
+      Report("cannot make the OpenGL context again");
+      return;
+    }
+    if (SDL_GL_MakeCurrent(window_, context_) != 0 || !Init()) {
+      std::fprintf(stderr, "display device: the new OpenGL context cannot show the screen\n");
+      SDL_GL_MakeCurrent(window_, nullptr);
+      SDL_GL_DeleteContext(context_);
+      context_ = nullptr;
+    }
+  }
 
   void ForgetSurface(DeviceSurface* surface) override {
     auto found = copies_.find(surface);
@@ -500,7 +588,24 @@ class GlDisplayDevice final : public DisplayDevice {
     if (IsEmpty(clip)) return true;
     GpuCopy* from = CopyFor(source);
     GpuCopy* to = CopyFor(dest);
-    if (!from || !to || !BindFramebuffer(to, false)) return false;
+    if (!from || !to || !BindFramebuffer(from, false) || !BindFramebuffer(to, false)) return false;
+    if (destRect.Width() == sourceRect.Width() && destRect.Height() == sourceRect.Height()) {
+      // Unscaled: the destination pixels whose source lies inside the source surface, as
+      // the GL's own copy between framebuffers.
+      const int shiftX = destRect.left - sourceRect.left;
+      const int shiftY = destRect.top - sourceRect.top;
+      const Rect area = Intersection(clip, Rect{shiftX, shiftY, shiftX + source->width, shiftY + source->height});
+      if (!IsEmpty(area)) {
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, from->framebuffer);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to->framebuffer);
+        glDisable(GL_SCISSOR_TEST);
+        glBlitFramebuffer(area.left - shiftX, area.top - shiftY, area.right - shiftX, area.bottom - shiftY, area.left,
+                          area.top, area.right, area.bottom, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        to->ahead = Bounding(to->ahead, area);
+      }
+      glBindFramebuffer(GL_FRAMEBUFFER, 0);
+      return true;
+    }
     glViewport(0, 0, dest->width, dest->height);
     glEnable(GL_SCISSOR_TEST);
     glScissor(clip.left, clip.top, clip.Width(), clip.Height());
@@ -509,7 +614,7 @@ class GlDisplayDevice final : public DisplayDevice {
     glDisable(GL_CULL_FACE);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, from->texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, GL_ALPHA);  // the fourth byte as it is
+    SetSampling(from, GL_ALPHA, from->filter, from->wrap);  // the fourth byte as it is
     glUseProgram(copyProgram_);
     glUniform1i(glGetUniformLocation(copyProgram_, "source"), 0);
     glUniform4i(glGetUniformLocation(copyProgram_, "sourceRect"), sourceRect.left, sourceRect.top,
@@ -545,37 +650,28 @@ class GlDisplayDevice final : public DisplayDevice {
     DeviceSurface* target = st.target;
     GpuCopy* t = CopyFor(target);
     if (!t || !BindFramebuffer(t, true)) return false;
-    auto program = ProgramFor(KeyOf(st));
+    const StageProgramKey key = KeyOf(st);
+    const StageProgram* program = ProgramFor(key);
     if (!program) return false;
     glBindFramebuffer(GL_FRAMEBUFFER, t->framebuffer);
     glViewport(0, 0, target->width, target->height);
     glEnable(GL_SCISSOR_TEST);
     glScissor(st.viewport.x, st.viewport.y, st.viewport.width, st.viewport.height);
-    glUseProgram(program);
-    glUniform2f(glGetUniformLocation(program, "targetSize"), static_cast<float>(target->width),
-                static_cast<float>(target->height));
-    glUniform1i(glGetUniformLocation(program, "flatShade"), st.Render(RenderState::kShadeMode) == kShadeFlat);
+    glUseProgram(program->id);
+    glUniform2f(program->targetSize, static_cast<float>(target->width), static_cast<float>(target->height));
     const uint32_t factor = st.Render(RenderState::kTextureFactor);
-    glUniform4f(glGetUniformLocation(program, "textureFactor"), ((factor >> 16) & 255) / 255.0f,
-                ((factor >> 8) & 255) / 255.0f, (factor & 255) / 255.0f, (factor >> 24) / 255.0f);
-    glUniform1i(glGetUniformLocation(program, "alphaFunc"),
-                st.Render(RenderState::kAlphaTestEnable) ? static_cast<int>(st.Render(RenderState::kAlphaFunc)) : 0);
-    glUniform1i(glGetUniformLocation(program, "alphaRef"), static_cast<int>(st.Render(RenderState::kAlphaRef) & 255));
+    glUniform4f(program->textureFactor, ((factor >> 16) & 255) / 255.0f, ((factor >> 8) & 255) / 255.0f,
+                (factor & 255) / 255.0f, (factor >> 24) / 255.0f);
+    glUniform1i(program->alphaRef, static_cast<int>(st.Render(RenderState::kAlphaRef) & 255));
     for (int i = 0; i < kTextureStages; ++i) {
-      const std::string n = "[" + std::to_string(i) + "]";
+      if (!(key.sampling[i] & 1)) continue;  // the program reads no texture on this stage
       DeviceSurface* tex = st.texture[i];
       glActiveTexture(GL_TEXTURE0 + i);
-      glBindTexture(GL_TEXTURE_2D, tex ? TextureFor(tex, st, i) : 0);
-      glUniform1i(glGetUniformLocation(program, ("texture" + std::to_string(i)).c_str()), i);
-      glUniform1i(glGetUniformLocation(program, ("hasTexture" + n).c_str()), tex != nullptr);
-      glUniform1i(glGetUniformLocation(program, ("coordIndex" + n).c_str()),
-                  static_cast<int>(st.Stage(i, StageState::kTexCoordIndex) & 3));
-      const bool keyed = tex && tex->hasKey && st.Render(RenderState::kColorKeyEnable) != 0;
-      glUniform1i(glGetUniformLocation(program, ("colorKeyOn" + n).c_str()), keyed);
-      if (keyed) {
-        float key[3];
-        KeyColour(tex->format, tex->key, key);
-        glUniform3f(glGetUniformLocation(program, ("colorKey" + n).c_str()), key[0], key[1], key[2]);
+      glBindTexture(GL_TEXTURE_2D, TextureFor(tex, st, i));
+      if (key.sampling[i] & 2) {
+        float colorKey[3];
+        KeyColour(tex->format, tex->key, colorKey);
+        glUniform3f(program->colorKey[i], colorKey[0], colorKey[1], colorKey[2]);
       }
     }
     glActiveTexture(GL_TEXTURE0);
@@ -675,41 +771,46 @@ class GlDisplayDevice final : public DisplayDevice {
     Rect ahead;  // around the pixels the GPU holds newer than memory
     Rect dirty;  // the pixels memory holds newer than the GPU
     uint64_t depthGeneration = 0;  // the Z buffer generation the depth matches
+    GLint swizzleA = GL_ALPHA;  // the texture's sampling as last sent
+    GLint filter = GL_NEAREST;
+    GLint wrap = GL_CLAMP_TO_EDGE;
   };
 
-  // Draws the primary's GPU copy over the drawable, keeping its aspect with black bars.
+  // Copies the primary's GPU copy over the drawable (scaled to it, pixels kept sharp),
+  // keeping its aspect with black bars.
   void DrawPrimary(DeviceSurface* primary) {
     int drawableWidth = 0;
     int drawableHeight = 0;
     SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
     GpuCopy* c = primary->pixels.empty() ? nullptr : CopyFor(primary);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glViewport(0, 0, drawableWidth, drawableHeight);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    if (!c) return;
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, c->texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     int w = drawableWidth;
     int h = drawableHeight;
-    if (static_cast<int64_t>(w) * primary->height > static_cast<int64_t>(h) * primary->width) {
+    if (c && static_cast<int64_t>(w) * primary->height > static_cast<int64_t>(h) * primary->width) {
       w = static_cast<int>(static_cast<int64_t>(h) * primary->width / primary->height);
-    } else {
+    } else if (c) {
       h = static_cast<int>(static_cast<int64_t>(w) * primary->height / primary->width);
     }
-    glViewport((drawableWidth - w) / 2, (drawableHeight - h) / 2, w, h);
-    glUseProgram(program_);
-    glBindVertexArray(vertexArray_);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-    glBindVertexArray(0);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDisable(GL_SCISSOR_TEST);
+    if (!c || w != drawableWidth || h != drawableHeight) {
+      glViewport(0, 0, drawableWidth, drawableHeight);
+      glClearColor(0, 0, 0, 1);
+      glClear(GL_COLOR_BUFFER_BIT);
+    }
+    if (!c || !BindFramebuffer(c, false)) return;
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, c->framebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    // Our first row is the GL's row 0; the window's top row is its last.
+    const int x = (drawableWidth - w) / 2;
+    const int y = (drawableHeight - h) / 2;
+    glBlitFramebuffer(0, 0, primary->width, primary->height, x, y + h, x + w, y, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
   }
 
   bool WindowAlive() const { return SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetWindowFromID(windowId_) == window_; }
 
   bool MakeCurrent() {
-    if (CurrentThreadId() != thread_ || !WindowAlive()) return false;
+    if (!context_ || CurrentThreadId() != thread_ || !WindowAlive()) return false;
     if (SDL_GL_GetCurrentContext() == context_) return true;
     return SDL_GL_MakeCurrent(window_, context_) == 0;
   }
@@ -724,14 +825,13 @@ class GlDisplayDevice final : public DisplayDevice {
   void DeleteObjects() {
     for (auto& [surface, c] : copies_) DeleteCopy(&c);
     copies_.clear();
-    for (auto& [key, program] : programs_) glDeleteProgram(program);
+    for (auto& [key, program] : programs_) glDeleteProgram(program.id);
     programs_.clear();
     if (vertexArray_) glDeleteVertexArrays(1, &vertexArray_);
-    if (program_) glDeleteProgram(program_);
     if (copyProgram_) glDeleteProgram(copyProgram_);
     if (vertexArray3D_) glDeleteVertexArrays(1, &vertexArray3D_);
     if (vertexBuffer_) glDeleteBuffers(1, &vertexBuffer_);
-    vertexArray_ = program_ = copyProgram_ = vertexArray3D_ = vertexBuffer_ = 0;
+    vertexArray_ = copyProgram_ = vertexArray3D_ = vertexBuffer_ = 0;
   }
 
   // Sends the area of the surface's memory into the bound texture.
@@ -813,10 +913,7 @@ class GlDisplayDevice final : public DisplayDevice {
     GpuCopy* c = CopyFor(s);
     if (!c) return 0;
     glBindTexture(GL_TEXTURE_2D, c->texture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, s->format.alphaMask ? GL_ALPHA : GL_ONE);
     const GLint filter = st.Stage(stage, StageState::kMagFilter) == kFilterLinear ? GL_LINEAR : GL_NEAREST;
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
     GLint wrap = GL_REPEAT;
     switch (st.Stage(stage, StageState::kAddress)) {
       case kAddressMirror: wrap = GL_MIRRORED_REPEAT; break;
@@ -824,35 +921,60 @@ class GlDisplayDevice final : public DisplayDevice {
       case kAddressBorder: wrap = GL_CLAMP_TO_BORDER; break;
       default: break;
     }
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+    SetSampling(c, s->format.alphaMask ? GL_ALPHA : GL_ONE, filter, wrap);
     return c->texture;
   }
 
-  GLuint ProgramFor(const StageProgramKey& key) {
+  // The bound texture's sampling, sent only where it changes.
+  static void SetSampling(GpuCopy* c, GLint swizzleA, GLint filter, GLint wrap) {
+    if (c->swizzleA != swizzleA) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_A, swizzleA);
+    if (c->filter != filter) {
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+    }
+    if (c->wrap != wrap) {
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
+    }
+    c->swizzleA = swizzleA;
+    c->filter = filter;
+    c->wrap = wrap;
+  }
+
+  // The program for the key, made the first time with its samplers on units 0-3.
+  const StageProgram* ProgramFor(const StageProgramKey& key) {
     auto found = programs_.find(key);
-    if (found != programs_.end()) return found->second;
+    if (found != programs_.end()) return &found->second;
     const std::string fragment = FragmentSource(key);
-    const GLuint program = LinkProgram(kVertexShader3D, fragment.c_str());
-    if (!program) return 0;
+    StageProgram p;
+    p.id = LinkProgram(kVertexShader3D, fragment.c_str());
+    if (!p.id) return nullptr;
     if (!vertexArray3D_) {
       glGenVertexArrays(1, &vertexArray3D_);
       glGenBuffers(1, &vertexBuffer_);
     }
-    programs_[key] = program;
-    return program;
+    glUseProgram(p.id);
+    for (int i = 0; i < kTextureStages; ++i) {
+      const std::string n = std::to_string(i);
+      glUniform1i(glGetUniformLocation(p.id, ("texture" + n).c_str()), i);
+      p.colorKey[i] = glGetUniformLocation(p.id, ("colorKey[" + n + "]").c_str());
+    }
+    p.targetSize = glGetUniformLocation(p.id, "targetSize");
+    p.textureFactor = glGetUniformLocation(p.id, "textureFactor");
+    p.alphaRef = glGetUniformLocation(p.id, "alphaRef");
+    return &(programs_[key] = p);
   }
 
   SDL_Window* window_;
   Uint32 windowId_;
   SDL_GLContext context_;
   uint32_t thread_;
-  GLuint program_ = 0;
+  ResetQuery resetQuery_ = nullptr;
   GLuint copyProgram_ = 0;
   GLuint vertexArray_ = 0;
   int swapInterval_ = -1;
   std::map<DeviceSurface*, GpuCopy> copies_;
-  std::map<StageProgramKey, GLuint> programs_;
+  std::map<StageProgramKey, StageProgram> programs_;
   GLuint vertexArray3D_ = 0;
   GLuint vertexBuffer_ = 0;
 };
@@ -866,11 +988,7 @@ std::unique_ptr<DisplayDevice> CreateGlDisplayDevice(Window* window) {
     std::fprintf(stderr, "display device: the window was made without OpenGL\n");
     return nullptr;
   }
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_GLContext context = SDL_GL_CreateContext(sdlWindow);
+  SDL_GLContext context = CreateContext(sdlWindow);
   if (!context) {
     Report("cannot make an OpenGL 3.3 context");
     return nullptr;

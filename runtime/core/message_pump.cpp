@@ -8,6 +8,7 @@
 #include "runtime/core/time.h"
 #include "runtime/core/window.h"
 #include "runtime/core/window_mode.h"
+#include "runtime/display/screen_flip.h"
 #include "runtime/display/screen_mode.h"
 #include "runtime/image/graphics_startup.h"
 #include "runtime/input/input_devices.h"
@@ -74,6 +75,7 @@ int ProcessMessageImpl() {
       lastPass = false;
     }
     if (ended) break;
+    if (mainThread) RunDueWindowTimers();
     if (!s.active) {
       ProcessNetWorkMessage(0);
       ProcessAllHttpHandles();

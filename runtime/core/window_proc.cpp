@@ -82,6 +82,8 @@ void OnActivate(bool activated) {
     if (Settings().windowMode && IsDisplayModeChanged()) {
       RecreateGraphicsDevice();
     } else {
+      // The stores that came back empty get their graphs' pixels again.
+      RefillRestoredGraphs();
       ResumeAllMovies();
     }
     ReacquireInputDevices();

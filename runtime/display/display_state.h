@@ -138,6 +138,9 @@ struct ScreenState {
   int32_t exclusiveLevel = 0;      // the cooperative level last set owns the screen
   int32_t useBitBltCopy = 0;       // copies between surfaces go through device contexts (measured)
   uint32_t lastVSyncTime = 0;
+  // The window timer that presents the temporary primary: armed, and when it is due.
+  int32_t tempPrimaryTimerArmed = 0;
+  uint32_t tempPrimaryTimerDue = 0;
 };
 
 // Screen format kinds.

@@ -117,10 +117,19 @@ int G_DD_SetDrawScreen(int newScreen, int oldScreen) {
   target.offsetY = 0;
   target.zMemImg = nullptr;
   GetDrawState().targetInVideoMemory = 0;
+  const bool tempPrimary = deviceScreens && out.tempPrimarySurface;
+  if (oldScreen == kFrontScreen && tempPrimary) {
+    KillTempPrimaryTimer();
+    PresentTempPrimary();
+  }
   if (newScreen == kFrontScreen) {
     target.drawDisabled = 0;
     if (deviceScreens) {
       target.targetSurface = out.tempPrimarySurface ? out.tempPrimarySurface : out.primarySurface;
+      if (tempPrimary) {
+        CopyWindowToTempPrimary();
+        StartTempPrimaryTimer();
+      }
     } else {
       target.targetMemImg = &out.frontImage;
     }

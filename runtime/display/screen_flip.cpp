@@ -118,6 +118,7 @@ int FlipScreenImpl() {
     G_D3D_FlushCurrentVertexBuffer();
     G_D3D_EndScene();
     const int result = s.device->Flip(out.primarySurface, s.waitVSync != 0);
+    if (s.waitVSync) platform::GetClock().Sleep(1);
     ++s.flipCount;
     RestoreIfLost(result);
     return 0;
@@ -253,6 +254,54 @@ int GetFrontScreenRect(RECT* out) {
 }
 
 uint64_t GetScreenFlipCount() { return GetScreenStateRecord().flipCount; }
+
+namespace {
+
+// Copies between the temporary primary (of the screen's size) and the primary: into it the
+// screen rectangle at the window's client origin, or back onto the client area, scaled to it.
+int CopyTempPrimary(bool present) {
+  const ScreenState& s = GetScreenStateRecord();
+  const OutputSurfaces& out = GetOutputSurfaces();
+  if (!s.device || !out.primarySurface || !out.tempPrimarySurface) return 0;
+  int width = 0;
+  int height = 0;
+  GetScreenSize(&width, &height);
+  const platform::Rect screen{0, 0, width, height};
+  const platform::Rect client = GetWindowState().session.clientRect;
+  if (present) {
+    RestoreIfLost(s.device->Blt(out.primarySurface, &client, out.tempPrimarySurface, &screen));
+  } else {
+    const platform::Rect window{client.left, client.top, client.left + width, client.top + height};
+    s.device->Blt(out.tempPrimarySurface, &screen, out.primarySurface, &window);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int CopyWindowToTempPrimary() { return CopyTempPrimary(false); }
+int PresentTempPrimary() { return CopyTempPrimary(true); }
+
+void StartTempPrimaryTimer() {
+  ScreenState& s = GetScreenStateRecord();
+  s.tempPrimaryTimerArmed = 1;
+  s.tempPrimaryTimerDue = platform::GetClock().Milliseconds() + kTempPrimaryTimerMs;
+}
+
+void KillTempPrimaryTimer() { GetScreenStateRecord().tempPrimaryTimerArmed = 0; }
+
+void TempPrimaryTimerProc() {
+  KillTempPrimaryTimer();
+  if (!GetOutputSurfaces().primarySurface) return;
+  PresentTempPrimary();
+  StartTempPrimaryTimer();
+}
+
+void RunDueWindowTimers() {
+  const ScreenState& s = GetScreenStateRecord();
+  if (!s.tempPrimaryTimerArmed) return;
+  if (static_cast<int32_t>(platform::GetClock().Milliseconds() - s.tempPrimaryTimerDue) >= 0) TempPrimaryTimerProc();
+}
 
 int PresentFrontScreenRect(const RECT* rect) {
   if (!rect) return 0;

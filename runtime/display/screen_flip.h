@@ -22,6 +22,19 @@ int CopySurfaceRect(platform::DeviceSurface* dest, platform::DeviceSurface* sour
                     int method);
 // Blocks until the next vertical blank unless the last wait was too recent for a new one.
 uint32_t WaitVSyncSpaced();
+
+// The temporary primary (used when asked for before the display starts): the front screen is
+// drawn into it, and a window timer shows it every kTempPrimaryTimerMs while it is the draw
+// screen. The window's part of the primary is copied into it, or it is copied back there.
+constexpr uint32_t kTempPrimaryTimerMs = 17;
+int CopyWindowToTempPrimary();
+int PresentTempPrimary();
+// The one-shot timer, re-armed on every tick; killing an unarmed timer does nothing.
+void StartTempPrimaryTimer();
+void KillTempPrimaryTimer();
+void TempPrimaryTimerProc();
+// Runs the timer when it is due (the window's message dispatch calls it).
+void RunDueWindowTimers();
 // The window asks to be painted: the display shows the back screen again when it is the
 // draw target, else the window's last content. 0 when the display has nothing to show
 // (the caller paints the window black).

@@ -221,6 +221,7 @@ int InitDirectDraw() {
 
 int EndDirectDraw() {
   ScreenState& s = GetScreenStateRecord();
+  KillTempPrimaryTimer();
   if (s.pureSoftware && !s.device) {
     LogAdd("DirectDraw 関連の終了処理をおこないます\n");
     EndGraphManager();

@@ -22,6 +22,7 @@
 #include "runtime/image/mask_screen.h"
 #include "runtime/image/surface_2d.h"
 #include "runtime/image/surface_3d.h"
+#include "runtime/image/surface_data.h"
 #include "runtime/font/font.h"
 
 namespace rt {
@@ -164,9 +165,15 @@ int RestoreGraphs() {
   for (int slot = 0; slot < table.highWaterMark(); ++slot) {
     if (GraphRecord* record = table.At(slot)) record->lost = 1;
   }
+  ClearSurfaceDataRefill();
   if (GetGraphManager().restoreCallback) GetGraphManager().restoreCallback();
   RecreateAllFonts();
   return 0;
+}
+
+int RefillRestoredGraphs() {
+  if (!GetGraphManager().initialized || !SurfaceDataRefillDue()) return 0;
+  return RestoreGraphs();
 }
 
 int RestoreGraphsFromFiles() {
@@ -229,35 +236,35 @@ int RestoreGraphsFromFiles() {
 
 namespace {
 
-// 1 when a surface of the graph was lost and came back empty.
-int RestoreGraphSurfacesLost(int graph) {
-  GraphRecord* record = GetGraphRecord(graph);
-  if (!record) return 0;
-  if (record->create.use3D) return RestoreGraphTextures(record) != 0 ? 1 : 0;
-  // A movie's frames are kept in memory, which a lost display does not take away.
-  return RestoreGraphSurface2D(record) != 0 ? 1 : 0;
+void RestoreGraphStores(GraphRecord* record) {
+  if (record->create.use3D) {
+    RestoreGraphTextures(record);
+  } else {
+    // A movie's frames are kept in memory, which a lost display does not take away.
+    RestoreGraphSurface2D(record);
+  }
 }
 
 }  // namespace
 
 int RestoreGraphSurfaces(int graph) {
-  if (!GetGraphRecord(graph)) return -1;
-  RestoreGraphSurfacesLost(graph);
+  GraphRecord* record = GetGraphRecord(graph);
+  if (!record) return -1;
+  RestoreGraphStores(record);
   return 0;
 }
 
 // Surfaces that were lost come back empty: the graphs are filled again from their files
-// (graphs in system memory were never lost and keep their pixels).
+// (graphs in system memory were never lost and keep their pixels), also when the window's
+// activation restored the stores before.
 int RestoreAllGraphSurfaces() {
   if (!GetGraphManager().initialized) return 0;
   RestorePrimarySurfaces();
   HandleTable<GraphRecord>& table = GetGraphManager().table;
-  int lost = 0;
   for (int slot = 0; slot < table.highWaterMark(); ++slot) {
-    const int handle = table.HandleAt(slot);
-    if (handle != -1) lost |= RestoreGraphSurfacesLost(handle);
+    if (GraphRecord* record = table.At(slot)) RestoreGraphStores(record);
   }
-  if (lost) RestoreGraphs();
+  RefillRestoredGraphs();
   return 0;
 }
 

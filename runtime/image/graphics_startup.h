@@ -19,6 +19,8 @@ int EndGraphManager();
 // null installs RestoreGraphsFromFiles.
 void SetGraphRestoreCallback(int (*callback)());
 int RestoreGraphs();
+// RestoreGraphs when a restore brought stores back empty since the last refill; else 0.
+int RefillRestoredGraphs();
 int RestoreGraphsFromFiles();
 int RestoreGraphSurfaces(int graph);
 int RestoreAllGraphSurfaces();

@@ -204,6 +204,7 @@ int RestoreGraphSurface2D(GraphRecord* graph) {
 
 int RestoreAllSurface2D() {
   if (!IsGraphicsStarted()) return -1;
+  RestorePrimarySurfaces();
   int result = 0;
   for (int slot = 0; slot < g_surfaces.highWaterMark(); ++slot) {
     if (const Surface2D* surface = g_surfaces.At(slot)) result |= RestoreSurfaceData(surface->surfaceData);

@@ -13,6 +13,7 @@ namespace rt {
 namespace {
 
 HandleTable<SurfaceData> g_surfaceData{kHandleTypeSurfaceData, kSurfaceDataSlots};
+bool g_refillDue = false;  // a store came back empty and the graphs were not refilled yet
 
 platform::DisplayDevice* Device() { return GetScreenStateRecord().device; }
 
@@ -264,8 +265,12 @@ int RestoreSurfaceData(int handle) {
   if (!data->surface || !device || !device->IsLost(data->surface)) return 0;
   device->Restore(data->surface);
   if (data->zSurface && device->IsLost(data->zSurface)) device->Restore(data->zSurface);
+  g_refillDue = true;
   return -1;
 }
+
+bool SurfaceDataRefillDue() { return g_refillDue; }
+void ClearSurfaceDataRefill() { g_refillDue = false; }
 
 int LockSurfaceData(int handle, int* pitch, void** pixels, int writeOnly, const RECT* area,
                     const ColorFormat** format) {
@@ -363,6 +368,7 @@ void ClearSurfaceDataTable() {
     const int handle = g_surfaceData.HandleAt(slot);
     if (handle != -1) DeleteSurfaceData(handle);
   }
+  g_refillDue = false;
 }
 
 }  // namespace rt

@@ -54,6 +54,10 @@ int SetSurfaceDataZBuffer(int handle, int flag);
 int SetSurfaceDataColorKey(int handle);
 // 0 when nothing was lost; -1 when the store was lost and must be refilled by the caller.
 int RestoreSurfaceData(int handle);
+// True once a store came back empty from a restore, until the graphs were refilled
+// (ClearSurfaceDataRefill); whichever restore brought the stores back, the refill follows.
+bool SurfaceDataRefillDue();
+void ClearSurfaceDataRefill();
 // 0 locked; -2 already locked (the stored pointer and pitch are given again); -1 failure.
 int LockSurfaceData(int handle, int* pitch, void** pixels, int writeOnly, const RECT* area,
                     const ColorFormat** format);

@@ -4,9 +4,8 @@
 // counter is frames per second on one core (the game needs 60).
 //
 // The same frame in a real window (a virtual X server's, DISPLAY set; skipped without one):
-// on the software display and through the OpenGL device. "cpu_ms" is the whole process's
-// processor time per frame (the GL's own threads included), "vs_software" the GL device's
-// over the software display's in the same run.
+// on the software display and through the OpenGL device, with what each frame costs the
+// process and the drawing thread (bench/display_cost.h).
 #include <benchmark/benchmark.h>
 
 #include <time.h>
@@ -18,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/display_cost.h"
 #include "runtime/api.h"
 #include "runtime/core/log.h"
 #include "runtime/core/startup.h"
@@ -158,14 +158,6 @@ void BM_GameFrameTrafficAsCopies(benchmark::State& state) {
 }
 BENCHMARK(BM_GameFrameTrafficAsCopies)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-double ProcessCpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-double g_softwareCpuPerFrame = 0.0;
-
 // The runtime in an 800 x 600 window without waiting for the blank, on the software display
 // or on the OpenGL device; false when it does not start so.
 bool StartWindow(bool softwareDisplay) {
@@ -189,11 +181,7 @@ bool StartWindow(bool softwareDisplay) {
 
 void BM_GameFrameInWindow(benchmark::State& state) {
   const bool software = state.range(0) == 0;
-  const char* x = std::getenv("DISPLAY");
-  if (!x || !*x) {
-    state.SkipWithError("no X display");
-    return;
-  }
+  if (bench_support::SkippedWithoutXDisplay(state)) return;
   testing_support::ScopedTempDir dir;
   if (!StartWindow(software)) {
     state.SkipWithError(software ? "the software display did not start" : "no OpenGL device");
@@ -206,19 +194,16 @@ void BM_GameFrameInWindow(benchmark::State& state) {
   // The first frames make the programs and the GPU copies.
   for (int i = 0; i < 5; ++i) DrawFrame(scene, i);
   int64_t frames = 0;
-  const double cpuStart = ProcessCpuSeconds();
+  const double cpuStart = bench_support::CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+  const double workStart = bench_support::CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
   for (auto _ : state) DrawFrame(scene, frames++);
-  const double cpuPerFrame = frames ? (ProcessCpuSeconds() - cpuStart) / static_cast<double>(frames) : 0.0;
+  const double perFrame = frames ? 1.0 / static_cast<double>(frames) : 0.0;
+  const double cpuPerFrame = (bench_support::CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpuStart) * perFrame;
+  const double workPerFrame = (bench_support::CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - workStart) * perFrame;
   EndLibrary();
   rt::ResetDisplayState();
-  state.SetLabel(software ? "software display" : "OpenGL device");
   state.counters["fps"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
-  state.counters["cpu_ms"] = cpuPerFrame * 1000.0;
-  if (software) {
-    g_softwareCpuPerFrame = cpuPerFrame;
-  } else if (g_softwareCpuPerFrame > 0.0) {
-    state.counters["vs_software"] = cpuPerFrame / g_softwareCpuPerFrame;
-  }
+  bench_support::ReportDisplayCost(state, software, cpuPerFrame, workPerFrame);
 }
 BENCHMARK(BM_GameFrameInWindow)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
