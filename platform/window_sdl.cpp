@@ -172,13 +172,22 @@ class SdlWindowSystem final : public WindowSystem {
       out->height = mode.h;
       out->colorBits = SDL_BYTESPERPIXEL(mode.format) * 8;
     }
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    // The video system stays up until the window is made: stopping it here would close the
+    // program's only connection to the display server, which then resets (a wait of up to half
+    // a second for the window's connection) and the input method's tables would be read again.
+    if (desktopVideoHeld_) {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    } else {
+      desktopVideoHeld_ = true;
+    }
     return ok;
   }
 
   Window* CreateWindow(const WindowParams& params) override {
     if (window_) return nullptr;
-    if (!StartVideo()) return nullptr;
+    const bool started = StartVideo();
+    ReleaseDesktopVideo();
+    if (!started) return nullptr;
     SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
     // The display device draws through OpenGL in this window; a display without OpenGL still
     // gets a window, which the software display draws in.
@@ -427,7 +436,15 @@ class SdlWindowSystem final : public WindowSystem {
     }
   }
 
+  // The start of the video system that the desktop query keeps for the window to come.
+  void ReleaseDesktopVideo() {
+    if (!desktopVideoHeld_) return;
+    desktopVideoHeld_ = false;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  }
+
   SdlWindow* window_ = nullptr;
+  bool desktopVideoHeld_ = false;
   uint32_t ownerThread_ = 0;
   std::mutex mutex_;  // guards pending_, which other threads may post to
   std::deque<WindowEvent> pending_;
