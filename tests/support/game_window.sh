@@ -76,9 +76,10 @@ shot() {
   import -window "$window" "$work/shots/$1.png"
 }
 
-# Pixels of the colour within the rectangle (width x height + left + top).
+# Pixels of the colour within the rectangle (width x height + left + top), within the
+# given closeness (8% unless a fourth argument says otherwise).
 count_colour() {
-  convert "$1" -crop "$2" +repage -fuzz 8% -fill black +opaque "$3" -fill white -opaque "$3" \
+  convert "$1" -crop "$2" +repage -fuzz "${4:-8%}" -fill black +opaque "$3" -fill white -opaque "$3" \
     -format '%[fx:round(mean*w*h)]' info:
 }
 
