@@ -18,18 +18,6 @@ options=("$@")
 # shellcheck source=../../support/game_window.sh
 source "$(dirname "$0")/../../support/game_window.sh"
 
-is_save_select() {
-  # The slot titles "Data - n" at (217, 109 + 160 n).
-  [ "$(count_colour "$1" 80x16+215+267 "$menu_text")" -gt 20 ] &&
-    [ "$(count_colour "$1" 80x16+215+427 "$menu_text")" -gt 20 ]
-}
-
-is_briefing() {
-  # The statistics panel's lines at (500, 470), (500, 495) and (500, 520), over the map.
-  [ "$(count_colour "$1" 260x70+498+466 "$menu_text")" -gt 150 ] &&
-    [ "$(convert "$1" -crop 300x300+100+100 +repage -colorspace gray -format '%[fx:round(100*mean)]' info:)" -gt 5 ]
-}
-
 # A talk window at the bottom: the dark one (its fill, or its blue text while it fades) or
 # the light one's paper.
 talk_shown() {
