@@ -141,6 +141,7 @@ void EventTrigger(int kind, int left, int top) {
   game.checkpoint[kEventSeenBase + e] = 1;
   game.paused = 1;
   game.pauseMode = 4;
+  game.pauseMenuPage = kScenePausePage;
   game.eventPlayer.Create(e, kEndModeMission);
 }
 
@@ -167,6 +168,7 @@ void ScriptedTrigger(int left, int top) {
     // Only a mission that has a script pauses: a pause with no script to end it would hold.
     game.paused = 1;
     game.pauseMode = 4;
+    game.pauseMenuPage = kScenePausePage;
     game.eventPlayer.Create(f[1], kEndModeMission);
   }
 }

@@ -263,6 +263,9 @@ void ClimbLadders(int pad) {
       p.y += 2;
       ScrollWithPlayer(-2);
     } else {
+      // Stepping down from the top: the ladder is the one stood on. Contact is only made
+      // further down, so the last ladder touched may be another one, anywhere in the stage.
+      p.ladderObject = static_cast<uint16_t>(p.standOn);
       p.y += kLadderStepDown;
       ScrollWithPlayer(-kLadderStepDown);
     }

@@ -202,6 +202,7 @@ void AdvanceByAction() {
         if (game.character == 2 && game.openingScenePending != 0) {
           game.paused = 1;
           game.pauseMode = 4;
+          game.pauseMenuPage = kScenePausePage;
           // Script 110 ends the pause; without it the pause would hold for good.
           if (game.eventPlayer.Create(110, kEndModeMission) == nullptr) game.paused = 0;
           game.openingScenePending = 0;

@@ -18,6 +18,10 @@ constexpr int kEndModeStoryScene = 0;
 constexpr int kEndModeMission = 1;
 constexpr int kEndModeBriefing = 2;
 
+// The pause-menu page while a talk holds the mission paused: the menu draws nothing and
+// takes no key, so the confirm that moves the talk on chooses no menu row.
+constexpr int kScenePausePage = 4;
+
 // Splits one line at TABs into the command word and its argument: runs of TABs count as
 // one, a leading TAB is skipped, anything after the second piece is ignored, and a trailing
 // CR or LF is not part of either. Both outputs are always terminated.

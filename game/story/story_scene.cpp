@@ -58,6 +58,8 @@ constexpr SceneFiles kSceneFiles[] = {
      {"evx/door.wav"}},
 };
 
+constexpr int kStandStillTalks[3] = {41, 42, 43};
+
 constexpr int kKnownScenes[] = {0, 1, 2, 3, 4, 5, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 101, 110, 140};
 
 void BlackBox() { DrawBox(0, 0, kW, kH, GetColor(0, 0, 0), 1); }
@@ -83,6 +85,8 @@ int IsKnownStoryScene(int scene) {
   }
   return 0;
 }
+
+int StandStillTalkScript(int character) { return kStandStillTalks[character >= 0 && character < 3 ? character : 0]; }
 
 std::vector<const char*> StorySceneFilePaths() {
   std::vector<const char*> paths = {"evx/staff_oruha.png", "evx/staff_tevani.png", "evx/staff_suvel.png",
@@ -909,7 +913,7 @@ bool StoryScene::RunInMission() {
           if (player.action == 0) NextStep();
           break;
         case 1:
-          Script(102);
+          Script(StandStillTalkScript(game.character));
           timer_ = 0;
           break;
         case 2: Hold(); break;

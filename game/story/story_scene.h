@@ -10,6 +10,9 @@
 int IsKnownStoryScene(int scene);
 // Every picture, sound and music file the scenes load or play.
 std::vector<const char*> StorySceneFilePaths();
+// The talk that scene 110 starts once the player stands still: each character has her own
+// (the third hears it by radio).
+int StandStillTalkScript(int character);
 
 class StoryScene {
  public:

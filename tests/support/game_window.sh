@@ -76,9 +76,10 @@ shot() {
   import -window "$window" "$work/shots/$1.png"
 }
 
-# Pixels of the colour within the rectangle (width x height + left + top).
+# Pixels of the colour within the rectangle (width x height + left + top), within the
+# given closeness (8% unless a fourth argument says otherwise).
 count_colour() {
-  convert "$1" -crop "$2" +repage -fuzz 8% -fill black +opaque "$3" -fill white -opaque "$3" \
+  convert "$1" -crop "$2" +repage -fuzz "${4:-8%}" -fill black +opaque "$3" -fill white -opaque "$3" \
     -format '%[fx:round(mean*w*h)]' info:
 }
 
@@ -90,6 +91,19 @@ is_title() {
   # The first four menu labels, left-aligned from x 83 to 133, on rows 393 to 507 (the
   # fifth shares its rows with the options' help line).
   [ "$(count_colour "$1" 300x150+80+388 "$menu_text")" -gt 200 ]
+}
+
+is_save_select() {
+  # The slot titles "Data - n" at (217, 109 + 160 n); the chosen one glows in another colour.
+  [ "$(count_colour "$1" 80x16+215+267 "$menu_text")" -gt 20 ] &&
+    [ "$(count_colour "$1" 80x16+215+427 "$menu_text")" -gt 20 ]
+}
+
+is_briefing() {
+  # The statistics panel's lines at (500, 470), (500, 495) and (500, 520), over the map
+  # (the loading picture has text there too, on black).
+  [ "$(count_colour "$1" 260x70+498+466 "$menu_text")" -gt 150 ] &&
+    [ "$(convert "$1" -crop 300x300+100+100 +repage -colorspace gray -format '%[fx:round(100*mean)]' info:)" -gt 5 ]
 }
 
 # Waits until the screenshot passes the check (the screen may still be fading in), trying

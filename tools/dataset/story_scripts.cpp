@@ -244,21 +244,33 @@ std::vector<StoryScript> Write() {
                          {'L', "通常", "迷彩の装置を送った。甲板の先まで一気に行け。", nullptr}},
                    {{"get_gadget", "2"}}));
   // ---- The event scripts of the areas (the event table) ----
+  // Meliko speaks them over the radio, so they fit either agent; each names the place of the
+  // area's first stage, where its trigger lies.
   const char* kAreaLines[8][2] = {
-      {"甲板の見張りは交代制らしい。", "隙を見て船内へ入ろう。"},
-      {"船倉は暗い。足元の木箱に気をつけて。", "羅針盤の気配は、もっと奥だ。"},
-      {"ここは食堂か。誰もいない。", "温かいスープだけが残っている。"},
-      {"機関室の熱がこもっている。", "ウバナの言っていた配管はこれか。"},
-      {"通信室。密輸の記録が残っているかもしれない。", "端末を調べてみよう。"},
-      {"船長室の前だ。", "ここから先は、もう引き返せない。"},
-      {"貨物区画の最深部。", "白い箱が、一つだけ置いてある。"},
-      {"甲板に出た。夜明けが近い。", "迎えの合図を送ろう。"}};
+      {"船尾甲板ね。見張りは交代制よ。", "交代の隙をついて船内へ入って。"},
+      {"一般区画のエントランスよ。", "ここから先は乗組員の持ち場。見つからないで。"},
+      {"連絡橋ね。下は真っ暗な海よ。", "落ちたら助けられない。慎重に渡って。"},
+      {"巨大通気口の中ね。風がうなっているわ。", "風の音が、あなたの足音を消してくれる。"},
+      {"貨物区画の一般貨物室ね。", "荷札の港の名前は、どれも偽物みたい。"},
+      {"研究施設のエントランス……。", "貨物船に、どうしてこんな設備があるのかしら。"},
+      {"機械室の大ホールね。機関の熱がこもっているわ。", "動力施設はこの奥よ。"},
+      {"エンジンルームの廃棄室ね。", "船首甲板まで、あと少しよ。"}};
   static constexpr const char* kAmmo[4] = {"0", "1", "2", "3"};
   for (int area = 0; area < 8; ++area) {
-    s.push_back(Talk(32 + area, area % 2 == 0 ? O : T, nullptr,
-                     {{'L', area % 2 == 0 ? "悩み" : "通常", kAreaLines[area][0], kAreaLines[area][1]}},
+    s.push_back(Talk(32 + area, M, nullptr, {{'L', area % 2 == 0 ? "悩み" : "通常", kAreaLines[area][0], kAreaLines[area][1]}},
                      {{"get_ammo", kAmmo[area % 4]}}));
   }
+  // ---- The talk once the agent stands still in the general cargo room (scene 110), each
+  // agent her own ----
+  s.push_back(Talk(41, O, nullptr,
+                   {{'L', "悩み", "……この木箱、中身は銃だ。", "貨物船が運ぶ量ではない。"},
+                    {'L', "通常", "船長の密輸は、羅針盤だけではないらしい。", nullptr}}));
+  s.push_back(Talk(42, T, nullptr,
+                   {{'L', "驚き", "わっ、この木箱、全部銃が入ってる……！", nullptr},
+                    {'L', "怒り", "こんなもの、港に着かせるもんか。", nullptr}}));
+  s.push_back(Call(43, {{'L', "通常", "スヴェル、止まって聞いてくれ。ここから貨物区画だ。", nullptr},
+                        {'L', "悩み", "積荷の記録を見た。羅針盤はこの区画を通って運ばれた。", nullptr},
+                        {'L', "笑顔", "あと少しだ。君の師匠の字は、逃げやしない。", nullptr}}));
   // ---- The third agent's mission briefings, by radio: the place, the aim, the danger ----
   struct Briefing {
     const char* face;
@@ -330,8 +342,8 @@ const std::vector<StoryScript>& StoryScripts() {
 
 const std::vector<StoryTableEntry>& StoryTableEntries() {
   // The area talks are the first two agents' own; of the scenes, 7 and 14 meet Ubana as
-  // Oruha, 8, 9, 10 and 13 are Tevani's meetings, 15 and 16 the two endings, and 110 is
-  // Dunami's call to Suvel in the area of her missions 13 to 15.
+  // Oruha, 8, 9, 10 and 13 are Tevani's meetings, 15 and 16 the two endings, and 110 is the
+  // talk of whoever reaches the general cargo room (Suvel in her missions 13 to 15).
   constexpr int kFirst = kStoryFirstCharacter, kSecond = kStorySecondCharacter, kThird = kStoryThirdCharacter;
   static const std::vector<StoryTableEntry> entries = {
       {0, 0, 0, false, 32, kFirst | kSecond}, {1, 0, 0, false, 33, kFirst | kSecond},
@@ -341,7 +353,7 @@ const std::vector<StoryTableEntry>& StoryTableEntries() {
       {0, 1, 0, true, 7, kFirst},             {0, 2, 0, true, 8, kSecond},
       {1, 0, 0, true, 9, kSecond},            {1, 3, 0, true, 10, kSecond},
       {2, 0, 0, true, 13, kSecond},           {3, 0, 0, true, 14, kFirst},
-      {4, 0, 1, true, 110, kThird},           {7, 7, 0, true, 15, kFirst},
+      {4, 0, 1, true, 110, kFirst | kSecond | kThird},      {7, 7, 0, true, 15, kFirst},
       {7, 7, 1, true, 16, kSecond},
   };
   return entries;

@@ -190,6 +190,28 @@ TEST_F(MovementTest, LadderClimbAndStepDown) {
   EXPECT_EQ(player.y, StandingY(kFloorRow * 40));
 }
 
+TEST_F(MovementTest, SteppingDownTakesTheLadderStoodOnNotTheLastOneClimbed) {
+  // Two ladders from the upper floor (row 5) down to the ground: the player climbs the one in
+  // column 8, walks over to the top of the one in column 12 and steps down it.
+  StageRecordBuilder b = Room();
+  b.Column(8, 5, 9, 65).Column(12, 5, 9, 65).Row(5, 4, 7, 25).Row(5, 9, 11, 25).Row(5, 13, 15, 25);
+  Start(b);
+  h_.Hold(30, {key::kRight});
+  ASSERT_EQ(player.x, 8 * 40 + 20);
+  h_.Hold(100, {key::kUp});
+  h_.Hold(10);
+  ASSERT_EQ(player.y, StandingY(5 * 40)) << "on the upper floor";
+  for (int f = 0; f < 40 && player.x < 12 * 40 + 20; ++f) h_.Hold(1, {key::kRight});
+  h_.Hold(10);
+  ASSERT_EQ(player.x, 12 * 40 + 20);
+  h_.Hold(1, {key::kDown});
+  EXPECT_EQ(player.climbing, 1);
+  EXPECT_EQ(player.x, 12 * 40 + 20) << "still over the ladder stepped onto";
+  h_.Hold(100, {key::kDown});
+  EXPECT_EQ(player.x, 12 * 40 + 20);
+  EXPECT_EQ(player.y, StandingY(kFloorRow * 40)) << "down on the ground";
+}
+
 TEST_F(MovementTest, LedgeGrabHangAndClimbUp) {
   // A wall three cells high (its top at row 5) a few steps to the right: the player jumps
   // at it and grabs its edge.

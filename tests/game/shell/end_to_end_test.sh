@@ -34,12 +34,6 @@ is_key_config() {
     [ "$(differing_pixels "$work/shots/options.png" "$1")" -gt 5000 ]
 }
 
-is_save_select() {
-  # The slot titles "Data - n" at (217, 109 + 160 n); the chosen one glows in another colour.
-  [ "$(count_colour "$1" 80x16+215+267 "$menu_text")" -gt 20 ] &&
-    [ "$(count_colour "$1" 80x16+215+427 "$menu_text")" -gt 20 ]
-}
-
 is_stage() {
   # Mission play: a picture that is neither a menu (no menu text on the slot titles'
   # rows, the title's labels or the briefing's statistics) nor a dark loading screen.
@@ -47,13 +41,6 @@ is_stage() {
     [ "$(count_colour "$1" 260x70+498+466 "$menu_text")" -lt 20 ] &&
     [ "$(count_colour "$1" 300x100+80+388 "$menu_text")" -lt 20 ] &&
     [ "$(convert "$1" -colorspace gray -format '%[fx:round(100*mean)]' info:)" -gt 8 ]
-}
-
-is_briefing() {
-  # The statistics panel's lines at (500, 470), (500, 495) and (500, 520), over the map
-  # (the loading picture has text there too, on black).
-  [ "$(count_colour "$1" 260x70+498+466 "$menu_text")" -gt 150 ] &&
-    [ "$(convert "$1" -crop 300x300+100+100 +repage -colorspace gray -format '%[fx:round(100*mean)]' info:)" -gt 5 ]
 }
 
 is_route() {

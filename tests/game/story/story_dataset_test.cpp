@@ -4,6 +4,7 @@
 // data set's own pictures matches its golden frame.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <sstream>
@@ -59,6 +60,7 @@ TEST(StoryDataSet, EveryCallersScriptExists) {
   const std::set<int> numbers = ScriptNumbers();
   std::vector<int> wanted = {1,  2,  3,  4,  5,  7,  8,  11,  19,  21,  23,  26,  28,  29,  30,  31,  40,  46,
                              47, 62, 63, 64, 101, 102, 103, 104, 140, 141, 110, 111, 118, 120, 130, 131, 134};
+  for (int c = 0; c < 3; ++c) wanted.push_back(StandStillTalkScript(c));
   for (int n = 71; n <= 94; ++n) wanted.push_back(n);
   const std::string events = dataset::StoryEventTable();
   for (unsigned char n : events) {
@@ -116,6 +118,22 @@ TEST(StoryDataSet, ScriptsKeepToTheirSizesAndNameExistingFiles) {
   // The scripts are Shift-JIS, as this file's literals are.
   const std::string& shrine = dataset::StoryScripts()[1].text;
   EXPECT_NE(shrine.find("まんじゅう"), std::string::npos);
+}
+
+TEST(StoryDataSet, StandStillTalkShowsTheCharacterWhoSeesIt) {
+  // Scene 110 plays in any character's mission: its talk shows her portrait, or for the
+  // third character her partner's radio call; none is a talk of the shop scenes.
+  const char* kPortraits[3] = {"load_char_1\tevx/oruha.png", "load_char_1\tevx/tevani.png", "load_char_1\tevx/dunami_mini.png"};
+  for (int c = 0; c < 3; ++c) {
+    const int n = StandStillTalkScript(c);
+    SCOPED_TRACE("script " + std::to_string(n));
+    EXPECT_FALSE(n >= 101 && n <= 104);
+    const auto s = std::find_if(dataset::StoryScripts().begin(), dataset::StoryScripts().end(),
+                                [n](const StoryScript& x) { return x.number == n; });
+    ASSERT_NE(s, dataset::StoryScripts().end());
+    const std::vector<std::string> lines = Lines(s->text);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), kPortraits[c]), lines.end()) << kPortraits[c];
+  }
 }
 
 TEST(StoryDataSet, EveryFileTheScenesAndTalksNameExists) {

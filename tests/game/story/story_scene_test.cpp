@@ -17,8 +17,8 @@ using story_test::PlayerFrame;
 using story_test::ScriptText;
 using story_test::WriteScript;
 
-constexpr int kScriptsOfScenes[] = {1,  2,  3,  4,  5,  7,  8,  11,  19,  21,  23,  26,  28,  29,
-                                    30, 31, 40, 46, 47, 62, 63, 64, 101, 102, 103, 104, 140, 141};
+constexpr int kScriptsOfScenes[] = {1,  2,  3,  4,  5,  7,  8,  11,  19,  21,  23,  26,  28,  29,  30, 31,
+                                    40, 41, 42, 43, 46, 47, 62, 63, 64, 101, 102, 103, 104, 140, 141};
 
 struct SceneCase {
   const char* name;
@@ -69,7 +69,7 @@ TEST_F(StorySceneTest, EveryScenePlaysToItsEnd) {
       {"pick-up ending", 15, 0, STATE_STAGE_PLAY, -1, STATE_ENDING_START, 5000},
       {"other side ending", 16, 1, STATE_STAGE_PLAY, -1, STATE_ENDING_START, 3000},
       {"shop", 101, 2, STATE_EVENT_ONLY, -1, STATE_STAGE_LOAD, 3000},
-      {"third start", 110, 2, STATE_STAGE_PLAY, -1, STATE_STAGE_PLAY, 1000},
+      {"stand-still talk", 110, 2, STATE_STAGE_PLAY, -1, STATE_STAGE_PLAY, 1000},
       {"shop ending", 140, 2, STATE_STAGE_PLAY, -1, STATE_ENDING_START, 2000},
   };
   for (const SceneCase& c : cases) {
@@ -173,6 +173,28 @@ TEST_F(StorySceneTest, AHoldWithoutItsTalkSceneMovesOn) {
   PlayerFrame(0);
   EXPECT_EQ(game.storyScene->step(), step + 1);
   game.storyScene.Delete();
+}
+
+TEST_F(StorySceneTest, StandStillTalkIsTheSeeingCharactersOwn) {
+  // Scene 110 waits for the player to stand, then starts the talk of the character who
+  // touched its trigger; the third character's shop talk (102) belongs to her opening only.
+  const int expected[3] = {41, 42, 43};
+  for (int character = 0; character < 3; ++character) {
+    SCOPED_TRACE(character);
+    game.character = static_cast<uint8_t>(character);
+    game.gameState = STATE_STAGE_PLAY;
+    player.action = 25;  // still in the landing pose
+    game.storyScene.Create(110);
+    for (int f = 0; f < 5; ++f) PlayerFrame(f);
+    EXPECT_FALSE(game.eventPlayer) << "no talk before the player stands";
+    player.action = 0;
+    for (int f = 0; f < 3 && !game.eventPlayer; ++f) PlayerFrame(f);
+    ASSERT_TRUE(game.eventPlayer);
+    EXPECT_EQ(game.eventPlayer->scriptNumber(), expected[character]);
+    EXPECT_EQ(StandStillTalkScript(character), expected[character]);
+    game.storyScene.Delete();
+    game.eventPlayer.Delete();
+  }
 }
 
 TEST_F(StorySceneTest, SetPortraitMapsWhoByCharacter) {
