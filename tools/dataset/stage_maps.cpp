@@ -136,6 +136,19 @@ const DoorPlan& Plan() {
         }
       }
     }
+    // No map node lists a stage of area 6 from elsewhere: the way into that area is a door of
+    // the research centre (area 5, stage 5) that opens onto the area's first node.
+    struct AreaEntry {
+      int area, stage, nodeArea, node;
+    };
+    static const AreaEntry kAreaEntries[] = {{5, 5, 6, 0}};
+    for (const AreaEntry& e : kAreaEntries) {
+      std::vector<StageDoor>& doors = p.stageDoors[{e.area, e.stage}];
+      int code = 1;
+      while (code <= 9 && std::any_of(doors.begin(), doors.end(), [&](const StageDoor& d) { return d.code == code; })) ++code;
+      if (code > 9) throw std::logic_error("a stage has more than nine doors");
+      doors.push_back(StageDoor{code, e.nodeArea, e.node});
+    }
     return p;
   }();
   return plan;

@@ -60,17 +60,7 @@ struct Stage {
 struct Exit {
   int door = 0;
   int nodeArea = 0, nodeIndex = 0;
-  bool joined = false;  // a join the data set's door plan lacks, made by the test
 };
-
-// Joins that the campaign needs and the data set's door plan does not make yet: no stage
-// outside area 6 has a door into that area's first map node, so without this one the road to
-// the ending breaks off after area 5. The run uses a join only when no real road is left.
-struct Join {
-  Stage from;
-  int nodeArea, nodeIndex;
-};
-constexpr Join kJoins[] = {{{5, 5}, 6, 0}};
 
 // The story stages of the first two characters as the briefing map joins them: each door of
 // a stage leads to a map node, and each branch of a node starts a stage.
@@ -114,10 +104,6 @@ class StoryRoads {
   // or where no road is left.
   std::optional<Exit> BestExit(Stage stage) {
     if (stage == ending_) return std::nullopt;
-    if (StagesToEnding(stage) == INT_MAX && !useJoins_) {
-      useJoins_ = true;
-      memo_.clear();
-    }
     std::optional<Exit> best;
     int bestCount = INT_MAX;
     for (const Exit& e : ExitsOf(stage)) {
@@ -132,14 +118,10 @@ class StoryRoads {
   std::vector<Exit> ExitsOf(Stage s) const {
     std::vector<Exit> exits;
     for (const dataset::StageDoor& d : dataset::DoorsOf(s.area, s.subStage)) exits.push_back({d.code, d.nodeArea, d.nodeIndex});
-    for (const Join& j : kJoins) {
-      if (useJoins_ && j.from == s && !exits.empty()) exits.push_back({exits.front().door, j.nodeArea, j.nodeIndex, true});
-    }
     return exits;
   }
 
   Stage ending_;
-  bool useJoins_ = false;
   std::map<Stage, int> memo_;
 };
 
@@ -331,14 +313,8 @@ class CampaignLongTest : public ::testing::TestWithParam<CampaignCase> {
     }
     CrossStage(*stage, target);
     if (HasFatalFailure() || !exit || player.action != player_action::kDoorExit) return;
-    if (exit->joined) {
-      road_ << "(joined by the test to node " << exit->nodeArea << ", " << exit->nodeIndex << ") ";
-      game.nextArea = static_cast<uint8_t>(exit->nodeArea);
-      game.nextSubStage = static_cast<uint8_t>(exit->nodeIndex);
-    } else {
-      EXPECT_EQ(game.nextArea, exit->nodeArea) << path << ": door " << exit->door;
-      EXPECT_EQ(game.nextSubStage, exit->nodeIndex) << path << ": door " << exit->door;
-    }
+    EXPECT_EQ(game.nextArea, exit->nodeArea) << path << ": door " << exit->door;
+    EXPECT_EQ(game.nextSubStage, exit->nodeIndex) << path << ": door " << exit->door;
   }
 
   // The briefing map after a story stage: the main page's first entry opens the route page,

@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/dataset/stage_maps.h"
@@ -212,3 +213,26 @@ TEST(StoryMapsTest, GoalsWaitForTargetsWhereTheTargetRuleOpensThem) {
 }
 
 }  // namespace
+
+// The briefing map joins the story stages: each door of a stage opens onto a map node, and
+// each branch of a node starts a stage. From every story stage a road leads on to the stage
+// where both endings play, so no choice on the map strands a player short of it.
+TEST(StoryMapsTest, FromEveryStoryStageARoadLeadsToTheEndingsStage) {
+  const std::pair<int, int> ending{7, 7};
+  std::vector<std::pair<int, int>> stranded;
+  for (int area = 0; area < 8; ++area) {
+    for (int stage = 0; stage < kSubStages[area]; ++stage) {
+      std::set<std::pair<int, int>> seen{{area, stage}};
+      std::vector<std::pair<int, int>> queue{{area, stage}};
+      for (size_t i = 0; i < queue.size() && !seen.count(ending); ++i) {
+        for (const dataset::StageDoor& d : dataset::DoorsOf(queue[i].first, queue[i].second)) {
+          for (const dataset::RouteBranch& b : dataset::BranchesOf(d.nodeArea, d.nodeIndex)) {
+            if (seen.insert({b.area, b.subStage}).second) queue.push_back({b.area, b.subStage});
+          }
+        }
+      }
+      if (!seen.count(ending)) stranded.push_back({area, stage});
+    }
+  }
+  for (const auto& [area, stage] : stranded) ADD_FAILURE() << "no road from stage " << area << "-" << stage;
+}
