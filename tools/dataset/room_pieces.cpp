@@ -1,0 +1,296 @@
+#include "tools/dataset/room_pieces.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace dataset {
+namespace {
+
+constexpr unsigned kOpen = kThemeDeck | kThemeHold;
+constexpr unsigned kMachines = kThemeBridge | kThemeControl | kThemeLab;
+constexpr unsigned kWorks = kThemePower | kThemeEngine;
+
+// Width of the objects whose box reaches into the cells to the right of their own.
+int ExtraWidth(char c) {
+  switch (c) {
+    case 'p': case 'P': case '(': case ')': case 'J': case 'X': case 'F': case 'x': return 1;
+    case '3': return 2;
+    default: return 0;
+  }
+}
+
+char Turned(char c) {
+  switch (c) {
+    case '<': return '>';
+    case '>': return '<';
+    case '(': return ')';
+    case ')': return '(';
+    case '{': return '}';
+    case '}': return '{';
+    default: return c;
+  }
+}
+
+std::vector<RoomPiece> Build() {
+  using U = PieceUse;
+  std::vector<RoomPiece> pieces = {
+      // ---- Passages ----
+      {"crate stack", kOpen | kThemeEngine, U::kPassage,
+       {"..........",
+        "..........",
+        "....x.....",
+        "..#.....e.",
+        "##########"}},
+      {"locker storeroom", kOpen | kThemeVents, U::kPassage,
+       {"...........",
+        "...........",
+        ".h..h...h..",
+        ".....i..e..",
+        "###########"}},
+      {"spike pit under a ledge", kThemeDeck | kThemeVents | kThemeEngine, U::kPassage,
+       {"..........",
+        "......==..",
+        "......i...",
+        "..........",
+        "###SS#####"}},
+      {"crumbling bridge", kThemeEngine | kThemeControl | kThemeDeck, U::kPassage,
+       {"..........",
+        "..........",
+        "..........",
+        ".....e....",
+        "###cccC###"}},
+      {"pitfall corridor", kThemeVents | kThemeControl, U::kPassage,
+       {"...........",
+        "...........",
+        "...........",
+        "........e..",
+        "##p.##P.###"}},
+      {"camera gallery", kMachines | kThemeDeck, U::kPassage,
+       {"..u.....u...",
+        "............",
+        "....h....h..",
+        ".m..........",
+        "############"}},
+      {"electric floor and terminal", kThemeLab | kThemePower, U::kPassage,
+       {".....u......",
+        "............",
+        "............",
+        ".m........w.",
+        "####EE######"}},
+      {"burnable crate stack", kThemeHold | kThemeEngine, U::kPassage,
+       {"..........",
+        "..........",
+        "......ff..",
+        "..e..fff..",
+        "##########"}},
+      {"raised walkway", kThemeAll, U::kPassage,
+       {"............",
+        "............",
+        "....######..",
+        "...#######..",
+        "############"}},
+      {"noisy floor", kThemeLab | kThemeBridge | kThemeControl, U::kPassage,
+       {"..........",
+        "..........",
+        "..........",
+        ".....e....",
+        "##nnnnnn##"}},
+      {"spiked ceiling", kThemeVents | kThemeEngine | kThemePower, U::kPassage,
+       {"..vvvv....",
+        "..........",
+        "..........",
+        "......e...",
+        "##########"}},
+      {"spiked column", kThemeEngine | kThemeVents, U::kPassage,
+       {"....#.....",
+        "...<#>....",
+        "..........",
+        "..........",
+        "##########"}},
+      {"container yard", kThemeHold, U::kPassage,
+       {"............",
+        "............",
+        "...x...x....",
+        "......e.....",
+        "############"}},
+      {"pillar", kThemeDeck | kThemePower | kThemeControl, U::kPassage,
+       {"..........",
+        "..........",
+        "....I.....",
+        "......#...",
+        "##########"}},
+      {"fenced steps", kThemeDeck | kThemeBridge | kThemeEngine, U::kPassage,
+       {"...........",
+        "...........",
+        "...........",
+        "...F.3.....",
+        "###########"}},
+      {"long blocks", kOpen | kThemePower, U::kPassage,
+       {"..........",
+        "..........",
+        "..........",
+        "..X...X...",
+        "##########"}},
+      {"turret post", kWorks | kThemeHold, U::kPassage,
+       {"..........",
+        "..........",
+        "..h.......",
+        "........w.",
+        "##########"}},
+      {"laser hall", kThemeLab | kThemeControl, U::kPassage,
+       {"..........",
+        "..........",
+        "..h.......",
+        ".....w....",
+        "##########"}},
+      {"glass office", kThemeBridge | kThemeLab, U::kPassage,
+       {"..G..u...G..",
+        "............",
+        "............",
+        ".....m......",
+        "############"}},
+      {"control panels", kThemeControl | kThemeBridge, U::kPassage,
+       {"..........",
+        "..........",
+        "..........",
+        "..o.d.d.e.",
+        "##########"}},
+      {"ledges over a drop", kThemeDeck | kThemeVents | kThemeEngine, U::kPassage,
+       {"............",
+        "............",
+        "............",
+        "............",
+        "##==..==..##"}},
+      {"breakable partition", kThemeHold | kThemeDeck | kThemeVents, U::kPassage,
+       {"..........",
+        "..........",
+        "....b.....",
+        "....b.e...",
+        "##########"}},
+      {"ladder loft", kOpen | kThemeControl, U::kPassage,
+       {"..........",
+        "..$.......",
+        "####H.....",
+        "....H.....",
+        "....H.....",
+        "##########"}},
+      {"high ledges", kThemeDeck | kThemeVents | kThemePower, U::kPassage,
+       {"..........",
+        "..........",
+        "....==....",
+        "......i...",
+        "..#....#..",
+        "##########"}},
+      {"tall stacks", kThemeHold | kThemePower, U::kPassage,
+       {"............",
+        "............",
+        "....L.......",
+        "...##.......",
+        "..###...e...",
+        "############"}},
+      // ---- Side rooms (opening on the left; the far end is the stage's wall) ----
+      {"shutter and key", kThemeDeck | kThemeHold | kThemePower | kThemeBridge, U::kSideRoom,
+       {"....#...",
+        "....#...",
+        "....K...",
+        ".k....$.",
+        "########"}},
+      {"numbered shutter", kThemePower | kThemeControl | kThemeLab | kThemeEngine, U::kSideRoom,
+       {"....#...",
+        "....#...",
+        "....T...",
+        ".t....$.",
+        "########"}},
+      {"conveyor hall", kWorks | kThemeHold, U::kSideRoom,
+       {".........",
+        ".........",
+        ".........",
+        ".......$.",
+        "#(.(.####"}},
+      {"spring shaft", kWorks | kThemeDeck, U::kSideRoom,
+       {"........",
+        "......$.",
+        ".....===",
+        "........",
+        "#J.#####"}},
+      {"duct crawl", kThemeVents | kThemeEngine | kThemeDeck, U::kSideRoom,
+       {"..{---}..",
+        "....#....",
+        "....#..$.",
+        "....#....",
+        "#########"}},
+      {"breakable wall", kThemeHold | kThemeDeck | kThemeVents, U::kSideRoom,
+       {"...#....",
+        "...#....",
+        "...B....",
+        ".....$i.",
+        "########"}},
+      {"glass booth", kThemeBridge | kThemeLab, U::kSideRoom,
+       {"..#..u..",
+        "..#.....",
+        "..G.....",
+        "...m..$.",
+        "########"}},
+      {"vanishing bridge", kThemeControl | kThemeLab, U::kSideRoom,
+       {".........",
+        ".........",
+        ".........",
+        ".......$.",
+        "#VQRVQ###"}},
+      {"burning store", kThemeHold | kThemeEngine, U::kSideRoom,
+       {"...f....",
+        "...f....",
+        "...f....",
+        "...f..$.",
+        "########"}},
+      {"electric store", kThemePower | kThemeLab, U::kSideRoom,
+       {"........",
+        "........",
+        "..EE....",
+        "......$.",
+        "#EE#####"}},
+      {"dark lockers", kThemeVents | kThemeHold, U::kSideRoom,
+       {".........",
+        ".........",
+        ".h..h..h.",
+        "....$....",
+        "#########"}},
+  };
+  for (const RoomPiece& p : pieces) {
+    for (const std::string& row : p.rows) {
+      if (static_cast<int>(row.size()) != p.Width()) throw std::logic_error(std::string("uneven piece: ") + p.name);
+    }
+  }
+  return pieces;
+}
+
+}  // namespace
+
+const std::vector<RoomPiece>& RoomPieces() {
+  static const std::vector<RoomPiece> pieces = Build();
+  return pieces;
+}
+
+const RoomPiece* FindRoomPiece(const std::string& name) {
+  for (const RoomPiece& p : RoomPieces()) {
+    if (name == p.name) return &p;
+  }
+  return nullptr;
+}
+
+RoomPiece Mirrored(const RoomPiece& piece) {
+  RoomPiece m = piece;
+  const int width = piece.Width();
+  for (std::string& row : m.rows) std::fill(row.begin(), row.end(), '.');
+  for (int r = 0; r < piece.Height(); ++r) {
+    for (int c = 0; c < width; ++c) {
+      const char ch = piece.rows[static_cast<size_t>(r)][static_cast<size_t>(c)];
+      if (ch == '.') continue;
+      // The object's cells c .. c + extra land at width − 1 − c − extra .. width − 1 − c.
+      m.rows[static_cast<size_t>(r)][static_cast<size_t>(width - 1 - c - ExtraWidth(ch))] = Turned(ch);
+    }
+  }
+  return m;
+}
+
+}  // namespace dataset
