@@ -21,6 +21,20 @@ constexpr int kFirstJumpPower = 8;
 constexpr int kClimbStep = 2;
 constexpr int kLadderStepDown = 25;
 constexpr int kMoveFrameLimit = 900;
+constexpr int kShutterKey = 177;
+constexpr int kFirstShutterItem = 181;
+constexpr int kTarget = 20;
+// A shutter rises 10 pixels a frame from the frame it is started and is open at 120.
+constexpr int kShutterFrames = 12;
+// The longest run of cells a walk crosses without stopping (crumbling floors, pitfalls).
+constexpr int kMaxCrossing = 12;
+
+bool IsShutter(int code) { return code == 58 || (code >= 66 && code <= 74); }
+bool IsVanishing(int code) { return code >= 79 && code <= 81; }
+// Floors a route crosses but never stops on.
+bool IsRestless(int code) { return code >= 59 && code <= 62; }
+// Floors that move the player (carrying belts, jump pads): no move may stand on them.
+bool IsMovingFloor(int code) { return code == 75 || code == 76 || (code >= 83 && code <= 85); }
 
 struct BoxSpec {
   int left, top, right, bottom;
@@ -72,6 +86,7 @@ struct Body {
   bool contact = false;  // set by the map objects after the previous frame's move
   bool reach = false;
   int ladderX = -1;
+  int carrier = -1;  // spawn order of what carried the player this frame
 };
 
 struct Input {
@@ -81,9 +96,30 @@ struct Input {
   bool down = false;
 };
 
+bool Touches(const Body& b, const StageMap::Hazard& h) {
+  auto hits = [&h](int l, int t, int r, int bo) { return Overlap(l, t, r, bo, h.left, h.top, h.right, h.bottom); };
+  switch (h.reach) {
+    case StageMap::Reach::kKillBox: return hits(b.x - 12, b.y - 30, b.x + 12, b.y + 40);
+    case StageMap::Reach::kElectricBox: return hits(b.x - 15, b.y - 20, b.x + 15, b.y + 39);
+    case StageMap::Reach::kFeet: return hits(b.x - 12, b.y + 5, b.x + 12, b.y + 39);
+    case StageMap::Reach::kAnyBox:
+      return hits(b.x - 12, b.y - 40, b.x + 12, b.y - 20) || hits(b.x - 20, b.y - 25, b.x + 20, b.y + 20) ||
+             hits(b.x - 12, b.y + 5, b.x + 12, b.y + 39);
+  }
+  return false;
+}
+
 class Mover {
  public:
-  explicit Mover(const StageMap& map) : map_(map) {}
+  explicit Mover(const StageMap& map, RouteState state = {}) : map_(map), state_(state) {}
+
+  const RouteState& State() const { return state_; }
+  // Bits picked up since the mover started.
+  uint64_t Picked() const { return picked_; }
+  // Shutters started and not yet open.
+  bool Opening() const { return opening_ != 0; }
+  // A hazard touched the player.
+  bool Hurt() const { return hurt_; }
 
   // The ladder tests of the map objects, from the player's position.
   void TouchLadders(Body& b) const {
@@ -107,11 +143,11 @@ class Mover {
   }
 
   // The first object in spawn order that carries the player, as its top; -1 none.
-  int Carrier(const Body& b, bool* ladder) const {
+  int Carrier(Body& b, bool* ladder) const {
     const int left = b.x - 12, top = b.y + 5, right = b.x + 12, bottom = b.y + 39;
     // The earliest block in spawn order; a ladder earlier in the order wins over it.
     int bestOrder = kColumns * kRows;
-    int best = map_.FirstCarrierTop(left, top, right, bottom, &bestOrder);
+    int best = map_.FirstCarrierTop(left, top, right, bottom, &bestOrder, state_.open);
     *ladder = false;
     if (!b.climbing && !b.contact && !b.rising) {
       const int c0 = std::max(0, left / kCellSize), c1 = std::min(kColumns - 1, (right - 1) / kCellSize);
@@ -126,6 +162,7 @@ class Mover {
         }
       }
     }
+    b.carrier = best >= 0 ? bestOrder : -1;
     return best;
   }
 
@@ -204,12 +241,51 @@ class Mover {
     }
 
     if (!touched) b.climbing = false;
+    MapObjects(b);
+  }
+
+  // The map objects' part of a frame, after the player moved: ladders, then in spawn order
+  // the shutters and the pickups, then the hazards.
+  void MapObjects(Body& b) {
     TouchLadders(b);
+    const uint64_t before = state_.collected;
+    const std::vector<StageMap::Area>& pickups = map_.Pickups();
+    uint64_t now = 0;
+    for (const StageMap::Area& a : pickups) {
+      if (Overlap(b.x - 20, b.y - 25, b.x + 20, b.y + 20, a.left, a.top, a.right, a.bottom)) now |= uint64_t{1} << a.bit;
+    }
+    const std::vector<StageMap::Shutter>& shutters = map_.Shutters();
+    for (size_t i = 0; i < shutters.size(); ++i) {
+      const uint32_t bit = uint32_t{1} << i;
+      const StageMap::Shutter& s = shutters[i];
+      if ((opening_ & bit) != 0) {
+        if (++openFrames_[i] >= kShutterFrames) {
+          opening_ &= ~bit;
+          state_.open |= bit;
+        }
+        continue;
+      }
+      if ((state_.open & bit) != 0) continue;
+      // A key picked up this frame counts for the shutters after it in spawn order.
+      uint64_t held = before;
+      for (const StageMap::Area& a : pickups) {
+        if ((now >> a.bit & 1) != 0 && a.order < s.order) held |= uint64_t{1} << a.bit;
+      }
+      if ((held >> s.key & 1) == 0) continue;
+      const int left = s.column * kCellSize, top = s.row * kCellSize;
+      if (Overlap(b.x - 15, b.y - 20, b.x + 15, b.y + 39, left - 20, top, left + 60, top + s.zoneBottom)) {
+        opening_ |= bit;
+        openFrames_[i] = 1;
+      }
+    }
+    picked_ |= now;
+    state_.collected |= now;
+    for (const StageMap::Hazard& h : map_.Hazards()) hurt_ = hurt_ || Touches(b, h);
   }
 
  private:
   void HeadCheck(Body& b) const {
-    const int bottom = map_.SolidBottom(b.x - 12, b.y - 40, b.x + 12, b.y - 20);
+    const int bottom = map_.SolidBottom(b.x - 12, b.y - 40, b.x + 12, b.y - 20, state_.open);
     if (bottom >= 0) {
       b.headBump = true;
       b.y = bottom + 42;
@@ -219,13 +295,18 @@ class Mover {
 
   bool BlockedSideways(const Body& b, int direction) const {
     const int left = b.x - 20, right = b.x + 20;
-    if (!map_.SolidOverlaps(left, b.y - 25, right, b.y + 20)) return false;
+    if (!map_.SolidOverlaps(left, b.y - 25, right, b.y + 20, state_.open)) return false;
     // Only a block the player has not already passed pushes it back.
-    return direction > 0 ? map_.SolidOverlaps(left + 10, b.y - 25, right, b.y + 20)
-                         : map_.SolidOverlaps(left, b.y - 25, right - 10, b.y + 20);
+    return direction > 0 ? map_.SolidOverlaps(left + 10, b.y - 25, right, b.y + 20, state_.open)
+                         : map_.SolidOverlaps(left, b.y - 25, right - 10, b.y + 20, state_.open);
   }
 
   const StageMap& map_;
+  RouteState state_;
+  uint64_t picked_ = 0;
+  uint32_t opening_ = 0;
+  int openFrames_[kMaxShutters] = {};
+  bool hurt_ = false;
 };
 
 std::optional<Spot> SpotOf(const Body& b) {
@@ -255,36 +336,91 @@ std::optional<Spot> Settle(const StageMap& map, int x, int y) {
   return b ? SpotOf(*b) : std::nullopt;
 }
 
-bool TouchesDoor(const StageMap& map, Spot s, int door) {
-  for (int r = s.row - 1; r <= s.row; ++r) {
-    if (map.Code(s.column, r) == door) return true;
+// The map objects' standard test of a player at world (x, y) against the cell at (left, top).
+bool StandardTest(int x, int y, int left, int top) {
+  return x + 10 > left && x - 10 < left + kCellSize && y + 20 > top && y - 20 < top + kCellSize;
+}
+
+bool TouchesDoorAt(const StageMap& map, int x, int y, int door) {
+  const int c = x / kCellSize, r = y / kCellSize;
+  for (int row = r - 1; row <= r + 1; ++row) {
+    for (int column = c - 1; column <= c + 1; ++column) {
+      if (map.Code(column, row) == door && StandardTest(x, y, column * kCellSize, row * kCellSize)) return true;
+    }
   }
   return false;
 }
 
-bool TouchesGoal(const StageMap& map, Spot s) {
-  for (int r = s.row - 1; r <= s.row; ++r) {
-    for (int c = s.column - 1; c <= s.column; ++c) {
-      if (map.Code(c, r) == kGoal || map.Code(c, r) == kWaitingGoal) return true;
+// The goal's test is the standard one shifted 20 pixels right. A waiting goal counts once
+// every target has been touched.
+bool TouchesGoalAt(const StageMap& map, int x, int y, const RouteState& state) {
+  const uint64_t targets = map.AllTargets();
+  const bool open = map.TargetCount() <= kMaxTargets && (state.collected & targets) == targets;
+  const int c = x / kCellSize, r = y / kCellSize;
+  for (int row = r - 1; row <= r + 1; ++row) {
+    for (int column = c - 2; column <= c + 1; ++column) {
+      const int code = map.Code(column, row);
+      if ((code == kGoal || (code == kWaitingGoal && open)) &&
+          StandardTest(x, y, column * kCellSize + 20, row * kCellSize)) {
+        return true;
+      }
     }
   }
   return false;
+}
+
+bool TouchesDoor(const StageMap& map, Spot s, int door) { return TouchesDoorAt(map, s.WorldX(), s.WorldY(), door); }
+
+bool TouchesGoal(const StageMap& map, Spot s, const RouteState& state) {
+  return TouchesGoalAt(map, s.WorldX(), s.WorldY(), state);
 }
 
 }  // namespace
 
 // ---- StageMap ----
 
-StageMap::StageMap(const uint8_t* record) : cellBoxes_(kColumns * kRows) {
+StageMap::StageMap(const uint8_t* record, int character) : cellBoxes_(kColumns * kRows) {
   std::memcpy(grid_, record, sizeof grid_);
   screensX_ = std::clamp<int>(record[kWidthByte], 1, 3);
   screensY_ = std::clamp<int>(record[kHeightByte], 1, 3);
   for (int row = 0; row < kRows; ++row) {
     for (int column = 0; column < kColumns; ++column) {
       const int code = Code(column, row);
-      if (IsMapObject(code)) AddSolid(column, row, code);
+      if (!IsMapObject(code)) continue;
+      const int x = column * kCellSize, y = row * kCellSize, order = row * kColumns + column;
+      if (IsVanishing(code)) {
+        // Sometimes there, sometimes not: a route keeps clear of it.
+        hazards_.push_back({x, y, x + kCellSize, y + kCellSize, Reach::kAnyBox});
+        continue;
+      }
+      AddSolid(column, row, code);
+      if (code >= 21 && code <= 24) {
+        static constexpr int kZones[4][4] = {{0, 40, -20, 0}, {0, 40, 40, 60}, {40, 60, 5, 35}, {-20, 0, 5, 35}};
+        const int* z = kZones[code - 21];
+        hazards_.push_back({x + z[0], y + z[2], x + z[1], y + z[3], Reach::kKillBox});
+      } else if (code == 77) {
+        hazards_.push_back({x + 5, y - 10, x + 35, y, Reach::kElectricBox});
+      } else if (IsMovingFloor(code)) {
+        const BoxSpec box = BoxOf(code);
+        hazards_.push_back({x + box.left, y + box.top, x + box.right, y + box.bottom, Reach::kFeet});
+      } else if (code == kShutterKey || (code >= kFirstShutterItem && code <= kFirstShutterItem + 8)) {
+        if (character == 1 && code == 187) continue;
+        // The pickup box, less the item's bobbing of up to 5 pixels down.
+        const int bit = code == kShutterKey ? 0 : code - kFirstShutterItem + 1;
+        pickups_.push_back({x + 6, y + 15, x + 33, y + 40, bit, order});
+      } else if (code == kTarget) {
+        if (targetCount_ < kMaxTargets) {
+          pickups_.push_back({x + 5, y + 5, x + 35, y + 65, kFirstTargetBit + targetCount_, order});
+        }
+        ++targetCount_;
+      }
     }
   }
+}
+
+uint64_t StageMap::AllTargets() const {
+  const int n = std::min(targetCount_, kMaxTargets);
+  return n == 0 ? 0 : ((n == 64 - kFirstTargetBit ? ~uint64_t{0} : (uint64_t{1} << n) - 1) << kFirstTargetBit);
 }
 
 int StageMap::Code(int column, int row) const {
@@ -296,7 +432,14 @@ void StageMap::AddSolid(int column, int row, int code) {
   const BoxSpec shape = BoxOf(code);
   if (!shape.solid || shape.right <= shape.left || shape.bottom <= shape.top) return;
   const int x = column * kCellSize, y = row * kCellSize;
-  const Box box{x + shape.left, y + shape.top, x + shape.right, y + shape.bottom, row * kColumns + column};
+  int gate = -1;
+  if (IsShutter(code) && shutters_.size() < static_cast<size_t>(kMaxShutters)) {
+    // Shutters past the last one the state can hold stay shut.
+    gate = static_cast<int>(shutters_.size());
+    const int key = code == 58 ? 0 : code - 65;
+    shutters_.push_back({column, row, key, code == 58 ? 100 : 80, row * kColumns + column});
+  }
+  const Box box{x + shape.left, y + shape.top, x + shape.right, y + shape.bottom, row * kColumns + column, gate};
   const int index = static_cast<int>(boxes_.size());
   boxes_.push_back(box);
   for (int r = box.top / kCellSize; r <= (box.bottom - 1) / kCellSize && r < kRows; ++r) {
@@ -312,11 +455,12 @@ const std::vector<int>& StageMap::BoxesIn(int column, int row) const {
   return cellBoxes_[column * kRows + row];
 }
 
-bool StageMap::SolidOverlaps(int left, int top, int right, int bottom) const {
+bool StageMap::SolidOverlaps(int left, int top, int right, int bottom, uint32_t open) const {
   for (int r = std::max(0, top / kCellSize); r <= (bottom - 1) / kCellSize && r < kRows; ++r) {
     for (int c = std::max(0, left / kCellSize); c <= (right - 1) / kCellSize && c < kColumns; ++c) {
       for (int i : BoxesIn(c, r)) {
         const Box& b = boxes_[i];
+        if (b.gate >= 0 && (open >> b.gate & 1) != 0) continue;
         if (Overlap(left, top, right, bottom, b.left, b.top, b.right, b.bottom)) return true;
       }
     }
@@ -324,7 +468,7 @@ bool StageMap::SolidOverlaps(int left, int top, int right, int bottom) const {
   return false;
 }
 
-int StageMap::FirstCarrierTop(int left, int top, int right, int bottom, int* order) const {
+int StageMap::FirstCarrierTop(int left, int top, int right, int bottom, int* order, uint32_t open) const {
   int best = -1;
   int first = kColumns * kRows;
   if (order == nullptr) order = &first;
@@ -333,6 +477,7 @@ int StageMap::FirstCarrierTop(int left, int top, int right, int bottom, int* ord
     for (int c = std::max(0, left / kCellSize); c <= (right - 1) / kCellSize && c < kColumns; ++c) {
       for (int i : BoxesIn(c, r)) {
         const Box& b = boxes_[i];
+        if (b.gate >= 0 && (open >> b.gate & 1) != 0) continue;
         if (b.order < *order && Overlap(left, top, right, bottom, b.left, b.top, b.right, b.bottom)) {
           *order = b.order;
           // The object's own position, not its box top, is where the player lands.
@@ -344,12 +489,13 @@ int StageMap::FirstCarrierTop(int left, int top, int right, int bottom, int* ord
   return best;
 }
 
-int StageMap::SolidBottom(int left, int top, int right, int bottom) const {
+int StageMap::SolidBottom(int left, int top, int right, int bottom, uint32_t open) const {
   int lowest = -1;
   for (int r = std::max(0, top / kCellSize); r <= (bottom - 1) / kCellSize && r < kRows; ++r) {
     for (int c = std::max(0, left / kCellSize); c <= (right - 1) / kCellSize && c < kColumns; ++c) {
       for (int i : BoxesIn(c, r)) {
         const Box& b = boxes_[i];
+        if (b.gate >= 0 && (open >> b.gate & 1) != 0) continue;
         if (Overlap(left, top, right, bottom, b.left, b.top, b.right, b.bottom)) lowest = std::max(lowest, b.bottom);
       }
     }
@@ -383,8 +529,29 @@ std::string Describe(const Move& move) {
   return text;
 }
 
-std::optional<Spot> Simulate(const StageMap& map, Spot from, const Move& move) {
-  Mover mover(map);
+namespace {
+
+struct Outcome {
+  std::optional<Spot> to;
+  bool restless = false;  // came to rest where no move may end
+};
+
+// The end of a move: the player waits while started shutters open, lands again if one
+// opened under it, and must then stand at a cell's centre on a floor that holds.
+Outcome Rest(const StageMap& map, Mover& mover, Body& b) {
+  for (int frame = 0; frame < kMoveFrameLimit; ++frame) {
+    if (mover.Hurt() || b.y > map.HeightPixels() + 80) return {};
+    if (!mover.Opening() && b.landed) {
+      const int code = b.carrier < 0 ? 0 : map.Code(b.carrier % kColumns, b.carrier / kColumns);
+      if (IsRestless(code)) return {std::nullopt, true};
+      return {SpotOf(b)};
+    }
+    mover.Frame(b, Input{});
+  }
+  return {};
+}
+
+Outcome Play(const StageMap& map, Spot from, const Move& move, Mover& mover) {
   Body b;
   b.x = from.WorldX();
   b.y = from.WorldY();
@@ -392,17 +559,17 @@ std::optional<Spot> Simulate(const StageMap& map, Spot from, const Move& move) {
   // rest on the spot.
   mover.TouchLadders(b);
   mover.Frame(b, Input{});
-  if (!b.landed || b.x != from.WorldX() || b.y != from.WorldY()) return std::nullopt;
+  if (!b.landed || b.x != from.WorldX() || b.y != from.WorldY() || mover.Hurt()) return {};
 
   switch (move.kind) {
     case MoveKind::kEnterDoor:
-      return TouchesDoor(map, from, move.door) ? std::optional<Spot>(from) : std::nullopt;
+      return {TouchesDoor(map, from, move.door) ? std::optional<Spot>(from) : std::nullopt};
     case MoveKind::kTouchGoal:
-      return TouchesGoal(map, from) ? std::optional<Spot>(from) : std::nullopt;
+      return {TouchesGoal(map, from, mover.State()) ? std::optional<Spot>(from) : std::nullopt};
     case MoveKind::kClimbUp:
     case MoveKind::kClimbDown: {
       const bool up = move.kind == MoveKind::kClimbUp;
-      if (up ? !(b.contact && b.reach) : !(b.reach && b.onLadderTop)) return std::nullopt;
+      if (up ? !(b.contact && b.reach) : !(b.reach && b.onLadderTop)) return {};
       bool climbed = false;
       int stillFrames = 0;
       for (int frame = 0; frame < kMoveFrameLimit; ++frame) {
@@ -411,17 +578,17 @@ std::optional<Spot> Simulate(const StageMap& map, Spot from, const Move& move) {
         in.up = up;
         in.down = !up;
         mover.Frame(b, in);
-        if (b.y > map.HeightPixels() + 80) return std::nullopt;
+        if (b.y > map.HeightPixels() + 80 || mover.Hurt()) return {};
         climbed = climbed || b.climbing;
-        if (climbed && b.landed && !b.climbing) return SpotOf(b);
+        if (climbed && b.landed && !b.climbing) return Rest(map, mover, b);
         stillFrames = b.y == y ? stillFrames + 1 : 0;
-        if (stillFrames > 4) return std::nullopt;  // held under a ceiling
+        if (stillFrames > 4) return {};  // held under a ceiling
       }
-      return std::nullopt;
+      return {};
     }
     case MoveKind::kWalk:
     case MoveKind::kJump: {
-      if (move.direction == 0) return std::nullopt;
+      if (move.direction == 0) return {};
       int stuck = 0;
       for (int frame = 0; frame < kMoveFrameLimit; ++frame) {
         Input in;
@@ -430,20 +597,29 @@ std::optional<Spot> Simulate(const StageMap& map, Spot from, const Move& move) {
         in.jump = move.kind == MoveKind::kJump && frame < move.jumpFrames;
         const int x = b.x;
         mover.Frame(b, in);
-        if (b.y > map.HeightPixels() + 80) return std::nullopt;
+        if (b.y > map.HeightPixels() + 80 || mover.Hurt()) return {};
         if (steering) {
           stuck = b.x == x ? stuck + 1 : 0;
           // Pushed back by a wall for longer than a jump could take to clear it.
-          if (stuck > (move.kind == MoveKind::kJump ? 40 : 2)) return std::nullopt;
+          if (stuck > (move.kind == MoveKind::kJump ? 40 : 2)) return {};
           // Overshooting cannot happen at 4 pixels a frame between cell centres.
-          if ((move.direction > 0) != (move.targetX > b.x) && b.x != move.targetX) return std::nullopt;
+          if ((move.direction > 0) != (move.targetX > b.x) && b.x != move.targetX) return {};
         }
-        if (!steering && !in.jump && b.landed) return SpotOf(b);
+        if (!steering && !in.jump && b.landed) return Rest(map, mover, b);
       }
-      return std::nullopt;
+      return {};
     }
   }
-  return std::nullopt;
+  return {};
+}
+
+}  // namespace
+
+std::optional<Spot> Simulate(const StageMap& map, Spot from, const Move& move, RouteState* state) {
+  Mover mover(map, state != nullptr ? *state : RouteState{});
+  const Outcome out = Play(map, from, move, mover);
+  if (out.to && state != nullptr) *state = mover.State();
+  return out.to;
 }
 
 std::optional<Spot> StartSpot(const StageMap& map) {
@@ -514,25 +690,59 @@ int MoveCost(const Move& move, Spot from) {
   }
 }
 
-const std::vector<Move>& MoveGraph::MovesFrom(Spot here) {
-  const int key = here.column * kRows + here.row;
-  std::vector<Move>& moves = moves_[key];
-  if (known_[key]) return moves;
-  known_[key] = true;
-  auto attempt = [&](Move move) {
-    const std::optional<Spot> to = Simulate(map_, here, move);
-    if (!to || *to == here) return false;
-    move.to = *to;
+namespace {
+
+// The keys that still matter in a state: those of the shutters it has not opened.
+uint64_t KeysThatMatter(const StageMap& map, const RouteState& state) {
+  uint64_t keys = 0;
+  for (size_t i = 0; i < map.Shutters().size(); ++i) {
+    if ((state.open >> i & 1) == 0) keys |= uint64_t{1} << map.Shutters()[i].key;
+  }
+  return state.collected & keys;
+}
+
+}  // namespace
+
+const std::vector<Move>& MoveGraph::MovesFrom(Spot here, const RouteState& state) {
+  const uint64_t key = static_cast<uint64_t>(here.column * kRows + here.row) | uint64_t{state.open} << 12 |
+                       KeysThatMatter(map_, state) << 44;
+  const auto [entry, fresh] = moves_.try_emplace(key);
+  std::vector<Move>& moves = entry->second;
+  if (!fresh) return moves;
+  auto attempt = [&](Move move, bool* restless = nullptr) {
+    Mover mover(map_, state);
+    const Outcome out = Play(map_, here, move, mover);
+    if (restless != nullptr) *restless = out.restless;
+    if (!out.to || (*out.to == here && mover.State().open == state.open)) return false;
+    move.to = *out.to;
+    move.picked = mover.Picked();
+    move.opened = mover.State().open & ~state.open;
     moves.push_back(move);
     return true;
   };
   for (int direction : {-1, 1}) {
-    Move walk;
-    walk.kind = MoveKind::kWalk;
-    walk.direction = direction;
-    walk.targetX = here.WorldX() + direction * kCellSize;
-    const bool walked = attempt(walk);
-    if (walked && moves.back().to.row == here.row) continue;
+    // A walk that would stop on a floor that gives way goes on to the first cell that holds.
+    bool walked = false;
+    for (int cells = 1; cells <= kMaxCrossing && !walked; ++cells) {
+      Move walk;
+      walk.kind = MoveKind::kWalk;
+      walk.direction = direction;
+      walk.targetX = here.WorldX() + direction * cells * kCellSize;
+      bool restless = false;
+      walked = attempt(walk, &restless);
+      if (!restless) break;
+    }
+    // Jumps are tried where walking on is blocked or falls within two cells, so that a
+    // route can take a run-up to clear a hazard.
+    if (walked && moves.back().to.row == here.row) {
+      Move further;
+      further.kind = MoveKind::kWalk;
+      further.direction = direction;
+      further.targetX = here.WorldX() + direction * 2 * kCellSize;
+      Mover mover(map_, state);
+      const Outcome out = Play(map_, here, further, mover);
+      if (out.to && out.to->row == here.row) continue;
+    }
     for (int hold : kJumpHolds) {
       for (int columns = 1; columns <= kJumpReach; ++columns) {
         Move jump;
@@ -552,35 +762,97 @@ const std::vector<Move>& MoveGraph::MovesFrom(Spot here) {
   return moves;
 }
 
-Routes::Routes(MoveGraph& graph, Spot from) : map_(graph.Map()), indexOf_(kColumns * kRows, -1) {
+Routes::Tree Routes::Search(MoveGraph& graph, Spot from, const RouteState& start) {
+  Tree tree;
+  const uint64_t keys = (uint64_t{1} << kFirstTargetBit) - 1;
   using Entry = std::pair<int, int>;  // cost, node
   std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
   std::vector<bool> done;
-  auto offer = [&](Spot s, int cost, int previous, const Move& via) {
-    const int key = s.column * kRows + s.row;
-    int& index = indexOf_[key];
-    if (index < 0) {
-      index = static_cast<int>(spots_.size());
-      spots_.push_back(Node{s, cost, previous, via});
+  auto offer = [&](Spot s, RouteState state, int cost, int previous, const Move& via, uint64_t touched) {
+    state.collected &= keys;
+    const Key key{static_cast<uint64_t>(s.column * kRows + s.row) | uint64_t{state.open} << 12, state.collected};
+    const auto [entry, fresh] = tree.indexOf.try_emplace(key, static_cast<int>(tree.nodes.size()));
+    const int index = entry->second;
+    if (fresh) {
+      tree.nodes.push_back(Node{s, state, cost, previous, via, touched});
       done.push_back(false);
-    } else if (cost < spots_[index].cost && !done[index]) {
-      spots_[index].cost = cost;
-      spots_[index].previous = previous;
-      spots_[index].via = via;
+    } else if (cost < tree.nodes[index].cost && !done[index]) {
+      Node& n = tree.nodes[index];
+      n.cost = cost;
+      n.previous = previous;
+      n.via = via;
+      n.touched = touched;
     } else {
       return;
     }
     open.push({cost, index});
   };
-  offer(from, 0, -1, Move{});
+  offer(from, start, 0, -1, Move{}, 0);
   while (!open.empty()) {
     const auto [cost, index] = open.top();
     open.pop();
-    if (done[index] || cost != spots_[index].cost) continue;
+    if (done[index] || cost != tree.nodes[index].cost) continue;
     done[index] = true;
-    const Spot here = spots_[index].spot;
-    for (const Move& move : graph.MovesFrom(here)) offer(move.to, cost + MoveCost(move, here), index, move);
+    const Node node = tree.nodes[index];
+    for (const Move& move : graph.MovesFrom(node.spot, node.state)) {
+      const RouteState next{node.state.open | move.opened, node.state.collected | move.picked};
+      offer(move.to, next, cost + MoveCost(move, node.spot), index, move, node.touched | (move.picked & ~keys));
+    }
   }
+  return tree;
+}
+
+Routes::Routes(MoveGraph& graph, Spot from)
+    : graph_(graph), map_(graph.Map()), from_(from), tree_(Search(graph, from, RouteState{})) {}
+
+std::vector<Move> Routes::PathTo(const Tree& tree, int node) {
+  std::vector<Move> moves;
+  for (int i = node; tree.nodes[i].previous >= 0; i = tree.nodes[i].previous) moves.push_back(tree.nodes[i].via);
+  std::reverse(moves.begin(), moves.end());
+  return moves;
+}
+
+int Routes::BestTouching(const Tree& tree, Target target, bool targetsDone) const {
+  RouteState done;
+  if (targetsDone) done.collected = map_.AllTargets();
+  int best = -1;
+  for (int i = 0; i < static_cast<int>(tree.nodes.size()); ++i) {
+    const Node& n = tree.nodes[i];
+    const bool touches = target.door == 0 ? TouchesGoal(map_, n.spot, done) : TouchesDoor(map_, n.spot, target.door);
+    if (touches && (best < 0 || n.cost < tree.nodes[best].cost)) best = i;
+  }
+  return best;
+}
+
+std::vector<Move> Routes::TourToWaitingGoal() const {
+  if (map_.TargetCount() > kMaxTargets) return {};
+  std::vector<Move> moves;
+  uint64_t left = map_.AllTargets();
+  Spot at = from_;
+  RouteState state;
+  Tree tree = tree_;
+  while (left != 0) {
+    int best = -1;
+    for (int i = 0; i < static_cast<int>(tree.nodes.size()); ++i) {
+      if ((tree.nodes[i].touched & left) != 0 && (best < 0 || tree.nodes[i].cost < tree.nodes[best].cost)) best = i;
+    }
+    if (best < 0) return {};
+    const std::vector<Move> leg = PathTo(tree, best);
+    moves.insert(moves.end(), leg.begin(), leg.end());
+    left &= ~tree.nodes[best].touched;
+    at = tree.nodes[best].spot;
+    state = tree.nodes[best].state;
+    tree = Search(graph_, at, state);
+  }
+  const int goal = BestTouching(tree, Target::Goal(), true);
+  if (goal < 0) return {};
+  const std::vector<Move> leg = PathTo(tree, goal);
+  moves.insert(moves.end(), leg.begin(), leg.end());
+  Move last;
+  last.kind = MoveKind::kTouchGoal;
+  last.to = tree.nodes[goal].spot;
+  moves.push_back(last);
+  return moves;
 }
 
 std::vector<Move> PlanFromStart(const StageMap& map, Target target) {
@@ -590,32 +862,60 @@ std::vector<Move> PlanFromStart(const StageMap& map, Target target) {
   return Routes(graph, *start).PlanTo(target);
 }
 
+bool ReachableInStraightWalk(const StageMap& map, Target target) {
+  const std::optional<Spot> start = StartSpot(map);
+  if (!start) return false;
+  for (int direction : {-1, 1}) {
+    Mover mover(map);
+    Body b;
+    b.x = start->WorldX();
+    b.y = start->WorldY();
+    mover.TouchLadders(b);
+    int stuck = 0;
+    for (int frame = 0; frame < 4 * kMoveFrameLimit && stuck <= kShutterFrames + 2; ++frame) {
+      const int x = b.x, y = b.y;
+      Input in;
+      in.direction = direction;
+      mover.Frame(b, in);
+      if (b.y > map.HeightPixels() + 80 || mover.Hurt()) break;
+      if (b.landed) {
+        const bool there = target.door == 0 ? TouchesGoalAt(map, b.x, b.y, mover.State())
+                                            : TouchesDoorAt(map, b.x, b.y, target.door);
+        if (there) return true;
+      }
+      stuck = b.x == x && b.y == y ? stuck + 1 : 0;
+    }
+  }
+  return false;
+}
+
 bool Routes::Reaches(Target target) const { return !PlanTo(target).empty(); }
 
 std::vector<Move> Routes::PlanTo(Target target) const {
-  int best = -1;
-  for (int i = 0; i < static_cast<int>(spots_.size()); ++i) {
-    const Spot s = spots_[i].spot;
-    const bool touches = target.door == 0 ? TouchesGoal(map_, s) : TouchesDoor(map_, s, target.door);
-    if (touches && (best < 0 || spots_[i].cost < spots_[best].cost)) best = i;
-  }
-  if (best < 0) return {};
   std::vector<Move> moves;
-  Move last;
-  last.kind = target.door == 0 ? MoveKind::kTouchGoal : MoveKind::kEnterDoor;
-  last.door = target.door;
-  last.to = spots_[best].spot;
-  moves.push_back(last);
-  for (int i = best; spots_[i].previous >= 0; i = spots_[i].previous) moves.push_back(spots_[i].via);
-  std::reverse(moves.begin(), moves.end());
-  // Steps of one walk along a floor become one move.
+  const int best = BestTouching(tree_, target, false);
+  if (best >= 0) {
+    moves = PathTo(tree_, best);
+    Move last;
+    last.kind = target.door == 0 ? MoveKind::kTouchGoal : MoveKind::kEnterDoor;
+    last.door = target.door;
+    last.to = tree_.nodes[best].spot;
+    moves.push_back(last);
+  } else if (target.door == 0) {
+    moves = TourToWaitingGoal();
+  }
+  if (moves.empty()) return {};
+  // Steps of one walk along a floor become one move; a walk that opens a shutter ends
+  // there, since the player waits for it.
   std::vector<Move> merged;
   bool lastWasLevelWalk = false;
-  Spot at = spots_[0].spot;
+  Spot at = from_;
   for (const Move& move : moves) {
     const bool levelWalk = move.kind == MoveKind::kWalk && move.to.row == at.row;
-    if (levelWalk && lastWasLevelWalk && merged.back().direction == move.direction) {
+    if (levelWalk && lastWasLevelWalk && merged.back().direction == move.direction && merged.back().opened == 0) {
+      const uint64_t picked = merged.back().picked;
       merged.back() = move;
+      merged.back().picked |= picked;
     } else {
       merged.push_back(move);
     }

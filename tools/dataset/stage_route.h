@@ -13,13 +13,31 @@
 // The movement follows the player update frame by frame (gravity, the held jump, landing on
 // the first carrying object in spawn order, the head check, wall push-back, ladder contact and
 // reach), with these simplifications: boxes overlap only when they share some area (touching
-// edges do not count); the player always runs (4 pixels a frame); only blocks that stay put
-// are modelled, so crumbling, vanishing and pitfall blocks count as plain blocks, and springs,
-// conveyors, pipes, ledges to hang from, shafts and ducts are not used by a route.
+// edges do not count); the player always runs (4 pixels a frame).
+//
+// The map objects a route meets, as the check models them:
+// - Plain blocks (25-29, 35-57), ledges 30-34 to stand on, noisy blocks 91, ladders 65, doors
+//   1-9 and the goal 98/99.
+// - Items are picked up when the body passes over them (whatever the bobbing). The shutter
+//   key 177 and the shutter items 181-189 are kept in the route's state: shutter 58 opens for
+//   the key, shutters 66-74 for item kind + 115. A closed shutter is a wall; with its key held,
+//   it starts to open when the player comes beside it (or stands on it) and is gone 12 frames
+//   later, as in the game; a move ends only when every started shutter is open.
+// - Spikes 21-24 are blocks whose kill zone no move may touch; an electric block 77 is a
+//   block whose top no move may touch.
+// - Crumbling blocks 59/60 and pitfalls 61/62 carry the player through a walk but no move
+//   ends on them (a walk over them goes on to the first cell beyond that holds).
+// - Vanishing blocks 79-81 are neither floor nor wall: no move may touch them at all.
+// - Breakable blocks and glass (82, 89, 90, 92) are walls; the route never breaks them.
+// - A waiting goal 98 counts once the route has touched every target (kind 20).
+// - Conveyors 75/76 and jump pads 83-85 are walls, but no move may stand on them; pipes
+//   86-88 are not used.
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace stage_route {
@@ -55,6 +73,18 @@ enum class MoveKind {
   kTouchGoal,
 };
 
+// What a route has done so far that changes the stage: the shutters it opened (bit i for the
+// i-th shutter of StageMap::Shutters) and the things it picked up or touched (bit 0 the
+// shutter key 177, bits 1..9 the items 181..189, bit 10 + i the i-th target).
+struct RouteState {
+  uint32_t open = 0;
+  uint64_t collected = 0;
+  bool operator==(const RouteState& o) const { return open == o.open && collected == o.collected; }
+};
+constexpr int kFirstTargetBit = 10;
+constexpr int kMaxShutters = 32;
+constexpr int kMaxTargets = 54;
+
 struct Move {
   MoveKind kind = MoveKind::kWalk;
   int direction = 0;
@@ -62,6 +92,10 @@ struct Move {
   int targetX = 0;
   int door = 0;
   Spot to;  // where the player stands after the move
+  // What the move picks up on its way and the shutters that open during it or right after
+  // it (then the player waits beside them).
+  uint64_t picked = 0;
+  uint32_t opened = 0;
 };
 
 const char* MoveName(MoveKind kind);
@@ -71,8 +105,34 @@ std::string Describe(const Move& move);
 // The tiles of a stage record and the blocks they make.
 class StageMap {
  public:
-  // `record` holds at least kRecordBytes bytes.
-  explicit StageMap(const uint8_t* record);
+  // `record` holds at least kRecordBytes bytes. The second character (1) never picks up item
+  // 187, so for it the shutters that item opens stay shut.
+  explicit StageMap(const uint8_t* record, int character = 0);
+
+  struct Shutter {
+    int column, row;
+    int key;         // the bit of RouteState::collected that opens it
+    int zoneBottom;  // how far below its top the player starts it
+    int order;       // spawn order
+  };
+  struct Area {
+    int left, top, right, bottom;  // world pixels, right and bottom exclusive
+    int bit;                       // RouteState::collected bit it gives
+    int order;                     // spawn order
+  };
+  // Things no move may touch: the player's box of `reach` against `area`.
+  enum class Reach { kKillBox, kElectricBox, kAnyBox, kFeet };
+  struct Hazard {
+    int left, top, right, bottom;
+    Reach reach;
+  };
+  const std::vector<Shutter>& Shutters() const { return shutters_; }
+  // Keys and targets, each with the area the body must overlap to take it.
+  const std::vector<Area>& Pickups() const { return pickups_; }
+  const std::vector<Hazard>& Hazards() const { return hazards_; }
+  int TargetCount() const { return targetCount_; }
+  // Every target's bit.
+  uint64_t AllTargets() const;
 
   int Code(int column, int row) const;
   int ScreensX() const { return screensX_; }
@@ -80,19 +140,20 @@ class StageMap {
   int WidthPixels() const { return screensX_ * 800; }
   int HeightPixels() const { return screensY_ * 600; }
   // Whether a solid block covers any part of the rectangle (world pixels, right and bottom
-  // exclusive).
-  bool SolidOverlaps(int left, int top, int right, int bottom) const;
+  // exclusive). Shutters whose bit is set in `open` are not there.
+  bool SolidOverlaps(int left, int top, int right, int bottom, uint32_t open = 0) const;
   // The cell top of the first solid block, in spawn order, that overlaps the rectangle; -1
   // none. `order` receives that block's spawn order (row * 60 + column).
-  int FirstCarrierTop(int left, int top, int right, int bottom, int* order = nullptr) const;
+  int FirstCarrierTop(int left, int top, int right, int bottom, int* order = nullptr, uint32_t open = 0) const;
   // The lowest bottom edge of the solid blocks overlapping the rectangle; -1 none.
-  int SolidBottom(int left, int top, int right, int bottom) const;
+  int SolidBottom(int left, int top, int right, int bottom, uint32_t open = 0) const;
   bool IsLadder(int column, int row) const { return Code(column, row) == 65; }
 
  private:
   struct Box {
     int left, top, right, bottom;
     int order;  // spawn order: row-major index of the tile
+    int gate;   // the shutter's index, -1 for a block that stays
   };
   void AddSolid(int column, int row, int code);
   // Blocks whose box reaches into a cell.
@@ -103,6 +164,10 @@ class StageMap {
   int screensY_ = 1;
   std::vector<Box> boxes_;
   std::vector<std::vector<int>> cellBoxes_;
+  std::vector<Shutter> shutters_;
+  std::vector<Area> pickups_;
+  std::vector<Hazard> hazards_;
+  int targetCount_ = 0;
 };
 
 // Where the stage loader puts the player and where it comes to rest: the last start tile
@@ -122,25 +187,28 @@ struct Target {
   static Target Door(int code) { return Target{code}; }
 };
 
-// The moves that lead on from each spot of a stage, worked out once per spot and kept, so
-// that routes from several starts in the same stage share the work. Jumps are tried only
-// where walking on is blocked or would fall.
+// The moves that lead on from each spot of a stage, worked out once per spot and state and
+// kept, so that routes from several starts in the same stage share the work. Jumps are tried
+// only where walking on is blocked or would fall.
 class MoveGraph {
  public:
-  explicit MoveGraph(const StageMap& map) : map_(map), moves_(kColumns * kRows), known_(kColumns * kRows, false) {}
+  explicit MoveGraph(const StageMap& map) : map_(map) {}
 
   const StageMap& Map() const { return map_; }
-  // Each move's `to` is where it ends.
-  const std::vector<Move>& MovesFrom(Spot spot);
+  // Each move's `to` is where it ends; with nothing opened or picked up yet.
+  const std::vector<Move>& MovesFrom(Spot spot) { return MovesFrom(spot, RouteState{}); }
+  // The same after the route has opened and picked up what `state` says.
+  const std::vector<Move>& MovesFrom(Spot spot, const RouteState& state);
 
  private:
   const StageMap& map_;
-  std::vector<std::vector<Move>> moves_;
-  std::vector<bool> known_;
+  std::unordered_map<uint64_t, std::vector<Move>> moves_;
 };
 
 // Every spot reachable from one start, with the cheapest moves to each (walking and
-// climbing preferred to jumps, so that routes stay easy to play).
+// climbing preferred to jumps, so that routes stay easy to play). A spot may be reached with
+// different keys held and shutters open; each counts on its own. A waiting goal is reached by
+// a tour: to the nearest target not yet touched, from there to the next, and on to the goal.
 class Routes {
  public:
   Routes(MoveGraph& graph, Spot from);
@@ -149,26 +217,52 @@ class Routes {
   // The moves from the start to the target, ending with the door or goal move; empty when
   // the target cannot be reached. Steps of one walk along a floor are one move.
   std::vector<Move> PlanTo(Target target) const;
-  int SpotCount() const { return static_cast<int>(spots_.size()); }
+  int SpotCount() const { return static_cast<int>(tree_.nodes.size()); }
 
  private:
   struct Node {
     Spot spot;
+    RouteState state;  // keys and shutters only
     int cost = 0;
     int previous = -1;
     Move via;
+    uint64_t touched = 0;  // targets touched on the way here
   };
+  struct Key {
+    uint64_t spotAndOpen, collected;
+    bool operator==(const Key& o) const { return spotAndOpen == o.spotAndOpen && collected == o.collected; }
+  };
+  struct KeyHash {
+    size_t operator()(const Key& k) const { return std::hash<uint64_t>()(k.spotAndOpen * 0x9E3779B97F4A7C15ull ^ k.collected); }
+  };
+  struct Tree {
+    std::vector<Node> nodes;
+    std::unordered_map<Key, int, KeyHash> indexOf;
+  };
+  static Tree Search(MoveGraph& graph, Spot from, const RouteState& state);
+  static std::vector<Move> PathTo(const Tree& tree, int node);
+  // The cheapest node from which `target` is touched (a waiting goal counting as open when
+  // `targetsDone`); -1 none.
+  int BestTouching(const Tree& tree, Target target, bool targetsDone) const;
+  std::vector<Move> TourToWaitingGoal() const;
+
+  MoveGraph& graph_;
   const StageMap& map_;
-  std::vector<Node> spots_;
-  std::vector<int> indexOf_;  // by column * kRows + row, -1 not reached
+  Spot from_;
+  Tree tree_;
 };
 
 // The cheapest moves from the start tile to a target of a stage; empty when there is none.
 std::vector<Move> PlanFromStart(const StageMap& map, Target target);
 
+// Whether a player who only holds left or only holds right from the start tile comes to the
+// target on the way (standing at a door, or touching an open goal), falls included.
+bool ReachableInStraightWalk(const StageMap& map, Target target);
+
 // The outcome of one move played frame by frame from a spot: where the player stands
 // after it, or nothing when it ends nowhere useful (blocked, fell out, never came to rest
-// at a cell's centre).
-std::optional<Spot> Simulate(const StageMap& map, Spot from, const Move& move);
+// at a cell's centre, touched a hazard, or came to rest where it may not). `state`, when
+// given, is the route's state before the move and receives the one after it.
+std::optional<Spot> Simulate(const StageMap& map, Spot from, const Move& move, RouteState* state = nullptr);
 
 }  // namespace stage_route

@@ -21,27 +21,53 @@ using stage_route::Spot;
 using stage_route::StageMap;
 using stage_route::Target;
 
-// A one-screen stage from rows of characters: '#' block, 'H' ladder, 'S' start, 'G' goal,
-// '1'..'9' doors, 'L' hiding place; anything else is empty. Rows and
-// columns left out stay empty.
+// The tile code a character of a drawn stage stands for; 0 empty.
+uint8_t CodeOf(char ch) {
+  switch (ch) {
+    case '#': return 25;   // block
+    case 'H': return 65;   // ladder
+    case 'S': return 95;   // start
+    case 'G': return 99;   // goal
+    case 'W': return 98;   // goal waiting for the targets
+    case 'T': return 20;   // target
+    case 'L': return 64;   // hiding place
+    case '^': return 21;   // spikes pointing up
+    case 'v': return 22;   // spikes pointing down
+    case 'E': return 77;   // electric block
+    case 'C': return 59;   // crumbling block
+    case 'P': return 61;   // pitfall (two cells wide)
+    case 'V': return 79;   // vanishing block
+    case 'B': return 89;   // breakable block
+    case 'K': return 58;   // shutter (two cells high)
+    case 'k': return 177;  // the shutter key
+    case 'M': return 66;   // shutter opened by item 181
+    case 'm': return 181;
+    case 'n': return 182;
+    case '>': return 75;   // conveyor (two cells wide)
+    case 'J': return 83;   // jump pad (two cells wide)
+    default: break;
+  }
+  return ch >= '1' && ch <= '9' ? static_cast<uint8_t>(ch - '0') : 0;
+}
+
+// A stage from rows of characters (CodeOf); rows and columns left out stay empty.
 std::vector<uint8_t> Record(const std::vector<std::string>& rows, int screensX = 1, int screensY = 1) {
   std::vector<uint8_t> record(stage_route::kRecordBytes, 0);
   record[2920] = static_cast<uint8_t>(screensX);
   record[2921] = static_cast<uint8_t>(screensY);
   for (size_t r = 0; r < rows.size(); ++r) {
-    for (size_t c = 0; c < rows[r].size(); ++c) {
-      const char ch = rows[r][c];
-      uint8_t code = 0;
-      if (ch == '#') code = 25;
-      if (ch == 'H') code = 65;
-      if (ch == 'S') code = 95;
-      if (ch == 'G') code = 99;
-      if (ch == 'L') code = 64;
-      if (ch >= '1' && ch <= '9') code = static_cast<uint8_t>(ch - '0');
-      record[r * stage_route::kColumns + c] = code;
-    }
+    for (size_t c = 0; c < rows[r].size(); ++c) record[r * stage_route::kColumns + c] = CodeOf(rows[r][c]);
   }
   return record;
+}
+
+// A walled one-screen room of 15 rows whose lowest rows (the last one being row 14) are
+// drawn; the rows above them are open.
+std::vector<std::string> Room(const std::vector<std::string>& lowest) {
+  std::vector<std::string> rows(15 - lowest.size(), "#..................#");
+  rows.front() = "####################";
+  rows.insert(rows.end(), lowest.begin(), lowest.end());
+  return rows;
 }
 
 std::vector<Move> PlanFromStart(const std::vector<uint8_t>& record, Target target) {
@@ -145,6 +171,121 @@ INSTANTIATE_TEST_SUITE_P(
       }
       return name;
     });
+
+// The moves of a plan as letters: w walk, j jump, u climb up, d climb down, e enter a door,
+// g touch the goal.
+std::string Shape(const std::vector<Move>& plan) {
+  std::string shape;
+  for (const Move& m : plan) shape += "wjudeg"[static_cast<int>(m.kind)];
+  return shape;
+}
+
+// Plays every move of a plan again from the start, the route's state carried along: each must
+// end where the plan says, and none on a floor that gives way.
+void ExpectPlanReplays(const StageMap& map, const std::vector<Move>& plan) {
+  std::optional<Spot> at = stage_route::StartSpot(map);
+  ASSERT_TRUE(at.has_value());
+  stage_route::RouteState state;
+  for (const Move& m : plan) {
+    const std::optional<Spot> to = stage_route::Simulate(map, *at, m, &state);
+    ASSERT_TRUE(to.has_value()) << stage_route::Describe(m);
+    EXPECT_EQ(*to, m.to) << stage_route::Describe(m);
+    const int floor = map.Code(to->column, to->row + 1);
+    EXPECT_FALSE(floor >= 59 && floor <= 62) << "rests on a floor that gives way: " << stage_route::Describe(m);
+    at = to;
+  }
+}
+
+struct MechanicCase {
+  const char* name;
+  std::vector<std::string> lowest;  // the room's lowest rows (Room)
+  bool reachable;
+  const char* shape;  // the plan's moves (Shape), "" unchecked
+};
+
+void PrintTo(const MechanicCase& c, std::ostream* os) { *os << c.name; }
+
+class MechanicTest : public ::testing::TestWithParam<MechanicCase> {};
+
+TEST_P(MechanicTest, GoalIsReachedOnlyAsTheMapObjectsAllow) {
+  const MechanicCase& c = GetParam();
+  const std::vector<uint8_t> record = Record(Room(c.lowest));
+  const StageMap map(record.data());
+  const std::vector<Move> plan = stage_route::PlanFromStart(map, Target::Goal());
+  ASSERT_EQ(!plan.empty(), c.reachable);
+  if (plan.empty()) return;
+  if (*c.shape != '\0') EXPECT_EQ(Shape(plan), c.shape);
+  ExpectPlanReplays(map, plan);
+}
+
+// A corridor two cells high: nothing can be jumped over in it.
+const std::string kCeiling = "####################";
+const std::string kAir = "#..................#";
+const std::string kRun = "#.S.............G..#";
+const std::string kFloor = "####################";
+
+INSTANTIATE_TEST_SUITE_P(
+    MapObjects, MechanicTest,
+    ::testing::Values(
+        MechanicCase{"shutter without its key", {kCeiling, "#.......K..........#", kRun, kFloor}, false, ""},
+        MechanicCase{"shutter with its key on the way", {kCeiling, "#.......K..........#", "#.Sk............G..#", kFloor}, true, "wwg"},
+        MechanicCase{"shutter with its key behind it", {kCeiling, "#.......K..........#", "#.S.........k...G..#", kFloor}, false, ""},
+        MechanicCase{"numbered shutter with its item", {kCeiling, "#.......M..........#", "#.Sm............G..#", kFloor}, true, "wwg"},
+        MechanicCase{"numbered shutter with another item", {kCeiling, "#.......M..........#", "#.Sn............G..#", kFloor}, false, ""},
+        MechanicCase{"spikes in the floor are jumped", {kAir, kRun, "#########^##########"}, true, "wjwg"},
+        MechanicCase{"a pit of spikes too wide to jump", {kAir, kRun, "######^^^^^^########"}, false, ""},
+        MechanicCase{"downward spikes two cells above the floor", {"#####vvvvvv#########", kAir, kRun, kFloor}, false, ""},
+        MechanicCase{"downward spikes three cells above the floor", {"#####vvvvvv#########", kAir, kAir, kRun, kFloor}, true, "wg"},
+        MechanicCase{"an electric floor cell is jumped", {kAir, kRun, "#########E##########"}, true, "wjwg"},
+        MechanicCase{"a crumbling bridge is crossed in one walk", {kAir, kRun, "####CCCCCC##########"}, true, "wg"},
+        MechanicCase{"a pitfall is crossed in one walk", {kAir, kRun, "#######P.###########"}, true, "wg"},
+        MechanicCase{"a goal over crumbling blocks only", {kAir, kRun, "################CC##"}, false, ""},
+        MechanicCase{"a bridge of vanishing blocks", {kAir, kRun, "####VVVVVV##########"}, false, ""},
+        MechanicCase{"a vanishing wall", {kCeiling, "#.......V..........#", "#.S.....V.......G..#", kFloor}, false, ""},
+        MechanicCase{"a breakable wall", {kCeiling, "#.......B..........#", "#.S.....B.......G..#", kFloor}, false, ""},
+        MechanicCase{"a conveyor in the floor is jumped", {kAir, kRun, "#########>.#########"}, true, "wjwg"},
+        MechanicCase{"a jump pad in the floor is jumped", {kAir, kRun, "#########J.#########"}, true, "wjwg"},
+        MechanicCase{"a waiting goal with its target on the way", {kAir, "#.......T..........#", "#.S.............W..#", kFloor}, true, "wg"},
+        MechanicCase{"a waiting goal with its target behind the start", {kAir, "#.T................#", "#....S..........W..#", kFloor}, true, "wwg"},
+        MechanicCase{"a waiting goal with its target out of reach",
+                     {"#.......T..........#", kAir, kAir, kAir, kAir, kAir, "#.S.............W..#", kFloor}, false, ""}),
+    [](const ::testing::TestParamInfo<MechanicCase>& info) {
+      std::string name = info.param.name;
+      for (char& ch : name) {
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+      }
+      return name;
+    });
+
+TEST(StageRouteTest, StraightWalkFindsOnlyWhatHoldingOneDirectionReaches) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> lowest;
+    bool straight;
+  };
+  const std::vector<Case> cases = {
+      {"goal on the start floor", {kAir, kRun, kFloor}, true},
+      {"goal to the left of the start", {kAir, "#.G.............S..#", kFloor}, true},
+      {"goal below a drop", {kAir, "#.S................#", "#######.........G..#", kFloor}, true},
+      {"goal behind a crate", {kAir, "#.S......#......G..#", kFloor}, false},
+      {"goal up a ladder", {"#...............G..#", "####H###############", "#...H..............#", "#...H..............#",
+                            "#...H..............#", "#...H..............#", "#.S.H..............#", kFloor}, false},
+      {"shutter opened by a key on the way", {kCeiling, "#.......K..........#", "#.Sk............G..#", kFloor}, true},
+      {"waiting goal with its target on the way", {kAir, "#.......T..........#", "#.S.............W..#", kFloor}, true},
+      {"waiting goal with its target behind the start", {kAir, "#.T................#", "#....S..........W..#", kFloor}, false},
+  };
+  for (const Case& c : cases) {
+    const std::vector<uint8_t> record = Record(Room(c.lowest));
+    const StageMap map(record.data());
+    EXPECT_EQ(stage_route::ReachableInStraightWalk(map, Target::Goal()), c.straight) << c.name;
+    EXPECT_FALSE(stage_route::PlanFromStart(map, Target::Goal()).empty()) << c.name << ": the goal is reachable";
+  }
+  // Doors count when the walk passes in front of them.
+  const std::vector<uint8_t> doors = Record(Room({kAir, "#.S......3.#....4..#", kFloor}));
+  const StageMap map(doors.data());
+  EXPECT_TRUE(stage_route::ReachableInStraightWalk(map, Target::Door(3)));
+  EXPECT_FALSE(stage_route::ReachableInStraightWalk(map, Target::Door(4)));
+}
 
 const std::vector<std::string> kTwoFloors = {
     "####################", "#..................#", "#..L...........1...#", "#..................#",
