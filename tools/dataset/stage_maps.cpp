@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <utility>
@@ -352,35 +353,11 @@ const std::vector<int>& Rewards() {
   static const std::vector<int> rewards = [] {
     std::vector<int> codes;
     for (int code = 141; code <= 189; ++code) {
-      if (code != 177 && (code < 181 || code > 186)) codes.push_back(code);
+      if (code != 177 && (code < 181 || code > 189)) codes.push_back(code);
     }
     return codes;
   }();
   return rewards;
-}
-
-// The cells of a record the route check reads as they are; the stage as the rules of the
-// way through it see it: kill zones of spikes are walls, vanishing blocks are not there.
-std::string ContractView(const std::string& record) {
-  std::string view = record;
-  auto cell = [&](int c, int r) -> int { return static_cast<uint8_t>(record[static_cast<size_t>(r * kColumns + c)]); };
-  auto wall = [&](int c, int r) {
-    if (c < 0 || c >= kColumns || r < 0 || r >= kRows) return;
-    if (cell(c, r) == 0 || (cell(c, r) >= 15 && cell(c, r) <= 19)) view[static_cast<size_t>(r * kColumns + c)] = static_cast<char>(kBlock);
-  };
-  for (int r = 0; r < kRows; ++r) {
-    for (int c = 0; c < kColumns; ++c) {
-      switch (cell(c, r)) {
-        case 21: wall(c, r - 1); break;
-        case 22: wall(c, r + 1); break;
-        case 23: wall(c + 1, r); break;
-        case 24: wall(c - 1, r); break;
-        case 79: case 80: case 81: view[static_cast<size_t>(r * kColumns + c)] = 0; break;
-        default: break;
-      }
-    }
-  }
-  return view;
 }
 
 struct Band {
@@ -404,24 +381,24 @@ class Generator {
       record_.assign(kStageRecordBytes, '\0');
       if (!Lay(palette, doors, startCode, targets, needs, stageNumber)) {
         if (why_.empty()) why_ = "no room for the layout";
-        if (std::getenv("ROOMS_DUMP") != nullptr) std::fprintf(stderr, "%s attempt %d: %s\n", stage_.path.c_str(), attempt, why_.c_str());
+        if (Dumping()) std::fprintf(stderr, "%s attempt %d: %s\n", stage_.path.c_str(), attempt, why_.c_str());
         continue;
       }
       why_.clear();
       const bool playable = Playable(needs);
-      if (std::getenv("ROOMS_DUMP") != nullptr && !playable) {
+      if (Dumping() && (!playable || std::getenv("ROOMS_DUMP")[0] != '\0')) {
         for (int r = 0; r < height_; ++r) {
           for (int c = 0; c < width_; ++c) {
             const int v = Cell(c, r);
             char ch = v == 0 ? '.' : v >= 25 && v <= 29 ? '#' : v == 65 ? 'H' : v >= 201 ? 'e' : v >= 190 ? '*' : v >= 141 ? 'i' : v <= 9 ? static_cast<char>('0' + v) : v >= 95 && v <= 97 ? '@' : v == 98 || v == 99 ? 'G' : '?';
-            const char* legend = "..........om...*****S v><###############:::::::::::::::::::::::KcCpP.hHTTTTTTTTT()E.VQRgJJJ{-}bBnf";
+            const char* legend = ".123456789om???!!!!!aSv><#####=====%%%%%%%%%%%%%%%%%%%%%%%KcCpP?hHTTTTTTTTT()E?VQRGJJJ{-}bBnf";
             if (ch == '?' && v < 93) ch = legend[v];
             std::fprintf(stderr, "%c", ch);
           }
           std::fprintf(stderr, "\n");
         }
       }
-      if (std::getenv("ROOMS_DUMP") != nullptr) std::fprintf(stderr, "%s attempt %d: %s\n", stage_.path.c_str(), attempt, playable ? "ok" : why_.c_str());
+      if (Dumping()) std::fprintf(stderr, "%s attempt %d: %s\n", stage_.path.c_str(), attempt, playable ? "ok" : why_.c_str());
       if (!playable) {
         // A standing guard or an unblinking camera that shuts the way: let it look about.
         if (!Soften() || !Playable(needs)) continue;
@@ -438,12 +415,12 @@ class Generator {
       for (int code : needs.triggers) PlaceTrigger(code, needs);
       return record_;
     }
-    if (std::getenv("ROOMS_DUMP") != nullptr) {
+    if (Dumping()) {
       for (int r = 0; r < height_; ++r) {
         for (int c = 0; c < width_; ++c) {
           const int v = Cell(c, r);
           char ch = v == 0 ? '.' : v >= 25 && v <= 29 ? '#' : v == 65 ? 'H' : v >= 201 ? 'e' : v >= 190 ? '*' : v >= 141 ? 'i' : v <= 9 ? static_cast<char>('0' + v) : v >= 95 && v <= 97 ? '@' : v == 98 || v == 99 ? 'G' : '?';
-          const char* legend = "..........om...*****S v><###############:::::::::::::::::::::::KcCpP.hHTTTTTTTTT()E.VQRgJJJ{-}bBnf";
+          const char* legend = ".123456789om???!!!!!aSv><#####=====%%%%%%%%%%%%%%%%%%%%%%%KcCpP?hHTTTTTTTTT()E?VQRGJJJ{-}bBnf";
           if (ch == '?' && v < 93) ch = legend[v];
           std::fprintf(stderr, "%c", ch);
         }
@@ -475,6 +452,7 @@ class Generator {
         if (c > 0 && c < width_ - 1) dropColumns_.push_back(c);
       }
     }
+    PlanLadders();
     std::vector<const RoomPiece*> wanted;
     for (const char* name : palette.signature) {
       if (const RoomPiece* p = FindRoomPiece(name)) wanted.push_back(p);
@@ -561,12 +539,39 @@ class Generator {
     return true;
   }
 
+  // Columns a band keeps as corridor: where the ladders to the bands above and below stand
+  // and, in the first band, the shaft a story scene drops the player through.
   bool Reserved(int band, int first, int last) const {
-    if (band != 0) return false;
-    for (int c : dropColumns_) {
-      if (c >= first - 1 && c <= last + 1) return true;
+    auto near = [&](int c) { return c >= first - 1 && c <= last + 1; };
+    if (band == 0 && std::any_of(dropColumns_.begin(), dropColumns_.end(), near)) return true;
+    for (int b : {band - 1, band}) {
+      if (b < 0 || b >= static_cast<int>(ladderPlan_.size())) continue;
+      if (std::any_of(ladderPlan_[static_cast<size_t>(b)].begin(), ladderPlan_[static_cast<size_t>(b)].end(), near)) return true;
     }
     return false;
+  }
+
+  // One or two ladders a screen from each band down to the next, never straight above
+  // another, chosen before the rooms so that the rooms leave them their corridor.
+  void PlanLadders() {
+    ladderPlan_.assign(bands_.size() > 0 ? bands_.size() - 1 : 0, {});
+    for (size_t b = 0; b < ladderPlan_.size(); ++b) {
+      for (int screen = 0; screen < stage_.screensX; ++screen) {
+        const int count = stage_.screensX > 1 && random_.Below(4) == 0 ? 2 : 1;
+        for (int attempt = 0, placed = 0; attempt < 20 && placed < count; ++attempt) {
+          const int c = screen * kScreenColumns + 2 + random_.Below(kScreenColumns - 4);
+          bool apart = true;
+          if (b > 0) {
+            for (int o : ladderPlan_[b - 1]) apart = apart && std::abs(o - c) > 2;
+          }
+          for (int o : ladderPlan_[b]) apart = apart && std::abs(o - c) > 4;
+          for (int o : dropColumns_) apart = apart && std::abs(o - c) > 2;
+          if (!apart) continue;
+          ladderPlan_[b].push_back(c);
+          ++placed;
+        }
+      }
+    }
   }
 
   const RoomPiece* Pick(const Palette& palette, PieceUse use, int band, int room, std::vector<const RoomPiece*>& wanted) {
@@ -576,12 +581,8 @@ class Generator {
     auto fits = [&](const RoomPiece& p) {
       return p.use == use && p.Width() <= room && !(bottom && OpenFloor(p)) && Fit(p, height, &fitted);
     };
-    for (size_t i = 0; i < wanted.size(); ++i) {
-      if (fits(*wanted[i])) {
-        const RoomPiece* p = wanted[i];
-        wanted.erase(wanted.begin() + static_cast<long>(i));
-        return p;
-      }
+    for (const RoomPiece* p : wanted) {
+      if (fits(*p)) return p;
     }
     std::vector<const RoomPiece*> pool;
     for (const RoomPiece& p : RoomPieces()) {
@@ -605,6 +606,8 @@ class Generator {
       Fit(piece, height, &fitted);
       Stamp(fitted, at, b.top);
       piecesUsed.push_back(piece.name);
+      const auto it = std::find_if(wanted.begin(), wanted.end(), [&](const RoomPiece* w) { return std::string(w->name) == piece.name; });
+      if (it != wanted.end()) wanted.erase(it);
     };
     // Side rooms close an end of the band; both ends stay open for a one-screen stage's
     // single band sometimes, so that the corridors keep room for the doors.
@@ -625,6 +628,27 @@ class Generator {
         last -= p->Width();
       }
     }
+    // A wanted room goes in first, where no ladder stands, and the corridors fill around it.
+    for (const RoomPiece* w : wanted) {
+      if (w->use != PieceUse::kPassage) continue;
+      const RoomPiece* p = Pick(palette, PieceUse::kPassage, band, last - first - 3, wanted);
+      if (p == nullptr || p != w) break;
+      std::vector<int> places;
+      for (int c = first + 2; c + p->Width() - 1 <= last - 2; ++c) {
+        if (!Reserved(band, c, c + p->Width() - 1)) places.push_back(c);
+      }
+      if (places.empty()) break;
+      const int c = places[static_cast<size_t>(random_.Below(static_cast<int>(places.size())))];
+      stamp(random_.Below(2) == 0 ? *p : Mirrored(*p), c);
+      Fill(band, palette, wanted, first, c - 1, stamp);
+      Fill(band, palette, wanted, c + p->Width(), last, stamp);
+      return;
+    }
+    Fill(band, palette, wanted, first, last, stamp);
+  }
+
+  template <typename StampFn>
+  void Fill(int band, const Palette& palette, std::vector<const RoomPiece*>& wanted, int first, int last, StampFn& stamp) {
     int at = first;
     while (at <= last) {
       const int corridor = 3 + random_.Below(5);
@@ -706,37 +730,15 @@ class Generator {
   }
   void Close(int band, int c) { open_[static_cast<size_t>(band)][static_cast<size_t>(c)] = false; }
 
-  // Ladders from each band down to the next, one or two a screen, where both corridors are
-  // open; never straight above another.
   bool Ladders() {
-    std::vector<int> above;
-    for (size_t b = 0; b + 1 < bands_.size(); ++b) {
-      const Band& up = bands_[b];
-      const Band& down = bands_[b + 1];
-      std::vector<int> placed;
-      for (int screen = 0; screen < stage_.screensX; ++screen) {
-        const int wantedHere = 1 + random_.Below(2);
-        for (int n = 0; n < wantedHere; ++n) {
-          std::vector<int> candidates;
-          for (int c = screen * kScreenColumns + 1; c < (screen + 1) * kScreenColumns - 1; ++c) {
-            if (!Open(static_cast<int>(b), c) || !Open(static_cast<int>(b + 1), c)) continue;
-            if (!Open(static_cast<int>(b), c - 1) && !Open(static_cast<int>(b), c + 1)) continue;
-            bool apart = true;
-            for (int o : above) apart = apart && std::abs(o - c) > 1;
-            for (int o : placed) apart = apart && std::abs(o - c) > 3;
-            for (int o : dropColumns_) apart = apart && std::abs(o - c) > 1;
-            if (apart) candidates.push_back(c);
-          }
-          if (candidates.empty()) break;
-          const int c = candidates[static_cast<size_t>(random_.Below(static_cast<int>(candidates.size())))];
-          for (int r = up.floor; r < down.floor; ++r) Set(c, r, kLadder);
-          Close(static_cast<int>(b), c);
-          Close(static_cast<int>(b + 1), c);
-          placed.push_back(c);
-        }
+    for (size_t b = 0; b < ladderPlan_.size(); ++b) {
+      if (ladderPlan_[b].empty()) return false;
+      for (int c : ladderPlan_[b]) {
+        if (!Open(static_cast<int>(b), c) || !Open(static_cast<int>(b + 1), c)) return false;
+        for (int r = bands_[b].floor; r < bands_[b + 1].floor; ++r) Set(c, r, kLadder);
+        Close(static_cast<int>(b), c);
+        Close(static_cast<int>(b + 1), c);
       }
-      if (placed.empty()) return false;
-      above = placed;
     }
     return true;
   }
@@ -1008,15 +1010,13 @@ class Generator {
 
   // ---- Checks ----
 
-  // Every way out reachable from every way in, past the always-watching enemies, and every
-  // road the route finder plans also kept by the rules of spikes, electric and crumbling
-  // floors; the goal or a door never reached in one walk from the start; every key
-  // reachable before its shutter.
+  // Every way out reachable from every way in, past the always-watching enemies, by the
+  // rules of the map's objects (spikes, electric blocks, floors that give way, shutters and
+  // their keys); the goal or a door never reached in one straight walk from the start; every
+  // key reachable before its shutter.
   bool Playable(const StageNeeds& needs) {
     const std::string watched = stage_route::BlockWatchedCells(record_);
-    const stage_route::StageMap map(reinterpret_cast<const uint8_t*>(watched.data()));
-    const std::string strict = ContractView(watched);
-    const stage_route::StageMap strictMap(reinterpret_cast<const uint8_t*>(strict.data()));
+    const stage_route::StageMap map(reinterpret_cast<const uint8_t*>(watched.data()), character_);
     stage_route::MoveGraph graph(map);
     std::vector<std::pair<stage_route::Spot, int>> ways;
     const std::optional<stage_route::Spot> start = stage_route::StartSpot(map);
@@ -1036,13 +1036,17 @@ class Generator {
     std::vector<stage_route::Target> exits;
     for (int door : doors) exits.push_back(stage_route::Target::Door(door));
     if (stage_.hasGoal) exits.push_back(stage_route::Target::Goal());
+    const stage_route::StageMap plain(reinterpret_cast<const uint8_t*>(record_.data()), character_);
+    for (const stage_route::Target& exit : exits) {
+      if (stage_route::ReachableInStraightWalk(plain, exit)) return Fail("one walk");
+    }
     for (const auto& [from, entryDoor] : ways) {
       const stage_route::Routes routes(graph, from);
       for (const stage_route::Target& exit : exits) {
-        const std::vector<stage_route::Move> plan = routes.PlanTo(exit);
-        if (plan.empty()) return Fail("no route from " + std::to_string(from.column) + "," + std::to_string(from.row) + " to " + std::to_string(exit.door));
-        if (!KeepsTheRules(strictMap, from, plan)) return Fail("route breaks the rules");
-        if (entryDoor == 0 && from == *start && OneWalk(plan)) return Fail("one walk");
+        if (!routes.Reaches(exit)) {
+          return Fail("no route from " + std::to_string(from.column) + "," + std::to_string(from.row) + " to " +
+                      std::to_string(exit.door));
+        }
       }
     }
     // The keys lie where the player can reach them from the start, the shutters closed.
@@ -1056,43 +1060,14 @@ class Generator {
     return true;
   }
 
+  bool Dumping() const {
+    const char* path = std::getenv("ROOMS_DUMP");
+    return path != nullptr && (*path == '\0' || stage_.path == path);
+  }
+
   bool Fail(const std::string& why) {
     why_ = why;
     return false;
-  }
-
-  static bool OneWalk(const std::vector<stage_route::Move>& plan) {
-    int walks = 0;
-    for (const stage_route::Move& m : plan) {
-      if (m.kind == stage_route::MoveKind::kWalk) {
-        ++walks;
-      } else if (m.kind != stage_route::MoveKind::kEnterDoor && m.kind != stage_route::MoveKind::kTouchGoal) {
-        return false;
-      }
-    }
-    return walks <= 1;
-  }
-
-  // The moves played again where spikes' kill zones are walls and vanishing blocks are gone:
-  // each must end where it did, never on an electric block, and a move that comes to rest
-  // on a crumbling block or a pitfall is refused.
-  bool KeepsTheRules(const stage_route::StageMap& strict, stage_route::Spot at, const std::vector<stage_route::Move>& plan) const {
-    for (const stage_route::Move& m : plan) {
-      if (m.kind == stage_route::MoveKind::kEnterDoor || m.kind == stage_route::MoveKind::kTouchGoal) break;
-      const std::optional<stage_route::Spot> to = stage_route::Simulate(strict, at, m);
-      if (!to || !(*to == m.to)) return false;
-      if (RestForbidden(m.to)) return false;
-      at = m.to;
-    }
-    return !RestForbidden(at);
-  }
-
-  bool RestForbidden(const stage_route::Spot& s) const {
-    const int below = s.row + 1 < kRows ? Cell(s.column, s.row + 1) : 0;
-    const int belowLeft = s.column > 0 && s.row + 1 < kRows ? Cell(s.column - 1, s.row + 1) : 0;
-    if (below == 77 || below == 59 || below == 60 || below == 61 || below == 62) return true;
-    if (below == 0 && (belowLeft == 61 || belowLeft == 62)) return true;
-    return below >= 21 && below <= 24;
   }
 
   static bool Reachable(stage_route::MoveGraph& graph, stage_route::Spot from, stage_route::Spot goal) {
@@ -1190,7 +1165,8 @@ class Generator {
 
  public:
   void SetProps(std::vector<int> props) { props_ = std::move(props); }
-  void SetLook(int skin, int shutter, int armed, int goalCode) {
+  void SetLook(int skin, int shutter, int armed, int goalCode, int character) {
+    character_ = character;
     skin_ = skin;
     shutter_ = shutter;
     armed_ = armed;
@@ -1209,6 +1185,7 @@ class Generator {
   int width_ = 0;
   int height_ = 0;
   int skin_ = 0;
+  int character_ = 0;  // 0, 1 or 2: the second never picks up item 187
   int shutter_ = 0;
   int armed_ = 0;
   int goalCode_ = kGoal;
@@ -1217,6 +1194,7 @@ class Generator {
   std::vector<Band> bands_;
   std::vector<std::vector<bool>> open_;  // [band][column]: a corridor cell, free for what comes
   std::vector<int> dropColumns_;
+  std::vector<std::vector<int>> ladderPlan_;  // [band]: columns of the ladders down to the next band
   std::vector<Slot> slots_;
   std::vector<int> props_;
   std::string why_;
@@ -1431,6 +1409,8 @@ std::vector<int> PropsOf(const StageInfo& stage) {
   return {};
 }
 
+std::string MakeStageRecord(const StageInfo& stage);
+
 int StageNumber(const StageInfo& stage) {
   const std::vector<StageInfo>& stages = BuiltInStages();
   for (size_t i = 0; i < stages.size(); ++i) {
@@ -1442,6 +1422,22 @@ int StageNumber(const StageInfo& stage) {
 }  // namespace
 
 std::string StageRecord(const StageInfo& stage) {
+  // Each stage is laid out and proven playable once; the builder and the checks ask again.
+  static std::mutex mutex;
+  static std::map<std::string, std::string> made;
+  {
+    const std::lock_guard<std::mutex> lock(mutex);
+    const auto it = made.find(stage.path);
+    if (it != made.end()) return it->second;
+  }
+  std::string record = MakeStageRecord(stage);
+  const std::lock_guard<std::mutex> lock(mutex);
+  return made.emplace(stage.path, std::move(record)).first->second;
+}
+
+namespace {
+
+std::string MakeStageRecord(const StageInfo& stage) {
   uint32_t seed = 2166136261u;
   for (unsigned char c : stage.path) seed = (seed ^ c) * 16777619u;
   Generator generator(stage, seed);
@@ -1475,10 +1471,13 @@ std::string StageRecord(const StageInfo& stage) {
       stealth = stage.area == 0;
       break;
   }
-  generator.SetLook(stage.area % 5, number % 9, palette.armed, needs.waitingGoal ? kWaitingGoal : kGoal);
+  const int character = stage.family == StageFamily::kSecondStory ? 1 : stage.family == StageFamily::kThirdStory ? 2 : 0;
+  generator.SetLook(stage.area % 5, number % 9, palette.armed, needs.waitingGoal ? kWaitingGoal : kGoal, character);
   generator.SetProps(PropsOf(stage));
   return generator.Build(palette, doors, startCode, targets, stealth, needs, number);
 }
+
+}  // namespace
 
 bool MachineReachesStandingPlayer(const std::string& record, int column, int row) {
   if (record.size() < static_cast<size_t>(kStageRecordBytes)) return false;
