@@ -256,9 +256,29 @@ std::vector<RoomPiece> Build() {
         "....$....",
         "#########"}},
   };
-  for (const RoomPiece& p : pieces) {
+  for (RoomPiece& p : pieces) {
     for (const std::string& row : p.rows) {
       if (static_cast<int>(row.size()) != p.Width()) throw std::logic_error(std::string("uneven piece: ") + p.name);
+    }
+    // The corridors between rooms give the space around a passage: a bare column of floor is
+    // kept at each end, no more.
+    if (p.use != PieceUse::kPassage) continue;
+    auto bare = [&](int c) {
+      for (int r = 0; r < p.Height(); ++r) {
+        const std::string& row = p.rows[static_cast<size_t>(r)];
+        if (row[static_cast<size_t>(c)] != (r + 1 == p.Height() ? '#' : '.')) return false;
+        // Nor a cell that a wide object to its left reaches into.
+        for (int left = std::max(0, c - 2); left < c; ++left) {
+          if (left + ExtraWidth(row[static_cast<size_t>(left)]) >= c) return false;
+        }
+      }
+      return true;
+    };
+    while (p.Width() > 3 && bare(0) && bare(1)) {
+      for (std::string& row : p.rows) row.erase(0, 1);
+    }
+    while (p.Width() > 3 && bare(p.Width() - 1) && bare(p.Width() - 2)) {
+      for (std::string& row : p.rows) row.pop_back();
     }
   }
   return pieces;

@@ -439,6 +439,8 @@ class Generator {
            const StageNeeds& needs, int stageNumber) {
     piecesUsed.clear();
     slots_.clear();
+    stageNumber_ = stageNumber;
+    std::fill(std::begin(uses_), std::end(uses_), 0);
     records_ = 0;
     hideouts_ = 0;
     Bands();
@@ -465,6 +467,7 @@ class Generator {
     }
     if (!Place(doors, startCode, targets)) return Fail("no room for the ways in and out");
     Slots(palette, stageNumber);
+    Terminals();
     Corridors(palette);
     Lights(palette);
     for (int c : dropColumns_) {
@@ -551,25 +554,26 @@ class Generator {
     return false;
   }
 
-  // One or two ladders a screen from each band down to the next, never straight above
-  // another, chosen before the rooms so that the rooms leave them their corridor.
+  // Ladders from each band down to the next, one to as many as the stage has screens,
+  // never straight above another, chosen before the rooms so that the rooms leave them
+  // their corridor.
   void PlanLadders() {
     ladderPlan_.assign(bands_.size() > 0 ? bands_.size() - 1 : 0, {});
     for (size_t b = 0; b < ladderPlan_.size(); ++b) {
-      for (int screen = 0; screen < stage_.screensX; ++screen) {
-        const int count = stage_.screensX > 1 && random_.Below(4) == 0 ? 2 : 1;
-        for (int attempt = 0, placed = 0; attempt < 20 && placed < count; ++attempt) {
-          const int c = screen * kScreenColumns + 2 + random_.Below(kScreenColumns - 4);
-          bool apart = true;
-          if (b > 0) {
-            for (int o : ladderPlan_[b - 1]) apart = apart && std::abs(o - c) > 2;
-          }
-          for (int o : ladderPlan_[b]) apart = apart && std::abs(o - c) > 4;
-          for (int o : dropColumns_) apart = apart && std::abs(o - c) > 2;
-          if (!apart) continue;
-          ladderPlan_[b].push_back(c);
-          ++placed;
+      const int count = 1 + random_.Below(stage_.screensX);
+      for (int attempt = 0; attempt < 40 && static_cast<int>(ladderPlan_[b].size()) < count; ++attempt) {
+        // A one-screen stage climbs in a zigzag by its walls and keeps its middle for rooms.
+        int c = 2 + random_.Below(width_ - 4);
+        if (stage_.screensX == 1) c = (b + static_cast<size_t>(attempt)) % 2 == 0 ? 2 + random_.Below(3) : width_ - 3 - random_.Below(3);
+        bool apart = true;
+        if (b > 0) {
+          for (int o : ladderPlan_[b - 1]) apart = apart && std::abs(o - c) > 2;
         }
+        for (int o : ladderPlan_[b]) apart = apart && std::abs(o - c) > 8;
+        if (b == 0) {
+          for (int o : dropColumns_) apart = apart && std::abs(o - c) > 2;
+        }
+        if (apart) ladderPlan_[b].push_back(c);
       }
     }
   }
@@ -651,12 +655,15 @@ class Generator {
   void Fill(int band, const Palette& palette, std::vector<const RoomPiece*>& wanted, int first, int last, StampFn& stamp) {
     int at = first;
     while (at <= last) {
-      const int corridor = 3 + random_.Below(5);
+      const int corridor = 2 + random_.Below(5);
       for (int c = at; c < at + corridor && c <= last; ++c) open_[static_cast<size_t>(band)][static_cast<size_t>(c)] = true;
       at += corridor;
       if (at > last) break;
-      const RoomPiece* p = Pick(palette, PieceUse::kPassage, band, last - at - 1, wanted);
-      if (p == nullptr || Reserved(band, at, at + p->Width() - 1)) continue;
+      // The room up to the next ladder's corridor or the end of the range.
+      int room = 0;
+      while (at + room <= last - 1 && !Reserved(band, at, at + room)) ++room;
+      const RoomPiece* p = Pick(palette, PieceUse::kPassage, band, room, wanted);
+      if (p == nullptr) continue;
       stamp(random_.Below(2) == 0 ? *p : Mirrored(*p), at);
       at += p->Width();
     }
@@ -708,22 +715,25 @@ class Generator {
       case 'b': return 89;
       case 'f': return 92;
       case 'n': return 91;
-      case 'J': return 83 + random_.Below(3);
+      case 'J': return 83 + Variant('J', 3);
       case '{': return 86;
       case '-': return 87;
       case '}': return 88;
-      case 'x': return 47 + random_.Below(9);
-      case 'X': return 35 + random_.Below(3);
-      case 'I': return 41 + random_.Below(3);
-      case 'L': return 44 + random_.Below(3);
-      case '3': return 38 + random_.Below(3);
-      case 'F': return 56 + random_.Below(2);
+      case 'x': return 47 + Variant('x', 9);
+      case 'X': return 35 + Variant('X', 3);
+      case 'I': return 41 + Variant('I', 3);
+      case 'L': return 44 + Variant('L', 3);
+      case '3': return 38 + Variant('3', 3);
+      case 'F': return 56 + Variant('F', 2);
       case 'm': return 11;
       case 'o': return 10;
-      case 'd': return 100 + random_.Below(21);
+      case 'd': return 100 + Variant('d', 21);
       default: return -1;
     }
   }
+
+  // The skins of blocks and decoration take turns from stage to stage, so that each is seen.
+  int Variant(char kind, int count) { return (stageNumber_ + uses_[static_cast<unsigned char>(kind) % 128]++) % count; }
 
   bool Open(int band, int c) const {
     return c > 0 && c < width_ - 1 && open_[static_cast<size_t>(band)][static_cast<size_t>(c)];
@@ -842,6 +852,41 @@ class Generator {
     slots_.clear();
   }
 
+  // A terminal stands beside the machines it switches off: where its room's own machine could
+  // not hang, a camera goes up near it; with no place for one, the terminal goes.
+  void Terminals() {
+    for (int r = 0; r < height_; ++r) {
+      for (int c = 0; c < width_; ++c) {
+        if (Cell(c, r) != 11 || MachineNear(c, r)) continue;
+        const auto band = std::find_if(bands_.begin(), bands_.end(), [&](const Band& b) { return r >= b.top && r < b.floor; });
+        bool placed = false;
+        for (int d = 1; d <= 8 && !placed && band != bands_.end(); ++d) {
+          for (int x : {c + d, c - d}) {
+            if (x < 1 || x > width_ - 2 || Cell(x, band->top) != 0 || Cell(x, band->top + 1) != 0) continue;
+            if (PlaceMachine({Enemy::kCamera, Enemy::kSweepingCamera}, x, band->top)) {
+              placed = true;
+              break;
+            }
+          }
+        }
+        if (!placed) Set(c, r, 0);
+      }
+    }
+  }
+
+  bool MachineNear(int column, int row) const {
+    const int first = column / kScreenColumns * kScreenColumns;
+    for (int r = std::max(0, row - 10); r <= std::min(height_ - 1, row + 10); ++r) {
+      for (int c = first; c < first + kScreenColumns; ++c) {
+        const int code = Cell(c, r);
+        if (code < kFirstEnemyTile || code >= kFirstEnemyTile + records_) continue;
+        const int kind = static_cast<uint8_t>(record_[static_cast<size_t>(kEnemyRecords + 10 * (code - kFirstEnemyTile))]);
+        if (kind >= 3 && kind <= 11) return true;
+      }
+    }
+    return false;
+  }
+
   // Guards, creatures and machines in the corridors up to the palette's number, and a
   // hiding place in every stage.
   void Corridors(const Palette& palette) {
@@ -866,6 +911,14 @@ class Generator {
         placed = PlaceMachine(palette.floorMachines, c, band.Feet());
       }
       if (placed) Close(b, c);
+    }
+    // Something on the floors of the corridors to tell one from another.
+    for (int screen = 0; screen < stage_.screensX; ++screen) {
+      const int b = random_.Below(bands);
+      const int c = PickOpen(b, screen * kScreenColumns + 1, screen * kScreenColumns + kScreenColumns - 2, 0);
+      if (c < 0) continue;
+      Set(c, bands_[static_cast<size_t>(b)].Feet(), 100 + Variant('d', 21));
+      Close(b, c);
     }
     for (int b = bands - 1; b >= 0 && hideouts_ == 0; --b) {
       const int c = PickOpen(b, 1, width_ - 2);
@@ -1186,6 +1239,8 @@ class Generator {
   int height_ = 0;
   int skin_ = 0;
   int character_ = 0;  // 0, 1 or 2: the second never picks up item 187
+  int stageNumber_ = 0;
+  int uses_[128] = {};
   int shutter_ = 0;
   int armed_ = 0;
   int goalCode_ = kGoal;
@@ -1409,8 +1464,6 @@ std::vector<int> PropsOf(const StageInfo& stage) {
   return {};
 }
 
-std::string MakeStageRecord(const StageInfo& stage);
-
 int StageNumber(const StageInfo& stage) {
   const std::vector<StageInfo>& stages = BuiltInStages();
   for (size_t i = 0; i < stages.size(); ++i) {
@@ -1421,23 +1474,38 @@ int StageNumber(const StageInfo& stage) {
 
 }  // namespace
 
-std::string StageRecord(const StageInfo& stage) {
-  // Each stage is laid out and proven playable once; the builder and the checks ask again.
+namespace {
+
+struct MadeStage {
+  std::string record;
+  std::vector<std::string> rooms;
+};
+
+MadeStage MakeStage(const StageInfo& stage);
+
+// Each stage is laid out and proven playable once; the builder and the checks ask again.
+const MadeStage& Made(const StageInfo& stage) {
   static std::mutex mutex;
-  static std::map<std::string, std::string> made;
+  static std::map<std::string, MadeStage> made;
   {
     const std::lock_guard<std::mutex> lock(mutex);
     const auto it = made.find(stage.path);
     if (it != made.end()) return it->second;
   }
-  std::string record = MakeStageRecord(stage);
+  MadeStage fresh = MakeStage(stage);
   const std::lock_guard<std::mutex> lock(mutex);
-  return made.emplace(stage.path, std::move(record)).first->second;
+  return made.emplace(stage.path, std::move(fresh)).first->second;
 }
+
+}  // namespace
+
+std::string StageRecord(const StageInfo& stage) { return Made(stage).record; }
+
+std::vector<std::string> StageRooms(const StageInfo& stage) { return Made(stage).rooms; }
 
 namespace {
 
-std::string MakeStageRecord(const StageInfo& stage) {
+MadeStage MakeStage(const StageInfo& stage) {
   uint32_t seed = 2166136261u;
   for (unsigned char c : stage.path) seed = (seed ^ c) * 16777619u;
   Generator generator(stage, seed);
@@ -1474,7 +1542,10 @@ std::string MakeStageRecord(const StageInfo& stage) {
   const int character = stage.family == StageFamily::kSecondStory ? 1 : stage.family == StageFamily::kThirdStory ? 2 : 0;
   generator.SetLook(stage.area % 5, number % 9, palette.armed, needs.waitingGoal ? kWaitingGoal : kGoal, character);
   generator.SetProps(PropsOf(stage));
-  return generator.Build(palette, doors, startCode, targets, stealth, needs, number);
+  MadeStage made;
+  made.record = generator.Build(palette, doors, startCode, targets, stealth, needs, number);
+  made.rooms = generator.piecesUsed;
+  return made;
 }
 
 }  // namespace
