@@ -21,6 +21,8 @@ constexpr int kFirstJumpPower = 8;
 constexpr int kClimbStep = 2;
 constexpr int kLadderStepDown = 25;
 constexpr int kMoveFrameLimit = 900;
+constexpr int kSneakSpeed = 2;
+constexpr int kConveyorStep = 2;
 constexpr int kShutterKey = 177;
 constexpr int kFirstShutterItem = 181;
 constexpr int kTarget = 20;
@@ -34,7 +36,8 @@ bool IsVanishing(int code) { return code >= 79 && code <= 81; }
 // Floors a route crosses but never stops on.
 bool IsRestless(int code) { return code >= 59 && code <= 62; }
 // Floors that move the player (carrying belts, jump pads): no move may stand on them.
-bool IsMovingFloor(int code) { return code == 75 || code == 76 || (code >= 83 && code <= 85); }
+bool IsConveyor(int code) { return code == 75 || code == 76; }
+bool IsJumpPad(int code) { return code >= 83 && code <= 85; }
 
 struct BoxSpec {
   int left, top, right, bottom;
@@ -75,6 +78,7 @@ struct Body {
   int fallFrames = 0;
   int jumpPower = 0;
   bool jumping = false;
+  bool springing = false;  // thrown up by a jump pad
   bool jumpLatch = false;
   bool rising = false;
   bool headBump = false;
@@ -91,6 +95,7 @@ struct Body {
 
 struct Input {
   int direction = 0;
+  bool sneak = false;  // half speed while standing
   bool jump = false;
   bool up = false;
   bool down = false;
@@ -101,7 +106,6 @@ bool Touches(const Body& b, const StageMap::Hazard& h) {
   switch (h.reach) {
     case StageMap::Reach::kKillBox: return hits(b.x - 12, b.y - 30, b.x + 12, b.y + 40);
     case StageMap::Reach::kElectricBox: return hits(b.x - 15, b.y - 20, b.x + 15, b.y + 39);
-    case StageMap::Reach::kFeet: return hits(b.x - 12, b.y + 5, b.x + 12, b.y + 39);
     case StageMap::Reach::kAnyBox:
       return hits(b.x - 12, b.y - 40, b.x + 12, b.y - 20) || hits(b.x - 20, b.y - 25, b.x + 20, b.y + 20) ||
              hits(b.x - 12, b.y + 5, b.x + 12, b.y + 39);
@@ -120,6 +124,9 @@ class Mover {
   bool Opening() const { return opening_ != 0; }
   // A hazard touched the player.
   bool Hurt() const { return hurt_; }
+  // A jump pad threw the player or a conveyor carried it: where a move ends then depends on
+  // how long the direction is held.
+  bool Carried() const { return carried_; }
 
   // The ladder tests of the map objects, from the player's position.
   void TouchLadders(Body& b) const {
@@ -140,6 +147,11 @@ class Mover {
         }
       }
     }
+  }
+
+  // The tile code of what carries the player (0 nothing).
+  int CarrierCode(const Body& b) const {
+    return b.carrier < 0 ? 0 : map_.Code(b.carrier % kColumns, b.carrier / kColumns);
   }
 
   // The first object in spawn order that carries the player, as its top; -1 none.
@@ -184,16 +196,24 @@ class Mover {
       b.fallFrames = 0;
       b.jumpPower = 0;
       b.jumping = b.rising = b.headBump = b.airborne = b.climbing = false;
+      const int code = ladder ? kLadder : map_.Code(b.carrier % kColumns, b.carrier / kColumns);
+      b.springing = IsJumpPad(code);
+      if (b.springing) {
+        static constexpr int kPadPower[3] = {20, 25, 30};
+        b.jumpPower = kPadPower[code - 83];
+        carried_ = true;
+      }
+      if (IsConveyor(code)) carried_ = true;
     } else {
       b.onLadderTop = false;
-      if (!b.jumping && !b.climbing) {
+      if (!b.jumping && !b.springing && !b.climbing) {
         b.airborne = true;
         b.onGround = false;
       }
     }
 
     // Jump: a longer hold gives a higher jump.
-    if (in.jump && !b.airborne && !b.climbing && (!b.jumpLatch || b.jumpPower != 0)) {
+    if (in.jump && !b.airborne && !b.springing && !b.climbing && (!b.jumpLatch || b.jumpPower != 0)) {
       b.jumpLatch = true;
       if (!b.jumping) {
         b.jumping = true;
@@ -205,21 +225,23 @@ class Mover {
       b.jumpLatch = false;
     }
 
-    if (b.jumping) HeadCheck(b);
-    if (b.headBump) {
-      b.fallStep = 0;
-      b.jumpPower = 0;
-      b.rising = false;
-    } else {
-      b.fallStep -= b.jumpPower;
+    if (b.jumping || b.springing) {
+      HeadCheck(b);
+      if (b.headBump) {
+        b.fallStep = 0;
+        b.jumpPower = 0;
+        b.rising = false;
+      } else {
+        b.fallStep -= b.jumpPower;
+      }
+      b.rising = b.jumpPower - b.fallFrames >= 0;
     }
-    b.rising = b.jumpPower - b.fallFrames >= 0;
 
     // Ladders.
     bool touched = b.contact;
     if (in.up && b.contact && b.reach) {
       b.climbing = true;
-      b.jumping = b.rising = false;
+      b.jumping = b.springing = b.rising = false;
       b.y -= kClimbStep;
       b.x = b.ladderX;
       HeadCheck(b);
@@ -228,16 +250,27 @@ class Mover {
       b.y += b.climbing ? kClimbStep : kLadderStepDown;
       b.x = b.ladderX;
       b.climbing = true;
-      b.jumping = b.rising = false;
+      b.jumping = b.springing = b.rising = false;
       b.onLadderTop = false;
     }
 
-    // Walking, and the push-back out of walls.
+    // Walking: a conveyor under the player carries it first, then the keys move it, and a
+    // wall ahead pushes it back by the step (and the conveyor's, when it carried that way).
+    const int stand = b.landed ? CarrierCode(b) : 0;
+    const int before = b.x;
+    if (stand == 75) Step(b, 1, kConveyorStep);
+    if (stand == 76) Step(b, -1, kConveyorStep);
+    int speed = 0;
     if (in.direction != 0 && !b.climbing) {
-      const int before = b.x;
-      b.x += in.direction * kRunSpeed;
-      if (b.x < 5 || b.x > map_.WidthPixels() - 20) b.x = before;
-      if (b.x != before && BlockedSideways(b, in.direction)) b.x -= in.direction * kRunSpeed;
+      const bool sneaking = in.sneak && !b.airborne && !b.jumping;
+      speed = sneaking ? kSneakSpeed : kRunSpeed;
+      Step(b, in.direction, speed);
+    }
+    const int moved = b.x - before;
+    if (moved != 0) {
+      const int way = moved > 0 ? 1 : -1;
+      const bool carriedThatWay = (way > 0 && stand == 75) || (way < 0 && stand == 76);
+      if (BlockedSideways(b, way)) b.x -= way * (speed + (carriedThatWay ? kConveyorStep : 0));
     }
 
     if (!touched) b.climbing = false;
@@ -293,6 +326,11 @@ class Mover {
     }
   }
 
+  // A step that the edges of the stage allow.
+  void Step(Body& b, int direction, int speed) const {
+    if (direction > 0 ? b.x < map_.WidthPixels() - 20 : b.x > 5) b.x += direction * speed;
+  }
+
   bool BlockedSideways(const Body& b, int direction) const {
     const int left = b.x - 20, right = b.x + 20;
     if (!map_.SolidOverlaps(left, b.y - 25, right, b.y + 20, state_.open)) return false;
@@ -307,6 +345,7 @@ class Mover {
   uint32_t opening_ = 0;
   int openFrames_[kMaxShutters] = {};
   bool hurt_ = false;
+  bool carried_ = false;
 };
 
 std::optional<Spot> SpotOf(const Body& b) {
@@ -400,9 +439,6 @@ StageMap::StageMap(const uint8_t* record, int character) : cellBoxes_(kColumns *
         hazards_.push_back({x + z[0], y + z[2], x + z[1], y + z[3], Reach::kKillBox});
       } else if (code == 77) {
         hazards_.push_back({x + 5, y - 10, x + 35, y, Reach::kElectricBox});
-      } else if (IsMovingFloor(code)) {
-        const BoxSpec box = BoxOf(code);
-        hazards_.push_back({x + box.left, y + box.top, x + box.right, y + box.bottom, Reach::kFeet});
       } else if (code == kShutterKey || (code >= kFirstShutterItem && code <= kFirstShutterItem + 8)) {
         if (character == 1 && code == 187) continue;
         // The pickup box, less the item's bobbing of up to 5 pixels down.
@@ -525,6 +561,7 @@ std::string Describe(const Move& move) {
     text += " to x " + std::to_string(move.targetX);
   }
   if (move.kind == MoveKind::kEnterDoor) text += " " + std::to_string(move.door);
+  if (move.nudge != 0) text += ", then " + std::to_string(move.nudge) + " pixels to the centre";
   text += ", standing at column " + std::to_string(move.to.column) + ", row " + std::to_string(move.to.row);
   return text;
 }
@@ -534,19 +571,42 @@ namespace {
 struct Outcome {
   std::optional<Spot> to;
   bool restless = false;  // came to rest where no move may end
+  int nudge = 0;          // the steps that put the player on the cell's centre (Move::nudge)
 };
 
 // The end of a move: the player waits while started shutters open, lands again if one
-// opened under it, and must then stand at a cell's centre on a floor that holds.
+// opened under it, rides a conveyor to its end, and must then stand at a cell's centre on a
+// floor that holds. A player left off a centre (by a conveyor) steps to the nearest one:
+// running 4 pixels a frame, sneaking the last 2.
 Outcome Rest(const StageMap& map, Mover& mover, Body& b) {
+  bool nudged = false;
+  int goal = 0, from = 0;  // the centre's x while stepping to it, and where the steps began
+  int still = 0;
   for (int frame = 0; frame < kMoveFrameLimit; ++frame) {
     if (mover.Hurt() || b.y > map.HeightPixels() + 80) return {};
+    Input in;
     if (!mover.Opening() && b.landed) {
-      const int code = b.carrier < 0 ? 0 : map.Code(b.carrier % kColumns, b.carrier / kColumns);
+      const int code = mover.CarrierCode(b);
       if (IsRestless(code)) return {std::nullopt, true};
-      return {SpotOf(b)};
+      // A jump pad throws the player up again and again.
+      if (IsJumpPad(code)) return {};
+      if (!IsConveyor(code)) {
+        if (!nudged) {
+          const int off = ((b.x - kCellSize / 2) % kCellSize + kCellSize) % kCellSize;
+          nudged = true;
+          from = b.x;
+          goal = off < kCellSize / 2 ? b.x - off : b.x + kCellSize - off;
+        }
+        if (b.x == goal) return {SpotOf(b), false, goal - from};
+        in.direction = goal > b.x ? 1 : -1;
+        in.sneak = std::abs(goal - b.x) < kRunSpeed;
+      }
     }
-    mover.Frame(b, Input{});
+    const int x = b.x;
+    mover.Frame(b, in);
+    // Held against a wall by a conveyor, or by a wall on the way to the centre.
+    still = b.landed && b.x == x && (in.direction != 0 || IsConveyor(mover.CarrierCode(b))) ? still + 1 : 0;
+    if (still > 2) return {};
   }
   return {};
 }
@@ -592,7 +652,7 @@ Outcome Play(const StageMap& map, Spot from, const Move& move, Mover& mover) {
       int stuck = 0;
       for (int frame = 0; frame < kMoveFrameLimit; ++frame) {
         Input in;
-        const bool steering = b.x != move.targetX;
+        const bool steering = move.direction > 0 ? b.x < move.targetX : b.x > move.targetX;
         if (steering) in.direction = move.direction;
         in.jump = move.kind == MoveKind::kJump && frame < move.jumpFrames;
         const int x = b.x;
@@ -602,8 +662,6 @@ Outcome Play(const StageMap& map, Spot from, const Move& move, Mover& mover) {
           stuck = b.x == x ? stuck + 1 : 0;
           // Pushed back by a wall for longer than a jump could take to clear it.
           if (stuck > (move.kind == MoveKind::kJump ? 40 : 2)) return {};
-          // Overshooting cannot happen at 4 pixels a frame between cell centres.
-          if ((move.direction > 0) != (move.targetX > b.x) && b.x != move.targetX) return {};
         }
         if (!steering && !in.jump && b.landed) return Rest(map, mover, b);
       }
@@ -709,32 +767,46 @@ const std::vector<Move>& MoveGraph::MovesFrom(Spot here, const RouteState& state
   const auto [entry, fresh] = moves_.try_emplace(key);
   std::vector<Move>& moves = entry->second;
   if (!fresh) return moves;
-  auto attempt = [&](Move move, bool* restless = nullptr) {
+  auto attempt = [&](Move move, bool* restless = nullptr, bool* sprung = nullptr) {
     Mover mover(map_, state);
     const Outcome out = Play(map_, here, move, mover);
     if (restless != nullptr) *restless = out.restless;
+    if (sprung != nullptr) *sprung = mover.Carried();
     if (!out.to || (*out.to == here && mover.State().open == state.open)) return false;
     move.to = *out.to;
     move.picked = mover.Picked();
     move.opened = mover.State().open & ~state.open;
+    move.nudge = out.nudge;
     moves.push_back(move);
     return true;
   };
   for (int direction : {-1, 1}) {
     // A walk that would stop on a floor that gives way goes on to the first cell that holds.
-    bool walked = false;
-    for (int cells = 1; cells <= kMaxCrossing && !walked; ++cells) {
+    // A walk onto a jump pad or a conveyor is tried for a number of cells, each ending
+    // somewhere else.
+    bool level = false;  // a walk on along the floor
+    for (int cells = 1; cells <= kMaxCrossing; ++cells) {
       Move walk;
       walk.kind = MoveKind::kWalk;
       walk.direction = direction;
       walk.targetX = here.WorldX() + direction * cells * kCellSize;
-      bool restless = false;
-      walked = attempt(walk, &restless);
-      if (!restless) break;
+      bool restless = false, sprung = false;
+      const bool ok = attempt(walk, &restless, &sprung);
+      if (sprung) {
+        // Launches to the same place are one.
+        const size_t n = moves.size();
+        if (ok && n >= 2 && moves[n - 2].kind == MoveKind::kWalk && moves[n - 2].direction == direction &&
+            moves[n - 2].to == moves[n - 1].to) {
+          moves.pop_back();
+        }
+        continue;
+      }
+      level = ok && moves.back().to.row == here.row;
+      if (ok || !restless) break;
     }
     // Jumps are tried where walking on is blocked or falls within two cells, so that a
     // route can take a run-up to clear a hazard.
-    if (walked && moves.back().to.row == here.row) {
+    if (level) {
       Move further;
       further.kind = MoveKind::kWalk;
       further.direction = direction;
@@ -905,14 +977,15 @@ std::vector<Move> Routes::PlanTo(Target target) const {
     moves = TourToWaitingGoal();
   }
   if (moves.empty()) return {};
-  // Steps of one walk along a floor become one move; a walk that opens a shutter ends
-  // there, since the player waits for it.
+  // Steps of one walk along a floor become one move; a walk that opens a shutter or ends
+  // with steps to a cell's centre stays on its own, since the player stops there.
   std::vector<Move> merged;
   bool lastWasLevelWalk = false;
   Spot at = from_;
   for (const Move& move : moves) {
     const bool levelWalk = move.kind == MoveKind::kWalk && move.to.row == at.row;
-    if (levelWalk && lastWasLevelWalk && merged.back().direction == move.direction && merged.back().opened == 0) {
+    if (levelWalk && lastWasLevelWalk && merged.back().direction == move.direction && merged.back().opened == 0 &&
+        merged.back().nudge == 0) {
       const uint64_t picked = merged.back().picked;
       merged.back() = move;
       merged.back().picked |= picked;

@@ -13,7 +13,8 @@
 // The movement follows the player update frame by frame (gravity, the held jump, landing on
 // the first carrying object in spawn order, the head check, wall push-back, ladder contact and
 // reach), with these simplifications: boxes overlap only when they share some area (touching
-// edges do not count); the player always runs (4 pixels a frame).
+// edges do not count); the player runs (4 pixels a frame) and sneaks only for a step that
+// brings it back to a cell's centre.
 //
 // The map objects a route meets, as the check models them:
 // - Plain blocks (25-29, 35-57), ledges 30-34 to stand on, noisy blocks 91, ladders 65, doors
@@ -26,12 +27,22 @@
 // - Spikes 21-24 are blocks whose kill zone no move may touch; an electric block 77 is a
 //   block whose top no move may touch.
 // - Crumbling blocks 59/60 and pitfalls 61/62 carry the player through a walk but no move
-//   ends on them (a walk over them goes on to the first cell beyond that holds).
+//   ends on them (a walk over them goes on to the first cell beyond that holds). Their timers
+//   are not kept between moves: a route that crosses the same block again soon after, or
+//   often, is not caught.
 // - Vanishing blocks 79-81 are neither floor nor wall: no move may touch them at all.
 // - Breakable blocks and glass (82, 89, 90, 92) are walls; the route never breaks them.
 // - A waiting goal 98 counts once the route has touched every target (kind 20).
-// - Conveyors 75/76 and jump pads 83-85 are walls, but no move may stand on them; pipes
-//   86-88 are not used.
+// - A jump pad 83-85 throws the player up (strength 20, 25, 30) whenever it carries it: a
+//   walk onto one is a launch, the direction held for some cells and then let go; no move
+//   ends on a pad.
+// - Conveyors 75/76 carry the player 2 pixels a frame, walking or not, as the game does; a
+//   move that ends on one rides it to its end, and the player then steps to the nearest
+//   cell's centre (running, sneaking the last 2 pixels).
+// - Not modelled: hanging from ledges and from pipes 86-88, crawling along them, straddling
+//   and the wire (they take keys a route never presses); pipes are not solid, so they
+//   hinder no route.
+// - The second character (1) never picks up item 187 (StageMap's `character`).
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -96,6 +107,9 @@ struct Move {
   // it (then the player waits beside them).
   uint64_t picked = 0;
   uint32_t opened = 0;
+  // Pixels (negative to the left) from where the player came to rest, off a cell's centre
+  // after a conveyor, to the centre of `to`: it runs there, sneaking the last 2 pixels.
+  int nudge = 0;
 };
 
 const char* MoveName(MoveKind kind);
@@ -121,7 +135,7 @@ class StageMap {
     int order;                     // spawn order
   };
   // Things no move may touch: the player's box of `reach` against `area`.
-  enum class Reach { kKillBox, kElectricBox, kAnyBox, kFeet };
+  enum class Reach { kKillBox, kElectricBox, kAnyBox };
   struct Hazard {
     int left, top, right, bottom;
     Reach reach;

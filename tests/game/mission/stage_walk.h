@@ -57,17 +57,7 @@ inline void WalkFromTheStartToTheEnd(const dataset::StageInfo& stage) {
   // These walks check the routes through the stage's geometry; the enemies on them are met
   // by the stealth replays.
   ResetEnemies();
-  for (int f = 0; f < 30 && !Standing(); ++f) h.Frame({});
-  Walker walker(h);
-  for (const sr::Move& m : plan) {
-    std::string why;
-    ASSERT_TRUE(walker.Play(m, why)) << stage.path << ": " << sr::Describe(m) << ": " << why << " (world " << WorldX()
-                                     << ", " << player.y - game.scrollY << ")";
-    if (m.kind != sr::MoveKind::kEnterDoor && m.kind != sr::MoveKind::kTouchGoal) {
-      EXPECT_EQ(WorldX(), m.to.WorldX()) << stage.path << ": " << sr::Describe(m);
-      EXPECT_EQ(player.y - game.scrollY, m.to.WorldY()) << stage.path << ": " << sr::Describe(m);
-    }
-  }
+  WalkPlan(h, map, plan, stage.path);
 }
 
 inline std::string SizeName(const ::testing::TestParamInfo<dataset::StageInfo>& info) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/tools/dataset/drawn_stage.h"
+
 namespace {
 
 using stage_route::Move;
@@ -21,54 +23,8 @@ using stage_route::Spot;
 using stage_route::StageMap;
 using stage_route::Target;
 
-// The tile code a character of a drawn stage stands for; 0 empty.
-uint8_t CodeOf(char ch) {
-  switch (ch) {
-    case '#': return 25;   // block
-    case 'H': return 65;   // ladder
-    case 'S': return 95;   // start
-    case 'G': return 99;   // goal
-    case 'W': return 98;   // goal waiting for the targets
-    case 'T': return 20;   // target
-    case 'L': return 64;   // hiding place
-    case '^': return 21;   // spikes pointing up
-    case 'v': return 22;   // spikes pointing down
-    case 'E': return 77;   // electric block
-    case 'C': return 59;   // crumbling block
-    case 'P': return 61;   // pitfall (two cells wide)
-    case 'V': return 79;   // vanishing block
-    case 'B': return 89;   // breakable block
-    case 'K': return 58;   // shutter (two cells high)
-    case 'k': return 177;  // the shutter key
-    case 'M': return 66;   // shutter opened by item 181
-    case 'm': return 181;
-    case 'n': return 182;
-    case '>': return 75;   // conveyor (two cells wide)
-    case 'J': return 83;   // jump pad (two cells wide)
-    default: break;
-  }
-  return ch >= '1' && ch <= '9' ? static_cast<uint8_t>(ch - '0') : 0;
-}
-
-// A stage from rows of characters (CodeOf); rows and columns left out stay empty.
-std::vector<uint8_t> Record(const std::vector<std::string>& rows, int screensX = 1, int screensY = 1) {
-  std::vector<uint8_t> record(stage_route::kRecordBytes, 0);
-  record[2920] = static_cast<uint8_t>(screensX);
-  record[2921] = static_cast<uint8_t>(screensY);
-  for (size_t r = 0; r < rows.size(); ++r) {
-    for (size_t c = 0; c < rows[r].size(); ++c) record[r * stage_route::kColumns + c] = CodeOf(rows[r][c]);
-  }
-  return record;
-}
-
-// A walled one-screen room of 15 rows whose lowest rows (the last one being row 14) are
-// drawn; the rows above them are open.
-std::vector<std::string> Room(const std::vector<std::string>& lowest) {
-  std::vector<std::string> rows(15 - lowest.size(), "#..................#");
-  rows.front() = "####################";
-  rows.insert(rows.end(), lowest.begin(), lowest.end());
-  return rows;
-}
+using drawn_stage::Record;
+using drawn_stage::Room;
 
 std::vector<Move> PlanFromStart(const std::vector<uint8_t>& record, Target target) {
   const StageMap map(record.data());
@@ -224,6 +180,12 @@ const std::string kAir = "#..................#";
 const std::string kRun = "#.S.............G..#";
 const std::string kFloor = "####################";
 
+// A floor six cells above the start, out of a jump's reach, and a strong jump pad.
+const std::vector<std::string> kPadShaft = {"#...........G......#", "#.........##########", kAir, kAir, kAir, kAir,
+                                            "#.S................#", "#####I.#############"};
+const std::vector<std::string> kNoPad = {"#...........G......#", "#.........##########", kAir, kAir, kAir, kAir,
+                                         "#.S................#", kFloor};
+
 INSTANTIATE_TEST_SUITE_P(
     MapObjects, MechanicTest,
     ::testing::Values(
@@ -243,8 +205,12 @@ INSTANTIATE_TEST_SUITE_P(
         MechanicCase{"a bridge of vanishing blocks", {kAir, kRun, "####VVVVVV##########"}, false, ""},
         MechanicCase{"a vanishing wall", {kCeiling, "#.......V..........#", "#.S.....V.......G..#", kFloor}, false, ""},
         MechanicCase{"a breakable wall", {kCeiling, "#.......B..........#", "#.S.....B.......G..#", kFloor}, false, ""},
-        MechanicCase{"a conveyor in the floor is jumped", {kAir, kRun, "#########>.#########"}, true, "wjwg"},
-        MechanicCase{"a jump pad in the floor is jumped", {kAir, kRun, "#########J.#########"}, true, "wjwg"},
+        MechanicCase{"a conveyor carrying the route's way", {kAir, kRun, "#########>.>.#######"}, true, "wg"},
+        MechanicCase{"a conveyor carrying against the route", {kAir, kRun, "#########<.<.#######"}, true, "wg"},
+        MechanicCase{"a conveyor carrying into a pit of spikes", {kAir, "#.S................#", "####>.^^^^^^^^^^G###"}, false, ""},
+        MechanicCase{"a jump pad in the floor throws the player on", {kAir, kRun, "#########J.#########"}, true, "wg"},
+        MechanicCase{"a jump pad throws the player up to a high floor", kPadShaft, true, ""},
+        MechanicCase{"a high floor without the jump pad", kNoPad, false, ""},
         MechanicCase{"a waiting goal with its target on the way", {kAir, "#.......T..........#", "#.S.............W..#", kFloor}, true, "wg"},
         MechanicCase{"a waiting goal with its target behind the start", {kAir, "#.T................#", "#....S..........W..#", kFloor}, true, "wwg"},
         MechanicCase{"a waiting goal with its target out of reach",
@@ -256,6 +222,17 @@ INSTANTIATE_TEST_SUITE_P(
       }
       return name;
     });
+
+TEST(StageRouteTest, TheSecondCharacterNeverTakesItem187SoItsShutterStaysShut) {
+  // Numbered shutter 72 waits for item 187, laid before it.
+  std::vector<uint8_t> record = Record(Room({kCeiling, "#.......M..........#", "#.Sm............G..#", kFloor}));
+  record[12 * stage_route::kColumns + 8] = 72;
+  record[13 * stage_route::kColumns + 3] = 187;
+  for (int character : {0, 1, 2}) {
+    const StageMap map(record.data(), character);
+    EXPECT_EQ(stage_route::PlanFromStart(map, Target::Goal()).empty(), character == 1) << "character " << character;
+  }
+}
 
 TEST(StageRouteTest, StraightWalkFindsOnlyWhatHoldingOneDirectionReaches) {
   struct Case {
