@@ -263,6 +263,9 @@ void ClimbLadders(int pad) {
       p.y += 2;
       ScrollWithPlayer(-2);
     } else {
+      // Stepping down from the top: the ladder is the one stood on, even when the player has
+      // never touched it from below (its contact box does not reach above its top).
+      p.ladderObject = static_cast<uint16_t>(p.standOn);
       p.y += kLadderStepDown;
       ScrollWithPlayer(-kLadderStepDown);
     }
