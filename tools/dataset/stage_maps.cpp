@@ -173,7 +173,17 @@ struct Palette {
   std::vector<const char*> signature;
   // Rooms drawn this much more often than the others (by name).
   std::vector<const char*> favourites;
+  // A training mission teaches one thing: only its favourite rooms and plain ones.
+  bool lessonOnly = false;
 };
+
+// Rooms with nothing in them but blocks, ledges and ladders: what a lesson's stage is made of
+// around its lesson.
+bool PlainRoom(const std::string& name) {
+  static const char* kPlain[] = {"crate stack", "raised walkway", "pillar",      "fenced steps", "long blocks",
+                                 "high ledges", "container yard", "ladder loft", "tall stacks"};
+  return std::any_of(std::begin(kPlain), std::end(kPlain), [&](const char* p) { return name == p; });
+}
 
 // The areas of the ship, from the stern to the bow, grow harder: more guards, armed ones,
 // machines that shoot.
@@ -339,6 +349,7 @@ Palette VrPalette(int category, int mission) {
     }
   }
   p.signature = {p.favourites.front()};
+  p.lessonOnly = true;
   return p;
 }
 
@@ -590,9 +601,11 @@ class Generator {
     }
     std::vector<const RoomPiece*> pool;
     for (const RoomPiece& p : RoomPieces()) {
-      if ((p.themes & palette.themes) == 0 || !fits(p)) continue;
-      int weight = 2;
-      for (const char* name : palette.favourites) weight += std::string(name) == p.name ? 4 : 0;
+      const bool favourite = std::any_of(palette.favourites.begin(), palette.favourites.end(),
+                                         [&](const char* name) { return std::string(name) == p.name; });
+      if (palette.lessonOnly ? !favourite && !PlainRoom(p.name) : (p.themes & palette.themes) == 0) continue;
+      if (!fits(p)) continue;
+      const int weight = favourite ? 6 : 2;
       for (int i = 0; i < weight; ++i) pool.push_back(&p);
     }
     if (pool.empty()) return nullptr;
