@@ -392,24 +392,10 @@ class Generator {
       record_.assign(kStageRecordBytes, '\0');
       if (!Lay(palette, doors, startCode, targets, needs, stageNumber)) {
         if (why_.empty()) why_ = "no room for the layout";
-        if (Dumping()) std::fprintf(stderr, "%s attempt %d: %s\n", stage_.path.c_str(), attempt, why_.c_str());
         continue;
       }
       why_.clear();
       const bool playable = Playable(needs);
-      if (Dumping() && (!playable || std::getenv("ROOMS_DUMP")[0] != '\0')) {
-        for (int r = 0; r < height_; ++r) {
-          for (int c = 0; c < width_; ++c) {
-            const int v = Cell(c, r);
-            char ch = v == 0 ? '.' : v >= 25 && v <= 29 ? '#' : v == 65 ? 'H' : v >= 201 ? 'e' : v >= 190 ? '*' : v >= 141 ? 'i' : v <= 9 ? static_cast<char>('0' + v) : v >= 95 && v <= 97 ? '@' : v == 98 || v == 99 ? 'G' : '?';
-            const char* legend = ".123456789om???!!!!!aSv><#####=====%%%%%%%%%%%%%%%%%%%%%%%KcCpP?hHTTTTTTTTT()E?VQRGJJJ{-}bBnf";
-            if (ch == '?' && v < 93) ch = legend[v];
-            std::fprintf(stderr, "%c", ch);
-          }
-          std::fprintf(stderr, "\n");
-        }
-      }
-      if (Dumping()) std::fprintf(stderr, "%s attempt %d: %s\n", stage_.path.c_str(), attempt, playable ? "ok" : why_.c_str());
       if (!playable) {
         // A standing guard or an unblinking camera that shuts the way: let it look about.
         if (!Soften() || !Playable(needs)) continue;
@@ -425,18 +411,6 @@ class Generator {
       Byte(kRuleZero) = 2;  // the value a new game starts with
       for (int code : needs.triggers) PlaceTrigger(code, needs);
       return record_;
-    }
-    if (Dumping()) {
-      for (int r = 0; r < height_; ++r) {
-        for (int c = 0; c < width_; ++c) {
-          const int v = Cell(c, r);
-          char ch = v == 0 ? '.' : v >= 25 && v <= 29 ? '#' : v == 65 ? 'H' : v >= 201 ? 'e' : v >= 190 ? '*' : v >= 141 ? 'i' : v <= 9 ? static_cast<char>('0' + v) : v >= 95 && v <= 97 ? '@' : v == 98 || v == 99 ? 'G' : '?';
-          const char* legend = ".123456789om???!!!!!aSv><#####=====%%%%%%%%%%%%%%%%%%%%%%%KcCpP?hHTTTTTTTTT()E?VQRGJJJ{-}bBnf";
-          if (ch == '?' && v < 93) ch = legend[v];
-          std::fprintf(stderr, "%c", ch);
-        }
-        std::fprintf(stderr, "\n");
-      }
     }
     throw std::logic_error(stage_.path + ": no playable layout (" + why_ + ")");
   }
@@ -1124,11 +1098,6 @@ class Generator {
       }
     }
     return true;
-  }
-
-  bool Dumping() const {
-    const char* path = std::getenv("ROOMS_DUMP");
-    return path != nullptr && (*path == '\0' || stage_.path == path);
   }
 
   bool Fail(const std::string& why) {
