@@ -804,6 +804,15 @@ class Generator {
       Close(b, col + 1);
       entries_.push_back({b, col});
     }
+    // Every stage has somewhere to hide.
+    for (int b = bands - 1; b >= 0 && hideouts_ == 0; --b) {
+      const int col = PickOpen(b, 1, width_ - 2);
+      if (col < 0) continue;
+      Set(col, bands_[static_cast<size_t>(b)].Feet() - 1, kHidingPlace);
+      Close(b, col);
+      ++hideouts_;
+    }
+    if (hideouts_ == 0) return false;
     for (int prop : props_) {
       const int b = random_.Below(bands);
       const int col = PickOpen(b, 1, width_ - 2);
@@ -811,10 +820,14 @@ class Generator {
       Set(col, bands_[static_cast<size_t>(b)].Feet() - 1, prop);
       Close(b, col);
     }
+    // Every target stands, or the goal that waits for them would never open.
     for (int i = 0; i < targets; ++i) {
-      const int b = random_.Below(bands);
-      const int col = PickOpen(b, 1, width_ - 2);
-      if (col < 0) continue;
+      int b = random_.Below(bands), col = -1;
+      for (int tries = 0; tries < 2 * bands && col < 0; ++tries) {
+        b = (b + 1) % bands;
+        col = PickOpen(b, 1, width_ - 2, tries < bands ? 1 : 0);
+      }
+      if (col < 0) return false;
       Set(col, bands_[static_cast<size_t>(b)].Feet() - 1, kTarget);
       Close(b, col);
     }
@@ -874,8 +887,8 @@ class Generator {
     return false;
   }
 
-  // Guards, creatures and machines in the corridors up to the palette's number, and a
-  // hiding place in every stage.
+  // Guards, creatures and machines in the corridors up to the palette's number, and things
+  // on the floors.
   void Corridors(const Palette& palette) {
     const int wanted = std::min(kMaxEnemyRecords, stage_.screensX * stage_.screensY * palette.density / 10);
     const int bands = static_cast<int>(bands_.size());
@@ -906,13 +919,6 @@ class Generator {
       if (c < 0) continue;
       Set(c, bands_[static_cast<size_t>(b)].Feet(), 100 + Variant('d', 21));
       Close(b, c);
-    }
-    for (int b = bands - 1; b >= 0 && hideouts_ == 0; --b) {
-      const int c = PickOpen(b, 1, width_ - 2);
-      if (c < 0) continue;
-      Set(c, bands_[static_cast<size_t>(b)].Feet() - 1, kHidingPlace);
-      Close(b, c);
-      ++hideouts_;
     }
   }
 
