@@ -19,6 +19,39 @@ int ExtraWidth(char c) {
   }
 }
 
+// Rows below the cell that a tall object reaches into.
+int ExtraHeight(char c) {
+  switch (c) {
+    case 'K': case 'T': case 'G': case 'B': case 'I': case 'x': return 1;
+    case 'L': return 2;
+    default: return 0;
+  }
+}
+
+bool Solid(char c) { return std::string("#SEnfbcC<>KTGBILxX3F()JpPVQR").find(c) != std::string::npos; }
+
+// The highest stack of solid cells standing on the floor, in rows.
+int StackHeight(const RoomPiece& p) {
+  const int rooms = p.Height() - 1, width = p.Width();
+  std::vector<std::string> solid(static_cast<size_t>(rooms), std::string(static_cast<size_t>(width), '.'));
+  for (int r = 0; r < rooms; ++r) {
+    for (int c = 0; c < width; ++c) {
+      const char ch = p.rows[static_cast<size_t>(r)][static_cast<size_t>(c)];
+      if (!Solid(ch)) continue;
+      for (int dr = 0; dr <= ExtraHeight(ch) && r + dr < rooms; ++dr) {
+        for (int dc = 0; dc <= ExtraWidth(ch) && c + dc < width; ++dc) solid[static_cast<size_t>(r + dr)][static_cast<size_t>(c + dc)] = '#';
+      }
+    }
+  }
+  int highest = 0;
+  for (int c = 0; c < width; ++c) {
+    int h = 0;
+    while (h < rooms && solid[static_cast<size_t>(rooms - 1 - h)][static_cast<size_t>(c)] == '#') ++h;
+    highest = std::max(highest, h);
+  }
+  return highest;
+}
+
 char Turned(char c) {
   switch (c) {
     case '<': return '>';
@@ -164,7 +197,7 @@ std::vector<RoomPiece> Build() {
       {"breakable partition", kThemeHold | kThemeDeck | kThemeVents, U::kPassage,
        {"..........",
         "..........",
-        "....b.....",
+        "..........",
         "....b.e...",
         "##########"}},
       {"ladder loft", kOpen | kThemeControl, U::kPassage,
@@ -251,7 +284,7 @@ std::vector<RoomPiece> Build() {
         "#EE#####"}},
       {"dark lockers", kThemeVents | kThemeHold, U::kSideRoom,
        {".........",
-        ".........",
+        "........L",
         ".h..h..h.",
         "....$....",
         "#########"}},
@@ -260,6 +293,7 @@ std::vector<RoomPiece> Build() {
     for (const std::string& row : p.rows) {
       if (static_cast<int>(row.size()) != p.Width()) throw std::logic_error(std::string("uneven piece: ") + p.name);
     }
+    if (p.use == PieceUse::kPassage) p.minRoomRows = StackHeight(p) + 2;
     // The corridors between rooms give the space around a passage: a bare column of floor is
     // kept at each end, no more.
     if (p.use != PieceUse::kPassage) continue;

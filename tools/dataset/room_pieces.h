@@ -42,6 +42,9 @@ struct RoomPiece {
   unsigned themes;
   PieceUse use;
   std::vector<std::string> rows;  // top to bottom, the floor last; all of one width
+  // The rows of room a passage needs above its floor: its highest stack of blocks standing on
+  // the floor and two rows over it for the player to cross.
+  int minRoomRows = 0;
   int Width() const { return static_cast<int>(rows.front().size()); }
   int Height() const { return static_cast<int>(rows.size()); }
 };

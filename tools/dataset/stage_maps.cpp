@@ -568,7 +568,8 @@ class Generator {
     const int height = bands_[static_cast<size_t>(band)].floor - bands_[static_cast<size_t>(band)].top + 1;
     RoomPiece fitted;
     auto fits = [&](const RoomPiece& p) {
-      return p.use == use && p.Width() <= room && !(bottom && OpenFloor(p)) && Fit(p, height, &fitted);
+      return p.use == use && p.Width() <= room && height - 1 >= p.minRoomRows && !(bottom && OpenFloor(p)) &&
+             Fit(p, height, &fitted);
     };
     for (const RoomPiece* p : wanted) {
       if (fits(*p)) return p;
