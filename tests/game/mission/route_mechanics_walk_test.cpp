@@ -19,6 +19,10 @@
 namespace {
 
 namespace sr = stage_route;
+using drawn_stage::kAir;
+using drawn_stage::kCeiling;
+using drawn_stage::kFloor;
+using drawn_stage::kRun;
 
 struct Room {
   const char* name;
@@ -28,12 +32,6 @@ struct Room {
 
 void PrintTo(const Room& r, std::ostream* os) { *os << r.name; }
 
-std::string Shape(const std::vector<sr::Move>& plan) {
-  std::string shape;
-  for (const sr::Move& m : plan) shape += "wjudeg"[static_cast<int>(m.kind)];
-  return shape;
-}
-
 class RouteMechanicsWalkTest : public ::testing::TestWithParam<Room> {};
 
 TEST_P(RouteMechanicsWalkTest, TheGamePlaysThePlannedRouteToTheGoal) {
@@ -41,7 +39,7 @@ TEST_P(RouteMechanicsWalkTest, TheGamePlaysThePlannedRouteToTheGoal) {
   const std::vector<uint8_t> bytes = drawn_stage::Record(drawn_stage::Room(room.lowest));
   const sr::StageMap map(bytes.data());
   const std::vector<sr::Move> plan = sr::PlanFromStart(map, sr::Target::Goal());
-  ASSERT_EQ(Shape(plan), room.shape);
+  ASSERT_EQ(drawn_stage::Shape(plan), room.shape);
 
   mission_test::MissionHarness h;
   ASSERT_TRUE(h.LoadStage(std::string(bytes.begin(), bytes.end())));
@@ -50,10 +48,6 @@ TEST_P(RouteMechanicsWalkTest, TheGamePlaysThePlannedRouteToTheGoal) {
   mission_test::WalkPlan(h, map, plan, room.name);
 }
 
-const std::string kCeiling = "####################";
-const std::string kAir = "#..................#";
-const std::string kRun = "#.S.............G..#";
-const std::string kFloor = "####################";
 
 INSTANTIATE_TEST_SUITE_P(
     Rooms, RouteMechanicsWalkTest,
@@ -75,12 +69,6 @@ INSTANTIATE_TEST_SUITE_P(
               "#####>.>.###########"},
              "wuwg"},
         Room{"waiting goal and two targets", {kAir, "#.T.........T......#", "#....S..........W..#", kFloor}, "wwg"}),
-    [](const ::testing::TestParamInfo<Room>& info) {
-      std::string name = info.param.name;
-      for (char& ch : name) {
-        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-      }
-      return name;
-    });
+    [](const ::testing::TestParamInfo<Room>& info) { return drawn_stage::TestName(info.param.name); });
 
 }  // namespace

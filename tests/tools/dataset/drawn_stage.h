@@ -1,6 +1,7 @@
 // Small stages drawn as rows of characters, one character a cell, for the route check's
 // tests and the walks that play its routes.
 #pragma once
+#include <cctype>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -58,6 +59,29 @@ inline std::vector<std::string> Room(const std::vector<std::string>& lowest) {
   rows.front() = "####################";
   rows.insert(rows.end(), lowest.begin(), lowest.end());
   return rows;
+}
+
+// Rows of a room twenty cells wide: a ceiling or floor, open air, and a floor's worth of
+// space with the start at column 2 and the goal at column 16.
+inline const std::string kCeiling = "####################";
+inline const std::string kAir = "#..................#";
+inline const std::string kRun = "#.S.............G..#";
+inline const std::string kFloor = "####################";
+
+// The moves of a plan as letters: w walk, j jump, u climb up, d climb down, e enter a door,
+// g touch the goal.
+inline std::string Shape(const std::vector<stage_route::Move>& plan) {
+  std::string shape;
+  for (const stage_route::Move& m : plan) shape += "wjudeg"[static_cast<int>(m.kind)];
+  return shape;
+}
+
+// A case's name as a test name: letters and digits, the rest underscores.
+inline std::string TestName(std::string name) {
+  for (char& ch : name) {
+    if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+  }
+  return name;
 }
 
 }  // namespace drawn_stage

@@ -23,8 +23,13 @@ using stage_route::Spot;
 using stage_route::StageMap;
 using stage_route::Target;
 
+using drawn_stage::kAir;
+using drawn_stage::kCeiling;
+using drawn_stage::kFloor;
+using drawn_stage::kRun;
 using drawn_stage::Record;
 using drawn_stage::Room;
+using drawn_stage::Shape;
 
 std::vector<Move> PlanFromStart(const std::vector<uint8_t>& record, Target target) {
   const StageMap map(record.data());
@@ -120,21 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "#...H..............#", "#...H..............#", "#...H..............#", "#...H..............#",
                    "#...H..............#", "#...H.......G......#", "####################"},
                   true}),
-    [](const ::testing::TestParamInfo<ReachCase>& info) {
-      std::string name = info.param.name;
-      for (char& ch : name) {
-        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-      }
-      return name;
-    });
-
-// The moves of a plan as letters: w walk, j jump, u climb up, d climb down, e enter a door,
-// g touch the goal.
-std::string Shape(const std::vector<Move>& plan) {
-  std::string shape;
-  for (const Move& m : plan) shape += "wjudeg"[static_cast<int>(m.kind)];
-  return shape;
-}
+    [](const ::testing::TestParamInfo<ReachCase>& info) { return drawn_stage::TestName(info.param.name); });
 
 // Plays every move of a plan again from the start, the route's state carried along: each must
 // end where the plan says, and none on a floor that gives way.
@@ -174,12 +165,6 @@ TEST_P(MechanicTest, GoalIsReachedOnlyAsTheMapObjectsAllow) {
   ExpectPlanReplays(map, plan);
 }
 
-// A corridor two cells high: nothing can be jumped over in it.
-const std::string kCeiling = "####################";
-const std::string kAir = "#..................#";
-const std::string kRun = "#.S.............G..#";
-const std::string kFloor = "####################";
-
 // A floor six cells above the start, out of a jump's reach, and a strong jump pad.
 const std::vector<std::string> kPadShaft = {"#...........G......#", "#.........##########", kAir, kAir, kAir, kAir,
                                             "#.S................#", "#####I.#############"};
@@ -215,13 +200,7 @@ INSTANTIATE_TEST_SUITE_P(
         MechanicCase{"a waiting goal with its target behind the start", {kAir, "#.T................#", "#....S..........W..#", kFloor}, true, "wwg"},
         MechanicCase{"a waiting goal with its target out of reach",
                      {"#.......T..........#", kAir, kAir, kAir, kAir, kAir, "#.S.............W..#", kFloor}, false, ""}),
-    [](const ::testing::TestParamInfo<MechanicCase>& info) {
-      std::string name = info.param.name;
-      for (char& ch : name) {
-        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-      }
-      return name;
-    });
+    [](const ::testing::TestParamInfo<MechanicCase>& info) { return drawn_stage::TestName(info.param.name); });
 
 TEST(StageRouteTest, TheSecondCharacterNeverTakesItem187SoItsShutterStaysShut) {
   // Numbered shutter 72 waits for item 187, laid before it.
