@@ -54,6 +54,15 @@ StageNeeds NeedsOf(const StageInfo& stage);
 // The 3000-byte record of a stage; the same bytes on every build.
 std::string StageRecord(const StageInfo& stage);
 
+// The designed rooms (tools/dataset/room_pieces.h) the stage is built from, by name, in the
+// order they were laid.
+std::vector<std::string> StageRooms(const StageInfo& stage);
+
+// Whether the machine at a cell of a record (a camera, drone, turret or laser pointer) can
+// find a player who stands on a floor: its beam, at some angle or point of its path, reaches
+// the player's box before a block stops it. A moving machine also needs its path clear.
+bool MachineReachesStandingPlayer(const std::string& record, int column, int row);
+
 // Route nodes of the briefing map: per area, the nodes (doors between stages) with their
 // branch type and destination codes d0..d5 (-1 none).
 struct RouteNode {

@@ -123,6 +123,7 @@ bool MissionHarness::LoadCurrentStage() {
 }
 
 void MissionHarness::Frame(const std::vector<int>& keys) {
+  if (keyLog_ != nullptr) keyLog_->push_back(keys);
   rt_.input().ReleaseAllKeys();
   for (int scanCode : keys) rt_.input().SetKey(scanCode, true);
   RunFrame();

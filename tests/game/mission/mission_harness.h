@@ -57,10 +57,14 @@ class MissionHarness {
   PlayResult Snapshot();
   uint32_t LastFrameChecksum();
 
+  // From now on every frame's keys are appended to `log` (nullptr stops it).
+  void LogKeys(std::vector<std::vector<int>>* log) { keyLog_ = log; }
+
  private:
   void WritePictures();
 
   testing_support::HeadlessRuntime rt_;
+  std::vector<std::vector<int>>* keyLog_ = nullptr;
 };
 
 // The record with its story triggers (tile codes 15-19) cleared: runs about a stage's

@@ -212,6 +212,23 @@ TEST_F(MovementTest, SteppingDownTakesTheLadderStoodOnNotTheLastOneClimbed) {
   EXPECT_EQ(player.y, StandingY(kFloorRow * 40)) << "down on the ground";
 }
 
+// A ladder first met from its top: the step down snaps to that ladder, not to whatever
+// object the ladder index held before (the stage's first block, in the corner).
+TEST_F(MovementTest, StepDownOntoALadderNeverTouchedBefore) {
+  StageRecordBuilder b;
+  b.Row(kFloorRow, 0, 19, 25).Row(5, 1, 7, 25).Row(5, 9, 18, 25).Column(8, 5, 9, 65).Tile(11, 4, 95);
+  Start(b);
+  for (int f = 0; f < 100 && player.x > 8 * 40 + 20; ++f) h_.Hold(1, {key::kLeft});
+  h_.Hold(5);
+  ASSERT_EQ(player.x, 8 * 40 + 20);
+  h_.Hold(1, {key::kDown});
+  EXPECT_EQ(player.climbing, 1);
+  EXPECT_EQ(player.x, 8 * 40 + 20) << "snapped to the ladder below";
+  h_.Hold(100, {key::kDown});
+  EXPECT_EQ(player.x, 8 * 40 + 20);
+  EXPECT_EQ(player.y, StandingY(kFloorRow * 40)) << "down at the foot of the ladder";
+}
+
 TEST_F(MovementTest, LedgeGrabHangAndClimbUp) {
   // A wall three cells high (its top at row 5) a few steps to the right: the player jumps
   // at it and grabs its edge.

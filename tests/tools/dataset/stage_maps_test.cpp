@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <map>
 #include <ostream>
 #include <set>
 #include <string>
@@ -206,6 +208,11 @@ TEST_P(RouteCheck, EveryDoorAndGoalIsReachableFromEveryWayIn) {
         EXPECT_TRUE(routes.Reaches(Target::Goal())) << "goal from " << from.column << ", " << from.row;
       }
     }
+    // No way out lies on a straight walk from the start: the stage must be crossed.
+    const std::string plain = dataset::StageRecord(s);
+    const StageMap plainMap(reinterpret_cast<const uint8_t*>(plain.data()));
+    for (int door : doors) EXPECT_FALSE(stage_route::ReachableInStraightWalk(plainMap, Target::Door(door))) << "door " << door;
+    if (s.hasGoal) EXPECT_FALSE(stage_route::ReachableInStraightWalk(plainMap, Target::Goal())) << "goal";
     EXPECT_TRUE(s.hasGoal || !doors.empty()) << "no way out";
     ++checked;
   }
@@ -216,6 +223,226 @@ INSTANTIATE_TEST_SUITE_P(Stages, RouteCheck,
                          ::testing::Values(StageFamily::kFirstStory, StageFamily::kSecondStory,
                                            StageFamily::kThirdStory, StageFamily::kVr),
                          [](const ::testing::TestParamInfo<StageFamily>& info) { return FamilyName(info.param); });
+
+// ---- What the stages hold ----
+
+// Every tile code of every built-in stage, with the stages that hold it.
+const std::map<int, std::vector<std::string>>& CodesPlaced() {
+  static const std::map<int, std::vector<std::string>> codes = [] {
+    std::map<int, std::vector<std::string>> placed;
+    for (const StageInfo& s : dataset::BuiltInStages()) {
+      const std::string record = dataset::StageRecord(s);
+      std::set<int> seen;
+      for (int i = 0; i < 2700; ++i) seen.insert(static_cast<uint8_t>(record[i]));
+      for (int code : seen) placed[code].push_back(s.path);
+    }
+    return placed;
+  }();
+  return codes;
+}
+
+TEST(StageContentsTest, EveryMapObjectKindAndEveryItemIsPlacedSomewhere) {
+  struct Kinds {
+    const char* what;
+    int first, last;
+  };
+  // The kinds a stage grid can hold and the game creates: doors come from the route map, the
+  // start tiles and triggers from the story (their own checks); 12..14, 63, 78, 93, 94 and
+  // story objects 130, 131, 136..139 are never created by the loader or have no behaviour.
+  const Kinds kKinds[] = {
+      {"control panel", 10, 11},     {"target", 20, 20},           {"spikes", 21, 24},
+      {"blocks", 25, 29},            {"ledges", 30, 34},           {"long and tall blocks", 35, 46},
+      {"containers", 47, 55},        {"fenced blocks", 56, 57},    {"shutter", 58, 58},
+      {"crumbling blocks", 59, 60},  {"pitfalls", 61, 62},         {"hiding space", 64, 65},
+      {"numbered shutters", 66, 74}, {"conveyors", 75, 76},        {"electric block", 77, 77},
+      {"vanishing blocks", 79, 81},  {"glass", 82, 82},            {"jump pads", 83, 85},
+      {"pipes", 86, 88},             {"breakable blocks", 89, 90}, {"noisy block", 91, 91},
+      {"burnable block", 92, 92},    {"goals", 98, 99},            {"decoration", 100, 120},
+      {"story objects", 132, 135},   {"items", 141, 189},          {"lights", 190, 191},
+  };
+  for (const Kinds& k : kKinds) {
+    for (int code = k.first; code <= k.last; ++code) {
+      EXPECT_EQ(CodesPlaced().count(code), 1u) << k.what << ": tile " << code << " is in no stage";
+    }
+  }
+}
+
+// A shutter opens only for its key, and a terminal switches off the machines of its stage.
+TEST(StageContentsTest, EveryShutterHasItsKeyAndEveryTerminalAMachineOnItsScreen) {
+  int shutters = 0, terminals = 0;
+  for (const StageInfo& s : dataset::BuiltInStages()) {
+    SCOPED_TRACE(s.path);
+    const std::string record = dataset::StageRecord(s);
+    std::set<int> codes;
+    for (int i = 0; i < 2700; ++i) codes.insert(static_cast<uint8_t>(record[i]));
+    if (codes.count(58) != 0) {
+      EXPECT_EQ(codes.count(177), 1u) << "shutter without its key";
+      ++shutters;
+    }
+    for (int kind = 66; kind <= 74; ++kind) {
+      if (codes.count(kind) == 0) continue;
+      EXPECT_EQ(codes.count(kind + 115), 1u) << "shutter " << kind << " without its item";
+      ++shutters;
+    }
+    for (int row = 0; row < 45; ++row) {
+      for (int column = 0; column < 60; ++column) {
+        if (Code(record, column, row) != 11) continue;
+        ++terminals;
+        bool machine = false;
+        for (int r = 0; r < 45; ++r) {
+          for (int c = column / 20 * 20; c < column / 20 * 20 + 20; ++c) {
+            const int code = Code(record, c, r);
+            const int kind = code > 200 ? static_cast<uint8_t>(record[2720 + 10 * (code - 201)]) : 0;
+            machine = machine || (kind >= 3 && kind <= 11 && std::abs(r - row) <= 10);
+          }
+        }
+        EXPECT_TRUE(machine) << "terminal at " << column << ", " << row << " switches nothing off near it";
+      }
+    }
+  }
+  EXPECT_GT(shutters, 0);
+  EXPECT_GT(terminals, 0);
+}
+
+// A new player meets the ship's mechanics over the first two areas of the first story.
+TEST(StageContentsTest, TheFirstTwoAreasShowEveryKindOfMechanism) {
+  const auto inFirstAreas = [](std::initializer_list<int> codes) {
+    for (const StageInfo& s : dataset::BuiltInStages()) {
+      if (s.family != StageFamily::kFirstStory || s.area > 1) continue;
+      const std::string record = dataset::StageRecord(s);
+      for (int i = 0; i < 2700; ++i) {
+        if (std::find(codes.begin(), codes.end(), static_cast<uint8_t>(record[i])) != codes.end()) return true;
+      }
+    }
+    return false;
+  };
+  EXPECT_TRUE(inFirstAreas({58})) << "a shutter";
+  EXPECT_TRUE(inFirstAreas({177})) << "the shutter key";
+  EXPECT_TRUE(inFirstAreas({75, 76, 83, 84, 85})) << "a conveyor or a spring";
+  EXPECT_TRUE(inFirstAreas({59, 60, 61, 62})) << "a crumbling floor or a pitfall";
+  EXPECT_TRUE(inFirstAreas({86, 87, 88})) << "a pipe";
+  EXPECT_TRUE(inFirstAreas({82, 89, 90})) << "glass or a breakable wall";
+  EXPECT_TRUE(inFirstAreas({11})) << "a terminal";
+}
+
+// What the enemy records say, stage by stage.
+struct Placed {
+  std::string path;
+  int column, row;
+  const uint8_t* e;  // the ten bytes of its record
+};
+
+std::vector<Placed> EnemiesOf(const std::string& path, const std::string& record) {
+  std::vector<Placed> enemies;
+  for (int row = 0; row < 45; ++row) {
+    for (int column = 0; column < 60; ++column) {
+      const int code = Code(record, column, row);
+      if (code > 200 && code <= 220) {
+        enemies.push_back({path, column, row, reinterpret_cast<const uint8_t*>(record.data()) + 2720 + 10 * (code - 201)});
+      }
+    }
+  }
+  return enemies;
+}
+
+TEST(StageContentsTest, EverySoldierCanFireWhatItCarriesAndSomeStandCowerOrSnipe) {
+  int standing = 0, cowering = 0, sniping = 0, armed = 0;
+  for (const StageInfo& s : dataset::BuiltInStages()) {
+    const std::string record = dataset::StageRecord(s);
+    for (const Placed& p : EnemiesOf(s.path, record)) {
+      const int kind = p.e[0], equipment = p.e[2], attack = p.e[8];
+      if (kind != 1 && kind != 2) continue;
+      // Attack 1 fires the equipped weapon; the basic rifle (0) has none to fire that way.
+      EXPECT_FALSE(attack == 1 && equipment == 0) << p.path << " soldier at " << p.column << ", " << p.row << " never fires";
+      EXPECT_LE(attack, 2) << p.path << " soldier at " << p.column << ", " << p.row << " does nothing on sight";
+      EXPECT_LE(equipment, 3);
+      standing += p.e[6] == 0;
+      cowering += attack == 2;
+      sniping += p.e[9] == 3;
+      armed += attack == 1;
+    }
+  }
+  EXPECT_GT(standing, 0);
+  EXPECT_GT(cowering, 0);
+  EXPECT_GT(sniping, 0);
+  EXPECT_GT(armed, 0);
+}
+
+TEST(StageContentsTest, EveryMachineFindsAStandingPlayerAndSomeBeamsNeverSwitchOff) {
+  int machines = 0, alwaysOn = 0;
+  for (const StageInfo& s : dataset::BuiltInStages()) {
+    const std::string record = dataset::StageRecord(s);
+    for (const Placed& p : EnemiesOf(s.path, record)) {
+      const int kind = p.e[0];
+      if (!((kind >= 3 && kind <= 11) || kind == 14)) continue;
+      ++machines;
+      EXPECT_TRUE(dataset::MachineReachesStandingPlayer(record, p.column, p.row))
+          << p.path << ": machine of kind " << kind << " at " << p.column << ", " << p.row;
+      alwaysOn += (kind == 3 || kind == 4 || kind == 14) && p.e[5] == 0;
+    }
+  }
+  EXPECT_GT(machines, 100);
+  EXPECT_GT(alwaysOn, 0);
+}
+
+// The beam check itself, on a small room: a camera under the ceiling finds a player on the
+// floor when it looks down at the floor, not when it looks along the ceiling; a turret finds
+// the player only at the height of the player's body.
+TEST(StageContentsTest, TheBeamCheckFollowsTheBeamToTheFloor) {
+  struct Case {
+    const char* what;
+    int kind, angle, row;
+    bool reaches;
+  };
+  const Case kCases[] = {
+      {"camera looking down at the floor", 3, 60, 1, true},
+      {"camera looking along the ceiling", 3, 0, 1, false},
+      {"laser pointer aimed at the floor", 14, 120, 1, true},
+      {"turret standing on the floor", 11, 0, 4, true},
+      {"turret under the ceiling", 11, 0, 1, false},
+      {"turret one row under the feet row", 11, 0, 3, false},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.what);
+    // One screen: a shell with a floor under row 4 and a ceiling over row 1.
+    std::string record(3000, '\0');
+    for (int column = 0; column < 20; ++column) {
+      record[column] = 25;
+      record[5 * 60 + column] = 25;
+    }
+    for (int row = 0; row < 15; ++row) {
+      record[row * 60] = 25;
+      record[row * 60 + 19] = 25;
+    }
+    record[2920] = 1;
+    record[2921] = 1;
+    const int column = 10;
+    record[c.row * 60 + column] = static_cast<char>(201);
+    record[2720] = static_cast<char>(c.kind);
+    record[2724] = static_cast<char>(c.angle);
+    EXPECT_EQ(dataset::MachineReachesStandingPlayer(record, column, c.row), c.reaches);
+  }
+}
+
+// The stages are built from designed rooms; each area draws its own, and the second and
+// third characters' stages are laid out apart from the first's.
+TEST(StageContentsTest, AreasDrawRoomsOfTheirOwnAndNoStageCopiesAnother) {
+  std::map<int, std::set<std::string>> roomsByArea;
+  std::set<std::string> grids;
+  for (const StageInfo& s : dataset::BuiltInStages()) {
+    SCOPED_TRACE(s.path);
+    const std::vector<std::string> rooms = dataset::StageRooms(s);
+    EXPECT_GE(rooms.size(), static_cast<size_t>(s.screensX * s.screensY)) << "too few rooms";
+    if (s.family == StageFamily::kFirstStory) roomsByArea[s.area].insert(rooms.begin(), rooms.end());
+    // The solid layout, without enemies, items and lights.
+    std::string grid = dataset::StageRecord(s).substr(0, 2700);
+    for (char& c : grid) c = static_cast<uint8_t>(c) >= 21 && static_cast<uint8_t>(c) <= 92 ? c : 0;
+    EXPECT_TRUE(grids.insert(grid).second) << "the same layout as another stage";
+  }
+  for (int a = 0; a < 8; ++a) {
+    for (int b = a + 1; b < 8; ++b) EXPECT_NE(roomsByArea[a], roomsByArea[b]) << "areas " << a << " and " << b;
+  }
+}
 
 TEST(StageMapsTest, TheListCarriesEveryStageAsAThreeThousandByteTable) {
   int stages = 0;
