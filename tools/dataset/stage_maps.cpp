@@ -1035,6 +1035,10 @@ class Generator {
         return Commit(e, c, row);
       default: return false;
     }
+    // A machine that shoots along a floor keeps off the floors where the player comes in: a
+    // player arriving there would be under fire before taking a step.
+    const bool shootsAlongFloor = e[0] == 11 || (e[0] == 5 && Cell(c, row + 1) != 0);
+    if (shootsAlongFloor && FacesAnEntry(c, row)) return false;
     if (angles.empty()) angles.push_back(0);
     const int first = random_.Below(static_cast<int>(angles.size()));
     for (size_t i = 0; i < angles.size(); ++i) {
@@ -1046,6 +1050,14 @@ class Generator {
       Set(c, row, 0);
     }
     return false;
+  }
+
+  // Whether a way in (the start or a door) stands on the floor of `row` within a screen's
+  // width of column `c`.
+  bool FacesAnEntry(int c, int row) const {
+    return std::any_of(entries_.begin(), entries_.end(), [&](const std::pair<int, int>& e) {
+      return bands_[static_cast<size_t>(e.first)].Feet() == row && std::abs(e.second - c) < kScreenColumns;
+    });
   }
 
   // Lamps under the ceilings; a dark stage has fewer, and the player can keep to the shadow.

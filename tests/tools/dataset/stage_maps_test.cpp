@@ -3,6 +3,7 @@
 // player can come in by, every door and the goal can be reached with the game's movement.
 #include "tools/dataset/stage_maps.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -368,16 +369,32 @@ TEST(StageContentsTest, EverySoldierCanFireWhatItCarriesAndSomeStandCowerOrSnipe
   EXPECT_GT(armed, 0);
 }
 
+// Machines reach the player somewhere, but none that shoots along a floor stands within a
+// screen of a way in on that floor (the start or a door): a player arriving there would be
+// under fire before taking a step.
 TEST(StageContentsTest, EveryMachineFindsAStandingPlayerAndSomeBeamsNeverSwitchOff) {
   int machines = 0, alwaysOn = 0;
   for (const StageInfo& s : dataset::BuiltInStages()) {
     const std::string record = dataset::StageRecord(s);
+    std::vector<std::pair<int, int>> waysIn;
+    for (int row = 0; row < 45; ++row) {
+      for (int column = 0; column < 60; ++column) {
+        const int code = Code(record, column, row);
+        if ((code >= 1 && code <= 9) || (code >= 95 && code <= 97)) waysIn.push_back({column, row});
+      }
+    }
     for (const Placed& p : EnemiesOf(s.path, record)) {
       const int kind = p.e[0];
       if (!((kind >= 3 && kind <= 11) || kind == 14)) continue;
       ++machines;
       EXPECT_TRUE(dataset::MachineReachesStandingPlayer(record, p.column, p.row))
           << p.path << ": machine of kind " << kind << " at " << p.column << ", " << p.row;
+      const bool alongFloor = kind == 11 || (kind == 5 && p.row + 1 < 45 && Code(record, p.column, p.row + 1) != 0);
+      for (const auto& [column, row] : waysIn) {
+        EXPECT_FALSE(alongFloor && row == p.row && std::abs(column - p.column) < 20)
+            << p.path << ": machine of kind " << kind << " at " << p.column << ", " << p.row << " fires at the way in at "
+            << column << ", " << row;
+      }
       alwaysOn += (kind == 3 || kind == 4 || kind == 14) && p.e[5] == 0;
     }
   }
