@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "tools/dataset/canvas.h"
-#include "tools/dataset/room_pieces.h"
+#include "tools/dataset/room_designs.h"
 #include "tools/dataset/stage_route.h"
 #include "tools/dataset/stage_watch.h"
 #include "tools/dataset/story_scripts.h"

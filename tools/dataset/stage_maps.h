@@ -54,7 +54,7 @@ StageNeeds NeedsOf(const StageInfo& stage);
 // The 3000-byte record of a stage; the same bytes on every build.
 std::string StageRecord(const StageInfo& stage);
 
-// The designed rooms (tools/dataset/room_pieces.h) the stage is built from, by name, in the
+// The designed rooms (tools/dataset/room_designs.h) the stage is built from, by name, in the
 // order they were laid.
 std::vector<std::string> StageRooms(const StageInfo& stage);
 

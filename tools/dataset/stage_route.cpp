@@ -120,7 +120,7 @@ class Mover {
   const RouteState& State() const { return state_; }
   // Bits picked up since the mover started.
   uint64_t Picked() const { return picked_; }
-  // Shutters started and not yet open.
+  // Whether a shutter has started to open and is not open yet.
   bool Opening() const { return opening_ != 0; }
   // A hazard touched the player.
   bool Hurt() const { return hurt_; }

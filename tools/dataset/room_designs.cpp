@@ -1,4 +1,4 @@
-#include "tools/dataset/room_pieces.h"
+#include "tools/dataset/room_designs.h"
 
 #include <algorithm>
 #include <stdexcept>
