@@ -11,10 +11,13 @@ namespace {
 // Fills table[area][subStage][byte] from the headerless records of the file, area by
 // area, with only the sub-stages each area has. A missing file is skipped and a short one
 // leaves the entries it does not reach at 0; bytes past the used entries are never read.
-void ReadTable(const char* path, uint8_t* table, int recordBytes, const int* subStages) {
+template <size_t Areas, size_t Slots, size_t RecordBytes>
+void ReadTable(const char* path, uint8_t (&table)[Areas][Slots][RecordBytes], const int* subStages) {
+  static_assert(Areas == kAreaCount && Slots == kSubStageSlots);
+  const int recordBytes = static_cast<int>(RecordBytes);
   int usedBytes = 0;
   for (int area = 0; area < kAreaCount; ++area) usedBytes += subStages[area] * recordBytes;
-  std::memset(table, 0, static_cast<size_t>(kAreaCount * kSubStageSlots * recordBytes));
+  std::memset(table, 0, sizeof(table));
 
   std::vector<uint8_t> buffer(static_cast<size_t>(usedBytes), 0);
   const std::int64_t size = FileGetSizeByPath(path);
@@ -28,8 +31,7 @@ void ReadTable(const char* path, uint8_t* table, int recordBytes, const int* sub
   size_t next = 0;
   for (int area = 0; area < kAreaCount; ++area) {
     for (int subStage = 0; subStage < subStages[area]; ++subStage) {
-      uint8_t* record = table + (area * kSubStageSlots + subStage) * recordBytes;
-      for (int byte = 0; byte < recordBytes; ++byte) record[byte] = buffer[next++];
+      for (int byte = 0; byte < recordBytes; ++byte) table[area][subStage][byte] = buffer[next++];
     }
   }
 }
@@ -37,13 +39,13 @@ void ReadTable(const char* path, uint8_t* table, int recordBytes, const int* sub
 }  // namespace
 
 void ReadDoorTable() {
-  ReadTable(kDoorTablePath, &game.doorTable[0][0][0], kDoorRecordBytes, kDoorSubStages);
+  ReadTable(kDoorTablePath, game.doorTable, kDoorSubStages);
 }
 
 void ReadEventTable() {
-  ReadTable(kEventTablePath, &game.eventTable[0][0][0], kEventRecordBytes, kEventSubStages);
+  ReadTable(kEventTablePath, game.eventTable, kEventSubStages);
 }
 
 void ReadCinemaTable() {
-  ReadTable(kCinemaTablePath, &game.cinemaTable[0][0][0], kEventRecordBytes, kEventSubStages);
+  ReadTable(kCinemaTablePath, game.cinemaTable, kEventSubStages);
 }
