@@ -319,13 +319,21 @@ void MovieDecoder::Run() {
   settled_.notify_all();
 }
 
+void MovieDecoder::CatchUpLocked(std::unique_lock<std::mutex>& lock) {
+  if (!started_ || CaughtUpLocked()) return;
+  const uint64_t seq = ++wakeSeq_;
+  wake_.notify_all();
+  settled_.wait_for(lock, kCatchUpLimit, [&] { return settledSeq_ >= seq; });
+}
+
+void MovieDecoder::CatchUp() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  CatchUpLocked(lock);
+}
+
 MovieDecoder::Take MovieDecoder::TakeFrame(uint8_t* dest, int pitch, bool wait) {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (wait && started_ && !CaughtUpLocked()) {
-    const uint64_t seq = ++wakeSeq_;
-    wake_.notify_all();
-    settled_.wait_for(lock, kCatchUpLimit, [&] { return settledSeq_ >= seq; });
-  }
+  if (wait) CatchUpLocked(lock);
   PublishDueLocked(ClockLocked());
   if (mailboxFull_) {
     const size_t row = static_cast<size_t>(info_.width) * static_cast<size_t>(MovieLayoutBytes(layout_));
