@@ -197,6 +197,8 @@ class MovieDecoder {
   std::unique_ptr<Sound> sound_;
   std::thread thread_;
   mutable std::mutex mutex_;
+  // Held while a taken picture is converted, after mutex_ is let go (taken after it).
+  std::mutex convertMutex_;
   std::condition_variable wake_;     // to the decoder: something changed
   std::condition_variable settled_;  // from the decoder: it can do nothing more for now
   bool stop_ = false;
