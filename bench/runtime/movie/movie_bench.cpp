@@ -244,8 +244,8 @@ BENCHMARK(BM_PlainLoopAvi)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime
 BENCHMARK(BM_PlayerMatroska)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_PlainLoopMatroska)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 // Enough turns that each side has a run the machine's load left alone.
-BENCHMARK(BM_InterleavedAvi)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(16);
-BENCHMARK(BM_InterleavedMatroska)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(16);
+BENCHMARK(BM_InterleavedAvi)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(24);
+BENCHMARK(BM_InterleavedMatroska)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(24);
 
 }  // namespace
 
