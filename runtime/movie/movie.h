@@ -28,7 +28,9 @@ constexpr int kMovieFrameConverted = 2;
 struct MovieRecord {
   uint32_t check = 0;
   RECT sampleRect{};                              // where the picture lies in the frame
-  std::unique_ptr<platform::MovieDecoder> stream;  // null between a release and a re-open
+  // Null between a release and a re-open. Shared, so that a forced update that lets the
+  // library lock go while the decoder catches up keeps it alive if the movie is closed then.
+  std::shared_ptr<platform::MovieDecoder> stream;
   int64_t timePerFrame = 0;                       // microseconds
   int64_t startTime = 0;                          // the runtime clock at open, microseconds
   int64_t lastFlipCount = -1;                     // at the last frame update

@@ -31,8 +31,12 @@ void CatchUpUnlocked(MovieRecord* movie) {
   const LibraryLockInfo info = GetLibraryLockInfo();
   uint32_t held = 0;
   if (info.locked && info.owner == platform::CurrentThreadId()) held = info.recursion;
+  std::shared_ptr<platform::MovieDecoder> stream = movie->stream;
   for (uint32_t i = 0; i < held; ++i) UnlockLibraryNoYield();
-  movie->stream->CatchUp();
+  stream->CatchUp();
+  // If the movie was closed meanwhile, its decoder stops here, before the lock is taken
+  // again: the decoder thread may be waiting for the lock to read its file.
+  stream.reset();
   for (uint32_t i = 0; i < held; ++i) LockLibrary();
 }
 

@@ -6,12 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
+#include <future>
+#include <mutex>
 #include <string>
 #include <thread>
 
 #include "platform/clock.h"
 #include "runtime/api.h"
+#include "runtime/core/library_lock.h"
 #include "runtime/display/display_state.h"
 #include "runtime/image/graph_load.h"
 #include "runtime/image/graph_table.h"
@@ -370,6 +374,88 @@ TEST_F(MovieGraphTest, HundredMoviesAtMost) {
   rt::CloseAllMovies();
   platform::SetMovieOpenerOverride(nullptr);
   EXPECT_EQ(rt::GetMovieState().table.count(), 0);
+}
+
+// A decoder whose first item waits until the test opens its gate (or two seconds pass), then
+// ends the movie; it counts its destructions.
+class GatedMovie final : public platform::MovieDecoder {
+ public:
+  struct Gate {
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool open = false;
+    int destroyed = 0;
+  };
+  GatedMovie(platform::MovieLayout layout, Gate* gate) : MovieDecoder(layout, nullptr), gate_(gate) {
+    info_.width = 4;
+    info_.height = 4;
+    info_.frameTimeUs = 100000;
+    info_.durationUs = 100000;
+    Start();
+  }
+  ~GatedMovie() override {
+    Stop();
+    std::lock_guard<std::mutex> lock(gate_->mutex);
+    ++gate_->destroyed;
+  }
+
+ protected:
+  platform::MovieItem DecodeNext() override {
+    std::unique_lock<std::mutex> lock(gate_->mutex);
+    gate_->opened.wait_for(lock, std::chrono::seconds(2), [&] { return gate_->open; });
+    return platform::MovieItem{};
+  }
+  bool SeekTo(int64_t) override { return false; }
+
+ private:
+  Gate* gate_;
+};
+
+GatedMovie::Gate* g_gate = nullptr;
+
+// A forced update lets the library lock go while the decoder catches up. A movie closed by
+// another thread in that time is destroyed only when the update is done with its decoder.
+TEST_F(MovieGraphTest, MovieClosedWhileAForcedUpdateWaitsForItsDecoder) {
+  GatedMovie::Gate gate;
+  g_gate = &gate;
+  platform::SetMovieOpenerOverride([](std::unique_ptr<platform::MovieByteSource>, platform::MovieLayout layout,
+                                      platform::AudioMixer*, platform::MovieOpenError*)
+                                       -> std::unique_ptr<platform::MovieDecoder> {
+    return std::make_unique<GatedMovie>(layout, g_gate);
+  });
+  Write("gated.mov", "any bytes that no image loader takes");
+  const int graph = LoadGraph("gated.mov");
+  ASSERT_GE(graph, 0);
+  ASSERT_EQ(PlayMovieToGraph(graph), 0);
+  clock_.AdvanceMs(50);
+
+  std::promise<void> locked;
+  int result = -2;
+  std::thread updater([&] {
+    rt::LockLibrary();
+    locked.set_value();
+    result = rt::UpdateMovieToGraph(graph, 1);
+    rt::UnlockLibrary();
+  });
+  locked.get_future().wait();
+  // The lock is ours only once the update has let it go to wait for the decoder.
+  rt::LockLibrary();
+  EXPECT_EQ(rt::CloseMovieToGraph(graph), 0);
+  {
+    std::lock_guard<std::mutex> lock(gate.mutex);
+    EXPECT_EQ(gate.destroyed, 0) << "the decoder went while an update was still waiting on it";
+    gate.open = true;
+  }
+  gate.opened.notify_all();
+  rt::UnlockLibrary();
+  updater.join();
+
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(gate.destroyed, 1);
+  EXPECT_EQ(rt::GetMovieState().table.count(), 0);
+  platform::SetMovieOpenerOverride(nullptr);
+  g_gate = nullptr;
+  DeleteGraph(graph);
 }
 
 // On a 16-bit screen: mode 1 (no overlay here) and mode 2 keep 24-bit frames that go
