@@ -398,6 +398,7 @@ class Mover {
   bool SearchLedge(Body& b) const {
     const int fl = b.facing == 1 ? b.x - 25 : b.x + 20, fr = fl + 5, ft = b.y - 35, fb = b.y - 30;
     const int out = b.facing == 1 ? -10 : 10;
+    if (!map_.SolidOverlaps(fl, ft, fr, fb, state_.open)) return false;
     for (const StageMap::Solid& s : map_.SolidsOverlapping(fl, ft, fr, fb, state_.open)) {
       if (ft >= s.top + 10) continue;
       if (map_.SolidOverlapsExcept(fl + out, ft - 20, fr + out, fb, s.order, state_.open)) continue;
@@ -1029,8 +1030,8 @@ const std::vector<Move>& MoveGraph::MovesFrom(Spot here, const RouteState& state
         attempt(jump);
       }
     }
-    // Grabs where something is there to grab: a pipe overhead, or a block ahead too high to
-    // jump onto with its top free.
+    // Grabs where something is there to grab: a pipe overhead, or a wall ahead too high to
+    // jump onto.
     const int ahead = here.column + direction;
     const auto solidCell = [&](int c, int r) {
       return map_.SolidOverlaps(c * kCellSize + 1, r * kCellSize + 1, (c + 1) * kCellSize - 1, (r + 1) * kCellSize - 1, state.open);
@@ -1046,7 +1047,13 @@ const std::vector<Move>& MoveGraph::MovesFrom(Spot here, const RouteState& state
     }
     const bool pipeOverhead = pipeEnd >= 0 && pipeEnd != here.column;
     bool ledgeAhead = false;
-    for (int r = here.row - 4; r <= here.row - 3; ++r) ledgeAhead = ledgeAhead || (solidCell(ahead, r) && !solidCell(ahead, r - 1));
+    // A wall ahead from the floor up to a top four or five cells high, free above, with room
+    // in the player's own column up to its top.
+    for (int top = here.row - 3; top >= here.row - 4 && !ledgeAhead; --top) {
+      bool wall = !solidCell(ahead, top - 1);
+      for (int r = top; r <= here.row && wall; ++r) wall = solidCell(ahead, r) && !solidCell(here.column, r);
+      ledgeAhead = wall;
+    }
     for (MoveKind kind : {MoveKind::kCrawl, MoveKind::kLedgeClimb}) {
       if (!(kind == MoveKind::kCrawl ? pipeOverhead : ledgeAhead)) continue;
       for (int hold : kGrabHolds) {
