@@ -528,7 +528,8 @@ bool TouchesGoal(const StageMap& map, Spot s, const RouteState& state) {
 
 // ---- StageMap ----
 
-StageMap::StageMap(const uint8_t* record, int character) : cellBoxes_(kColumns * kRows) {
+StageMap::StageMap(const uint8_t* record, int character)
+    : cellBoxes_(kColumns * kRows), cellNear_(kColumns * kRows), pipeCells_(kColumns * kRows, false) {
   std::memcpy(grid_, record, sizeof grid_);
   screensX_ = std::clamp<int>(record[kWidthByte], 1, 3);
   screensY_ = std::clamp<int>(record[kHeightByte], 1, 3);
@@ -548,6 +549,7 @@ StageMap::StageMap(const uint8_t* record, int character) : cellBoxes_(kColumns *
         static constexpr int kPipeBoxes[3][2] = {{30, 40}, {0, 40}, {0, 20}};
         const int* p = kPipeBoxes[code - 86];
         pipes_.push_back({x + p[0], y + 20, x + p[1], y + 25, 0, order});
+        pipeCells_[column * kRows + row] = true;
       } else if (code == 82 || code == 89 || code == 90) {
         // Within 20 pixels of the player's box (x − 20 .. x + 20, y − 40 .. y + 39).
         const BoxSpec box = BoxOf(code);
@@ -573,6 +575,18 @@ StageMap::StageMap(const uint8_t* record, int character) : cellBoxes_(kColumns *
           pickups_.push_back({x + 5, y + 5, x + 35, y + 65, kFirstTargetBit + targetCount_, order});
         }
         ++targetCount_;
+      }
+    }
+  }
+  IndexNear();
+}
+
+void StageMap::IndexNear() {
+  for (int i = 0; i < static_cast<int>(near_.size()); ++i) {
+    const Near& n = near_[static_cast<size_t>(i)];
+    for (int c = std::max(0, n.left / kCellSize); c <= std::min(kColumns - 1, n.right / kCellSize); ++c) {
+      for (int r = std::max(0, n.top / kCellSize); r <= std::min(kRows - 1, n.bottom / kCellSize); ++r) {
+        cellNear_[c * kRows + r].push_back(i);
       }
     }
   }
@@ -674,6 +688,12 @@ bool StageMap::SolidOverlapsExcept(int left, int top, int right, int bottom, int
 }
 
 bool StageMap::PipeWithinReach(int x, int y) const {
+  // A pipe's box is 20 pixels into its cell: cells whose top is between y − 70 and y − 40.
+  bool near = false;
+  for (int c = std::max(0, (x - 15) / kCellSize); c <= std::min(kColumns - 1, (x + 15) / kCellSize) && !near; ++c) {
+    for (int r = std::max(0, (y - 70) / kCellSize); r <= std::min(kRows - 1, (y - 40) / kCellSize); ++r) near = near || pipeCells_[c * kRows + r];
+  }
+  if (!near) return false;
   for (const Area& p : pipes_) {
     if (x - 15 < p.right && x + 15 > p.left && y - 20 > p.top && y - 40 < p.top + 10) return true;
   }
@@ -681,8 +701,10 @@ bool StageMap::PipeWithinReach(int x, int y) const {
 }
 
 uint32_t StageMap::ThingsNear(int x, int y) const {
+  if (x < 0 || y < 0 || x >= kColumns * kCellSize || y >= kRows * kCellSize) return 0;
   uint32_t met = 0;
-  for (const Near& n : near_) {
+  for (int i : cellNear_[(x / kCellSize) * kRows + y / kCellSize]) {
+    const Near& n = near_[static_cast<size_t>(i)];
     if (x > n.left && x < n.right && y > n.top && y < n.bottom) met |= n.met;
   }
   return met;
@@ -767,6 +789,8 @@ Outcome Rest(const StageMap& map, Mover& mover, Body& b) {
           goal = off < kCellSize / 2 ? b.x - off : b.x + kCellSize - off;
         }
         if (b.x == goal) return {SpotOf(b), false, goal - from};
+        // Steps of 4 and 2 pixels never make up an odd distance.
+        if ((goal - b.x) % 2 != 0) return {};
         in.direction = goal > b.x ? 1 : -1;
         in.sneak = std::abs(goal - b.x) < kRunSpeed;
       }
@@ -841,7 +865,9 @@ Outcome Play(const StageMap& map, Spot from, const Move& move, Mover& mover) {
       if (move.direction == 0) return {};
       const bool climb = move.kind == MoveKind::kLedgeClimb;
       bool held = false;  // hung from the ledge, or crawled along the pipe
+      int stuck = 0;      // frames hanging without climbing, or crawling without moving on
       for (int frame = 0; frame < kMoveFrameLimit; ++frame) {
+        const int x = b.x;
         Input in;
         if (!held) {
           in.direction = move.direction;
@@ -863,6 +889,8 @@ Outcome Play(const StageMap& map, Spot from, const Move& move, Mover& mover) {
         if (climb ? b.crawling : b.hanging) return {};
         held = held || (climb ? b.hanging : b.crawling);
         if (!held && frame >= move.jumpFrames && b.landed) return {};
+        stuck = (b.hanging && !b.ledgeClimb) || (b.crawling && b.x == x) ? stuck + 1 : 0;
+        if (stuck > 2) return {};
         if (held && b.landed && !b.hanging && !b.crawling) return Rest(map, mover, b);
       }
       return {};
@@ -968,6 +996,11 @@ uint64_t KeysThatMatter(const StageMap& map, const RouteState& state) {
 const std::vector<Move>& MoveGraph::MovesFrom(Spot here, const RouteState& state) {
   const uint64_t key = static_cast<uint64_t>(here.column * kRows + here.row) | uint64_t{state.open} << 12 |
                        KeysThatMatter(map_, state) << 44;
+  if (moves_.size() >= limit_ && moves_.count(key) == 0) {
+    exceeded_ = true;
+    static const std::vector<Move> kNone;
+    return kNone;
+  }
   const auto [entry, fresh] = moves_.try_emplace(key);
   std::vector<Move>& moves = entry->second;
   if (!fresh) return moves;
@@ -1205,6 +1238,10 @@ uint32_t MetOnPlan(const std::vector<Move>& plan) {
   uint32_t met = 0;
   for (const Move& m : plan) met |= m.met;
   return met;
+}
+
+bool Routes::Visits(Spot spot) const {
+  return std::any_of(tree_.nodes.begin(), tree_.nodes.end(), [&](const Node& n) { return n.spot == spot; });
 }
 
 bool Routes::Reaches(Target target) const { return !PlanTo(target).empty(); }

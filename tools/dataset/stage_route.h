@@ -48,6 +48,7 @@
 // - Not modelled: straddling and the wire (they take keys a route never presses).
 // - The second character (1) never picks up item 187 (StageMap's `character`).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <functional>
@@ -218,6 +219,7 @@ class StageMap {
     int gate;   // the shutter's index, -1 for a block that stays
   };
   void AddSolid(int column, int row, int code);
+  void IndexNear();
   // Blocks whose box reaches into a cell.
   const std::vector<int>& BoxesIn(int column, int row) const;
 
@@ -234,7 +236,9 @@ class StageMap {
     uint32_t met;
   };
   std::vector<Near> near_;
+  std::vector<std::vector<int>> cellNear_;  // [column * kRows + row]: the near_ rectangles over the cell
   std::vector<Area> pipes_;  // the pipes' boxes (bit and order unused)
+  std::vector<bool> pipeCells_;  // [column * kRows + row]
   int targetCount_ = 0;
 };
 
@@ -260,9 +264,12 @@ struct Target {
 // only where walking on is blocked or would fall.
 class MoveGraph {
  public:
-  explicit MoveGraph(const StageMap& map) : map_(map) {}
+  // A graph with a `limit` works out the moves of that many spots and states at most; past
+  // it, the others lead nowhere and Exceeded() says so.
+  explicit MoveGraph(const StageMap& map, size_t limit = SIZE_MAX) : map_(map), limit_(limit) {}
 
   const StageMap& Map() const { return map_; }
+  bool Exceeded() const { return exceeded_; }
   // Each move's `to` is where it ends; with nothing opened or picked up yet.
   const std::vector<Move>& MovesFrom(Spot spot) { return MovesFrom(spot, RouteState{}); }
   // The same after the route has opened and picked up what `state` says.
@@ -270,6 +277,8 @@ class MoveGraph {
 
  private:
   const StageMap& map_;
+  size_t limit_;
+  bool exceeded_ = false;
   std::unordered_map<uint64_t, std::vector<Move>> moves_;
 };
 
@@ -286,6 +295,8 @@ class Routes {
   // the target cannot be reached. Steps of one walk along a floor are one move.
   std::vector<Move> PlanTo(Target target) const;
   int SpotCount() const { return static_cast<int>(tree_.nodes.size()); }
+  // Whether the player comes to stand at the spot, with whatever keys and shutters open.
+  bool Visits(Spot spot) const;
 
  private:
   struct Node {

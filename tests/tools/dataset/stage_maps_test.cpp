@@ -472,4 +472,45 @@ TEST(StageMapsTest, TheListCarriesEveryStageAsAThreeThousandByteTable) {
   EXPECT_EQ(stages, static_cast<int>(dataset::BuiltInStages().size()));
 }
 
+// The first character's road through the first two areas, stage by stage, and what the
+// road planned through each (from its way in to its door out, as a player takes it) must
+// meet: together every mechanism a new player is to learn there.
+TEST(StageContentsTest, TheFirstCharactersRoadMeetsTheShipsMechanismsInTheFirstTwoAreas) {
+  using namespace stage_route;
+  struct Case {
+    const char* path;
+    uint32_t met;
+  };
+  const std::vector<Case> cases = {
+      {"bin/1-1", kMetShutter | kMetCrumbling}, {"bin/1-2", kMetTerminal | kMetBreakable},
+      {"bin/1-3", kMetPipe | kMetConveyor},     {"bin/1-4", kMetPitfall | kMetTerminal},
+      {"bin/2-1", kMetConveyor | kMetBreakable}, {"bin/2-4", kMetShutter | kMetBreakable},
+      {"bin/2-5", kMetCrumbling | kMetTerminal}, {"bin/2-8", kMetConveyor | kMetPitfall},
+  };
+  std::vector<std::string> road;
+  for (const dataset::RoadStage& r : dataset::ShortestStoryRoad(StageFamily::kFirstStory)) {
+    if (r.area < 2) road.push_back("bin/" + std::to_string(r.area + 1) + "-" + std::to_string(r.subStage + 1));
+  }
+  std::vector<std::string> paths;
+  for (const Case& c : cases) paths.push_back(c.path);
+  ASSERT_EQ(road, paths) << "the road through the first two areas";
+  uint32_t met = 0;
+  for (const Case& c : cases) {
+    const StageInfo* stage = nullptr;
+    for (const StageInfo& s : dataset::BuiltInStages()) {
+      if (s.path == c.path) stage = &s;
+    }
+    ASSERT_NE(stage, nullptr) << c.path;
+    const uint32_t got = dataset::MechanicsOnRoad(*stage, dataset::StageRecord(*stage));
+    EXPECT_EQ(got & c.met, c.met) << c.path << ": met " << got << ", wanted " << c.met;
+    met |= got;
+  }
+  EXPECT_NE(met & kMetShutter, 0u) << "a shutter opened with its key";
+  EXPECT_NE(met & (kMetConveyor | kMetJumpPad), 0u) << "a conveyor or a spring";
+  EXPECT_NE(met & (kMetCrumbling | kMetPitfall), 0u) << "a crumbling floor or a pitfall";
+  EXPECT_NE(met & kMetPipe, 0u) << "a duct";
+  EXPECT_NE(met & (kMetGlass | kMetBreakable), 0u) << "glass or a breakable wall";
+  EXPECT_NE(met & kMetTerminal, 0u) << "a terminal with a camera";
+}
+
 }  // namespace
