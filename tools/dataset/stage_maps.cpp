@@ -1671,6 +1671,11 @@ int TargetsOf(const StageInfo& stage) {
   return 0;
 }
 
+// The character the route check plays a family's stages with (StageMap's `character`).
+int RouteCharacter(StageFamily family) {
+  return family == StageFamily::kSecondStory ? 1 : family == StageFamily::kThirdStory ? 2 : 0;
+}
+
 int CharacterOf(StageFamily family) {
   switch (family) {
     case StageFamily::kFirstStory: return kStoryFirstCharacter;
@@ -1729,7 +1734,7 @@ StageNeeds NeedsOf(const StageInfo& stage) {
 }
 
 uint32_t MechanicsOnRoad(const StageInfo& stage, const std::string& record) {
-  return RoadMechanics(record, NeedsOf(stage), stage.family == StageFamily::kSecondStory ? 1 : stage.family == StageFamily::kThirdStory ? 2 : 0);
+  return RoadMechanics(record, NeedsOf(stage), RouteCharacter(stage.family));
 }
 
 namespace {
@@ -1819,7 +1824,7 @@ MadeStage MakeStage(const StageInfo& stage) {
       stealth = stage.area == 0;
       break;
   }
-  const int character = stage.family == StageFamily::kSecondStory ? 1 : stage.family == StageFamily::kThirdStory ? 2 : 0;
+  const int character = RouteCharacter(stage.family);
   generator.SetLook(stage.area % 5, number % 9, palette.armed, needs.waitingGoal ? kWaitingGoal : kGoal, character);
   generator.SetProps(PropsOf(stage));
   MadeStage made;

@@ -2,6 +2,7 @@
 // briefing map to their doors, and the route check: from the start and from every door a
 // player can come in by, every door and the goal can be reached with the game's movement.
 #include "tools/dataset/stage_maps.h"
+#include "tools/dataset/room_designs.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -324,6 +325,51 @@ TEST(StageContentsTest, TheFirstTwoAreasShowEveryKindOfMechanism) {
   EXPECT_TRUE(inFirstAreas({86, 87, 88})) << "a pipe";
   EXPECT_TRUE(inFirstAreas({82, 89, 90})) << "glass or a breakable wall";
   EXPECT_TRUE(inFirstAreas({11})) << "a terminal";
+}
+
+// The duct is a way through: its pipe is crawled over the pit under it, from either side.
+TEST(StageContentsTest, TheDuctIsCrossedByCrawlingItsPipe) {
+  const dataset::RoomPiece* duct = dataset::FindRoomPiece("duct crawl");
+  ASSERT_NE(duct, nullptr);
+  for (const dataset::RoomPiece& piece : {*duct, dataset::Mirrored(*duct)}) {
+    // A walled room with the piece's floor as its floor, the start left and the goal right.
+    std::vector<uint8_t> record(stage_route::kRecordBytes, 0);
+    record[2920] = record[2921] = 1;
+    const int floor = 14, top = floor - piece.Height() + 1;
+    for (int c = 0; c < 20; ++c) record[floor * 60 + c] = record[(top - 1) * 60 + c] = 25;
+    for (int r = top; r < floor; ++r) record[r * 60] = record[r * 60 + 19] = 25;
+    for (int r = 0; r < piece.Height(); ++r) {
+      for (int c = 0; c < piece.Width(); ++c) {
+        static const std::map<char, int> kCodes = {{'.', 0}, {'#', 25}, {'S', 21}, {'{', 86}, {'-', 87}, {'}', 88}};
+        const char ch = piece.rows[static_cast<size_t>(r)][static_cast<size_t>(c)];
+        ASSERT_EQ(kCodes.count(ch), 1u) << ch;
+        record[static_cast<size_t>((top + r) * 60 + 4 + c)] = static_cast<uint8_t>(kCodes.at(ch));
+      }
+    }
+    record[13 * 60 + 1] = 95;
+    record[13 * 60 + 17] = 99;
+    const stage_route::StageMap map(record.data());
+    const std::vector<stage_route::Move> plan = stage_route::PlanFromStart(map, stage_route::Target::Goal());
+    EXPECT_NE(stage_route::MetOnPlan(plan) & stage_route::kMetPipe, 0u) << "planned " << plan.size() << " moves";
+  }
+}
+
+// A ledge is somewhere to stand: never right under a ceiling, whatever height of floor its
+// room was fitted to.
+TEST(StageContentsTest, EveryLedgeHasRoomToStandOn) {
+  for (const StageInfo& s : dataset::BuiltInStages()) {
+    const std::string record = dataset::StageRecord(s);
+    const stage_route::StageMap map(reinterpret_cast<const uint8_t*>(record.data()));
+    for (int row = 2; row < 45; ++row) {
+      for (int column = 0; column < 60; ++column) {
+        const int code = Code(record, column, row);
+        if (code < 30 || code > 34) continue;
+        const int top = row * 40;
+        EXPECT_FALSE(map.SolidOverlaps(column * 40, top - 80, column * 40 + 40, top))
+            << s.path << ": ledge at " << column << ", " << row << " under a block";
+      }
+    }
+  }
 }
 
 // What the enemy records say, stage by stage.
