@@ -389,7 +389,7 @@ class Mover {
     }
     picked_ |= now;
     state_.collected |= now;
-    for (const StageMap::Hazard& h : map_.Hazards()) hurt_ = hurt_ || Touches(b, h);
+    for (int h : map_.HazardsNear(b.x, b.y)) hurt_ = hurt_ || Touches(b, map_.Hazards()[static_cast<size_t>(h)]);
   }
 
  private:
@@ -529,7 +529,7 @@ bool TouchesGoal(const StageMap& map, Spot s, const RouteState& state) {
 // ---- StageMap ----
 
 StageMap::StageMap(const uint8_t* record, int character)
-    : cellBoxes_(kColumns * kRows), cellNear_(kColumns * kRows), pipeCells_(kColumns * kRows, false) {
+    : cellBoxes_(kColumns * kRows), cellNear_(kColumns * kRows), cellHazards_(kColumns * kRows), pipeCells_(kColumns * kRows, false) {
   std::memcpy(grid_, record, sizeof grid_);
   screensX_ = std::clamp<int>(record[kWidthByte], 1, 3);
   screensY_ = std::clamp<int>(record[kHeightByte], 1, 3);
@@ -578,18 +578,33 @@ StageMap::StageMap(const uint8_t* record, int character)
       }
     }
   }
-  IndexNear();
+  Index();
 }
 
-void StageMap::IndexNear() {
+// The cells whose points may lie in the rectangle, so that a frame looks only at what is
+// registered for the player's cell.
+void StageMap::Index() {
+  const auto enter = [](std::vector<std::vector<int>>& cells, int index, int left, int top, int right, int bottom) {
+    for (int c = std::max(0, left / kCellSize); c <= std::min(kColumns - 1, right / kCellSize); ++c) {
+      for (int r = std::max(0, top / kCellSize); r <= std::min(kRows - 1, bottom / kCellSize); ++r) cells[c * kRows + r].push_back(index);
+    }
+  };
   for (int i = 0; i < static_cast<int>(near_.size()); ++i) {
     const Near& n = near_[static_cast<size_t>(i)];
-    for (int c = std::max(0, n.left / kCellSize); c <= std::min(kColumns - 1, n.right / kCellSize); ++c) {
-      for (int r = std::max(0, n.top / kCellSize); r <= std::min(kRows - 1, n.bottom / kCellSize); ++r) {
-        cellNear_[c * kRows + r].push_back(i);
-      }
-    }
+    enter(cellNear_, i, n.left, n.top, n.right, n.bottom);
   }
+  // Every box the hazards test reaches at most 20 pixels across and 40 up and down from the
+  // player's point.
+  for (int i = 0; i < static_cast<int>(hazards_.size()); ++i) {
+    const Hazard& h = hazards_[static_cast<size_t>(i)];
+    enter(cellHazards_, i, h.left - 20, h.top - 40, h.right + 20, h.bottom + 40);
+  }
+}
+
+const std::vector<int>& StageMap::HazardsNear(int x, int y) const {
+  static const std::vector<int> kNone;
+  if (x < 0 || y < 0 || x >= kColumns * kCellSize || y >= kRows * kCellSize) return kNone;
+  return cellHazards_[(x / kCellSize) * kRows + y / kCellSize];
 }
 
 uint64_t StageMap::AllTargets() const {

@@ -177,6 +177,8 @@ class StageMap {
   // Keys and targets, each with the area the body must overlap to take it.
   const std::vector<Area>& Pickups() const { return pickups_; }
   const std::vector<Hazard>& Hazards() const { return hazards_; }
+  // The hazards a player at world (x, y) may touch (indexes into Hazards()).
+  const std::vector<int>& HazardsNear(int x, int y) const;
   int TargetCount() const { return targetCount_; }
   // Every target's bit.
   uint64_t AllTargets() const;
@@ -219,7 +221,7 @@ class StageMap {
     int gate;   // the shutter's index, -1 for a block that stays
   };
   void AddSolid(int column, int row, int code);
-  void IndexNear();
+  void Index();
   // Blocks whose box reaches into a cell.
   const std::vector<int>& BoxesIn(int column, int row) const;
 
@@ -237,6 +239,7 @@ class StageMap {
   };
   std::vector<Near> near_;
   std::vector<std::vector<int>> cellNear_;  // [column * kRows + row]: the near_ rectangles over the cell
+  std::vector<std::vector<int>> cellHazards_;  // [column * kRows + row]: hazards a player there may touch
   std::vector<Area> pipes_;  // the pipes' boxes (bit and order unused)
   std::vector<bool> pipeCells_;  // [column * kRows + row]
   int targetCount_ = 0;
