@@ -1318,25 +1318,6 @@ class Generator {
     return false;
   }
 
-  static bool Reachable(stage_route::MoveGraph& graph, stage_route::Spot from, stage_route::Spot goal) {
-    std::vector<bool> seen(static_cast<size_t>(kColumns * kRows), false);
-    std::vector<stage_route::Spot> todo = {from};
-    seen[static_cast<size_t>(from.column * kRows + from.row)] = true;
-    while (!todo.empty()) {
-      const stage_route::Spot s = todo.back();
-      todo.pop_back();
-      if (s == goal) return true;
-      for (const stage_route::Move& m : graph.MovesFrom(s)) {
-        const size_t key = static_cast<size_t>(m.to.column * kRows + m.to.row);
-        if (!seen[key]) {
-          seen[key] = true;
-          todo.push_back(m.to);
-        }
-      }
-    }
-    return false;
-  }
-
   // Standing guards turn to looking about and unblinking beams start to blink; false when
   // there was none.
   bool Soften() {

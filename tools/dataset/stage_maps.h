@@ -64,9 +64,10 @@ struct RoadStage {
 };
 std::vector<RoadStage> ShortestStoryRoad(StageFamily family);
 
-// The first character's road through the stage, planned from its way in to its door out on
-// the stage's record (enemies ignored), and the Met bits of what it meets, a terminal
-// counting only with a camera on its screen; nothing for a stage off that road.
+// The story's road through the stage (StageNeeds' roadFrom and roadTo), planned from its way
+// in to its door out on the stage's record (enemies ignored), and the Met bits of what it
+// meets, a terminal counting only with a camera on its screen; nothing for a stage without
+// such a road.
 uint32_t MechanicsOnRoad(const StageInfo& stage, const std::string& record);
 
 // Every built-in stage, in a fixed order.

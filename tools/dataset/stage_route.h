@@ -41,10 +41,11 @@
 //   cell's centre (running, sneaking the last 2 pixels).
 // - Hanging and crawling: a jump with the interact key held grabs what the player reaches
 //   first, as the game decides it: a pipe 86-88 within reach of the hands (the player then
-//   crawls along it, 1 pixel a frame, to its end and drops), else the top corner of a solid
-//   block ahead whose top is free (the player hangs, then climbs up with the up key, 36
-//   frames, and stands on the block). A route never grabs a floor that gives way, and never
-//   lets go of a ledge or drops from a pipe midway.
+//   crawls along it, 1 pixel a frame, to the centre of its last cell and lets go with the
+//   jump key), else the top corner of a solid block ahead whose top is free (the player
+//   hangs, then climbs up with the up key, 36 frames, and stands on the block). A route
+//   never grabs a floor that gives way, and never lets go of a ledge or drops from a pipe
+//   midway. Grabs are tried under a pipe and beside a wall four or five cells high.
 // - Not modelled: straddling and the wire (they take keys a route never presses).
 // - The second character (1) never picks up item 187 (StageMap's `character`).
 #pragma once
