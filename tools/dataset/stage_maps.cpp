@@ -1158,6 +1158,7 @@ class Generator {
     for (const stage_route::Target& exit : exits) {
       if (stage_route::ReachableInStraightWalk(plain, exit)) return Fail("one walk");
     }
+    std::optional<stage_route::Routes> fromStart;  // the first way in
     for (const auto& [from, entryDoor] : ways) {
       const stage_route::Routes routes(graph, from);
       for (const stage_route::Target& exit : exits) {
@@ -1166,15 +1167,15 @@ class Generator {
                       std::to_string(exit.door));
         }
       }
+      if (!fromStart) fromStart.emplace(routes);
     }
     // The keys lie where the player can reach them from the start: a key behind its shutter
     // is the one for the way back, the shutter being opened from the other side.
-    const stage_route::Routes fromStart(graph, *start);
     for (int r = 0; r < height_; ++r) {
       for (int c = 0; c < width_; ++c) {
         const int code = Cell(c, r);
         if (code != 177 && (code < 181 || code > 189)) continue;
-        if (!fromStart.Visits(stage_route::Spot{c, r})) return Fail("key out of reach");
+        if (!fromStart->Visits(stage_route::Spot{c, r})) return Fail("key out of reach");
       }
     }
     return !graph.Exceeded() || Fail("too many ways to search");
