@@ -14,7 +14,8 @@ namespace dataset {
 //   K  shutter (top cell)   k  shutter key  T  numbered shutter (top cell)  t  its key
 //   ( )  conveyor to the right / left (80 wide)  E  electric block   V Q R  vanishing blocks
 //   G  glass (top cell)  B  breakable tall block (top cell)  b  breakable block  f  burnable block
-//   n  noisy block       J  jump pad (80 wide)  { - }  duct: left end, middle, right end
+//   n  noisy block       J  jump pad (80 wide)  { - }  duct (a pipe to crawl along): left
+//   end, middle, right end
 //   x  container (80 × 80, top-left cell)  X  long block (80 wide)  I  tall block (top cell)
 //   L  taller block (top cell)  3  three-wide block  F  fenced block (80 wide)
 //   m  control terminal  o  control panel  d  decoration

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -45,6 +46,9 @@ constexpr int kLamp = 190;
 constexpr int kFirstEnemyTile = 201;
 constexpr int kMaxEnemyRecords = 20;
 constexpr int kMaxLights = 40;  // the decor pool
+// The spots and states a stage's route check may work out: a layout whose keys and shutters
+// make more is tried again, so that every check of the stages stays quick.
+constexpr size_t kMaxRouteSpots = 4000;
 
 // Record offsets.
 constexpr int kDoorPairs = 2700;
@@ -384,6 +388,39 @@ const std::vector<int>& Rewards() {
   return rewards;
 }
 
+// Where the story's road comes into the stage: its entry door, else the landing, else the start.
+std::optional<stage_route::Spot> RoadEntry(const stage_route::StageMap& map, const StageNeeds& needs) {
+  if (needs.roadFrom != 0) return stage_route::EntrySpot(map, needs.roadFrom);
+  if (!needs.landings.empty()) return stage_route::LandingSpot(map, needs.landings.front().x, needs.landings.front().y);
+  return stage_route::StartSpot(map);
+}
+
+// What the story's road through a record meets (Met bits); a terminal counts only with a
+// camera on its screen to switch off.
+uint32_t RoadMechanics(const std::string& record, const StageNeeds& needs, int character) {
+  if (needs.roadTo == 0) return 0;
+  std::string seen = record;
+  for (int i = 0; i < kColumns * kRows; ++i) {
+    if (static_cast<uint8_t>(seen[static_cast<size_t>(i)]) != 11) continue;
+    const int column = i % kColumns, row = i / kColumns;
+    bool camera = false;
+    for (int r = row / kScreenRows * kScreenRows; r < (row / kScreenRows + 1) * kScreenRows && r < kRows; ++r) {
+      for (int c = column / kScreenColumns * kScreenColumns; c < (column / kScreenColumns + 1) * kScreenColumns; ++c) {
+        const int code = static_cast<uint8_t>(seen[static_cast<size_t>(r * kColumns + c)]);
+        if (code < kFirstEnemyTile || code >= kFirstEnemyTile + kMaxEnemyRecords) continue;
+        const int kind = static_cast<uint8_t>(seen[static_cast<size_t>(kEnemyRecords + 10 * (code - kFirstEnemyTile))]);
+        camera = camera || (kind >= 3 && kind <= 6);
+      }
+    }
+    if (!camera) seen[static_cast<size_t>(i)] = 0;
+  }
+  const stage_route::StageMap map(reinterpret_cast<const uint8_t*>(seen.data()), character);
+  const std::optional<stage_route::Spot> entry = RoadEntry(map, needs);
+  if (!entry) return 0;
+  stage_route::MoveGraph graph(map);
+  return stage_route::MetOnPlan(stage_route::Routes(graph, *entry).PlanTo(stage_route::Target::Door(needs.roadTo)));
+}
+
 struct Band {
   int top = 1;    // first room row
   int floor = 4;  // the floor row
@@ -412,6 +449,10 @@ class Generator {
       if (!playable) {
         // A standing guard or an unblinking camera that shuts the way: let it look about.
         if (!Soften() || !Playable(needs)) continue;
+      }
+      if ((RoadMechanics(record_, needs, character_) & needs.roadMechanics) != needs.roadMechanics) {
+        why_ = "the road misses a mechanism";
+        continue;
       }
       for (const StageDoor& d : doors) {
         Byte(kDoorPairs + 2 * (d.code - 1)) = static_cast<char>(d.nodeArea + 1);
@@ -464,6 +505,7 @@ class Generator {
       for (int r = 0; r < bands_[0].floor; ++r) Set(c, r, 0);
     }
     if (!Place(doors, startCode, targets)) return Fail("no room for the ways in and out");
+    if (!OnTheRoad(needs)) return Fail("no room on the road for its mechanisms");
     Slots(palette, stageNumber);
     Terminals();
     Corridors(palette);
@@ -536,6 +578,10 @@ class Generator {
       } else {
         return false;
       }
+    }
+    // A ledge keeps two rows over it for the player standing on it.
+    for (int r = 0; r < 2 && r + 1 < out->Height(); ++r) {
+      if (out->rows[static_cast<size_t>(r)].find('=') != std::string::npos) return false;
     }
     return true;
   }
@@ -1089,7 +1135,7 @@ class Generator {
   bool Playable(const StageNeeds& needs) {
     const std::string watched = stage_route::BlockWatchedCells(record_);
     const stage_route::StageMap map(reinterpret_cast<const uint8_t*>(watched.data()), character_);
-    stage_route::MoveGraph graph(map);
+    stage_route::MoveGraph graph(map, kMaxRouteSpots);
     std::vector<std::pair<stage_route::Spot, int>> ways;
     const std::optional<stage_route::Spot> start = stage_route::StartSpot(map);
     if (!start) return Fail("no start");
@@ -1112,6 +1158,7 @@ class Generator {
     for (const stage_route::Target& exit : exits) {
       if (stage_route::ReachableInStraightWalk(plain, exit)) return Fail("one walk");
     }
+    std::optional<stage_route::Routes> fromStart;  // the first way in
     for (const auto& [from, entryDoor] : ways) {
       const stage_route::Routes routes(graph, from);
       for (const stage_route::Target& exit : exits) {
@@ -1120,39 +1167,155 @@ class Generator {
                       std::to_string(exit.door));
         }
       }
+      if (!fromStart) fromStart.emplace(routes);
     }
-    // The keys lie where the player can reach them from the start, the shutters closed.
+    // The keys lie where the player can reach them from the start: a key behind its shutter
+    // is the one for the way back, the shutter being opened from the other side.
     for (int r = 0; r < height_; ++r) {
       for (int c = 0; c < width_; ++c) {
         const int code = Cell(c, r);
         if (code != 177 && (code < 181 || code > 189)) continue;
-        if (!Reachable(graph, *start, stage_route::Spot{c, r})) return Fail("key out of reach");
+        if (!fromStart->Visits(stage_route::Spot{c, r})) return Fail("key out of reach");
       }
+    }
+    return !graph.Exceeded() || Fail("too many ways to search");
+  }
+
+  // ---- The mechanisms on the story's road ----
+
+  // Lays what the stage must show on the story's road into the floors the road walks along:
+  // a pipe over a pit of spikes, a shutter with a key on each side, a conveyor, crumbling
+  // blocks, a pitfall, a breakable block, a terminal with a camera over it. The road is
+  // planned again with them in the checks.
+  bool OnTheRoad(const StageNeeds& needs) {
+    if (needs.roadMechanics == 0 || needs.roadTo == 0) return true;
+    const stage_route::StageMap map(reinterpret_cast<const uint8_t*>(record_.data()), character_);
+    const std::optional<stage_route::Spot> entry = RoadEntry(map, needs);
+    if (!entry) return false;
+    stage_route::MoveGraph graph(map, kMaxRouteSpots);
+    const std::vector<stage_route::Move> plan = stage_route::Routes(graph, *entry).PlanTo(stage_route::Target::Door(needs.roadTo));
+    if (plan.empty()) return false;
+    // The stretches of floor the road walks along, between the spots it stops at.
+    struct Stretch {
+      int band, first, last;  // the columns strictly between the two spots
+    };
+    std::vector<Stretch> stretches;
+    stage_route::Spot at = *entry;
+    for (const stage_route::Move& m : plan) {
+      if (m.kind == stage_route::MoveKind::kWalk && m.to.row == at.row) {
+        const auto band = std::find_if(bands_.begin(), bands_.end(), [&](const Band& b) { return b.Feet() == at.row; });
+        if (band != bands_.end()) {
+          stretches.push_back({static_cast<int>(band - bands_.begin()), std::min(at.column, m.to.column) + 1,
+                               std::max(at.column, m.to.column) - 1});
+        }
+      }
+      at = m.to;
+    }
+    std::vector<bool> used(static_cast<size_t>(width_ * static_cast<int>(bands_.size())), false);
+    // A column of a band with nothing in its room and a plain block under it.
+    const auto plain = [&](int band, int c) {
+      const Band& b = bands_[static_cast<size_t>(band)];
+      if (c < 1 || c > width_ - 2 || used[static_cast<size_t>(band * width_ + c)]) return false;
+      if (std::find(dropColumns_.begin(), dropColumns_.end(), c) != dropColumns_.end()) return false;
+      for (int r = b.top; r <= b.Feet(); ++r) {
+        if (Cell(c, r) != 0) return false;
+      }
+      const int floor = Cell(c, b.floor);
+      return floor >= kBlock && floor <= kBlock + 4;
+    };
+    // Lays one mechanism of `width` columns somewhere along the road; false when none fits.
+    const auto lay = [&](int width, int minRoom, int maxRoom, const std::function<bool(const Band&, int)>& build) {
+      for (const Stretch& s : stretches) {
+        const Band& b = bands_[static_cast<size_t>(s.band)];
+        const int room = b.floor - b.top;
+        if (room < minRoom || room > maxRoom) continue;
+        for (int a = s.first; a + width - 1 <= s.last; ++a) {
+          bool free = true;
+          for (int c = a; c < a + width && free; ++c) free = plain(s.band, c);
+          if (!free || !build(b, a)) continue;
+          for (int c = a - 1; c <= a + width; ++c) {
+            if (c >= 0 && c < width_) {
+              used[static_cast<size_t>(s.band * width_ + c)] = true;
+              Close(s.band, c);
+            }
+          }
+          return true;
+        }
+      }
+      return false;
+    };
+    const uint32_t want = needs.roadMechanics;
+    using namespace stage_route;
+    // The pipe over six spikes, too wide to jump, wants a band of four or five rows of room:
+    // low enough for a jump to reach it from the floor.
+    if ((want & kMetPipe) != 0 && !lay(8, 4, 5, [&](const Band& b, int a) {
+          Set(a, b.top, 86);
+          for (int c = a + 1; c <= a + 6; ++c) {
+            Set(c, b.top, 87);
+            Set(c, b.floor, 21);
+          }
+          Set(a + 7, b.top, 88);
+          return true;
+        })) {
+      return false;
+    }
+    if ((want & kMetShutter) != 0 && !lay(5, 3, 5, [&](const Band& b, int a) {
+          Set(a, b.Feet(), 177);
+          Set(a + 4, b.Feet(), 177);
+          for (int r = b.top; r < b.Feet() - 1; ++r) Set(a + 2, r, kBlock + skin_);
+          Set(a + 2, b.Feet() - 1, 58);
+          return true;
+        })) {
+      return false;
+    }
+    if ((want & kMetConveyor) != 0 && !lay(2, 3, 5, [&](const Band& b, int a) {
+          Set(a, b.floor, random_.Below(2) == 0 ? 75 : 76);
+          Set(a + 1, b.floor, 0);
+          return true;
+        })) {
+      return false;
+    }
+    if ((want & kMetCrumbling) != 0 && !lay(3, 3, 5, [&](const Band& b, int a) {
+          for (int c = a; c < a + 3; ++c) Set(c, b.floor, 59);
+          return true;
+        })) {
+      return false;
+    }
+    if ((want & kMetPitfall) != 0 && !lay(2, 3, 5, [&](const Band& b, int a) {
+          Set(a, b.floor, 61);
+          Set(a + 1, b.floor, 0);
+          return true;
+        })) {
+      return false;
+    }
+    if ((want & kMetBreakable) != 0 && !lay(1, 3, 5, [&](const Band& b, int a) {
+          Set(a, b.Feet(), 89);
+          return true;
+        })) {
+      return false;
+    }
+    // The terminal, and a camera over the road on its screen that it switches off.
+    if ((want & kMetTerminal) != 0 && !lay(1, 3, 5, [&](const Band& b, int a) {
+          const int screen = a / kScreenColumns;
+          for (int d = 1; d <= 6; ++d) {
+            for (int x : {a + d, a - d}) {
+              if (x < 1 || x > width_ - 2 || x / kScreenColumns != screen) continue;
+              if (Cell(x, b.top) != 0 || Cell(x, b.top + 1) != 0) continue;
+              if (PlaceMachine({Enemy::kCamera, Enemy::kSweepingCamera}, x, b.top)) {
+                Set(a, b.Feet(), 11);
+                return true;
+              }
+            }
+          }
+          return false;
+        })) {
+      return false;
     }
     return true;
   }
 
   bool Fail(const std::string& why) {
     why_ = why;
-    return false;
-  }
-
-  static bool Reachable(stage_route::MoveGraph& graph, stage_route::Spot from, stage_route::Spot goal) {
-    std::vector<bool> seen(static_cast<size_t>(kColumns * kRows), false);
-    std::vector<stage_route::Spot> todo = {from};
-    seen[static_cast<size_t>(from.column * kRows + from.row)] = true;
-    while (!todo.empty()) {
-      const stage_route::Spot s = todo.back();
-      todo.pop_back();
-      if (s == goal) return true;
-      for (const stage_route::Move& m : graph.MovesFrom(s)) {
-        const size_t key = static_cast<size_t>(m.to.column * kRows + m.to.row);
-        if (!seen[key]) {
-          seen[key] = true;
-          todo.push_back(m.to);
-        }
-      }
-    }
     return false;
   }
 
@@ -1356,6 +1519,67 @@ std::string RouteDoorTable() {
   return bytes;
 }
 
+std::vector<RoadStage> ShortestStoryRoad(StageFamily family) {
+  if (family != StageFamily::kFirstStory && family != StageFamily::kSecondStory) return {};
+  const int character = family == StageFamily::kFirstStory ? kStoryFirstCharacter : kStorySecondCharacter;
+  using Stage = std::pair<int, int>;
+  Stage ending{7, 7};
+  for (const StoryTableEntry& e : StoryTableEntries()) {
+    if (e.scene && (e.number == 15 || e.number == 16) && (e.characters & character) != 0) ending = {e.area, e.subStage};
+  }
+  // Stages to play from one to the ending, itself included (breadth first along the doors
+  // and the map nodes' branches); a large number where the ending is out of reach.
+  constexpr int kNever = 1 << 20;
+  std::map<Stage, int> memo;
+  const auto stagesToEnding = [&](Stage from) {
+    if (const auto it = memo.find(from); it != memo.end()) return it->second;
+    std::map<Stage, int> depth{{from, 1}};
+    std::vector<Stage> queue{from};
+    int found = kNever;
+    for (size_t i = 0; i < queue.size() && found == kNever; ++i) {
+      const Stage st = queue[i];
+      if (st == ending) found = depth[st];
+      for (const StageDoor& d : DoorsOf(st.first, st.second)) {
+        for (const RouteBranch& b : BranchesOf(d.nodeArea, d.nodeIndex)) {
+          if (depth.emplace(Stage{b.area, b.subStage}, depth[st] + 1).second) queue.push_back({b.area, b.subStage});
+        }
+      }
+    }
+    return memo[from] = found;
+  };
+  // The nearest branch of a node, the first of equals.
+  const auto bestBranch = [&](int area, int node, RouteBranch* best) {
+    int count = kNever;
+    for (const RouteBranch& b : BranchesOf(area, node)) {
+      const int n = stagesToEnding({b.area, b.subStage});
+      if (n < count) *best = b, count = n;
+    }
+    return count;
+  };
+  std::vector<RoadStage> road;
+  RoadStage at;
+  for (int guard = 0; guard < 64; ++guard) {
+    const Stage here{at.area, at.subStage};
+    if (here == ending) {
+      road.push_back(at);
+      break;
+    }
+    int count = kNever;
+    StageDoor exit;
+    RouteBranch next;
+    for (const StageDoor& d : DoorsOf(at.area, at.subStage)) {
+      RouteBranch b;
+      const int n = bestBranch(d.nodeArea, d.nodeIndex, &b);
+      if (n < count) count = n, exit = d, next = b;
+    }
+    if (count == kNever) break;
+    at.exitDoor = exit.code;
+    road.push_back(at);
+    at = RoadStage{next.area, next.subStage, Plan().table[exit.nodeArea][exit.nodeIndex][next.doorByte], 0};
+  }
+  return road;
+}
+
 const std::vector<StageInfo>& BuiltInStages() {
   static const std::vector<StageInfo> stages = [] {
     std::vector<StageInfo> list;
@@ -1429,6 +1653,11 @@ int TargetsOf(const StageInfo& stage) {
   return 0;
 }
 
+// The character the route check plays a family's stages with (StageMap's `character`).
+int RouteCharacter(StageFamily family) {
+  return family == StageFamily::kSecondStory ? 1 : family == StageFamily::kThirdStory ? 2 : 0;
+}
+
 int CharacterOf(StageFamily family) {
   switch (family) {
     case StageFamily::kFirstStory: return kStoryFirstCharacter;
@@ -1463,7 +1692,31 @@ StageNeeds NeedsOf(const StageInfo& stage) {
   // A target rule opens the goal of the third story and the VR training once every target
   // is broken; a stage without targets has its goal open from the start.
   needs.waitingGoal = (stage.family == StageFamily::kThirdStory || stage.family == StageFamily::kVr) && TargetsOf(stage) > 0;
+  // A new player meets the ship's mechanisms on the first character's road through the first
+  // two areas, two a stage in turn.
+  if (stage.family == StageFamily::kFirstStory && stage.area < 2) {
+    using namespace stage_route;
+    static constexpr uint32_t kLessons[] = {
+        kMetShutter | kMetCrumbling, kMetTerminal | kMetBreakable, kMetPipe | kMetConveyor, kMetPitfall | kMetTerminal,
+        kMetConveyor | kMetBreakable, kMetShutter | kMetBreakable, kMetCrumbling | kMetTerminal, kMetConveyor | kMetPitfall,
+    };
+    static const std::vector<RoadStage> road = ShortestStoryRoad(StageFamily::kFirstStory);
+    size_t lesson = 0;
+    for (const RoadStage& r : road) {
+      if (r.area >= 2) continue;
+      if (r.area == stage.area && r.subStage == stage.index && r.exitDoor != 0) {
+        needs.roadFrom = r.entryDoor;
+        needs.roadTo = r.exitDoor;
+        needs.roadMechanics = kLessons[lesson % std::size(kLessons)];
+      }
+      ++lesson;
+    }
+  }
   return needs;
+}
+
+uint32_t MechanicsOnRoad(const StageInfo& stage, const std::string& record) {
+  return RoadMechanics(record, NeedsOf(stage), RouteCharacter(stage.family));
 }
 
 namespace {
@@ -1553,7 +1806,7 @@ MadeStage MakeStage(const StageInfo& stage) {
       stealth = stage.area == 0;
       break;
   }
-  const int character = stage.family == StageFamily::kSecondStory ? 1 : stage.family == StageFamily::kThirdStory ? 2 : 0;
+  const int character = RouteCharacter(stage.family);
   generator.SetLook(stage.area % 5, number % 9, palette.armed, needs.waitingGoal ? kWaitingGoal : kGoal, character);
   generator.SetProps(PropsOf(stage));
   MadeStage made;

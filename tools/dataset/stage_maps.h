@@ -44,7 +44,31 @@ struct StageNeeds {
   std::vector<Landing> landings;
   // The goal waits (98) until every target is broken, then opens (99).
   bool waitingGoal = false;
+  // The story's shortest road to its ending crosses the stage from `roadFrom` (the door the
+  // player comes in by; 0: the start, or the landing where there is one) to the door
+  // `roadTo`, and shows the player on the way what `roadMechanics` names (stage_route Met
+  // bits; a terminal counts with a camera on its screen). 0: no such need.
+  int roadFrom = 0;
+  int roadTo = 0;
+  uint32_t roadMechanics = 0;
 };
+
+// A stage of a story's shortest road to its ending, as the briefing map joins the stages:
+// the door the player comes in by (0: the story's first stage, from its start or landing)
+// and the door it leaves by (0: the ending's own stage).
+struct RoadStage {
+  int area = 0;
+  int subStage = 0;
+  int entryDoor = 0;
+  int exitDoor = 0;
+};
+std::vector<RoadStage> ShortestStoryRoad(StageFamily family);
+
+// The story's road through the stage (StageNeeds' roadFrom and roadTo), planned from its way
+// in to its door out on the stage's record (enemies ignored), and the Met bits of what it
+// meets, a terminal counting only with a camera on its screen; nothing for a stage without
+// such a road.
+uint32_t MechanicsOnRoad(const StageInfo& stage, const std::string& record);
 
 // Every built-in stage, in a fixed order.
 const std::vector<StageInfo>& BuiltInStages();

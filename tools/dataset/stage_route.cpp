@@ -30,6 +30,11 @@ constexpr int kTarget = 20;
 constexpr int kShutterFrames = 12;
 // The longest run of cells a walk crosses without stopping (crumbling floors, pitfalls).
 constexpr int kMaxCrossing = 12;
+// A ledge climb (state 8) lasts 36 frames and ends 36 pixels ahead and 60 up.
+constexpr int kLedgeClimbFrames = 35;
+constexpr int kLedgeClimbAhead = 36;
+constexpr int kLedgeClimbUp = 60;
+constexpr int kLedgeRoom = 70;
 
 bool IsShutter(int code) { return code == 58 || (code >= 66 && code <= 74); }
 bool IsVanishing(int code) { return code >= 79 && code <= 81; }
@@ -38,6 +43,7 @@ bool IsRestless(int code) { return code >= 59 && code <= 62; }
 // Floors that move the player (carrying belts, jump pads): no move may stand on them.
 bool IsConveyor(int code) { return code == 75 || code == 76; }
 bool IsJumpPad(int code) { return code >= 83 && code <= 85; }
+bool IsPipe(int code) { return code >= 86 && code <= 88; }
 
 struct BoxSpec {
   int left, top, right, bottom;
@@ -91,6 +97,15 @@ struct Body {
   bool reach = false;
   int ladderX = -1;
   int carrier = -1;  // spawn order of what carried the player this frame
+  int facing = 0;    // 0 right, 1 left
+  bool ledgeFound = false;
+  int ledgeSide = 0;        // the facing when it was found
+  StageMap::Solid ledge{};  // the block found, then hung from
+  bool hanging = false;
+  bool ledgeClimb = false;  // climbing up from hanging
+  int ledgeClimbFrames = 0;
+  bool pipeReach = false;
+  bool crawling = false;
 };
 
 struct Input {
@@ -99,6 +114,7 @@ struct Input {
   bool jump = false;
   bool up = false;
   bool down = false;
+  bool interact = false;
 };
 
 bool Touches(const Body& b, const StageMap::Hazard& h) {
@@ -127,6 +143,10 @@ class Mover {
   // A jump pad threw the player or a conveyor carried it: where a move ends then depends on
   // how long the direction is held.
   bool Carried() const { return carried_; }
+  // The player hung from a floor that gives way.
+  bool GrabbedRestless() const { return grabbedRestless_; }
+  // What the player met since the mover started (Met bits).
+  uint32_t Met() const { return met_; }
 
   // The ladder tests of the map objects, from the player's position.
   void TouchLadders(Body& b) const {
@@ -183,7 +203,16 @@ class Mover {
     b.fallStep = std::min(b.fallStep + b.fallFrames, kMaxFallStep);
     b.y += b.fallStep;
     b.fallStep = 0;
-    b.fallFrames = b.climbing ? 0 : b.fallFrames + 1;
+    b.fallFrames = b.climbing || b.hanging || b.crawling ? 0 : b.fallFrames + 1;
+
+    // The ledge search and the pipe probe, in the air (and along a pipe).
+    const bool inAir = b.jumping || b.springing || b.airborne;
+    b.ledgeFound = inAir && SearchLedge(b);
+    b.pipeReach = false;
+    if (inAir || b.crawling) {
+      b.pipeReach = map_.PipeWithinReach(b.x, b.y);
+      if (!b.pipeReach) b.crawling = false;
+    }
 
     // Landing.
     bool ladder = false;
@@ -195,7 +224,7 @@ class Mover {
       b.onLadderTop = ladder;
       b.fallFrames = 0;
       b.jumpPower = 0;
-      b.jumping = b.rising = b.headBump = b.airborne = b.climbing = false;
+      b.jumping = b.rising = b.headBump = b.airborne = b.climbing = b.crawling = false;
       const int code = ladder ? kLadder : map_.Code(b.carrier % kColumns, b.carrier / kColumns);
       b.springing = IsJumpPad(code);
       if (b.springing) {
@@ -213,7 +242,7 @@ class Mover {
     }
 
     // Jump: a longer hold gives a higher jump.
-    if (in.jump && !b.airborne && !b.springing && !b.climbing && (!b.jumpLatch || b.jumpPower != 0)) {
+    if (in.jump && !b.airborne && !b.springing && !b.climbing && !b.ledgeClimb && (!b.jumpLatch || b.jumpPower != 0)) {
       b.jumpLatch = true;
       if (!b.jumping) {
         b.jumping = true;
@@ -239,13 +268,14 @@ class Mover {
 
     // Ladders.
     bool touched = b.contact;
-    if (in.up && b.contact && b.reach) {
+    const bool free = !b.hanging && !b.ledgeClimb;
+    if (in.up && free && b.contact && b.reach) {
       b.climbing = true;
       b.jumping = b.springing = b.rising = false;
       b.y -= kClimbStep;
       b.x = b.ladderX;
       HeadCheck(b);
-    } else if (in.down && b.reach && (b.climbing || b.onLadderTop)) {
+    } else if (in.down && free && b.reach && (b.climbing || b.onLadderTop)) {
       touched = true;
       b.y += b.climbing ? kClimbStep : kLadderStepDown;
       b.x = b.ladderX;
@@ -256,25 +286,71 @@ class Mover {
 
     // Walking: a conveyor under the player carries it first, then the keys move it, and a
     // wall ahead pushes it back by the step (and the conveyor's, when it carried that way).
-    const int stand = b.landed ? CarrierCode(b) : 0;
-    const int before = b.x;
-    if (stand == 75) Step(b, 1, kConveyorStep);
-    if (stand == 76) Step(b, -1, kConveyorStep);
-    int speed = 0;
-    if (in.direction != 0 && !b.climbing) {
-      const bool sneaking = in.sneak && !b.airborne && !b.jumping;
-      speed = sneaking ? kSneakSpeed : kRunSpeed;
-      Step(b, in.direction, speed);
-    }
-    const int moved = b.x - before;
-    if (moved != 0) {
-      const int way = moved > 0 ? 1 : -1;
-      const bool carriedThatWay = (way > 0 && stand == 75) || (way < 0 && stand == 76);
-      if (BlockedSideways(b, way)) b.x -= way * (speed + (carriedThatWay ? kConveyorStep : 0));
+    // Hanging and climbing onto a ledge keep the player where it is.
+    if (free) {
+      const int stand = b.landed ? CarrierCode(b) : 0;
+      const int before = b.x;
+      if (stand == 75) Step(b, 1, kConveyorStep);
+      if (stand == 76) Step(b, -1, kConveyorStep);
+      int speed = 0;
+      if (in.direction != 0 && !b.climbing) {
+        b.facing = in.direction < 0 ? 1 : 0;
+        const bool sneaking = in.sneak && !b.airborne && !b.jumping;
+        speed = b.crawling ? 1 : sneaking ? kSneakSpeed : kRunSpeed;
+        Step(b, in.direction, speed);
+      }
+      const int moved = b.x - before;
+      if (moved != 0) {
+        const int way = moved > 0 ? 1 : -1;
+        const bool carriedThatWay = (way > 0 && stand == 75) || (way < 0 && stand == 76);
+        if (BlockedSideways(b, way)) b.x -= way * (speed + (carriedThatWay ? kConveyorStep : 0));
+      }
     }
 
+    GrabAndHang(b, in);
     if (!touched) b.climbing = false;
     MapObjects(b);
+    // The sprite routine ends the climb onto a ledge.
+    if (b.ledgeClimb && ++b.ledgeClimbFrames > kLedgeClimbFrames) {
+      b.ledgeClimb = b.hanging = false;
+      b.x += b.facing == 1 ? -kLedgeClimbAhead : kLedgeClimbAhead;
+      b.y -= kLedgeClimbUp;
+    }
+    Note(b);
+  }
+
+  // Interact in the air takes a pipe within reach, else the ledge found on the side the
+  // player faces; up while hanging climbs when the strip above the ledge is free, down lets
+  // go; jump drops from a pipe.
+  void GrabAndHang(Body& b, const Input& in) {
+    const bool inAir = b.jumping || b.springing || b.airborne;
+    if (inAir && in.interact) {
+      if (b.pipeReach && !b.hanging) {
+        b.crawling = true;
+        b.jumping = b.springing = b.rising = false;
+        b.jumpPower = b.fallFrames = b.fallStep = 0;
+      } else if (b.ledgeFound && b.ledgeSide == b.facing) {
+        b.hanging = true;
+        b.jumping = b.springing = b.rising = false;
+        b.jumpPower = b.fallFrames = b.fallStep = 0;
+        b.y = (b.ledge.order / kColumns) * kCellSize + kCellSize;
+        const int code = map_.Code(b.ledge.order % kColumns, b.ledge.order / kColumns);
+        grabbedRestless_ = grabbedRestless_ || IsRestless(code);
+      }
+    }
+    if (b.hanging && !b.ledgeClimb) {
+      if (in.down) {
+        b.hanging = false;
+      } else if (in.up) {
+        const StageMap::Solid& l = b.ledge;
+        const int left = b.facing == 1 ? l.right - 40 : l.left + 3, right = b.facing == 1 ? l.right : l.left + 37;
+        if (!map_.SolidOverlapsExcept(left, l.top - kLedgeRoom, right, l.top, l.order, state_.open)) {
+          b.ledgeClimb = true;
+          b.ledgeClimbFrames = 0;
+        }
+      }
+    }
+    if (b.crawling && in.jump) b.crawling = false;
   }
 
   // The map objects' part of a frame, after the player moved: ladders, then in spawn order
@@ -313,10 +389,42 @@ class Mover {
     }
     picked_ |= now;
     state_.collected |= now;
-    for (const StageMap::Hazard& h : map_.Hazards()) hurt_ = hurt_ || Touches(b, h);
+    for (int h : map_.HazardsNear(b.x, b.y)) hurt_ = hurt_ || Touches(b, map_.Hazards()[static_cast<size_t>(h)]);
   }
 
  private:
+  // The first solid block in spawn order whose top corner is in front of the hands, free
+  // above and under no block over the head; remembers it in `b.ledge`.
+  bool SearchLedge(Body& b) const {
+    const int fl = b.facing == 1 ? b.x - 25 : b.x + 20, fr = fl + 5, ft = b.y - 35, fb = b.y - 30;
+    const int out = b.facing == 1 ? -10 : 10;
+    if (!map_.SolidOverlaps(fl, ft, fr, fb, state_.open)) return false;
+    for (const StageMap::Solid& s : map_.SolidsOverlapping(fl, ft, fr, fb, state_.open)) {
+      if (ft >= s.top + 10) continue;
+      if (map_.SolidOverlapsExcept(fl + out, ft - 20, fr + out, fb, s.order, state_.open)) continue;
+      if (map_.SolidOverlaps(b.x - 12, b.y - 60, b.x + 12, b.y - 20, state_.open)) continue;
+      b.ledge = s;
+      b.ledgeSide = b.facing;
+      return true;
+    }
+    return false;
+  }
+
+  // Notes what the frame met.
+  void Note(const Body& b) {
+    if (b.landed) {
+      const int code = CarrierCode(b);
+      if (IsConveyor(code)) met_ |= kMetConveyor;
+      if (IsJumpPad(code)) met_ |= kMetJumpPad;
+      if (code == 59 || code == 60) met_ |= kMetCrumbling;
+      if (code == 61 || code == 62) met_ |= kMetPitfall;
+    }
+    if (b.crawling) met_ |= kMetPipe;
+    if (b.hanging) met_ |= kMetLedge;
+    if (opening_ != 0) met_ |= kMetShutter;
+    met_ |= map_.ThingsNear(b.x, b.y) & (b.landed ? ~0u : ~static_cast<uint32_t>(kMetTerminal));
+  }
+
   void HeadCheck(Body& b) const {
     const int bottom = map_.SolidBottom(b.x - 12, b.y - 40, b.x + 12, b.y - 20, state_.open);
     if (bottom >= 0) {
@@ -346,6 +454,8 @@ class Mover {
   int openFrames_[kMaxShutters] = {};
   bool hurt_ = false;
   bool carried_ = false;
+  bool grabbedRestless_ = false;
+  uint32_t met_ = 0;
 };
 
 std::optional<Spot> SpotOf(const Body& b) {
@@ -418,7 +528,8 @@ bool TouchesGoal(const StageMap& map, Spot s, const RouteState& state) {
 
 // ---- StageMap ----
 
-StageMap::StageMap(const uint8_t* record, int character) : cellBoxes_(kColumns * kRows) {
+StageMap::StageMap(const uint8_t* record, int character)
+    : cellBoxes_(kColumns * kRows), cellNear_(kColumns * kRows), cellHazards_(kColumns * kRows), pipeCells_(kColumns * kRows, false) {
   std::memcpy(grid_, record, sizeof grid_);
   screensX_ = std::clamp<int>(record[kWidthByte], 1, 3);
   screensY_ = std::clamp<int>(record[kHeightByte], 1, 3);
@@ -433,6 +544,21 @@ StageMap::StageMap(const uint8_t* record, int character) : cellBoxes_(kColumns *
         continue;
       }
       AddSolid(column, row, code);
+      if (IsPipe(code)) {
+        // The pipe's box: the left end's last quarter, the whole middle, the right end's half.
+        static constexpr int kPipeBoxes[3][2] = {{30, 40}, {0, 40}, {0, 20}};
+        const int* p = kPipeBoxes[code - 86];
+        pipes_.push_back({x + p[0], y + 20, x + p[1], y + 25, 0, order});
+        pipeCells_[column * kRows + row] = true;
+      } else if (code == 82 || code == 89 || code == 90) {
+        // Within 20 pixels of the player's box (x − 20 .. x + 20, y − 40 .. y + 39).
+        const BoxSpec box = BoxOf(code);
+        near_.push_back({x + box.left - 40, y + box.top - 59, x + box.right + 40, y + box.bottom + 60,
+                         code == 82 ? kMetGlass : kMetBreakable});
+      } else if (code == 11) {
+        // The terminal's reach: the map objects' standard test.
+        near_.push_back({x - 10, y - 20, x + 50, y + 60, kMetTerminal});
+      }
       if (code >= 21 && code <= 24) {
         static constexpr int kZones[4][4] = {{0, 40, -20, 0}, {0, 40, 40, 60}, {40, 60, 5, 35}, {-20, 0, 5, 35}};
         const int* z = kZones[code - 21];
@@ -452,6 +578,33 @@ StageMap::StageMap(const uint8_t* record, int character) : cellBoxes_(kColumns *
       }
     }
   }
+  Index();
+}
+
+// The cells whose points may lie in the rectangle, so that a frame looks only at what is
+// registered for the player's cell.
+void StageMap::Index() {
+  const auto enter = [](std::vector<std::vector<int>>& cells, int index, int left, int top, int right, int bottom) {
+    for (int c = std::max(0, left / kCellSize); c <= std::min(kColumns - 1, right / kCellSize); ++c) {
+      for (int r = std::max(0, top / kCellSize); r <= std::min(kRows - 1, bottom / kCellSize); ++r) cells[c * kRows + r].push_back(index);
+    }
+  };
+  for (int i = 0; i < static_cast<int>(near_.size()); ++i) {
+    const Near& n = near_[static_cast<size_t>(i)];
+    enter(cellNear_, i, n.left, n.top, n.right, n.bottom);
+  }
+  // Every box the hazards test reaches at most 20 pixels across and 40 up and down from the
+  // player's point.
+  for (int i = 0; i < static_cast<int>(hazards_.size()); ++i) {
+    const Hazard& h = hazards_[static_cast<size_t>(i)];
+    enter(cellHazards_, i, h.left - 20, h.top - 40, h.right + 20, h.bottom + 40);
+  }
+}
+
+const std::vector<int>& StageMap::HazardsNear(int x, int y) const {
+  static const std::vector<int> kNone;
+  if (x < 0 || y < 0 || x >= kColumns * kCellSize || y >= kRows * kCellSize) return kNone;
+  return cellHazards_[(x / kCellSize) * kRows + y / kCellSize];
 }
 
 uint64_t StageMap::AllTargets() const {
@@ -525,6 +678,53 @@ int StageMap::FirstCarrierTop(int left, int top, int right, int bottom, int* ord
   return best;
 }
 
+std::vector<StageMap::Solid> StageMap::SolidsOverlapping(int left, int top, int right, int bottom, uint32_t open) const {
+  std::vector<Solid> found;
+  for (int r = std::max(0, top / kCellSize); r <= (bottom - 1) / kCellSize && r < kRows; ++r) {
+    for (int c = std::max(0, left / kCellSize); c <= (right - 1) / kCellSize && c < kColumns; ++c) {
+      for (int i : BoxesIn(c, r)) {
+        const Box& b = boxes_[i];
+        if (b.gate >= 0 && (open >> b.gate & 1) != 0) continue;
+        if (!Overlap(left, top, right, bottom, b.left, b.top, b.right, b.bottom)) continue;
+        const bool known = std::any_of(found.begin(), found.end(), [&](const Solid& s) { return s.order == b.order; });
+        if (!known) found.push_back({b.left, b.top, b.right, b.bottom, b.order});
+      }
+    }
+  }
+  std::sort(found.begin(), found.end(), [](const Solid& a, const Solid& b) { return a.order < b.order; });
+  return found;
+}
+
+bool StageMap::SolidOverlapsExcept(int left, int top, int right, int bottom, int except, uint32_t open) const {
+  for (const Solid& s : SolidsOverlapping(left, top, right, bottom, open)) {
+    if (s.order != except) return true;
+  }
+  return false;
+}
+
+bool StageMap::PipeWithinReach(int x, int y) const {
+  // A pipe's box is 20 pixels into its cell: cells whose top is between y − 70 and y − 40.
+  bool near = false;
+  for (int c = std::max(0, (x - 15) / kCellSize); c <= std::min(kColumns - 1, (x + 15) / kCellSize) && !near; ++c) {
+    for (int r = std::max(0, (y - 70) / kCellSize); r <= std::min(kRows - 1, (y - 40) / kCellSize); ++r) near = near || pipeCells_[c * kRows + r];
+  }
+  if (!near) return false;
+  for (const Area& p : pipes_) {
+    if (x - 15 < p.right && x + 15 > p.left && y - 20 > p.top && y - 40 < p.top + 10) return true;
+  }
+  return false;
+}
+
+uint32_t StageMap::ThingsNear(int x, int y) const {
+  if (x < 0 || y < 0 || x >= kColumns * kCellSize || y >= kRows * kCellSize) return 0;
+  uint32_t met = 0;
+  for (int i : cellNear_[(x / kCellSize) * kRows + y / kCellSize]) {
+    const Near& n = near_[static_cast<size_t>(i)];
+    if (x > n.left && x < n.right && y > n.top && y < n.bottom) met |= n.met;
+  }
+  return met;
+}
+
 int StageMap::SolidBottom(int left, int top, int right, int bottom, uint32_t open) const {
   int lowest = -1;
   for (int r = std::max(0, top / kCellSize); r <= (bottom - 1) / kCellSize && r < kRows; ++r) {
@@ -549,6 +749,8 @@ const char* MoveName(MoveKind kind) {
     case MoveKind::kClimbDown: return "climb down";
     case MoveKind::kEnterDoor: return "enter door";
     case MoveKind::kTouchGoal: return "touch goal";
+    case MoveKind::kLedgeClimb: return "climb onto a ledge";
+    case MoveKind::kCrawl: return "crawl along a pipe";
   }
   return "?";
 }
@@ -559,6 +761,10 @@ std::string Describe(const Move& move) {
     text += move.direction < 0 ? " left" : " right";
     if (move.kind == MoveKind::kJump) text += " (jump held " + std::to_string(move.jumpFrames) + " frames)";
     text += " to x " + std::to_string(move.targetX);
+  }
+  if (move.kind == MoveKind::kLedgeClimb || move.kind == MoveKind::kCrawl) {
+    text += move.direction < 0 ? " leftwards" : " rightwards";
+    text += " (jump held " + std::to_string(move.jumpFrames) + " frames)";
   }
   if (move.kind == MoveKind::kEnterDoor) text += " " + std::to_string(move.door);
   if (move.nudge != 0) text += ", then " + std::to_string(move.nudge) + " pixels to the centre";
@@ -598,6 +804,8 @@ Outcome Rest(const StageMap& map, Mover& mover, Body& b) {
           goal = off < kCellSize / 2 ? b.x - off : b.x + kCellSize - off;
         }
         if (b.x == goal) return {SpotOf(b), false, goal - from};
+        // Steps of 4 and 2 pixels never make up an odd distance.
+        if ((goal - b.x) % 2 != 0) return {};
         in.direction = goal > b.x ? 1 : -1;
         in.sneak = std::abs(goal - b.x) < kRunSpeed;
       }
@@ -664,6 +872,41 @@ Outcome Play(const StageMap& map, Spot from, const Move& move, Mover& mover) {
           if (stuck > (move.kind == MoveKind::kJump ? 40 : 2)) return {};
         }
         if (!steering && !in.jump && b.landed) return Rest(map, mover, b);
+      }
+      return {};
+    }
+    case MoveKind::kLedgeClimb:
+    case MoveKind::kCrawl: {
+      if (move.direction == 0) return {};
+      const bool climb = move.kind == MoveKind::kLedgeClimb;
+      bool held = false;  // hung from the ledge, or crawled along the pipe
+      int stuck = 0;      // frames hanging without climbing, or crawling without moving on
+      for (int frame = 0; frame < kMoveFrameLimit; ++frame) {
+        const int x = b.x;
+        Input in;
+        if (!held) {
+          in.direction = move.direction;
+          in.jump = frame < move.jumpFrames;
+          in.interact = true;
+        } else if (climb) {
+          in.up = b.hanging && !b.ledgeClimb;
+        } else if (b.crawling) {
+          // Along the pipe to the centre of its last cell, where jump lets go of it.
+          if (b.x == move.targetX) {
+            in.jump = true;
+          } else {
+            in.direction = move.targetX > b.x ? 1 : -1;
+          }
+        }
+        mover.Frame(b, in);
+        if (b.y > map.HeightPixels() + 80 || mover.Hurt() || mover.GrabbedRestless()) return {};
+        // The other grab than the one the move is for.
+        if (climb ? b.crawling : b.hanging) return {};
+        held = held || (climb ? b.hanging : b.crawling);
+        if (!held && frame >= move.jumpFrames && b.landed) return {};
+        stuck = (b.hanging && !b.ledgeClimb) || (b.crawling && b.x == x) ? stuck + 1 : 0;
+        if (stuck > 2) return {};
+        if (held && b.landed && !b.hanging && !b.crawling) return Rest(map, mover, b);
       }
       return {};
     }
@@ -735,6 +978,8 @@ constexpr int kWalkCost = 1;
 constexpr int kFallCost = 3;
 constexpr int kClimbCost = 2;
 constexpr int kJumpCost = 12;
+constexpr int kLedgeClimbCost = 20;
+constexpr int kGrabHolds[] = {12, 6};
 constexpr int kJumpHolds[] = {4, 12};
 constexpr int kJumpReach = 4;  // columns
 
@@ -744,6 +989,8 @@ int MoveCost(const Move& move, Spot from) {
   switch (move.kind) {
     case MoveKind::kWalk: return move.to.row == from.row ? kWalkCost : kFallCost;
     case MoveKind::kJump: return kJumpCost + std::abs(move.targetX - from.WorldX()) / kCellSize;
+    case MoveKind::kLedgeClimb: return kLedgeClimbCost;
+    case MoveKind::kCrawl: return kJumpCost + std::abs(move.to.column - from.column);
     default: return kClimbCost * (1 + std::abs(move.to.row - from.row));
   }
 }
@@ -764,6 +1011,11 @@ uint64_t KeysThatMatter(const StageMap& map, const RouteState& state) {
 const std::vector<Move>& MoveGraph::MovesFrom(Spot here, const RouteState& state) {
   const uint64_t key = static_cast<uint64_t>(here.column * kRows + here.row) | uint64_t{state.open} << 12 |
                        KeysThatMatter(map_, state) << 44;
+  if (moves_.size() >= limit_ && moves_.count(key) == 0) {
+    exceeded_ = true;
+    static const std::vector<Move> kNone;
+    return kNone;
+  }
   const auto [entry, fresh] = moves_.try_emplace(key);
   std::vector<Move>& moves = entry->second;
   if (!fresh) return moves;
@@ -777,6 +1029,7 @@ const std::vector<Move>& MoveGraph::MovesFrom(Spot here, const RouteState& state
     move.picked = mover.Picked();
     move.opened = mover.State().open & ~state.open;
     move.nudge = out.nudge;
+    move.met = mover.Met();
     moves.push_back(move);
     return true;
   };
@@ -823,6 +1076,41 @@ const std::vector<Move>& MoveGraph::MovesFrom(Spot here, const RouteState& state
         jump.jumpFrames = hold;
         jump.targetX = here.WorldX() + direction * columns * kCellSize;
         attempt(jump);
+      }
+    }
+    // Grabs where something is there to grab: a pipe overhead, or a wall ahead too high to
+    // jump onto.
+    const int ahead = here.column + direction;
+    const auto solidCell = [&](int c, int r) {
+      return map_.SolidOverlaps(c * kCellSize + 1, r * kCellSize + 1, (c + 1) * kCellSize - 1, (r + 1) * kCellSize - 1, state.open);
+    };
+    int pipeEnd = -1;  // the last cell of the pipe overhead in this direction
+    for (int r = here.row - 4; r <= here.row - 2 && pipeEnd < 0; ++r) {
+      for (int c : {here.column, ahead}) {
+        if (!IsPipe(map_.Code(c, r))) continue;
+        pipeEnd = c;
+        while (IsPipe(map_.Code(pipeEnd + direction, r))) pipeEnd += direction;
+        break;
+      }
+    }
+    const bool pipeOverhead = pipeEnd >= 0 && pipeEnd != here.column;
+    bool ledgeAhead = false;
+    // A wall ahead from the floor up to a top four or five cells high, free above, with room
+    // in the player's own column up to its top.
+    for (int top = here.row - 3; top >= here.row - 4 && !ledgeAhead; --top) {
+      bool wall = !solidCell(ahead, top - 1);
+      for (int r = top; r <= here.row && wall; ++r) wall = solidCell(ahead, r) && !solidCell(here.column, r);
+      ledgeAhead = wall;
+    }
+    for (MoveKind kind : {MoveKind::kCrawl, MoveKind::kLedgeClimb}) {
+      if (!(kind == MoveKind::kCrawl ? pipeOverhead : ledgeAhead)) continue;
+      for (int hold : kGrabHolds) {
+        Move grab;
+        grab.kind = kind;
+        grab.direction = direction;
+        grab.jumpFrames = hold;
+        grab.targetX = pipeEnd * kCellSize + kCellSize / 2;
+        if (attempt(grab)) break;
       }
     }
   }
@@ -961,6 +1249,16 @@ bool ReachableInStraightWalk(const StageMap& map, Target target) {
   return false;
 }
 
+uint32_t MetOnPlan(const std::vector<Move>& plan) {
+  uint32_t met = 0;
+  for (const Move& m : plan) met |= m.met;
+  return met;
+}
+
+bool Routes::Visits(Spot spot) const {
+  return std::any_of(tree_.nodes.begin(), tree_.nodes.end(), [&](const Node& n) { return n.spot == spot; });
+}
+
 bool Routes::Reaches(Target target) const { return !PlanTo(target).empty(); }
 
 std::vector<Move> Routes::PlanTo(Target target) const {
@@ -987,8 +1285,10 @@ std::vector<Move> Routes::PlanTo(Target target) const {
     if (levelWalk && lastWasLevelWalk && merged.back().direction == move.direction && merged.back().opened == 0 &&
         merged.back().nudge == 0) {
       const uint64_t picked = merged.back().picked;
+      const uint32_t met = merged.back().met;
       merged.back() = move;
       merged.back().picked |= picked;
+      merged.back().met |= met;
     } else {
       merged.push_back(move);
     }

@@ -39,11 +39,17 @@
 // - Conveyors 75/76 carry the player 2 pixels a frame, walking or not, as the game does; a
 //   move that ends on one rides it to its end, and the player then steps to the nearest
 //   cell's centre (running, sneaking the last 2 pixels).
-// - Not modelled: hanging from ledges and from pipes 86-88, crawling along them, straddling
-//   and the wire (they take keys a route never presses); pipes are not solid, so they
-//   hinder no route.
+// - Hanging and crawling: a jump with the interact key held grabs what the player reaches
+//   first, as the game decides it: a pipe 86-88 within reach of the hands (the player then
+//   crawls along it, 1 pixel a frame, to the centre of its last cell and lets go with the
+//   jump key), else the top corner of a solid block ahead whose top is free (the player
+//   hangs, then climbs up with the up key, 36 frames, and stands on the block). A route
+//   never grabs a floor that gives way, and never lets go of a ledge or drops from a pipe
+//   midway. Grabs are tried under a pipe and beside a wall four or five cells high.
+// - Not modelled: straddling and the wire (they take keys a route never presses).
 // - The second character (1) never picks up item 187 (StageMap's `character`).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <functional>
@@ -82,6 +88,30 @@ enum class MoveKind {
   kEnterDoor,
   // Nothing to press: standing here touches the goal, which ends the stage.
   kTouchGoal,
+  // Press jump and `direction` in the same frame with interact held; keep jump held for
+  // `jumpFrames` frames and the direction until the player hangs from a ledge; then let go
+  // of interact and hold up until the player has climbed onto it and stands again.
+  kLedgeClimb,
+  // Press jump and `direction` with interact held, keeping jump held for `jumpFrames` frames,
+  // until the player crawls in the pipe above; then crawl to the world x `targetX` (the centre
+  // of the pipe's last cell), press jump there to let go, and wait for the landing.
+  kCrawl,
+};
+
+// What a route meets on its way, for the checks that a road shows the player the stage's
+// mechanics: the floors that carried it, the pipes it crawled, the ledges it hung from, the
+// shutters it opened, and the things it came close to.
+enum Met : uint32_t {
+  kMetShutter = 1u << 0,    // opened a shutter (its key held)
+  kMetConveyor = 1u << 1,   // carried by a conveyor 75/76
+  kMetJumpPad = 1u << 2,    // thrown by a jump pad 83-85
+  kMetCrumbling = 1u << 3,  // carried by a crumbling block 59/60
+  kMetPitfall = 1u << 4,    // carried by a pitfall 61/62
+  kMetPipe = 1u << 5,       // crawled along a pipe 86-88
+  kMetLedge = 1u << 6,      // hung from a ledge
+  kMetGlass = 1u << 7,      // passed within 20 pixels of glass 82
+  kMetBreakable = 1u << 8,  // passed within 20 pixels of a breakable block 89/90
+  kMetTerminal = 1u << 9,   // stood where a control terminal 11 is within reach
 };
 
 // What a route has done so far that changes the stage: the shutters it opened (bit i for the
@@ -110,7 +140,11 @@ struct Move {
   // Pixels (negative to the left) from where the player came to rest, off a cell's centre
   // after a conveyor, to the centre of `to`: it runs there, sneaking the last 2 pixels.
   int nudge = 0;
+  uint32_t met = 0;  // Met bits
 };
+
+// Everything the moves of a plan meet.
+uint32_t MetOnPlan(const std::vector<Move>& plan);
 
 const char* MoveName(MoveKind kind);
 // One line per move, for test failures and notes: "walk right to column 12, row 8".
@@ -144,6 +178,8 @@ class StageMap {
   // Keys and targets, each with the area the body must overlap to take it.
   const std::vector<Area>& Pickups() const { return pickups_; }
   const std::vector<Hazard>& Hazards() const { return hazards_; }
+  // The hazards a player at world (x, y) may touch (indexes into Hazards()).
+  const std::vector<int>& HazardsNear(int x, int y) const;
   int TargetCount() const { return targetCount_; }
   // Every target's bit.
   uint64_t AllTargets() const;
@@ -163,6 +199,22 @@ class StageMap {
   int SolidBottom(int left, int top, int right, int bottom, uint32_t open = 0) const;
   bool IsLadder(int column, int row) const { return Code(column, row) == 65; }
 
+  // A solid block's box and its place in spawn order.
+  struct Solid {
+    int left, top, right, bottom;
+    int order;
+  };
+  // The solid blocks overlapping the rectangle, in spawn order.
+  std::vector<Solid> SolidsOverlapping(int left, int top, int right, int bottom, uint32_t open = 0) const;
+  // Whether a solid block other than the one of spawn order `except` covers part of the
+  // rectangle.
+  bool SolidOverlapsExcept(int left, int top, int right, int bottom, int except, uint32_t open = 0) const;
+  // Whether a pipe is within reach of the hands of a player at world (x, y).
+  bool PipeWithinReach(int x, int y) const;
+  // The Met bits of the things near a player at world (x, y): glass and breakable blocks
+  // within 20 pixels of the body, a terminal within reach.
+  uint32_t ThingsNear(int x, int y) const;
+
  private:
   struct Box {
     int left, top, right, bottom;
@@ -170,6 +222,7 @@ class StageMap {
     int gate;   // the shutter's index, -1 for a block that stays
   };
   void AddSolid(int column, int row, int code);
+  void Index();
   // Blocks whose box reaches into a cell.
   const std::vector<int>& BoxesIn(int column, int row) const;
 
@@ -181,6 +234,15 @@ class StageMap {
   std::vector<Shutter> shutters_;
   std::vector<Area> pickups_;
   std::vector<Hazard> hazards_;
+  struct Near {
+    int left, top, right, bottom;  // the rectangle the player's point must be in
+    uint32_t met;
+  };
+  std::vector<Near> near_;
+  std::vector<std::vector<int>> cellNear_;  // [column * kRows + row]: the near_ rectangles over the cell
+  std::vector<std::vector<int>> cellHazards_;  // [column * kRows + row]: hazards a player there may touch
+  std::vector<Area> pipes_;  // the pipes' boxes (bit and order unused)
+  std::vector<bool> pipeCells_;  // [column * kRows + row]
   int targetCount_ = 0;
 };
 
@@ -206,9 +268,12 @@ struct Target {
 // only where walking on is blocked or would fall.
 class MoveGraph {
  public:
-  explicit MoveGraph(const StageMap& map) : map_(map) {}
+  // A graph with a `limit` works out the moves of that many spots and states at most; past
+  // it, the others lead nowhere and Exceeded() says so.
+  explicit MoveGraph(const StageMap& map, size_t limit = SIZE_MAX) : map_(map), limit_(limit) {}
 
   const StageMap& Map() const { return map_; }
+  bool Exceeded() const { return exceeded_; }
   // Each move's `to` is where it ends; with nothing opened or picked up yet.
   const std::vector<Move>& MovesFrom(Spot spot) { return MovesFrom(spot, RouteState{}); }
   // The same after the route has opened and picked up what `state` says.
@@ -216,6 +281,8 @@ class MoveGraph {
 
  private:
   const StageMap& map_;
+  size_t limit_;
+  bool exceeded_ = false;
   std::unordered_map<uint64_t, std::vector<Move>> moves_;
 };
 
@@ -232,6 +299,8 @@ class Routes {
   // the target cannot be reached. Steps of one walk along a floor are one move.
   std::vector<Move> PlanTo(Target target) const;
   int SpotCount() const { return static_cast<int>(tree_.nodes.size()); }
+  // Whether the player comes to stand at the spot, with whatever keys and shutters open.
+  bool Visits(Spot spot) const;
 
  private:
   struct Node {

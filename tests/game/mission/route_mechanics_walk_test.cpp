@@ -1,6 +1,7 @@
 // Small drawn rooms whose routes meet the map objects the route check models (a shutter and
 // its key, a numbered shutter and its item, floors that give way, spikes and an electric
-// block to jump, jump pads, conveyors, a goal waiting for its targets), walked with scripted input through the real
+// block to jump, jump pads, conveyors, a goal waiting for its targets, pipes to crawl along,
+// walls and ledges to hang from and climb), walked with scripted input through the real
 // frame loop: the game must agree with the model move by move.
 #include <gtest/gtest.h>
 
@@ -68,7 +69,15 @@ INSTANTIATE_TEST_SUITE_P(
              {"#..............G...#", "#...........H#######", "#...........H......#", "#.S.........H......#",
               "#####>.>.###########"},
              "wuwg"},
-        Room{"waiting goal and two targets", {kAir, "#.T.........T......#", "#....S..........W..#", kFloor}, "wwg"}),
+        Room{"waiting goal and two targets", {kAir, "#.T.........T......#", "#....S..........W..#", kFloor}, "wwg"},
+        Room{"pipe over a pit of spikes", {"#..{------}........#", kAir, kAir, kRun, "####^^^^^^##########"}, "cwg"},
+        Room{"pipe crawled leftwards", {"#......{-------}...#", kAir, kAir, "#.G.............S..#", "#########^^^^^^#####"}, "cwg"},
+        Room{"four-block wall climbed from a hanging grab",
+             {"#........#.........#", "#........#.........#", "#........#.........#", "#.S......#......G..#", kFloor}, "wlwwg"},
+        Room{"five-block wall climbed leftwards",
+             {"#.........#........#", "#.........#........#", "#.........#........#", "#.........#........#",
+              "#..G......#.....S..#", kFloor},
+             "wlwwg"}),
     [](const ::testing::TestParamInfo<Room>& info) { return drawn_stage::TestName(info.param.name); });
 
 }  // namespace

@@ -65,6 +65,31 @@ class Walker {
         for (int f = 0; f < 5 && player.action != player_action::kGoal; ++f) h_.Frame({});
         if (player.action != player_action::kGoal) why = "the goal did not end the stage";
         return player.action == player_action::kGoal;
+      case stage_route::MoveKind::kLedgeClimb:
+      case stage_route::MoveKind::kCrawl: {
+        // Jump with interact held until the hands hold on; then up onto the ledge, or along
+        // the pipe to the plan's x and jump to let go.
+        const bool climb = m.kind == stage_route::MoveKind::kLedgeClimb;
+        bool held = false;
+        for (int f = 0; f < 1500; ++f) {
+          std::vector<int> keys;
+          if (!held) {
+            keys = {dirKey, platform::key::kC};
+            if (f < m.jumpFrames) keys.push_back(platform::key::kX);
+          } else if (climb) {
+            if (player.hanging != 0 && player.action != player_action::kLedgeClimb) keys.push_back(platform::key::kUp);
+          } else if (player.crawling != 0) {
+            if (WorldX() == m.targetX) keys.push_back(platform::key::kX);
+            else keys.push_back(m.targetX > WorldX() ? platform::key::kRight : platform::key::kLeft);
+          }
+          h_.Frame(keys);
+          held = held || (climb ? player.hanging != 0 : player.crawling != 0);
+          if (held && Standing() && player.hanging == 0 && player.crawling == 0) return AfterMove(m, why);
+          if (player.action == player_action::kDown) break;
+        }
+        why = held ? "the player did not come down again" : (climb ? "never hung from the ledge" : "never crawled in the pipe");
+        return false;
+      }
     }
     return false;
   }
@@ -103,7 +128,8 @@ class Walker {
     for (int f = 0; f < 30 && ShutterOpening(); ++f) h_.Frame({});
     if (!Settle(why)) return false;
     if (m.nudge == 0) return true;
-    // Off the cell's centre after a conveyor: run to it, sneaking the last 2 pixels.
+    // Off the cell's centre after a conveyor or a climb onto a ledge: run to it, sneaking the
+    // last 2 pixels.
     for (int f = 0; f < 30 && WorldX() != m.to.WorldX(); ++f) {
       const int d = m.to.WorldX() - WorldX();
       std::vector<int> keys = {d > 0 ? platform::key::kRight : platform::key::kLeft};

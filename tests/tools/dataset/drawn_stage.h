@@ -36,6 +36,12 @@ inline uint8_t CodeOf(char ch) {
     case '<': return 76;   // and left
     case 'J': return 83;   // jump pads (two cells wide), weakest
     case 'I': return 85;   // and strongest
+    case '{': return 86;   // pipe: left end
+    case '-': return 87;   // middle
+    case '}': return 88;   // right end
+    case '=': return 30;   // ledge
+    case 'g': return 82;   // glass (two cells high)
+    case 'Y': return 11;   // control terminal
     default: break;
   }
   return ch >= '1' && ch <= '9' ? static_cast<uint8_t>(ch - '0') : 0;
@@ -69,10 +75,10 @@ inline const std::string kRun = "#.S.............G..#";
 inline const std::string kFloor = "####################";
 
 // The moves of a plan as letters: w walk, j jump, u climb up, d climb down, e enter a door,
-// g touch the goal.
+// g touch the goal, l climb onto a ledge, c crawl along a pipe.
 inline std::string Shape(const std::vector<stage_route::Move>& plan) {
   std::string shape;
-  for (const stage_route::Move& m : plan) shape += "wjudeg"[static_cast<int>(m.kind)];
+  for (const stage_route::Move& m : plan) shape += "wjudeglc"[static_cast<int>(m.kind)];
   return shape;
 }
 

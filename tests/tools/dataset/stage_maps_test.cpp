@@ -2,6 +2,7 @@
 // briefing map to their doors, and the route check: from the start and from every door a
 // player can come in by, every door and the goal can be reached with the game's movement.
 #include "tools/dataset/stage_maps.h"
+#include "tools/dataset/room_designs.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -326,6 +327,51 @@ TEST(StageContentsTest, TheFirstTwoAreasShowEveryKindOfMechanism) {
   EXPECT_TRUE(inFirstAreas({11})) << "a terminal";
 }
 
+// The duct is a way through: its pipe is crawled over the pit under it, from either side.
+TEST(StageContentsTest, TheDuctIsCrossedByCrawlingItsPipe) {
+  const dataset::RoomPiece* duct = dataset::FindRoomPiece("duct crawl");
+  ASSERT_NE(duct, nullptr);
+  for (const dataset::RoomPiece& piece : {*duct, dataset::Mirrored(*duct)}) {
+    // A walled room with the piece's floor as its floor, the start left and the goal right.
+    std::vector<uint8_t> record(stage_route::kRecordBytes, 0);
+    record[2920] = record[2921] = 1;
+    const int floor = 14, top = floor - piece.Height() + 1;
+    for (int c = 0; c < 20; ++c) record[floor * 60 + c] = record[(top - 1) * 60 + c] = 25;
+    for (int r = top; r < floor; ++r) record[r * 60] = record[r * 60 + 19] = 25;
+    for (int r = 0; r < piece.Height(); ++r) {
+      for (int c = 0; c < piece.Width(); ++c) {
+        static const std::map<char, int> kCodes = {{'.', 0}, {'#', 25}, {'S', 21}, {'{', 86}, {'-', 87}, {'}', 88}};
+        const char ch = piece.rows[static_cast<size_t>(r)][static_cast<size_t>(c)];
+        ASSERT_EQ(kCodes.count(ch), 1u) << ch;
+        record[static_cast<size_t>((top + r) * 60 + 4 + c)] = static_cast<uint8_t>(kCodes.at(ch));
+      }
+    }
+    record[13 * 60 + 1] = 95;
+    record[13 * 60 + 17] = 99;
+    const stage_route::StageMap map(record.data());
+    const std::vector<stage_route::Move> plan = stage_route::PlanFromStart(map, stage_route::Target::Goal());
+    EXPECT_NE(stage_route::MetOnPlan(plan) & stage_route::kMetPipe, 0u) << "planned " << plan.size() << " moves";
+  }
+}
+
+// A ledge is somewhere to stand: never right under a ceiling, whatever height of floor its
+// room was fitted to.
+TEST(StageContentsTest, EveryLedgeHasRoomToStandOn) {
+  for (const StageInfo& s : dataset::BuiltInStages()) {
+    const std::string record = dataset::StageRecord(s);
+    const stage_route::StageMap map(reinterpret_cast<const uint8_t*>(record.data()));
+    for (int row = 2; row < 45; ++row) {
+      for (int column = 0; column < 60; ++column) {
+        const int code = Code(record, column, row);
+        if (code < 30 || code > 34) continue;
+        const int top = row * 40;
+        EXPECT_FALSE(map.SolidOverlaps(column * 40, top - 80, column * 40 + 40, top))
+            << s.path << ": ledge at " << column << ", " << row << " under a block";
+      }
+    }
+  }
+}
+
 // What the enemy records say, stage by stage.
 struct Placed {
   std::string path;
@@ -470,6 +516,47 @@ TEST(StageMapsTest, TheListCarriesEveryStageAsAThreeThousandByteTable) {
     }
   }
   EXPECT_EQ(stages, static_cast<int>(dataset::BuiltInStages().size()));
+}
+
+// The first character's road through the first two areas, stage by stage, and what the
+// road planned through each (from its way in to its door out, as a player takes it) must
+// meet: together every mechanism a new player is to learn there.
+TEST(StageContentsTest, TheFirstCharactersRoadMeetsTheShipsMechanismsInTheFirstTwoAreas) {
+  using namespace stage_route;
+  struct Case {
+    const char* path;
+    uint32_t met;
+  };
+  const std::vector<Case> cases = {
+      {"bin/1-1", kMetShutter | kMetCrumbling}, {"bin/1-2", kMetTerminal | kMetBreakable},
+      {"bin/1-3", kMetPipe | kMetConveyor},     {"bin/1-4", kMetPitfall | kMetTerminal},
+      {"bin/2-1", kMetConveyor | kMetBreakable}, {"bin/2-4", kMetShutter | kMetBreakable},
+      {"bin/2-5", kMetCrumbling | kMetTerminal}, {"bin/2-8", kMetConveyor | kMetPitfall},
+  };
+  std::vector<std::string> road;
+  for (const dataset::RoadStage& r : dataset::ShortestStoryRoad(StageFamily::kFirstStory)) {
+    if (r.area < 2) road.push_back("bin/" + std::to_string(r.area + 1) + "-" + std::to_string(r.subStage + 1));
+  }
+  std::vector<std::string> paths;
+  for (const Case& c : cases) paths.push_back(c.path);
+  ASSERT_EQ(road, paths) << "the road through the first two areas";
+  uint32_t met = 0;
+  for (const Case& c : cases) {
+    const StageInfo* stage = nullptr;
+    for (const StageInfo& s : dataset::BuiltInStages()) {
+      if (s.path == c.path) stage = &s;
+    }
+    ASSERT_NE(stage, nullptr) << c.path;
+    const uint32_t got = dataset::MechanicsOnRoad(*stage, dataset::StageRecord(*stage));
+    EXPECT_EQ(got & c.met, c.met) << c.path << ": met " << got << ", wanted " << c.met;
+    met |= got;
+  }
+  EXPECT_NE(met & kMetShutter, 0u) << "a shutter opened with its key";
+  EXPECT_NE(met & (kMetConveyor | kMetJumpPad), 0u) << "a conveyor or a spring";
+  EXPECT_NE(met & (kMetCrumbling | kMetPitfall), 0u) << "a crumbling floor or a pitfall";
+  EXPECT_NE(met & kMetPipe, 0u) << "a duct";
+  EXPECT_NE(met & (kMetGlass | kMetBreakable), 0u) << "glass or a breakable wall";
+  EXPECT_NE(met & kMetTerminal, 0u) << "a terminal with a camera";
 }
 
 }  // namespace

@@ -83,10 +83,10 @@ INSTANTIATE_TEST_SUITE_P(
                    "#..................#", "#..................#", "#..................#", "#........#.........#",
                    "#........#.........#", "#.S......#......G..#", "####################"},
                   true},
-        ReachCase{"four-block wall is too high",
+        ReachCase{"six-block wall is too high even to hang from",
                   {"####################", "#..................#", "#..................#", "#..................#",
                    "#..................#", "#..................#", "#..................#", "#..................#",
-                   "#..................#", "#..................#", "#........#.........#", "#........#.........#",
+                   "#........#.........#", "#........#.........#", "#........#.........#", "#........#.........#",
                    "#........#.........#", "#.S......#......G..#", "####################"},
                   false},
         ReachCase{"crate under a low ceiling cannot be jumped",
@@ -165,6 +165,18 @@ TEST_P(MechanicTest, GoalIsReachedOnlyAsTheMapObjectsAllow) {
   ExpectPlanReplays(map, plan);
 }
 
+// A pit of six spikes, too wide to jump, under a pipe from the last floor cell before it to
+// the first one after it.
+const std::vector<std::string> kPipeOverSpikes = {"#..{------}........#", kAir, kAir, kRun, "####^^^^^^##########"};
+
+// A wall of `blocks` cells between the start and the goal.
+std::vector<std::string> kWall(int blocks) {
+  std::vector<std::string> rows(static_cast<size_t>(blocks - 1), "#........#.........#");
+  rows.push_back("#.S......#......G..#");
+  rows.push_back(kFloor);
+  return rows;
+}
+
 // A floor six cells above the start, out of a jump's reach, and a strong jump pad.
 const std::vector<std::string> kPadShaft = {"#...........G......#", "#.........##########", kAir, kAir, kAir, kAir,
                                             "#.S................#", "#####I.#############"};
@@ -199,8 +211,76 @@ INSTANTIATE_TEST_SUITE_P(
         MechanicCase{"a waiting goal with its target on the way", {kAir, "#.......T..........#", "#.S.............W..#", kFloor}, true, "wg"},
         MechanicCase{"a waiting goal with its target behind the start", {kAir, "#.T................#", "#....S..........W..#", kFloor}, true, "wwg"},
         MechanicCase{"a waiting goal with its target out of reach",
-                     {"#.......T..........#", kAir, kAir, kAir, kAir, kAir, "#.S.............W..#", kFloor}, false, ""}),
+                     {"#.......T..........#", kAir, kAir, kAir, kAir, kAir, "#.S.............W..#", kFloor}, false, ""},
+        MechanicCase{"a pipe over a pit of spikes is crawled", kPipeOverSpikes, true, "cwg"},
+        MechanicCase{"a pipe out of a jump's reach", {"#..{------}........#", kAir, kAir, kAir, kAir, kRun, "####^^^^^^##########"}, false, ""},
+        MechanicCase{"a pipe that ends over the spikes", {"#..{---}...........#", kAir, kAir, kRun, "####^^^^^^##########"}, false, ""},
+        MechanicCase{"a four-block wall is climbed from a hanging grab", kWall(4), true, "wlwwg"},
+        MechanicCase{"a five-block wall is climbed from a hanging grab", kWall(5), true, "wlwwg"},
+        MechanicCase{"a wall with no room over its top", {kCeiling, kAir, "#........#.........#", "#........#.........#", "#........#.........#",
+                                                          "#.S......#......G..#", kFloor}, false, ""}),
     [](const ::testing::TestParamInfo<MechanicCase>& info) { return drawn_stage::TestName(info.param.name); });
+
+struct MetCase {
+  const char* name;
+  std::vector<std::string> lowest;  // the room's lowest rows (Room)
+  uint32_t met;
+};
+
+void PrintTo(const MetCase& c, std::ostream* os) { *os << c.name; }
+
+class MetTest : public ::testing::TestWithParam<MetCase> {};
+
+TEST_P(MetTest, ThePlanNotesWhatItsMovesMeet) {
+  const MetCase& c = GetParam();
+  const std::vector<uint8_t> record = Record(Room(c.lowest));
+  const StageMap map(record.data());
+  const std::vector<Move> plan = stage_route::PlanFromStart(map, Target::Goal());
+  ASSERT_FALSE(plan.empty());
+  EXPECT_EQ(stage_route::MetOnPlan(plan), c.met) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Mechanics, MetTest,
+    ::testing::Values(
+        MetCase{"a plain floor", {kAir, kRun, kFloor}, 0},
+        MetCase{"a shutter", {kCeiling, "#.......K..........#", "#.Sk............G..#", kFloor}, stage_route::kMetShutter},
+        MetCase{"conveyors", {kAir, kRun, "#########<.<.#######"}, stage_route::kMetConveyor},
+        MetCase{"a jump pad", {kAir, kRun, "#########J.#########"}, stage_route::kMetJumpPad},
+        MetCase{"a crumbling bridge", {kAir, kRun, "####CCCCCC##########"}, stage_route::kMetCrumbling},
+        MetCase{"a pitfall", {kAir, kRun, "#######P.###########"}, stage_route::kMetPitfall},
+        MetCase{"a pipe", kPipeOverSpikes, stage_route::kMetPipe},
+        MetCase{"a wall to hang from", kWall(4), stage_route::kMetLedge},
+        MetCase{"glass over the head", {kCeiling, "#.......g..........#", kAir, kAir, kRun, kFloor}, stage_route::kMetGlass},
+        MetCase{"glass two cells over the head", {kCeiling, "#.......g..........#", kAir, kAir, kAir, kRun, kFloor}, 0},
+        MetCase{"a breakable block jumped", {kAir, "#.S.....B.......G..#", kFloor}, stage_route::kMetBreakable},
+        MetCase{"a terminal passed", {kAir, "#.S....Y........G..#", kFloor}, stage_route::kMetTerminal},
+        MetCase{"a terminal behind the start", {kAir, "#Y.S............G..#", kFloor}, 0}),
+    [](const ::testing::TestParamInfo<MetCase>& info) { return drawn_stage::TestName(info.param.name); });
+
+// On the interact key a pipe within reach comes before a ledge: under a pipe by a wall the
+// jump toward the wall crawls instead of hanging.
+TEST(StageRouteTest, AJumpThatReachesAPipeAndALedgeTakesThePipe) {
+  const std::vector<uint8_t> record = Record(Room({"#.....{-}#.........#", "#........#.........#", "#........#.........#",
+                                                   "#.S......#......G..#", kFloor}));
+  const StageMap map(record.data());
+  for (int hold : {6, 12}) {
+    Move climb;
+    climb.kind = MoveKind::kLedgeClimb;
+    climb.direction = 1;
+    climb.jumpFrames = hold;
+    EXPECT_FALSE(stage_route::Simulate(map, Spot{8, 13}, climb).has_value()) << "hold " << hold;
+  }
+  // Without the pipe the same jump hangs from the wall and climbs it.
+  std::vector<uint8_t> bare = record;
+  for (int c = 6; c <= 8; ++c) bare[10 * stage_route::kColumns + c] = 0;
+  const StageMap wall(bare.data());
+  Move climb;
+  climb.kind = MoveKind::kLedgeClimb;
+  climb.direction = 1;
+  climb.jumpFrames = 12;
+  EXPECT_EQ(stage_route::Simulate(wall, Spot{8, 13}, climb), (Spot{9, 9}));
+}
 
 TEST(StageRouteTest, TheSecondCharacterNeverTakesItem187SoItsShutterStaysShut) {
   // Numbered shutter 72 waits for item 187, laid before it.
