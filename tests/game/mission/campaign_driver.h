@@ -475,11 +475,11 @@ class Driver {
     const dataset::StageInfo* stage = StageAtPath(path);
     ASSERT_NE(stage, nullptr) << path;
     road_ << path << " ";
-    if (onStage_) onStage_(*stage);
     // No enemy sees the first frames, which start the stage's opening scene if it has one.
     ResetEnemies();
     Frame({});
     Frame({});
+    if (onStage_) onStage_(*stage);
     for (int i = 0; i < game.mapObjectCount && i < kMapObjectSlots; ++i) {
       if (pools.mapObjects[i].kind == kTargetKind && pools.mapObjects[i].active == 1) pools.mapObjects[i].active = 2;
     }
@@ -512,7 +512,7 @@ class Driver {
     return out.str();
   }
 
-  // Called as each stage starts, before the walk.
+  // Called as each stage starts (its enemies gone), before the walk.
   void OnStage(std::function<void(const dataset::StageInfo&)> f) { onStage_ = std::move(f); }
 
   const std::set<int>& scenes() const { return scenes_; }
