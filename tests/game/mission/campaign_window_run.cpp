@@ -25,6 +25,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "game/shell/briefing_screen.h"
@@ -119,7 +120,11 @@ class WindowHarness : public MissionHarness {
     started_ = StartGame() == 0;
     EXPECT_TRUE(started_) << "the game did not start";
     rt::SeedRandom(1);
-    window_ = CommandOutput("xdotool search --name 'CODE:K' 2>/dev/null | head -n1");
+    // The window system may name the new window a moment later.
+    for (int i = 0; i < 100 && window_.empty(); ++i) {
+      window_ = CommandOutput("xdotool search --name 'CODE:K' 2>/dev/null | head -n1");
+      if (window_.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
     EXPECT_FALSE(window_.empty()) << "no game window";
     // Keys go to the focused window, and the game waits while its window is not active.
     if (!window_.empty()) std::system(("xdotool mousemove --window " + window_ + " 400 300 windowfocus --sync " + window_).c_str());
@@ -192,17 +197,28 @@ void PrintRun(const Driver& d) {
   for (const std::string& line : d.mechanicsLines()) std::cout << "  " << line << "\n";
 }
 
-TEST(CampaignWindow, FirstStage) {
+// The game started in its window and played from the logo to the save-slot screen; the
+// screenshots are named from `prefix`.
+class CampaignWindow : public ::testing::Test {
+ protected:
+  void ToSaveSlots(const std::string& prefix) {
+    ASSERT_TRUE(h.started());
+    d.SetEnding(kFirstEnding);
+    ToTitle(d);
+    ASSERT_FALSE(HasFatalFailure());
+    ExpectShown(h, d, prefix + "-title");
+    d.OpenSaveSlots();
+    ASSERT_FALSE(HasFatalFailure());
+    ExpectShown(h, d, prefix + "-save-slots");
+  }
+
   WindowHarness h;
-  ASSERT_TRUE(h.started());
-  Driver d(h);
-  d.SetEnding(kFirstEnding);
-  ToTitle(d);
+  Driver d{h};
+};
+
+TEST_F(CampaignWindow, FirstStage) {
+  ToSaveSlots("1");
   ASSERT_FALSE(HasFatalFailure());
-  ExpectShown(h, d, "1-title");
-  d.OpenSaveSlots();
-  ASSERT_FALSE(HasFatalFailure());
-  ExpectShown(h, d, "1-save-slots");
   ASSERT_EQ(d.StartSlot(0), STATE_EVENT_ONLY) << "a new installation starts the first story at once";
 
   bool stageShot = false;
@@ -253,22 +269,15 @@ TEST(CampaignWindow, FirstStage) {
   EXPECT_FALSE(h.NextFrameRuns());
 }
 
-TEST(CampaignWindow, Continue) {
+TEST_F(CampaignWindow, Continue) {
   std::ifstream choice(ChoiceFile());
   int nodeArea = -1, nodeIndex = -1;
   Stage chosen{-1, -1};
   choice >> nodeArea >> nodeIndex >> chosen.area >> chosen.subStage;
   ASSERT_TRUE(choice) << "no stage chosen by the first run (" << ChoiceFile() << ")";
 
-  WindowHarness h;
-  ASSERT_TRUE(h.started());
-  Driver d(h);
-  d.SetEnding(kFirstEnding);
-  ToTitle(d);
+  ToSaveSlots("2");
   ASSERT_FALSE(HasFatalFailure());
-  d.OpenSaveSlots();
-  ASSERT_FALSE(HasFatalFailure());
-  ExpectShown(h, d, "2-save-slots");
   ASSERT_EQ(d.StartSlot(0), STATE_BRIEFING_MAP) << "the saved game does not go on at its briefing";
   EXPECT_EQ(game.nextArea, nodeArea) << "the saved game goes on at another map node";
   EXPECT_EQ(game.nextSubStage, nodeIndex) << "the saved game goes on at another map node";
