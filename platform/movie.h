@@ -157,6 +157,9 @@ class MovieDecoder {
   // wait: first lets the decoder catch up with the clock (bounded by a few seconds of real
   // time), so that what is taken does not depend on the thread's speed.
   Take TakeFrame(uint8_t* dest, int pitch, bool wait);
+  // The wait of a waiting take alone: returns when the decoder has caught up with the clock
+  // (or after the same bound), so that the caller can find where the frame goes afterwards.
+  void CatchUp();
 
  protected:
   // mixer: where the sound goes (null: the movie plays silent, timed by the clock).
@@ -187,12 +190,15 @@ class MovieDecoder {
   bool WantMoreLocked() const;
   // True when a waiting take has nothing to wait for: the decoder is past the clock.
   bool CaughtUpLocked();
+  void CatchUpLocked(std::unique_lock<std::mutex>& lock);
   void PublishDueLocked(int64_t now);
   void RecycleLocked(FramePixels* pixels);
 
   std::unique_ptr<Sound> sound_;
   std::thread thread_;
   mutable std::mutex mutex_;
+  // Held while a taken picture is converted, after mutex_ is let go (taken after it).
+  std::mutex convertMutex_;
   std::condition_variable wake_;     // to the decoder: something changed
   std::condition_variable settled_;  // from the decoder: it can do nothing more for now
   bool stop_ = false;

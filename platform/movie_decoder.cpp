@@ -319,27 +319,42 @@ void MovieDecoder::Run() {
   settled_.notify_all();
 }
 
+void MovieDecoder::CatchUpLocked(std::unique_lock<std::mutex>& lock) {
+  if (!started_ || CaughtUpLocked()) return;
+  const uint64_t seq = ++wakeSeq_;
+  wake_.notify_all();
+  settled_.wait_for(lock, kCatchUpLimit, [&] { return settledSeq_ >= seq; });
+}
+
+void MovieDecoder::CatchUp() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  CatchUpLocked(lock);
+}
+
 MovieDecoder::Take MovieDecoder::TakeFrame(uint8_t* dest, int pitch, bool wait) {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (wait && started_ && !CaughtUpLocked()) {
-    const uint64_t seq = ++wakeSeq_;
-    wake_.notify_all();
-    settled_.wait_for(lock, kCatchUpLimit, [&] { return settledSeq_ >= seq; });
-  }
+  if (wait) CatchUpLocked(lock);
   PublishDueLocked(ClockLocked());
   if (mailboxFull_) {
-    const size_t row = static_cast<size_t>(info_.width) * static_cast<size_t>(MovieLayoutBytes(layout_));
+    mailboxFull_ = false;
+    wake_.notify_all();
     if (mailbox_.picture) {
-      mailbox_.picture->WriteTo(dest, pitch);
-      mailbox_.picture.reset();
-    } else if (mailbox_.width == info_.width && mailbox_.height == info_.height) {
+      // Converted with the movie's lock let go, so that the decoder handing over its next
+      // picture meanwhile does not have to sleep until the conversion is done. Takes on two
+      // threads at once convert one after the other.
+      std::unique_ptr<PendingPicture> picture = std::move(mailbox_.picture);
+      std::lock_guard<std::mutex> converting(convertMutex_);
+      lock.unlock();
+      picture->WriteTo(dest, pitch);
+      return Take::kFrame;
+    }
+    if (mailbox_.width == info_.width && mailbox_.height == info_.height) {
+      const size_t row = static_cast<size_t>(info_.width) * static_cast<size_t>(MovieLayoutBytes(layout_));
       for (int y = 0; y < info_.height; ++y) {
         std::memcpy(dest + static_cast<ptrdiff_t>(pitch) * y,
                     mailbox_.pixels.data() + static_cast<ptrdiff_t>(mailbox_.pitch) * y, row);
       }
     }
-    mailboxFull_ = false;
-    wake_.notify_all();
     return Take::kFrame;
   }
   const bool soundLeft = soundRead_ < soundQueue_.size();

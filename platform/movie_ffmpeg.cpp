@@ -443,7 +443,7 @@ class FfmpegMovie final : public MovieDecoder {
   AVFormatContext* format_ = nullptr;
   AVCodecContext* video_ = nullptr;
   AVCodecContext* audio_ = nullptr;
-  // Used by Convert only, which runs under the movie's lock on the taking thread.
+  // Used by Convert only, which runs under the conversion's lock on the taking thread.
   SwsContext* scaler_ = nullptr;
   FramePixels scratch_;
   SwrContext* resampler_ = nullptr;

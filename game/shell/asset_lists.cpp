@@ -242,23 +242,70 @@ void LoadSoundEffects() {
   }
 }
 
-void LoadCommonGraphics() {
-  DeleteRange(kCommonGroup);
-  LoadPlayerSprites();
+namespace {
+
+struct PlayerSheet {
+  int slot;
+  const char* path;
+};
+constexpr int kMaxPlayerSheets = 6;
+
+// The player's sheets for the character and costume, in load order; their count.
+int PlayerSheetList(PlayerSheet (&list)[kMaxPlayerSheets]) {
+  if (game.character > 2) return 0;
+  int n = 0;
+  const PlayerSheets& sheets = kPlayerSheets[game.character];
+  if (game.costume <= 1) {
+    const char* const* costume = game.costume == 0 ? sheets.costume0 : sheets.costume1;
+    for (int i = 0; i < 3; ++i) list[n++] = {kPlayerSheetSlots[i], costume[i]};
+  }
+  for (int i = 0; i < 3; ++i) list[n++] = {kPlayerGogglesSlots[i], sheets.goggles[i]};
+  return n;
+}
+
+// The sheets the boot left for later, and how many of them are loaded since.
+PlayerSheet g_deferredSheets[kMaxPlayerSheets];
+int g_deferredCount = 0;
+int g_deferredLoaded = 0;
+
+void DeletePlayerSheets() {
+  g_deferredCount = g_deferredLoaded = 0;
+  for (int slot : kPlayerSheetSlots) DeleteGraphSlot(slot);
+  for (int slot : kPlayerGogglesSlots) DeleteGraphSlot(slot);
+}
+
+void LoadCommonSheets() {
   LoadGraphIntoSlot(graph_slot::kItemSheet, "patch/item.png");
   LoadGraphIntoSlot(graph_slot::kLoading, "gsx/load.png");
 }
 
+}  // namespace
+
+void LoadCommonGraphics() {
+  DeleteRange(kCommonGroup);
+  LoadPlayerSprites();
+  LoadCommonSheets();
+}
+
+void LoadCommonGraphicsLeavingPlayerSprites() {
+  DeleteRange(kCommonGroup);
+  DeletePlayerSheets();
+  g_deferredCount = PlayerSheetList(g_deferredSheets);
+  LoadCommonSheets();
+}
+
 void LoadPlayerSprites() {
-  for (int slot : kPlayerSheetSlots) DeleteGraphSlot(slot);
-  for (int slot : kPlayerGogglesSlots) DeleteGraphSlot(slot);
-  if (game.character > 2) return;
-  const PlayerSheets& sheets = kPlayerSheets[game.character];
-  if (game.costume <= 1) {
-    const char* const* costume = game.costume == 0 ? sheets.costume0 : sheets.costume1;
-    for (int i = 0; i < 3; ++i) LoadGraphIntoSlot(kPlayerSheetSlots[i], costume[i]);
+  DeletePlayerSheets();
+  PlayerSheet list[kMaxPlayerSheets];
+  const int n = PlayerSheetList(list);
+  for (int i = 0; i < n; ++i) LoadGraphIntoSlot(list[i].slot, list[i].path);
+}
+
+void LoadLeftPlayerSprites() {
+  while (g_deferredLoaded < g_deferredCount) {
+    const PlayerSheet& sheet = g_deferredSheets[g_deferredLoaded++];
+    LoadGraphIntoSlot(sheet.slot, sheet.path);
   }
-  for (int i = 0; i < 3; ++i) LoadGraphIntoSlot(kPlayerGogglesSlots[i], sheets.goggles[i]);
 }
 
 void LoadEnemyGraphics(int all) {
@@ -277,6 +324,8 @@ void LoadEnemySheetsForKinds(std::span<const int> kinds, int all) {
 }
 
 void LoadScreenGraphics() {
+  // The logo and the title draw no player: every other screen has the sheets the boot left.
+  if (game.gameState != STATE_LOGO && game.gameState != STATE_TITLE) LoadLeftPlayerSprites();
   for (SlotRange group : kScreenGroups) DeleteRange(group);
   switch (game.gameState) {
     case STATE_LOGO: LoadSet(kLogoSet); break;

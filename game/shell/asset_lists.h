@@ -35,7 +35,14 @@ extern const char* const kSoundEffectPaths[40];
 
 void LoadSoundEffects();
 void LoadCommonGraphics();
+// The same at boot, but the player's sheets (the largest pictures of the game: decoding and
+// converting them took most of the boot) are left until a screen past the title needs them,
+// so that the logo and the title are shown without waiting for them.
+void LoadCommonGraphicsLeavingPlayerSprites();
+// The player's sheets for the character and costume; none are left for later.
 void LoadPlayerSprites();
+// Loads the sheets the boot left, if any (every screen's graphics past the title do first).
+void LoadLeftPlayerSprites();
 // Loads the enemy sheets for the kinds in the enemy table (all of them with all set).
 void LoadEnemyGraphics(int all);
 // The same for a given list of enemy kinds.

@@ -148,7 +148,7 @@ void ConfirmTitleEntry() {
 }  // namespace
 
 void UpdateBootLoading(int) {
-  LoadCommonGraphics();
+  LoadCommonGraphicsLeavingPlayerSprites();
   LoadSoundEffects();
   for (int i = 0; i < kSoundSlots; ++i) SetSoundVolume(game.seVolume, game.sounds[i]);
   game.gameState = STATE_LOGO;

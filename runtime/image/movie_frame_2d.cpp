@@ -9,6 +9,54 @@
 #include "runtime/movie/movie.h"
 
 namespace rt {
+namespace {
+
+// The pixels changed under the image's derived tables.
+void RefreshAfterFrame(MEMIMG* dest, int width, int height, int surfaceData) {
+  dest->alphaPlaneValid = 0;
+  dest->runTableValid = 0;
+  if (dest->runTable && width == dest->width && height == dest->height &&
+      (dest->kind == kMemImgKind565 || dest->kind == kMemImgKindXRGB)) {
+    if (dest->alphaFlag) RebuildMemImgAlphaPlane(dest);
+    RebuildMemImgRunTable(dest);
+  }
+  SetSurfaceDataColorKey(surfaceData);
+}
+
+// The graph's software store, when its pixels are kept in the frame's format: the frame's
+// rows are copied in unchanged.
+bool StoreKeepsFrameFormat(const MovieRecord* movie, const SurfaceData& data) {
+  if (!data.software || !data.image.pixels || !data.image.format || data.image.paletteFlag) return false;
+  return movie->frameKind != kMovieFrameConverted && !movie->alphaHalf &&
+         data.image.format->colorBitDepth == 8 * movie->frame.format.pixelByte;
+}
+
+}  // namespace
+
+uint8_t* MovieFrameStoreRows(const MovieRecord* movie, const GraphRecord* graph, int* pitch) {
+  if (!movie || !graph || graph->create.use3D || graph->surfaceCount < 1) return nullptr;
+  const Surface2D* surface = GetSurface2D(static_cast<int>(graph->surfaceHandles[0]));
+  const SurfaceData* data = surface ? GetSurfaceData(surface->surfaceData) : nullptr;
+  if (!data || !StoreKeepsFrameFormat(movie, *data)) return nullptr;
+  // Only a rectangle that holds the whole frame: a derived graph's smaller one gets a copy
+  // of what fits it.
+  if (surface->width < movie->frame.width || surface->height < movie->frame.height) return nullptr;
+  const MEMIMG& image = data->image;
+  if (surface->storeX + movie->frame.width > image.width || surface->storeY + movie->frame.height > image.height) {
+    return nullptr;
+  }
+  *pitch = image.pitch;
+  return image.pixels + static_cast<ptrdiff_t>(image.pitch) * surface->storeY +
+         static_cast<ptrdiff_t>(surface->storeX) * movie->frame.format.pixelByte;
+}
+
+int MovieFrameWrittenToStore(const MovieRecord* movie, GraphRecord* graph) {
+  const Surface2D* surface = graph ? GetSurface2D(static_cast<int>(graph->surfaceHandles[0])) : nullptr;
+  SurfaceData* data = surface ? GetSurfaceData(surface->surfaceData) : nullptr;
+  if (!movie || !data) return -1;
+  RefreshAfterFrame(&data->image, movie->frame.width, movie->frame.height, surface->surfaceData);
+  return 0;
+}
 
 int TransferMovieFrameToSurface2D(const MovieRecord* movie, GraphRecord* graph) {
   if (!movie || !graph || graph->surfaceCount < 1 || !movie->frame.pixels) return -1;
@@ -42,8 +90,7 @@ int TransferMovieFrameToSurface2D(const MovieRecord* movie, GraphRecord* graph) 
 
   MEMIMG& dest = data->image;
   const ColorFormat& destFormat = *dest.format;
-  const bool sameDepth = destFormat.colorBitDepth == 8 * frame.format.pixelByte && !dest.paletteFlag;
-  if (movie->frameKind != kMovieFrameConverted && sameDepth) {
+  if (StoreKeepsFrameFormat(movie, *data)) {
     const size_t row = static_cast<size_t>(width) * frame.format.pixelByte;
     for (int y = 0; y < height; ++y) {
       std::memcpy(dest.pixels + static_cast<ptrdiff_t>(dest.pitch) * (surface->storeY + y) +
@@ -55,15 +102,7 @@ int TransferMovieFrameToSurface2D(const MovieRecord* movie, GraphRecord* graph) 
                                    ConvertBltOptions{}) < 0) {
     return -1;
   }
-  // The pixels changed under the image's derived tables.
-  dest.alphaPlaneValid = 0;
-  dest.runTableValid = 0;
-  if (dest.runTable && width == dest.width && height == dest.height &&
-      (dest.kind == kMemImgKind565 || dest.kind == kMemImgKindXRGB)) {
-    if (dest.alphaFlag) RebuildMemImgAlphaPlane(&dest);
-    RebuildMemImgRunTable(&dest);
-  }
-  SetSurfaceDataColorKey(surface->surfaceData);
+  RefreshAfterFrame(&dest, width, height, surface->surfaceData);
   return 0;
 }
 

@@ -77,6 +77,14 @@ void CloseAllMovies();
 
 // The graph layer's halves of the frame hand-over.
 int TransferMovieFrameToSurface2D(const MovieRecord* movie, GraphRecord* graph);
+// Where the movie's frames can be written straight into the graph's own store, with no copy
+// through the movie's frame buffer: the first row, with the store's pitch through pitch.
+// Null when the store keeps another format, is a device surface, or does not hold the whole
+// frame.
+uint8_t* MovieFrameStoreRows(const MovieRecord* movie, const GraphRecord* graph, int* pitch);
+// After a frame was written into the store MovieFrameStoreRows gave: the image's derived
+// tables and colour key follow the new pixels.
+int MovieFrameWrittenToStore(const MovieRecord* movie, GraphRecord* graph);
 
 // The byte source over a game-data file, read through the stream-function table (so a
 // movie inside an archive plays in place). Null when the path does not open.

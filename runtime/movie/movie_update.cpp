@@ -27,14 +27,13 @@ Bound FindBound(int graph) {
 
 // The decoder reads its file under the library lock, so a caller holding the lock lets go
 // of it while the decoder catches up, and takes it again as deep as it held it.
-platform::MovieDecoder::Take TakeWaiting(MovieRecord* movie) {
+void CatchUpUnlocked(MovieRecord* movie) {
   const LibraryLockInfo info = GetLibraryLockInfo();
   uint32_t held = 0;
   if (info.locked && info.owner == platform::CurrentThreadId()) held = info.recursion;
   for (uint32_t i = 0; i < held; ++i) UnlockLibraryNoYield();
-  const platform::MovieDecoder::Take take = movie->stream->TakeFrame(movie->frame.pixels, movie->frame.pitch, true);
+  movie->stream->CatchUp();
   for (uint32_t i = 0; i < held; ++i) LockLibrary();
-  return take;
 }
 
 template <class F>
@@ -49,7 +48,7 @@ void ForEachMovieGraph(F&& f) {
 }  // namespace
 
 int UpdateMovieToGraph(int graph, int force) {
-  const Bound b = FindBound(graph);
+  Bound b = FindBound(graph);
   if (!b.graph || !b.movie) return -1;
   MovieRecord* movie = b.movie;
   if (!movie->stream) return 0;
@@ -62,8 +61,18 @@ int UpdateMovieToGraph(int graph, int force) {
       return 0;
     }
   }
+  if (force) {
+    CatchUpUnlocked(movie);
+    // While the lock was let go the graph, or where its store lies, may have changed.
+    b = FindBound(graph);
+    if (b.movie != movie || !movie->stream) return 0;
+  }
+  // Into the graph's store itself where it keeps the frame's format, else into the movie's
+  // frame buffer and from there into the graph.
+  int pitch = movie->frame.pitch;
+  uint8_t* store = MovieFrameStoreRows(movie, b.graph, &pitch);
   const platform::MovieDecoder::Take take =
-      force ? TakeWaiting(movie) : movie->stream->TakeFrame(movie->frame.pixels, movie->frame.pitch, false);
+      movie->stream->TakeFrame(store ? store : movie->frame.pixels, pitch, false);
   if (take == platform::MovieDecoder::Take::kEnded) {
     // The last picture stays in the graph.
     movie->running = 0;
@@ -72,7 +81,9 @@ int UpdateMovieToGraph(int graph, int force) {
     return 0;
   }
   if (take != platform::MovieDecoder::Take::kFrame) return 0;
-  if (b.graph->create.use3D) {
+  if (store) {
+    MovieFrameWrittenToStore(movie, b.graph);
+  } else if (b.graph->create.use3D) {
     TransferMovieFrameToTexture(movie, b.graph);
   } else {
     TransferMovieFrameToSurface2D(movie, b.graph);

@@ -48,6 +48,49 @@ TEST_F(GameRunTest, BootLoadsOnceThenTheLogoFadesInHoldsAndOutFor426Frames) {
   EXPECT_NE(lastFrame, kLogo);
 }
 
+// The player's sheets, by how many of them were tried (loaded, or failed as missing).
+int PlayerSheetsTried() {
+  int n = 0;
+  for (int slot : {100, 101, 102, 110, 111, 112}) n += game.graphs[slot] != 0;
+  return n;
+}
+
+// Boot leaves the player's sheets; the logo and the title run without them, and the first
+// screen past the title loads them before its own graphics.
+TEST_F(GameRunTest, PlayerSheetsWaitForTheFirstScreenPastTheTitle) {
+  struct Case {
+    const char* name;
+    int state;  // entered as a test does; 0: the title's first entry confirmed
+  };
+  const Case cases[] = {{"the title's first entry", 0}, {"the options screen", STATE_OPTIONS}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (&c != &cases[0]) {
+      EndGame();
+      shell_test::ResetGameGlobals();
+    }
+    WriteBootData();
+    WriteData("gsx/oruha1.png", SolidPng(96, 64, kLogoColour));
+    Start();
+    FramesWhileIn(STATE_BOOT);
+    FramesWhileIn(STATE_LOGO);
+    ASSERT_EQ(game.gameState, STATE_TITLE);
+    Frame();
+    EXPECT_EQ(PlayerSheetsTried(), 0);
+    if (c.state == 0) {
+      Frame({key::kZ});
+    } else {
+      game.gameState = c.state;
+      game.screenEntered = 0;
+    }
+    EXPECT_NE(game.gameState, STATE_TITLE);
+    Frame();
+    EXPECT_EQ(PlayerSheetsTried(), 6);
+    EXPECT_GT(game.graphs[100], 0);
+    EXPECT_EQ(game.graphs[101], -1) << "a missing sheet is tried and fails as before";
+  }
+}
+
 TEST_F(GameRunTest, TwoQuickConfirmsShowTheLogoThenJumpToItsFadeOut) {
   WriteBootData();
   Start();

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -290,6 +291,59 @@ TEST_F(MovieGraphTest, DerivedGraphGetsOnlyWhatFitsItsRectangle) {
   std::memcpy(&topLeft, data->image.pixels + data->image.pitch * 2 + 2 * 4, 4);
   EXPECT_TRUE(NearColour(topLeft & 0xFFFFFF, MovieColours()[0]));
   EXPECT_EQ(DeleteGraph(graph), 0);
+}
+
+// A graph whose store keeps the screen's format gets each frame written straight into its
+// rows: the movie's own frame buffer stays as it was made (zeroed), and the store's bytes
+// past the graph's rows stay as they were. A graph derived from it gets its part through
+// that buffer. Widths in whole and in broken blocks of the converter.
+TEST_F(MovieGraphTest, FramesGoStraightIntoTheGraphsStore) {
+  for (int width : {64, 40}) {
+    SCOPED_TRACE(width);
+    MovieOptions options;
+    options.width = width;
+    options.height = 24;
+    const int graph = LoadGraph(Write("clip.mkv", MakeMovie(options)).c_str());
+    ASSERT_NE(graph, -1);
+    const rt::MovieRecord* movie = MovieOf(graph);
+    ASSERT_NE(movie, nullptr);
+    const auto bufferUnused = [movie] {
+      const size_t bytes = static_cast<size_t>(movie->frame.pitch) * movie->frame.height;
+      return std::all_of(movie->frame.pixels, movie->frame.pixels + bytes, [](uint8_t b) { return b == 0; });
+    };
+    const rt::GraphRecord* record = rt::GetGraphRecord(graph);
+    const rt::Surface2D* surface = rt::GetSurface2D(static_cast<int>(record->surfaceHandles[0]));
+    const rt::MEMIMG& image = rt::GetSurfaceData(surface->surfaceData)->image;
+    // Everything of the store outside the graph's rectangle.
+    const auto outside = [&] {
+      std::string bytes;
+      for (int y = 0; y < image.height; ++y) {
+        const char* line = reinterpret_cast<const char*>(image.pixels) + static_cast<ptrdiff_t>(image.pitch) * y;
+        if (y < surface->storeY || y >= surface->storeY + options.height) {
+          bytes.append(line, static_cast<size_t>(image.pitch));
+          continue;
+        }
+        bytes.append(line, static_cast<size_t>(surface->storeX) * 4);
+        bytes.append(line + (surface->storeX + width) * 4, static_cast<size_t>(image.pitch - (surface->storeX + width) * 4));
+      }
+      return bytes;
+    };
+    const std::string before = outside();
+    EXPECT_TRUE(NearColour(ShownAt(graph), MovieColours()[0]));
+    ASSERT_EQ(PlayMovieToGraph(graph), 0);
+    clock_.AdvanceMs(kFrameMs + 10);
+    EXPECT_TRUE(NearColour(ShownAt(graph), MovieColours()[1]));
+    EXPECT_TRUE(bufferUnused());
+    EXPECT_EQ(outside(), before);
+
+    const int corner = rt::DeriveGraph(4, 4, 8, 8, graph);
+    ASSERT_NE(corner, -1);
+    clock_.AdvanceMs(kFrameMs);
+    EXPECT_TRUE(NearColour(ShownAt(corner), MovieColours()[2]));
+    EXPECT_FALSE(bufferUnused());
+    EXPECT_EQ(DeleteGraph(corner), 0);
+    EXPECT_EQ(DeleteGraph(graph), 0);
+  }
 }
 
 TEST_F(MovieGraphTest, HundredMoviesAtMost) {
