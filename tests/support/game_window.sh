@@ -1,5 +1,7 @@
-# Shared set-up of the window tests: the game's folder with the built data set, a virtual X
-# server, the game started in a window of it, screenshots and colour counts.
+# For trying the game by hand in a window, from a script: the game's folder with the built
+# data set, a virtual X server, the game started in a window of it, keys, screenshots and
+# colour counts. (The campaign's window test drives the game from inside instead:
+# tests/game/mission/campaign_window_run.cpp.)
 # The sourcing script sets exe, data, work and the array options before sourcing this file;
 # it calls start_game itself (after putting any extra files into "$work/game").
 
