@@ -127,6 +127,7 @@ void MissionHarness::Frame(const std::vector<int>& keys) {
   rt_.input().ReleaseAllKeys();
   for (int scanCode : keys) rt_.input().SetKey(scanCode, true);
   RunFrame();
+  if (afterFrame_) afterFrame_();
 }
 
 PlayResult MissionHarness::Play(int frames, const KeyScript& keys) {

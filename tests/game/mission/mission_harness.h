@@ -59,12 +59,15 @@ class MissionHarness {
 
   // From now on every frame's keys are appended to `log` (nullptr stops it).
   void LogKeys(std::vector<std::vector<int>>* log) { keyLog_ = log; }
+  // Called after every frame from now on (empty: none).
+  void AfterEachFrame(std::function<void()> hook) { afterFrame_ = std::move(hook); }
 
  private:
   void WritePictures();
 
   testing_support::HeadlessRuntime rt_;
   std::vector<std::vector<int>>* keyLog_ = nullptr;
+  std::function<void()> afterFrame_;
 };
 
 // The record with its story triggers (tile codes 15-19) cleared: runs about a stage's
