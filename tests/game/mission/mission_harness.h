@@ -61,8 +61,6 @@ class MissionHarness {
   void LogKeys(std::vector<std::vector<int>>* log) { keyLog_ = log; }
 
  private:
-  void WritePictures();
-
   testing_support::HeadlessRuntime rt_;
   std::vector<std::vector<int>>* keyLog_ = nullptr;
 };
