@@ -322,8 +322,12 @@ std::string MakePng(const Picture& picture, const PngOptions& o) {
 
   const int channels = o.colorType == 0 || o.colorType == 3 ? 1 : o.colorType == 4 ? 2 : o.colorType == 2 ? 3 : 4;
   std::vector<std::vector<png_byte>> rows(static_cast<size_t>(h));
+  // One samples buffer for every row, and each row sized once: a picture of the game's size
+  // otherwise makes thousands of growing allocations, which the sanitizers make costly.
+  std::vector<uint32_t> samples;
+  samples.reserve(static_cast<size_t>(w) * 4);
   for (int y = 0; y < h; ++y) {
-    std::vector<uint32_t> samples;
+    samples.clear();
     for (int x = 0; x < w; ++x) {
       const Rgba c = picture.At(x, y);
       switch (o.colorType) {
@@ -335,6 +339,7 @@ std::string MakePng(const Picture& picture, const PngOptions& o) {
       }
     }
     std::vector<png_byte>& row = rows[static_cast<size_t>(y)];
+    row.reserve(samples.size() * 2);
     if (o.bitDepth == 16) {
       for (uint32_t s : samples) row.push_back(static_cast<png_byte>(s)), row.push_back(static_cast<png_byte>(s));
     } else if (o.bitDepth == 8) {

@@ -51,6 +51,44 @@ uint32_t Fnv1a(const std::vector<uint8_t>& bytes) {
   return h;
 }
 
+struct DataFile {
+  std::string path;
+  std::string bytes;
+};
+
+// The files every harness starts with: the player sheets and the chips the tests' stages
+// use, every sound effect in WAV form (one pitch each, so that a test can tell which
+// played) and the version marker. Encoding them costs more than a small test's play, so
+// they are made once per process; every harness writes its own copies into its own
+// directory, so nothing a test changes reaches the next one.
+const std::vector<DataFile>& StartData() {
+  static const std::vector<DataFile> files = [] {
+    std::vector<DataFile> out;
+    const char* sheets[3] = {"gsx/oruha1.png", "gsx/oruha2.png", "gsx/oruha3.png"};
+    for (int i = 0; i < 3; ++i) out.push_back({sheets[i], testing_support::MakePng(CellSheet(120, 108, 8, 9, i + 1))});
+    struct Chip {
+      const char* code;
+      int w, h, columns, rows;
+    };
+    // Blocks, ledges, doors, ladder, hiding place, goal.
+    const Chip chips[] = {{"25", 40, 40, 5, 1}, {"30", 40, 20, 5, 2}, {"1", 40, 80, 9, 1},
+                          {"65", 40, 40, 1, 1}, {"64", 40, 80, 1, 1}, {"99", 80, 40, 2, 2}};
+    int seed = 4;
+    for (const Chip& c : chips) {
+      out.push_back({std::string("csx/1/") + c.code + ".png",
+                     testing_support::MakePng(CellSheet(c.w, c.h, c.columns, c.rows, seed++))});
+    }
+    for (int i = 0; i < kSoundSlots; ++i) {
+      const std::string path = kSoundEffectPaths[i];
+      if (!path.ends_with(".wav")) continue;
+      out.push_back({path, testing_support::PcmWav(testing_support::SineTone(1, 22050, 1.0, 300.0 + 20.0 * i), 1, 22050)});
+    }
+    out.push_back({"patch/patch206.bmp", testing_support::MakeBmp(CellSheet(4, 4, 1, 1, 1))});
+    return out;
+  }();
+  return files;
+}
+
 }  // namespace
 
 void ResetGameGlobals() {
@@ -65,15 +103,7 @@ void ResetGameGlobals() {
 
 MissionHarness::MissionHarness(uint32_t seed) {
   ResetGameGlobals();
-  WritePictures();
-  // Every sound effect in WAV form, one pitch each, so that a test can tell which played.
-  for (int i = 0; i < kSoundSlots; ++i) {
-    std::string path = kSoundEffectPaths[i];
-    if (!path.ends_with(".wav")) continue;
-    WriteData(path, testing_support::PcmWav(testing_support::SineTone(1, 22050, 1.0, 300.0 + 20.0 * i), 1, 22050));
-  }
-  testing_support::Picture marker = CellSheet(4, 4, 1, 1, 1);
-  WriteData("patch/patch206.bmp", testing_support::MakeBmp(marker));
+  for (const DataFile& f : StartData()) WriteData(f.path, f.bytes);
   EXPECT_EQ(StartGame(), 0);
   rt::SeedRandom(seed);
   // Boot loading: the common graphics (player sheets) and the sound effects.
@@ -88,22 +118,6 @@ MissionHarness::~MissionHarness() {
 void MissionHarness::WriteData(const std::string& path, const std::string& bytes) const {
   std::filesystem::create_directories(std::filesystem::path(File(path)).parent_path());
   testing_support::WriteFileBytes(File(path), bytes);
-}
-
-void MissionHarness::WritePictures() {
-  const char* sheets[3] = {"gsx/oruha1.png", "gsx/oruha2.png", "gsx/oruha3.png"};
-  for (int i = 0; i < 3; ++i) WriteData(sheets[i], testing_support::MakePng(CellSheet(120, 108, 8, 9, i + 1)));
-  struct Chip {
-    const char* code;
-    int w, h, columns, rows;
-  };
-  // The chips the tests' stages use: blocks, ledges, doors, ladder, hiding place, goal.
-  const Chip chips[] = {{"25", 40, 40, 5, 1}, {"30", 40, 20, 5, 2}, {"1", 40, 80, 9, 1},
-                        {"65", 40, 40, 1, 1}, {"64", 40, 80, 1, 1}, {"99", 80, 40, 2, 2}};
-  int seed = 4;
-  for (const Chip& c : chips) {
-    WriteData(std::string("csx/1/") + c.code + ".png", testing_support::MakePng(CellSheet(c.w, c.h, c.columns, c.rows, seed++)));
-  }
 }
 
 bool MissionHarness::LoadStage(const std::string& record, int area, int subStage) {

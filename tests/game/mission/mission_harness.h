@@ -63,8 +63,6 @@ class MissionHarness {
   void AfterEachFrame(std::function<void()> hook) { afterFrame_ = std::move(hook); }
 
  private:
-  void WritePictures();
-
   testing_support::HeadlessRuntime rt_;
   std::vector<std::vector<int>>* keyLog_ = nullptr;
   std::function<void()> afterFrame_;

@@ -8,28 +8,15 @@
 
 #include "game/shell/asset_lists.h"
 #include "runtime/api.h"
+#include "tests/game/shell/notice_fixture.h"
 #include "tests/game/shell/shell_fixture.h"
 #include "tests/support/stage_fixture.h"
 
 namespace {
 
-using shell_test::GameRunTest;
+using shell_test::NoticeTest;
 using shell_test::Xrgb;
 namespace key = platform::key;
-
-class NoticeTest : public GameRunTest {
- protected:
-  void SetUp() override {
-    WriteBootData();
-    Start();
-    FramesWhileIn(STATE_BOOT);
-  }
-
-  void Enter(int state) {
-    game.gameState = state;
-    game.screenEntered = 0;
-  }
-};
 
 // ---- Unlock notices ----
 
@@ -108,25 +95,9 @@ TEST_F(NoticeTest, UnlockNoticeWaitsBeforeConfirmCounts) {
 
 // ---- Ending picture ----
 
-TEST_F(NoticeTest, EndingPictureWaitsForConfirmWhateverCursorItFinds) {
-  WriteData("gsx/end_info.png", SolidPng(800, 600, {250, 250, 250, 255}));
-  for (int start : {7, 0}) {
-    game.menuCursor = start;
-    Enter(STATE_ENDING_PICTURE);
-    Frame();
-    EXPECT_GT(game.graphs[64], 0);
-    for (int i = 0; i < 127; ++i) Frame();
-    EXPECT_EQ(game.menuCursor, 254) << "from " << start;
-    for (int i = 0; i < 30; ++i) Frame();
-    EXPECT_EQ(game.menuCursor, 254) << "waits without a key";
-    Frame({key::kZ});
-    EXPECT_EQ(FramesWhileIn(STATE_ENDING_PICTURE), 127);
-    EXPECT_EQ(game.gameState, STATE_TITLE);
-    EXPECT_EQ(game.menuCursor, 0);
-    EXPECT_EQ(game.screenEntered, 0);
-    EXPECT_EQ(game.graphs[64], 0) << "the picture is freed";
-  }
-}
+// The picture counts its fade in the menu cursor; a cursor left by an earlier screen must
+// not shorten it. The long program starts one from cursor 0.
+TEST_F(NoticeTest, EndingPictureWaitsForConfirmFromALeftOverCursor) { PlayEndingPicture(7); }
 
 // ---- Trial-clear bonus ----
 
