@@ -8,6 +8,12 @@ function(add_project_library name)
   target_link_libraries(${name} PUBLIC ${A_LIBS})
 endfunction()
 
+# The tests' own code is not what ships: in the optimized build it is compiled at -O1, while
+# the game, the runtime and the platform layer they call keep the build's -O3.
+function(lighter_test_code target)
+  target_compile_options(${target} PRIVATE $<$<CONFIG:Release>:-O1>)
+endfunction()
+
 # add_subsystem_tests(label SOURCES ... LIBS ...): one GoogleTest program per source folder;
 # every test in it carries the folder's label (runtime.core, game.shell, ...). Files named
 # *_long_test.cpp hold long play runs; they form a second program, labelled `long` as well,
@@ -28,6 +34,7 @@ function(add_subsystem_tests label)
   add_executable(${name} ${short_sources})
   target_link_libraries(${name} PRIVATE ${A_LIBS} test_support GTest::gmock GTest::gtest_main)
   target_precompile_headers(${name} REUSE_FROM test_precompiled)
+  lighter_test_code(${name})
   set_property(TARGET ${name} PROPERTY TEST_SOURCES_OF_FOLDER ${short_sources})
   set_property(TARGET ${name} PROPERTY LONG_TEST_SOURCES ${long_sources})
   discover_folder_suites(${name} ${label})
@@ -79,6 +86,7 @@ function(add_long_tests label)
   list(REMOVE_ITEM sources ${own})
   add_executable(${name}_long ${long_sources} ${sources})
   target_precompile_headers(${name}_long REUSE_FROM test_precompiled)
+  lighter_test_code(${name}_long)
   foreach(property LINK_LIBRARIES COMPILE_DEFINITIONS MANUALLY_ADDED_DEPENDENCIES)
     get_target_property(value ${name} ${property})
     if(value)
