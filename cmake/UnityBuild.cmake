@@ -28,8 +28,6 @@ set(UNITY_SOLO_SOURCES
   game/shell/options_screen.cpp
   game/shell/save_select.cpp
   game/shell/title_screens.cpp
-  platform/glyph_source_freetype.cpp
-  platform/sockets.cpp
   runtime/core/window_proc.cpp
   runtime/file/stream_table.cpp
   runtime/font/glyph_blit.cpp
