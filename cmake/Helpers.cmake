@@ -8,6 +8,12 @@ function(add_project_library name)
   target_link_libraries(${name} PUBLIC ${A_LIBS})
 endfunction()
 
+# The tests' own code is not what ships: in the optimized build it is compiled at -O1, while
+# the game, the runtime and the platform layer they call keep the build's -O3.
+function(lighter_test_code target)
+  target_compile_options(${target} PRIVATE $<$<CONFIG:Release>:-O1>)
+endfunction()
+
 # add_subsystem_tests(label SOURCES ... LIBS ...): one GoogleTest program per source folder;
 # every test in it carries the folder's label (runtime.core, game.shell, ...). Files named
 # *_long_test.cpp hold long play runs; they form a second program, labelled `long` as well,
@@ -28,11 +34,35 @@ function(add_subsystem_tests label)
   add_executable(${name} ${short_sources})
   target_link_libraries(${name} PRIVATE ${A_LIBS} test_support GTest::gmock GTest::gtest_main)
   target_precompile_headers(${name} REUSE_FROM test_precompiled)
+  lighter_test_code(${name})
   set_property(TARGET ${name} PROPERTY TEST_SOURCES_OF_FOLDER ${short_sources})
   set_property(TARGET ${name} PROPERTY LONG_TEST_SOURCES ${long_sources})
-  discover_folder_tests(${name} ${label} "${label}")
+  discover_folder_suites(${name} ${label})
 endfunction()
 
+# One ctest entry per test suite of a folder's program (`label.Suite`, running the suite's
+# tests in one process): a process start costs about a second of CPU under the sanitizers,
+# several times what most tests cost. The suite's output names each test that fails.
+set(SUITE_TESTS_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/SuiteTests.cmake)
+function(discover_folder_suites name label)
+  set(tests_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_suites.cmake)
+  set(include_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_suites_include.cmake)
+  add_custom_command(TARGET ${name} POST_BUILD
+    BYPRODUCTS ${tests_file}
+    COMMAND ${CMAKE_COMMAND} -D PROGRAM=$<TARGET_FILE:${name}> -D WORKING_DIR=${CMAKE_CURRENT_BINARY_DIR}
+            -D PREFIX=${label}. -D LABELS=${label} -D OUTPUT=${tests_file} -P ${SUITE_TESTS_SCRIPT}
+    VERBATIM)
+  file(WRITE ${include_file}
+    "if(EXISTS \"${tests_file}\")\n"
+    "  include(\"${tests_file}\")\n"
+    "else()\n"
+    "  add_test(${name}_NOT_BUILT ${name}_NOT_BUILT)\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${include_file})
+endfunction()
+
+# The long programs' tests are a few long runs each: one entry per test, so that they run
+# side by side.
 function(discover_folder_tests name prefix labels)
   gtest_discover_tests(${name}
     TEST_PREFIX "${prefix}."
@@ -56,6 +86,7 @@ function(add_long_tests label)
   list(REMOVE_ITEM sources ${own})
   add_executable(${name}_long ${long_sources} ${sources})
   target_precompile_headers(${name}_long REUSE_FROM test_precompiled)
+  lighter_test_code(${name}_long)
   foreach(property LINK_LIBRARIES COMPILE_DEFINITIONS MANUALLY_ADDED_DEPENDENCIES)
     get_target_property(value ${name} ${property})
     if(value)
@@ -82,22 +113,19 @@ function(add_bench name)
   set_tests_properties(bench.${name} PROPERTIES LABELS bench ENVIRONMENT "ASAN_OPTIONS=detect_leaks=0")
 endfunction()
 
-# add_fuzz_target(name SOURCES ... LIBS ...): in a FUZZ build, a libFuzzer program; in the
-# test build, a bounded run of that program over its checked-in seed corpus.
-set(FUZZ_SECONDS 5 CACHE STRING "How long each fuzz target runs under ctest")
+# add_fuzz_target(name SOURCES ... LIBS ...): in a FUZZ build (clang), a libFuzzer program for
+# fuzzing by hand; in the sanitizer build, the target on the replay driver, run under ctest
+# over its checked-in seed corpus.
 function(add_fuzz_target name)
   cmake_parse_arguments(A "" "" "SOURCES;LIBS" ${ARGN})
-  set(corpus ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
   if(FUZZ)
     add_executable(${name} ${A_SOURCES})
     target_link_libraries(${name} PRIVATE ${A_LIBS})
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-  elseif(FUZZ_BIN_DIR)
-    set(work ${CMAKE_BINARY_DIR}/fuzz-work/${name})
-    file(MAKE_DIRECTORY ${work})
-    add_test(NAME fuzz.${name}
-      COMMAND ${FUZZ_BIN_DIR}/${name} -max_total_time=${FUZZ_SECONDS} -rss_limit_mb=2048
-              -print_final_stats=0 ${work} ${corpus})
+  elseif(SANITIZE)
+    add_executable(${name} ${A_SOURCES})
+    target_link_libraries(${name} PRIVATE ${A_LIBS} fuzz_replay)
+    add_test(NAME fuzz.${name} COMMAND ${name} ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
     set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz TIMEOUT 120)
   endif()
 endfunction()
