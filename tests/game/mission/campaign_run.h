@@ -12,6 +12,7 @@
 #include "platform/input.h"
 #include "tests/game/mission/mission_harness.h"
 #include "tests/support/stage_fixture.h"
+#include "tests/support/temp_dir.h"
 
 namespace campaign_test {
 
@@ -87,6 +88,26 @@ class CampaignRunTest : public ::testing::Test {
     h_.Hold(2);
     EXPECT_EQ(game.briefing.get(), nullptr) << "mission play deletes the briefing";
     EXPECT_EQ(player.x, 8 * 40 + 20);
+  }
+
+  // The first stage left by its exit door: the briefing's autosave (kept in *saved), the
+  // second stage chosen on the route page, and the slot as the save-slot screen reads it.
+  void LeaveTheFirstStageForTheSecond(std::string* saved) {
+    WalkToDoorAndLeave();
+    ASSERT_EQ(game.gameState, STATE_BRIEFING_MAP);
+    h_.Hold(1);  // the briefing's entry: autosave, music, scroll
+    *saved = testing_support::ReadFileBytes(h_.File("data/save1.dat"));
+    ASSERT_EQ(saved->size(), 512u);
+    EXPECT_EQ(*saved, std::string(reinterpret_cast<const char*>(game.saveRecord), 512));
+    EXPECT_EQ((*saved)[230], 1) << "the door left by is marked";
+    EXPECT_EQ((*saved)[71], 1) << "clearing room 0 of area 0 opens stages 1-1 and 1-2";
+    EXPECT_EQ((*saved)[72], 1);
+
+    ChooseTheSecondStageOnTheRoutePage();
+
+    SaveSelect slots;
+    EXPECT_TRUE(slots.slot(0).Used());
+    EXPECT_EQ(slots.slot(0).character, 0);
   }
 
   MissionHarness h_;
