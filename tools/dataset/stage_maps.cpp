@@ -1519,60 +1519,64 @@ std::string RouteDoorTable() {
   return bytes;
 }
 
+int StoryRoads::StagesToEnding(int area, int subStage) {
+  using Stage = std::pair<int, int>;
+  const Stage from{area, subStage};
+  if (const auto it = memo_.find(from); it != memo_.end()) return it->second;
+  // Breadth first along the doors and the map nodes' branches.
+  std::map<Stage, int> depth{{from, 1}};
+  std::vector<Stage> queue{from};
+  int found = kNever;
+  for (size_t i = 0; i < queue.size() && found == kNever; ++i) {
+    const Stage st = queue[i];
+    if (st == ending_) found = depth[st];
+    for (const StageDoor& d : DoorsOf(st.first, st.second)) {
+      for (const RouteBranch& b : BranchesOf(d.nodeArea, d.nodeIndex)) {
+        if (depth.emplace(Stage{b.area, b.subStage}, depth[st] + 1).second) queue.push_back({b.area, b.subStage});
+      }
+    }
+  }
+  return memo_[from] = found;
+}
+
+bool StoryRoads::BestBranch(int nodeArea, int nodeIndex, RouteBranch* best) {
+  int count = kNever;
+  for (const RouteBranch& b : BranchesOf(nodeArea, nodeIndex)) {
+    const int n = StagesToEnding(b.area, b.subStage);
+    if (n < count) *best = b, count = n;
+  }
+  return count != kNever;
+}
+
+bool StoryRoads::BestExit(int area, int subStage, StageDoor* best) {
+  if (std::pair<int, int>{area, subStage} == ending_) return false;
+  int count = kNever;
+  for (const StageDoor& d : DoorsOf(area, subStage)) {
+    RouteBranch b;
+    const int n = BestBranch(d.nodeArea, d.nodeIndex, &b) ? StagesToEnding(b.area, b.subStage) : kNever;
+    if (n < count) *best = d, count = n;
+  }
+  return count != kNever;
+}
+
 std::vector<RoadStage> ShortestStoryRoad(StageFamily family) {
   if (family != StageFamily::kFirstStory && family != StageFamily::kSecondStory) return {};
   const int character = family == StageFamily::kFirstStory ? kStoryFirstCharacter : kStorySecondCharacter;
-  using Stage = std::pair<int, int>;
-  Stage ending{7, 7};
+  std::pair<int, int> ending{7, 7};
   for (const StoryTableEntry& e : StoryTableEntries()) {
     if (e.scene && (e.number == 15 || e.number == 16) && (e.characters & character) != 0) ending = {e.area, e.subStage};
   }
-  // Stages to play from one to the ending, itself included (breadth first along the doors
-  // and the map nodes' branches); a large number where the ending is out of reach.
-  constexpr int kNever = 1 << 20;
-  std::map<Stage, int> memo;
-  const auto stagesToEnding = [&](Stage from) {
-    if (const auto it = memo.find(from); it != memo.end()) return it->second;
-    std::map<Stage, int> depth{{from, 1}};
-    std::vector<Stage> queue{from};
-    int found = kNever;
-    for (size_t i = 0; i < queue.size() && found == kNever; ++i) {
-      const Stage st = queue[i];
-      if (st == ending) found = depth[st];
-      for (const StageDoor& d : DoorsOf(st.first, st.second)) {
-        for (const RouteBranch& b : BranchesOf(d.nodeArea, d.nodeIndex)) {
-          if (depth.emplace(Stage{b.area, b.subStage}, depth[st] + 1).second) queue.push_back({b.area, b.subStage});
-        }
-      }
-    }
-    return memo[from] = found;
-  };
-  // The nearest branch of a node, the first of equals.
-  const auto bestBranch = [&](int area, int node, RouteBranch* best) {
-    int count = kNever;
-    for (const RouteBranch& b : BranchesOf(area, node)) {
-      const int n = stagesToEnding({b.area, b.subStage});
-      if (n < count) *best = b, count = n;
-    }
-    return count;
-  };
+  StoryRoads roads(ending.first, ending.second);
   std::vector<RoadStage> road;
   RoadStage at;
   for (int guard = 0; guard < 64; ++guard) {
-    const Stage here{at.area, at.subStage};
-    if (here == ending) {
+    if (std::pair<int, int>{at.area, at.subStage} == ending) {
       road.push_back(at);
       break;
     }
-    int count = kNever;
     StageDoor exit;
     RouteBranch next;
-    for (const StageDoor& d : DoorsOf(at.area, at.subStage)) {
-      RouteBranch b;
-      const int n = bestBranch(d.nodeArea, d.nodeIndex, &b);
-      if (n < count) count = n, exit = d, next = b;
-    }
-    if (count == kNever) break;
+    if (!roads.BestExit(at.area, at.subStage, &exit) || !roads.BestBranch(exit.nodeArea, exit.nodeIndex, &next)) break;
     at.exitDoor = exit.code;
     road.push_back(at);
     at = RoadStage{next.area, next.subStage, Plan().table[exit.nodeArea][exit.nodeIndex][next.doorByte], 0};

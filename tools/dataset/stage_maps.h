@@ -2,7 +2,9 @@
 // from a few room and corridor pieces, and the door table that the briefing map's route
 // reads, so that each door of a stage leads to the map node whose route names that stage.
 #pragma once
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dataset {
@@ -110,6 +112,28 @@ struct StageDoor {
   int nodeIndex = 0;
 };
 std::vector<StageDoor> DoorsOf(int area, int subStage);
+
+// The roads to a story's ending stage along the briefing map: each door of a stage leads to
+// a map node, and each branch of a node starts a stage. Of equal roads the first door and
+// the first branch win.
+class StoryRoads {
+ public:
+  StoryRoads(int endingArea, int endingSubStage) : ending_{endingArea, endingSubStage} {}
+
+  // Stages still to play from (area, subStage) to the ending, itself included; kNever when
+  // the ending cannot be reached.
+  static constexpr int kNever = 1 << 20;
+  int StagesToEnding(int area, int subStage);
+  // The branch of a map node on the shortest road (false: no branch reaches the ending).
+  bool BestBranch(int nodeArea, int nodeIndex, RouteBranch* best);
+  // The door out of a stage on the shortest road (false at the ending's own stage, or where
+  // no road is left).
+  bool BestExit(int area, int subStage, StageDoor* best);
+
+ private:
+  std::pair<int, int> ending_;
+  std::map<std::pair<int, int>, int> memo_;
+};
 
 // "bin/Door.tbl": five bytes per map node (5, 8, 7, 10, 6, 6, 5 and 7 per area): the door
 // code at which each branch's stage is entered; 0 where no branch uses the byte.

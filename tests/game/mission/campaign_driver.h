@@ -12,9 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <climits>
 #include <functional>
-#include <map>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -62,67 +60,28 @@ struct Exit {
   int nodeArea = 0, nodeIndex = 0;
 };
 
-// The story stages of the first two characters as the briefing map joins them: each door of
-// a stage leads to a map node, and each branch of a node starts a stage.
+// The shortest roads to the character's ending stage, as the briefing map joins the stages.
 class StoryRoads {
  public:
-  explicit StoryRoads(Stage ending) : ending_(ending) {}
-
-  // Stages still to play from this one to the ending, itself included; INT_MAX when the
-  // ending cannot be reached.
-  int StagesToEnding(Stage from) {
-    auto known = memo_.find(from);
-    if (known != memo_.end()) return known->second;
-    std::map<Stage, int> depth{{from, 1}};
-    std::vector<Stage> queue{from};
-    int found = INT_MAX;
-    for (size_t i = 0; i < queue.size() && found == INT_MAX; ++i) {
-      const Stage s = queue[i];
-      if (s == ending_) found = depth[s];
-      for (const Exit& e : ExitsOf(s)) {
-        for (const dataset::RouteBranch& b : dataset::BranchesOf(e.nodeArea, e.nodeIndex)) {
-          const Stage next{b.area, b.subStage};
-          if (depth.emplace(next, depth[s] + 1).second) queue.push_back(next);
-        }
-      }
-    }
-    return memo_[from] = found;
-  }
+  explicit StoryRoads(Stage ending) : roads_(ending.area, ending.subStage) {}
 
   // The branch of a map node on the shortest road to the ending.
   std::optional<dataset::RouteBranch> BestBranch(int nodeArea, int nodeIndex) {
-    std::optional<dataset::RouteBranch> best;
-    int bestCount = INT_MAX;
-    for (const dataset::RouteBranch& b : dataset::BranchesOf(nodeArea, nodeIndex)) {
-      const int n = StagesToEnding({b.area, b.subStage});
-      if (n < bestCount) best = b, bestCount = n;
-    }
-    return best;
+    dataset::RouteBranch b;
+    if (!roads_.BestBranch(nodeArea, nodeIndex, &b)) return std::nullopt;
+    return b;
   }
 
   // The way out of a stage on the shortest road to the ending; nothing at the ending's stage
   // or where no road is left.
   std::optional<Exit> BestExit(Stage stage) {
-    if (stage == ending_) return std::nullopt;
-    std::optional<Exit> best;
-    int bestCount = INT_MAX;
-    for (const Exit& e : ExitsOf(stage)) {
-      auto b = BestBranch(e.nodeArea, e.nodeIndex);
-      const int n = b ? StagesToEnding({b->area, b->subStage}) : INT_MAX;
-      if (n < bestCount) best = e, bestCount = n;
-    }
-    return best;
+    dataset::StageDoor d;
+    if (!roads_.BestExit(stage.area, stage.subStage, &d)) return std::nullopt;
+    return Exit{d.code, d.nodeArea, d.nodeIndex};
   }
 
  private:
-  std::vector<Exit> ExitsOf(Stage s) const {
-    std::vector<Exit> exits;
-    for (const dataset::StageDoor& d : dataset::DoorsOf(s.area, s.subStage)) exits.push_back({d.code, d.nodeArea, d.nodeIndex});
-    return exits;
-  }
-
-  Stage ending_;
-  std::map<Stage, int> memo_;
+  dataset::StoryRoads roads_;
 };
 
 // The stage where a character's ending scene starts.
