@@ -69,8 +69,16 @@ function(discover_folder_tests name prefix labels)
     # Parametrised cases are named by their suites' name generators; the printed parameter
     # (raw object bytes for plain structs) stays out of the ctest name.
     NO_PRETTY_VALUES
-    PROPERTIES LABELS "${labels}"
+    TEST_LIST ${name}_TESTS
     DISCOVERY_TIMEOUT 120)
+  # The labels are a list ("game.mission;long"), which the discovery would split into
+  # property names; they are set on the listed tests once the discovery has added them.
+  set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+  file(WRITE ${labels_file}
+    "if(${name}_TESTS)\n"
+    "  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${labels}\")\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
 endfunction()
 
 # add_long_tests(label): the folder's long program, with the sources, libraries, definitions
