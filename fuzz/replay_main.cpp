@@ -54,11 +54,15 @@ int main(int argc, char** argv) {
   for (const auto& input : inputs) {
     std::error_code error;
     const auto size = static_cast<size_t>(std::filesystem::file_size(input, error));
+    if (error) {
+      std::fprintf(stderr, "cannot read %s\n", input.c_str());
+      return 2;
+    }
     std::ifstream in(input, std::ios::binary);
     // A buffer of exactly the input's size, as libFuzzer gives: a read past its end is
     // caught by the address checks.
     const std::unique_ptr<uint8_t[]> data(new uint8_t[size]);
-    if (error || !in.read(reinterpret_cast<char*>(data.get()), static_cast<std::streamsize>(size))) {
+    if (!in.read(reinterpret_cast<char*>(data.get()), static_cast<std::streamsize>(size))) {
       std::fprintf(stderr, "cannot read %s\n", input.c_str());
       return 2;
     }
