@@ -289,6 +289,8 @@ TEST_F(CampaignWindow, Continue) {
     stages.push_back(s.path);
     ExpectShown(h, d, "2-stage-" + s.path.substr(s.path.find('/') + 1));
   });
+  d.PlayUntil(kFirstEnding, [] { return Driver::InStagePlay(); });
+  ASSERT_FALSE(HasFatalFailure());
   d.PlayUntil(kFirstEnding, [] { return game.gameState == STATE_BRIEFING_MAP; });
   ASSERT_FALSE(HasFatalFailure());
   PrintRun(d);
