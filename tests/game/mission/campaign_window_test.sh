@@ -13,8 +13,8 @@ set -euo pipefail
 run=$1
 data=$2
 work=$3
-first=${4:-gl}
-second=${5:-software}
+first=${4:-software}
+second=${5:-gl}
 
 fail() {
   echo "FAIL: $*" >&2
