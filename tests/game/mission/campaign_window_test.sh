@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The first character's campaign in a real window, in two processes over one game folder:
 # campaign_window_run's FirstStage (new game, the first stage, the briefing and its autosave,
-# back to the title, quit), then its Continue (started again, the saved game continued, on
-# until the second area's first stage is in play). Each run has its display: "gl" (the
+# back to the title, quit), then its Continue (started again, the saved game continued, the
+# stage its briefing chose played to the briefing after it). Each run has its display: "gl" (the
 # display device) or "software" (--software-display). The game's own diagnostics go to its
 # error stream: a run that wrote any fails.
 #
@@ -13,8 +13,8 @@ set -euo pipefail
 run=$1
 data=$2
 work=$3
-first=${4:-gl}
-second=${5:-software}
+first=${4:-software}
+second=${5:-gl}
 
 fail() {
   echo "FAIL: $*" >&2

@@ -1,8 +1,8 @@
 // Headless mission play: the real shell and runtime on the platform doubles, with scripted
 // keys per frame, the stepping clock, a seeded random generator and the captured screen.
 // A stage comes from a record (built in the test or read from a data set); frames run the
-// frame loop as the game does; a play returns the player, the pools and a checksum of the
-// last shown frame.
+// frame loop as the game does; a play returns the player and the pools, and a checksum of
+// the last shown frame is there to be asked for.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -21,7 +21,6 @@ struct PlayResult {
   std::vector<MapObject> mapObjects;  // slots 0 .. mapObjectCount − 1
   int scrollX = 0, scrollY = 0;
   int gameState = 0;
-  uint32_t checksum = 0;  // of the last shown frame
   int worldX() const { return player.x + scrollX; }
   int worldY() const { return player.y - scrollY; }
 };

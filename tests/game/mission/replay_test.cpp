@@ -54,6 +54,7 @@ struct Trace {
   std::vector<int> x, y, scroll;
   std::vector<uint32_t> checksums;
   PlayResult last;
+  uint32_t lastChecksum = 0;
   // What the run is said to cover.
   bool climbed = false;
   int highestWorldY = 0, lowestWorldY = 0;
@@ -99,6 +100,7 @@ Trace Record(const std::vector<std::vector<int>>& keys) {
     }
   }
   t.last = h.Snapshot();
+  t.lastChecksum = h.LastFrameChecksum();
   return t;
 }
 
@@ -111,7 +113,7 @@ TEST(Replay, TheSameKeysGiveTheSameRun) {
   EXPECT_EQ(a.y, b.y);
   EXPECT_EQ(a.scroll, b.scroll);
   EXPECT_EQ(a.checksums, b.checksums);
-  EXPECT_EQ(a.last.checksum, b.last.checksum);
+  EXPECT_EQ(a.lastChecksum, b.lastChecksum);
   // A change of the stage that shortens the run fails here rather than covering less.
   EXPECT_TRUE(a.climbed) << "a ladder was climbed";
   EXPECT_GE(a.lowestWorldY - a.highestWorldY, 160) << "from one floor to another";
