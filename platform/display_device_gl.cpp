@@ -154,7 +154,7 @@ std::string ArgExpr(uint32_t arg, int stage) {
   switch (arg & 0xF) {
     case kArgDiffuse: base = "diffuse"; break;
     case kArgCurrent: base = stage == 0 ? "diffuse" : "cur"; break;
-    case kArgTexture: base = "t" + std::to_string(stage); break;
+    case kArgTexture: base = 't' + std::to_string(stage); break;
     case kArgTextureFactor: base = "textureFactor"; break;
     case kArgSpecular: base = "specular"; break;
     default: base = "vec4(1.0)"; break;

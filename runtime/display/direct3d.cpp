@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "runtime/core/log.h"
@@ -103,8 +104,9 @@ constexpr StageEntry kStageTable[2][2][2][3] = {
 constexpr StageEntry kUntexturedEntry = {1, {S(SEL1, DIF, DIF, SEL2, DIF, DIF)}};
 
 D3DDeviceRecord* Record(int device) {
-  if (!g_d3d.direct3D || device < 0 || device > 3 || !g_d3d.devices[device].inUse) return nullptr;
-  return &g_d3d.devices[device];
+  if (!g_d3d.direct3D || static_cast<unsigned>(device) >= std::size(g_d3d.devices)) return nullptr;
+  D3DDeviceRecord* r = g_d3d.devices + device;
+  return r->inUse ? r : nullptr;
 }
 
 platform::DisplayDevice* Dev() { return g_d3d.direct3D; }

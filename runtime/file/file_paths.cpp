@@ -148,7 +148,7 @@ int MakeAbsolutePath(const char* path, std::string* out) {
     result += '/';
     result += component;
   }
-  if (result.empty()) result = "/";
+  if (result.empty()) result.push_back('/');
   *out = result;
   return 0;
 }
@@ -245,7 +245,7 @@ int NormalisePath(const char* path, char* out, const char* base) {
       result += '/';
       result += component;
     }
-    if (result.empty()) result = "/";
+    if (result.empty()) result.push_back('/');
   }
   if (result.size() + 1 > kStreamPathSize) return -1;
   std::memcpy(out, result.c_str(), result.size() + 1);

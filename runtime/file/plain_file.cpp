@@ -21,14 +21,14 @@ namespace rt {
 
 namespace {
 
-enum class Command { kOpen = 0, kClose = 1, kRead = 2, kSeek = 3, kEnd = 4 };
-
 // How long a cached file's worker waits for a command before it reads ahead.
 constexpr auto kReadAheadWait = std::chrono::milliseconds(100);
 
 }  // namespace
 
 struct PlainFile {
+  enum class Command { kOpen = 0, kClose = 1, kRead = 2, kSeek = 3, kEnd = 4 };
+
   int fd = -1;  // direct mode
   int threaded = 0;
   int cacheFlag = 0;
@@ -66,6 +66,8 @@ struct PlainFile {
 };
 
 namespace {
+
+using Command = PlainFile::Command;
 
 struct PlainLayerState {
   std::mutex liveMutex;

@@ -547,7 +547,6 @@ std::string JpegWithWidth(uint16_t width) {
   return jpeg;
 }
 
-}  // namespace
 
 // A few bytes that claim a huge picture are refused before the picture's memory is taken:
 // no more is allocated on the way than the file's own size.
@@ -643,3 +642,5 @@ TEST_F(ImageLoaderTest, PngPictureDataWithABadChecksumIsRefused) {
   }
   EXPECT_NE(Log().find("PNG: IDAT: CRC error"), std::string::npos);
 }
+
+}  // namespace

@@ -260,9 +260,11 @@ TEST_F(MovieGraphTest, FilesThatAreNoMovieFailWithTheLoadersMessages) {
     const char* file;
     std::string bytes;
   };
+  std::string broken("\x89PNG\r\n\x1a\n", 8);
+  broken.append(200, '\0');
   const Case cases[] = {
       {"text.png", std::string(3000, 'q')},
-      {"broken.png", std::string("\x89PNG\r\n\x1a\n", 8) + std::string(200, '\0')},
+      {"broken.png", broken},
       {"short.mkv", movie.substr(0, 60)},
   };
   for (const Case& c : cases) {

@@ -214,7 +214,9 @@ TEST_P(RouteCheck, EveryDoorAndGoalIsReachableFromEveryWayIn) {
     const std::string plain = dataset::StageRecord(s);
     const StageMap plainMap(reinterpret_cast<const uint8_t*>(plain.data()));
     for (int door : doors) EXPECT_FALSE(stage_route::ReachableInStraightWalk(plainMap, Target::Door(door))) << "door " << door;
-    if (s.hasGoal) EXPECT_FALSE(stage_route::ReachableInStraightWalk(plainMap, Target::Goal())) << "goal";
+    if (s.hasGoal) {
+      EXPECT_FALSE(stage_route::ReachableInStraightWalk(plainMap, Target::Goal())) << "goal";
+    }
     EXPECT_TRUE(s.hasGoal || !doors.empty()) << "no way out";
     ++checked;
   }

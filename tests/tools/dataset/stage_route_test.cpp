@@ -161,7 +161,9 @@ TEST_P(MechanicTest, GoalIsReachedOnlyAsTheMapObjectsAllow) {
   const std::vector<Move> plan = stage_route::PlanFromStart(map, Target::Goal());
   ASSERT_EQ(!plan.empty(), c.reachable);
   if (plan.empty()) return;
-  if (*c.shape != '\0') EXPECT_EQ(Shape(plan), c.shape);
+  if (*c.shape != '\0') {
+    EXPECT_EQ(Shape(plan), c.shape);
+  }
   ExpectPlanReplays(map, plan);
 }
 
