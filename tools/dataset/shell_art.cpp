@@ -1,6 +1,7 @@
 #include "tools/dataset/shell_art.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "tools/dataset/art_common.h"
@@ -320,34 +321,577 @@ void PaintInterface(Canvas& c) {
   }
 }
 
+namespace {
+
+// Pictograms are drawn in design units and placed with a pen: the same drawing serves the
+// 25 x 18 icons (one unit a pixel) and the larger 40 x 40 pick-ups.
+class Pen {
+ public:
+  Pen(Canvas& c, double x, double y, double scale) : c_(c), x_(x), y_(y), s_(scale) {}
+
+  void Box(double x, double y, double w, double h, Rgb colour) const {
+    c_.FillRect({X(x), Y(y), X(x + w) - X(x), Y(y + h) - Y(y)}, colour);
+  }
+  void Chamfer(double x, double y, double w, double h, double cut, Rgb colour) const {
+    c_.FillChamfered({X(x), Y(y), X(x + w) - X(x), Y(y + h) - Y(y)}, Len(cut), colour);
+  }
+  void Line(double x0, double y0, double x1, double y1, double thickness, Rgb colour) const {
+    c_.Line(X(x0), Y(y0), X(x1), Y(y1), std::max(Len(thickness), 1), colour);
+  }
+  void Tri(double x0, double y0, double x1, double y1, double x2, double y2, Rgb colour) const {
+    c_.FillTriangle(X(x0), Y(y0), X(x1), Y(y1), X(x2), Y(y2), colour);
+  }
+  void Oval(double cx, double cy, double rx, double ry, Rgb colour) const { Ring(cx, cy, rx, ry, 0, colour); }
+  void Disc(double cx, double cy, double r, Rgb colour) const { Ring(cx, cy, r, r, 0, colour); }
+  // An elliptic band `thickness` units wide inside the rim (0: filled); `fromDeg`..`toDeg`
+  // limits it to an arc (0 degrees to the right, growing clockwise on the screen).
+  void Ring(double cx, double cy, double rx, double ry, double thickness, Rgb colour, double fromDeg = -360,
+            double toDeg = 360) const {
+    const int left = X(cx - rx) - 1, right = X(cx + rx) + 1, top = Y(cy - ry) - 1, bottom = Y(cy + ry) + 1;
+    for (int py = top; py <= bottom; ++py) {
+      for (int px = left; px <= right; ++px) {
+        const double ux = (px + 0.5 - x_) / s_ - cx, uy = (py + 0.5 - y_) / s_ - cy;
+        const double outer = (ux * ux) / (rx * rx) + (uy * uy) / (ry * ry);
+        if (outer > 1.0) continue;
+        if (thickness > 0) {
+          const double irx = rx - thickness, iry = ry - thickness;
+          if (irx > 0 && iry > 0 && (ux * ux) / (irx * irx) + (uy * uy) / (iry * iry) <= 1.0) continue;
+        }
+        const double angle = std::atan2(uy, ux) * 180.0 / 3.14159265358979;
+        if ((angle < fromDeg || angle > toDeg) && (angle + 360 < fromDeg || angle + 360 > toDeg)) continue;
+        c_.Set(px, py, colour);
+      }
+    }
+  }
+
+ private:
+  int X(double u) const { return static_cast<int>(std::lround(x_ + u * s_)); }
+  int Y(double u) const { return static_cast<int>(std::lround(y_ + u * s_)); }
+  int Len(double u) const { return static_cast<int>(std::lround(u * s_)); }
+
+  Canvas& c_;
+  double x_, y_, s_;
+};
+
+constexpr Rgb kBrass{214, 170, 70}, kBrassDark{150, 110, 40}, kBrassLight{250, 220, 140};
+constexpr Rgb kSteel{170, 180, 196}, kSteelDark{92, 100, 116}, kPaper{244, 242, 232};
+constexpr Rgb kGoldIcon{250, 200, 60}, kGoldDark{190, 130, 30};
+// The rim of the see-through figure (stealth camouflage).
+constexpr Rgb kGlassRim{170, 235, 255};
+
+// Each weapon's colour: the band on its ammunition boxes.
+constexpr Rgb kWeaponTints[13] = {{40, 200, 180},  {235, 70, 160},  {200, 200, 210}, {235, 60, 50},
+                                  {255, 230, 60},  {170, 100, 255}, {80, 255, 200},  {130, 190, 255},
+                                  {255, 70, 70},   {150, 200, 110}, {170, 225, 255}, {230, 210, 160},
+                                  {255, 140, 40}};
+
+// A dart: syringe barrel, needle and fins, for the two sleep rounds.
+void DrawDart(const Pen& p, Rgb fins, bool strong) {
+  p.Tri(0.5, 2.5, 7, 7, 3, 7, fins);
+  p.Tri(0.5, 15.5, 7, 11, 3, 11, fins);
+  p.Box(4, 6.5, 12, 5, Rgb{210, 230, 240});
+  p.Box(6, 7.5, 8, 3, Scale(fins, 80));
+  p.Box(16, 8, 3, 2, kSteelDark);
+  p.Line(19, 9, 23, 9, 1, kSteel);
+  if (strong) {
+    p.Box(8, 6.5, 1, 5, kWhite);
+    p.Box(11, 6.5, 1, 5, kWhite);
+  }
+}
+
+// The round of weapon w, 24 x 18 units, flying right.
+void DrawRound(const Pen& p, int w) {
+  switch (w) {
+    case 0:  // sleep dart
+      DrawDart(p, kWeaponTints[0], false);
+      break;
+    case 1:  // strong sleep dart
+      DrawDart(p, kWeaponTints[1], true);
+      break;
+    case 2:  // metal bullet: round steel nose on a brass case
+      p.Oval(16, 9, 6, 4, kSteel);
+      p.Box(3, 5, 13, 8, kBrass);
+      p.Box(4, 6, 11, 1, kBrassLight);
+      p.Box(2, 5, 1.5, 8, kBrassDark);
+      break;
+    case 3:  // armour-piercing: long hardened point, red band
+      p.Tri(13, 4.5, 23.5, 9, 13, 13.5, Rgb{80, 86, 100});
+      p.Tri(13, 4.5, 23.5, 9, 13, 8, Rgb{150, 160, 176});
+      p.Box(2, 5, 10, 8, kBrass);
+      p.Box(3, 6, 8, 1, kBrassLight);
+      p.Box(11, 5, 2.5, 8, kWeaponTints[3]);
+      break;
+    case 4:  // spark: a lightning bolt
+      p.Tri(17, 0.5, 4, 11, 14, 8.5, kWeaponTints[4]);
+      p.Tri(7, 17.5, 20, 7, 10, 9.5, kWeaponTints[4]);
+      p.Line(14, 3, 8, 9, 1, kWhite);
+      break;
+    case 5:  // plasma: a glowing ball with a tail
+      p.Tri(1, 9, 13, 4, 13, 14, Rgb{100, 50, 190});
+      p.Disc(15, 9, 6, kWeaponTints[5]);
+      p.Disc(15.5, 8.5, 3.5, Rgb{215, 190, 255});
+      p.Disc(16, 8, 1.5, kWhite);
+      break;
+    case 6:  // pulse: waves spreading from an emitter
+      p.Disc(3, 9, 2.5, kWeaponTints[6]);
+      for (int k = 0; k < 3; ++k) p.Ring(3, 9, 6 + 5 * k, 6 + 5 * k, 2, kWeaponTints[6], -45, 45);
+      break;
+    case 7:  // shield round: a shield
+      p.Box(6, 2, 12, 8, kWeaponTints[7]);
+      p.Tri(6, 9.5, 18, 9.5, 12, 17, kWeaponTints[7]);
+      p.Box(8, 4, 8, 5, Rgb{40, 80, 160});
+      p.Tri(8, 8.5, 16, 8.5, 12, 14, Rgb{40, 80, 160});
+      p.Disc(12, 8, 2, kWhite);
+      break;
+    case 8:  // laser: an emitter and its beam
+      p.Box(4, 7.5, 19, 3, kWeaponTints[8]);
+      p.Box(4, 8.5, 19, 1, Rgb{255, 225, 225});
+      p.Chamfer(0.5, 5, 6, 8, 1, kSteelDark);
+      p.Box(5, 7, 2, 4, Rgb{255, 150, 150});
+      break;
+    case 9:  // gas: a canister and its cloud
+      p.Disc(17, 5.5, 3.5, Rgb{200, 214, 196});
+      p.Disc(20.5, 9.5, 3.5, Rgb{184, 200, 180});
+      p.Disc(16.5, 12.5, 3.5, Rgb{214, 226, 210});
+      p.Box(2, 5.5, 10, 8, Rgb{100, 130, 60});
+      p.Box(2, 8.5, 10, 2, kWeaponTints[9]);
+      p.Box(12, 7, 2.5, 5, kSteel);
+      break;
+    case 10:  // air ring: a vortex ring and the rush behind it
+      p.Line(1, 5, 7, 5, 1, kWeaponTints[10]);
+      p.Line(0, 9, 8, 9, 1, kWeaponTints[10]);
+      p.Line(1, 13, 7, 13, 1, kWeaponTints[10]);
+      p.Ring(16, 9, 5, 8, 2.5, kWeaponTints[10]);
+      p.Ring(16, 9, 5, 8, 1, kWhite, -90, 90);
+      break;
+    case 11:  // wire: a grapnel trailing its line
+      p.Line(1, 13, 4, 8, 1, kWeaponTints[11]);
+      p.Line(4, 8, 7, 12, 1, kWeaponTints[11]);
+      p.Line(7, 12, 11, 9, 1, kWeaponTints[11]);
+      p.Box(11, 8, 10, 2, kSteel);
+      p.Line(22, 9, 17, 3, 2, kSteel);
+      p.Line(22, 9, 17, 15, 2, kSteel);
+      p.Box(20, 8, 3, 2, kWhite);
+      break;
+    default:  // blaze: a flame
+      p.Tri(1, 5, 8, 7, 5, 10, Rgb{220, 50, 30});
+      p.Tri(8, 3.5, 23.5, 9, 8, 14.5, kWeaponTints[12]);
+      p.Disc(8.5, 9, 5.5, kWeaponTints[12]);
+      p.Tri(8, 6.5, 18, 9, 8, 11.5, Rgb{255, 210, 70});
+      p.Disc(8.5, 9, 3, Rgb{255, 210, 70});
+      p.Disc(8, 9, 1.5, Rgb{255, 250, 210});
+      break;
+  }
+}
+
+// Turns a figure of one colour into glass: its rim stays, its inside is dithered dark.
+void SeeThrough(Canvas& art, Rgb rim) {
+  const Canvas before = art;
+  for (int y = 1; y + 1 < art.height(); ++y) {
+    for (int x = 1; x + 1 < art.width(); ++x) {
+      const bool inside = before.At(x, y) == rim && before.At(x - 1, y) == rim && before.At(x + 1, y) == rim &&
+                          before.At(x, y - 1) == rim && before.At(x, y + 1) == rim;
+      if (inside) art.Set(x, y, (x + y) % 2 == 0 ? Rgb{60, 110, 150} : Rgb{20, 40, 70});
+    }
+  }
+}
+
+// Gadget g, 24 x 18 units.
+void DrawGadget(const Pen& p, int g) {
+  switch (g) {
+    case 0:  // nothing equipped: a barred circle
+      p.Ring(12, 9, 8, 8, 2, Rgb{230, 80, 80});
+      p.Line(7, 14, 17, 4, 2, Rgb{230, 80, 80});
+      break;
+    case 1: {  // ration: a rice ball in its seaweed band
+      const Rgb rice{246, 246, 238};
+      p.Tri(12, 1.5, 3, 15.5, 21, 15.5, rice);
+      p.Disc(12, 4, 2.5, rice);
+      p.Disc(5.5, 13.5, 2.5, rice);
+      p.Disc(18.5, 13.5, 2.5, rice);
+      p.Box(8.5, 10, 7, 6, Rgb{24, 60, 36});
+      p.Box(9.5, 11, 1, 4, Rgb{50, 100, 60});
+      break;
+    }
+    case 2:  // life sensor: a scope with blips
+      p.Disc(12, 9, 8, Rgb{20, 70, 40});
+      p.Ring(12, 9, 8, 8, 1.5, Rgb{90, 230, 120});
+      p.Ring(12, 9, 4.5, 4.5, 1, Rgb{50, 150, 80});
+      p.Line(12, 9, 17, 4, 1, Rgb{160, 255, 170});
+      p.Disc(16, 12.5, 1.3, Rgb{255, 80, 80});
+      p.Disc(8, 5.5, 1.3, Rgb{255, 80, 80});
+      break;
+    case 3:  // night-vision goggles: two green eyes on a strap
+      p.Box(0.5, 6, 23, 2, Rgb{70, 80, 70});
+      p.Chamfer(3, 4, 18, 10, 2, Rgb{80, 92, 84});
+      p.Disc(8, 9, 3.7, Rgb{70, 240, 110});
+      p.Disc(16, 9, 3.7, Rgb{70, 240, 110});
+      p.Disc(7, 8, 1, Rgb{220, 255, 220});
+      p.Disc(15, 8, 1, Rgb{220, 255, 220});
+      break;
+    case 4:  // suppressor: a vented tube on a pistol's muzzle
+      p.Box(1, 5, 9, 4, Rgb{60, 64, 76});
+      p.Tri(2, 8, 6, 8, 2, 15, Rgb{60, 64, 76});
+      p.Box(2, 8, 3, 7, Rgb{60, 64, 76});
+      p.Box(9, 4, 14, 6, Rgb{110, 116, 130});
+      p.Box(9, 5, 14, 1, Rgb{180, 188, 202});
+      for (int k = 0; k < 2; ++k) p.Box(13 + 5 * k, 4, 1, 6, Rgb{50, 54, 64});
+      break;
+    case 5:  // feather boots: a boot with a wing at its heel
+      p.Box(8, 2, 7, 10, Rgb{150, 96, 56});
+      p.Box(8, 9.5, 11, 5.5, Rgb{150, 96, 56});
+      p.Disc(19, 12.5, 2.5, Rgb{150, 96, 56});
+      p.Box(8, 15, 13.5, 1.5, Rgb{70, 44, 26});
+      p.Box(8, 2, 7, 1.5, Rgb{190, 130, 80});
+      p.Tri(0.5, 3, 8, 5, 7, 11, Rgb{240, 244, 255});
+      p.Line(2, 4, 7, 8, 1, Rgb{170, 180, 210});
+      break;
+    case 6: {  // stealth camouflage: a figure that lets the light through (see SeeThrough)
+      const Rgb rim = kGlassRim;
+      p.Disc(12, 3.5, 2.5, rim);
+      p.Box(9, 6, 6, 7, rim);
+      p.Line(9, 7, 6, 12, 1.5, rim);
+      p.Line(15, 7, 18, 12, 1.5, rim);
+      p.Box(9, 12.5, 2.3, 5, rim);
+      p.Box(12.7, 12.5, 2.3, 5, rim);
+      break;
+    }
+    case 7: {  // light and dark reversed: the two halves of a disc, each holding the other
+      const Rgb light{255, 230, 120}, dark{30, 40, 110};
+      p.Disc(12, 9, 8, dark);
+      p.Ring(12, 9, 8, 8, 0, light, 90, 270);
+      p.Disc(12, 5, 4, light);
+      p.Disc(12, 13, 4, dark);
+      p.Disc(12, 5, 1.3, dark);
+      p.Disc(12, 13, 1.3, light);
+      p.Ring(12, 9, 8.5, 8.5, 1, Rgb{150, 150, 180});
+      break;
+    }
+    case 8:  // cardboard box
+      p.Tri(3, 7, 8, 3, 21, 3, Rgb{216, 172, 108});
+      p.Tri(3, 7, 21, 3, 16, 7, Rgb{216, 172, 108});
+      p.Tri(16, 7, 21, 3, 21, 13, Rgb{150, 106, 56});
+      p.Tri(16, 7, 21, 13, 16, 17, Rgb{150, 106, 56});
+      p.Box(3, 7, 13, 10, Rgb{190, 142, 82});
+      p.Line(6, 5, 18, 5, 1, Rgb{236, 206, 150});
+      p.Box(3, 7, 13, 1, Rgb{236, 206, 150});
+      break;
+    default:  // endless ribbon: a ribbon looped into an eight lying down
+      p.Ring(7, 9, 5.5, 5, 2, Rgb{255, 110, 170});
+      p.Ring(17, 9, 5.5, 5, 2, Rgb{255, 110, 170});
+      p.Line(11, 12, 13, 6, 2, Rgb{255, 180, 210});
+      break;
+  }
+}
+
+// Gadget g drawn on its own canvas: the icon, its see-through figure made glass.
+void PaintGadget(Canvas& art, double x, double y, double scale, int g) {
+  DrawGadget(Pen(art, x, y, scale), g);
+  if (g == 6) SeeThrough(art, kGlassRim);
+}
+
+// An ammunition box, 40 x 40, banded in the weapon's colour, its round shown above it.
+void DrawAmmunition(Canvas& art, int w) {
+  const Pen p(art, 0, 0, 1);
+  p.Box(5, 22, 30, 15, Rgb{92, 104, 58});
+  p.Box(5, 22, 30, 3, Rgb{120, 134, 78});
+  p.Box(3, 26, 2, 6, Rgb{70, 80, 44});
+  p.Box(35, 26, 2, 6, Rgb{70, 80, 44});
+  p.Box(17, 23, 6, 4, kSteel);
+  if (w < 13) {
+    p.Box(5, 30, 30, 3, kWeaponTints[w]);
+    DrawRound(Pen(art, 8, 2, 1), w);
+  } else {
+    // A round the game names nowhere: plain cartridges standing in the box.
+    for (int k = 0; k < 3; ++k) {
+      p.Box(11 + 7 * k, 10, 4, 12, kBrass);
+      p.Oval(13 + 7 * k, 10, 2, 4, kSteel);
+      p.Box(11 + 7 * k, 12, 1, 9, kBrassLight);
+    }
+    p.Box(5, 30, 30, 3, kBrass);
+  }
+}
+
+// Material k (gunpowder, metal scrap, electronic parts, chemicals) and the two spare
+// supplies after them, 40 x 40.
+void DrawSupply(Canvas& art, int k) {
+  const Pen p(art, 0, 0, 1);
+  switch (k) {
+    case 0:  // gunpowder: a keg with a flame on it
+      p.Oval(20, 22, 11, 14, Rgb{140, 86, 44});
+      p.Box(8, 10, 24, 2, Rgb{80, 50, 26});
+      p.Box(9, 8, 22, 3, Rgb{60, 40, 24});
+      p.Box(7, 14, 26, 2, kSteelDark);
+      p.Box(7, 30, 26, 2, kSteelDark);
+      p.Box(14, 8, 2, 28, Rgb{110, 66, 34});
+      p.Box(24, 8, 2, 28, Rgb{110, 66, 34});
+      p.Disc(20, 24, 4, Rgb{255, 120, 30});
+      p.Tri(16, 23, 24, 23, 20, 15, Rgb{255, 120, 30});
+      p.Disc(20, 25, 2, Rgb{255, 220, 90});
+      break;
+    case 1:  // metal scrap: a cog, a nut and a bolt
+      for (int t = 0; t < 8; ++t) {
+        const double a = t * 3.14159265358979 / 4;
+        p.Line(24, 13, 24 + 9 * std::cos(a), 13 + 9 * std::sin(a), 3, kSteel);
+      }
+      p.Ring(24, 13, 7, 7, 3, kSteel);
+      p.Disc(24, 13, 3, kSteelDark);
+      p.Chamfer(4, 20, 14, 14, 4, Rgb{150, 158, 172});
+      p.Disc(11, 27, 3, kInk);
+      p.Box(21, 25, 15, 5, Rgb{120, 128, 142});
+      for (int t = 0; t < 5; ++t) p.Box(23 + 3 * t, 25, 1, 5, Rgb{80, 86, 100});
+      p.Box(20, 22, 4, 11, Rgb{176, 184, 198});
+      break;
+    case 2:  // electronic parts: a chip on a green board
+      p.Box(4, 8, 32, 26, Rgb{40, 130, 70});
+      p.Line(6, 12, 14, 12, 1, kGoldIcon);
+      p.Line(26, 30, 34, 30, 1, kGoldIcon);
+      p.Line(6, 30, 10, 26, 1, kGoldIcon);
+      for (int k2 = 0; k2 < 4; ++k2) {
+        p.Box(10, 15 + 4 * k2, 3, 2, kSteel);
+        p.Box(27, 15 + 4 * k2, 3, 2, kSteel);
+      }
+      p.Box(13, 13, 14, 17, Rgb{34, 36, 44});
+      p.Disc(16, 16, 1.2, Rgb{110, 114, 130});
+      p.Disc(31, 11, 2, Rgb{255, 70, 60});
+      break;
+    case 3:  // chemicals: a stoppered flask
+      p.Box(17, 7, 6, 10, Rgb{200, 228, 240});
+      p.Tri(17, 16, 23, 16, 33, 35, Rgb{200, 228, 240});
+      p.Tri(17, 16, 33, 35, 7, 35, Rgb{200, 228, 240});
+      p.Tri(12, 25, 28, 25, 32, 33, Rgb{190, 80, 230});
+      p.Tri(12, 25, 32, 33, 8, 33, Rgb{190, 80, 230});
+      p.Box(8, 33, 24, 1, Rgb{150, 50, 190});
+      p.Box(16, 4, 8, 4, Rgb{150, 100, 60});
+      p.Disc(17, 29, 1.5, Rgb{240, 200, 255});
+      p.Disc(22, 27, 1, Rgb{240, 200, 255});
+      p.Line(18, 18, 14, 26, 1, kWhite);
+      break;
+    case 4:  // a supply pouch
+      p.Chamfer(7, 12, 26, 23, 3, Rgb{150, 140, 90});
+      p.Chamfer(7, 10, 26, 12, 3, Rgb{120, 112, 70});
+      p.Box(18, 18, 4, 5, Rgb{60, 56, 36});
+      p.Box(12, 6, 16, 2, Rgb{90, 84, 50});
+      p.Box(12, 6, 2, 6, Rgb{90, 84, 50});
+      p.Box(26, 6, 2, 6, Rgb{90, 84, 50});
+      break;
+    default:  // a small wooden crate
+      p.Box(6, 10, 28, 26, Rgb{170, 120, 60});
+      for (int k2 = 0; k2 < 3; ++k2) p.Box(6, 17 + 7 * k2, 28, 1, Rgb{120, 80, 36});
+      p.Line(7, 11, 33, 35, 2, Rgb{140, 96, 46});
+      p.Box(6, 10, 28, 2, Rgb{200, 150, 84});
+      break;
+  }
+}
+
+// A gadget pick-up, 40 x 40: gadgets 1..9 as their icons, larger; the gadgets no screen
+// names (10..14) as a closed case with as many lamps as its place after the ninth.
+void DrawGadgetPickUp(Canvas& art, int g) {
+  if (g <= 9) {
+    PaintGadget(art, 2, 6.5, 1.5, g);
+    return;
+  }
+  const Pen p(art, 0, 0, 1);
+  p.Chamfer(6, 12, 28, 22, 3, Rgb{96, 104, 124});
+  p.Box(6, 20, 28, 2, Rgb{60, 66, 80});
+  p.Box(16, 8, 8, 4, Rgb{60, 66, 80});
+  for (int k = 0; k < g - 9; ++k) p.Disc(11 + 4.5 * k, 27, 1.5, Rgb{120, 255, 160});
+}
+
+// Row 5: first-aid kit, alert jammer, shutter key and the three keepsakes after them.
+void DrawKitItem(Canvas& art, int k) {
+  const Pen p(art, 0, 0, 1);
+  switch (k) {
+    case 0:  // first aid: a white case with the red cross
+      p.Box(15, 7, 10, 2, kSteelDark);
+      p.Box(15, 7, 2, 6, kSteelDark);
+      p.Box(23, 7, 2, 6, kSteelDark);
+      p.Chamfer(5, 12, 30, 23, 3, Rgb{240, 240, 236});
+      p.Box(5, 31, 30, 4, Rgb{200, 200, 196});
+      p.Box(17, 15, 6, 15, Rgb{226, 40, 40});
+      p.Box(12.5, 19.5, 15, 6, Rgb{226, 40, 40});
+      break;
+    case 1:  // alert jammer: a handset whose screen strikes out the alarm
+      p.Line(14, 12, 10, 3, 2, kSteelDark);
+      p.Disc(10, 3, 1.5, Rgb{255, 80, 80});
+      p.Ring(10, 3, 5, 5, 1, Rgb{120, 255, 170}, -150, -30);
+      p.Chamfer(11, 11, 18, 26, 2, Rgb{64, 70, 88});
+      p.Box(13, 14, 14, 11, Rgb{90, 20, 24});
+      p.Box(19, 15.5, 2, 5, Rgb{255, 220, 60});
+      p.Box(19, 21.5, 2, 2, Rgb{255, 220, 60});
+      p.Line(14, 24, 26, 15, 1, kWhite);
+      for (int b = 0; b < 3; ++b) p.Box(14 + 4.5 * b, 28, 3, 2, Rgb{130, 140, 160});
+      p.Box(14, 32, 12, 2, Rgb{120, 255, 170});
+      break;
+    case 2:  // shutter key: a brass key
+      p.Ring(11, 20, 7.5, 7.5, 3.5, kGoldIcon);
+      p.Box(17, 18, 19, 4, kGoldIcon);
+      p.Box(28, 22, 2.5, 6, kGoldIcon);
+      p.Box(32, 22, 2.5, 4, kGoldIcon);
+      p.Box(17, 18, 19, 1, Rgb{255, 240, 170});
+      p.Ring(11, 20, 7.5, 7.5, 1, kGoldDark, 20, 160);
+      break;
+    case 3:  // a folder of papers
+      p.Box(6, 10, 12, 4, Rgb{220, 180, 90});
+      p.Box(7, 13, 26, 20, kPaper);
+      for (int l = 0; l < 4; ++l) p.Box(10, 16 + 4 * l, 18 - 4 * (l % 2), 1, Rgb{120, 130, 150});
+      p.Box(6, 17, 28, 18, Rgb{236, 196, 100});
+      p.Box(6, 17, 28, 2, Rgb{250, 220, 140});
+      break;
+    case 4:  // a data disk
+      p.Chamfer(8, 8, 24, 26, 3, Rgb{60, 90, 170});
+      p.Box(13, 8, 14, 9, Rgb{190, 196, 210});
+      p.Box(22, 9, 3, 6, Rgb{60, 90, 170});
+      p.Box(12, 21, 16, 12, kPaper);
+      p.Box(14, 24, 12, 1, Rgb{120, 130, 150});
+      p.Box(14, 27, 9, 1, Rgb{120, 130, 150});
+      break;
+    default:  // a parcel tied with string
+      p.Box(6, 12, 28, 22, Rgb{176, 130, 80});
+      p.Box(6, 12, 28, 2, Rgb{206, 160, 104});
+      p.Box(19, 12, 2, 22, Rgb{240, 228, 200});
+      p.Box(6, 22, 28, 2, Rgb{240, 228, 200});
+      p.Ring(17, 9, 3, 3, 1.2, Rgb{240, 228, 200});
+      p.Ring(23, 9, 3, 3, 1.2, Rgb{240, 228, 200});
+      break;
+  }
+}
+
+// Collectable k: nine keepsakes of different shapes and colours, each with a sparkle.
+void DrawKeepsake(Canvas& art, int k) {
+  const Pen p(art, 0, 0, 1);
+  switch (k) {
+    case 0:  // a red gem, cut like a jewel
+      p.Tri(8, 16, 32, 16, 20, 35, Rgb{200, 30, 50});
+      p.Tri(14, 16, 26, 16, 20, 35, Rgb{240, 70, 90});
+      p.Box(12, 10, 16, 6, Rgb{250, 110, 120});
+      p.Tri(8, 16, 12, 10, 12, 16, Rgb{250, 110, 120});
+      p.Tri(32, 16, 28, 10, 28, 16, Rgb{250, 110, 120});
+      p.Box(15, 11, 4, 2, Rgb{255, 220, 220});
+      break;
+    case 1:  // a blue stone, round cut
+      p.Disc(20, 22, 12, Rgb{40, 90, 220});
+      p.Disc(20, 22, 7, Rgb{90, 150, 255});
+      p.Line(20, 10, 20, 34, 1, Rgb{30, 60, 170});
+      p.Line(8, 22, 32, 22, 1, Rgb{30, 60, 170});
+      p.Disc(16, 18, 2, Rgb{220, 236, 255});
+      break;
+    case 2:  // a gold coin with a star
+      p.Disc(20, 22, 12, kGoldIcon);
+      p.Ring(20, 22, 12, 12, 2, kGoldDark);
+      p.Tri(20, 13, 16, 27, 26, 19, Rgb{255, 236, 150});
+      p.Tri(20, 13, 24, 27, 14, 19, Rgb{255, 236, 150});
+      p.Tri(14, 19, 26, 19, 20, 24, Rgb{255, 236, 150});
+      break;
+    case 3:  // a medal on a ribbon
+      p.Tri(10, 4, 18, 4, 20, 22, Rgb{40, 90, 220});
+      p.Tri(30, 4, 22, 4, 20, 22, Rgb{220, 40, 50});
+      p.Disc(20, 26, 9, Rgb{220, 220, 232});
+      p.Ring(20, 26, 9, 9, 2, Rgb{150, 156, 176});
+      p.Disc(20, 26, 3, Rgb{120, 126, 150});
+      break;
+    case 4:  // a green stone, step cut
+      p.Chamfer(8, 10, 24, 26, 6, Rgb{30, 160, 80});
+      p.Chamfer(13, 15, 14, 16, 3, Rgb{90, 220, 130});
+      p.Box(15, 17, 4, 2, Rgb{220, 255, 230});
+      break;
+    case 5:  // a pearl in its shell
+      p.Oval(20, 30, 15, 6, Rgb{240, 160, 170});
+      p.Ring(20, 30, 15, 6, 1, Rgb{200, 110, 130}, 0, 180);
+      p.Disc(20, 22, 8, Rgb{236, 236, 244});
+      p.Disc(20, 23, 6, Rgb{212, 212, 228});
+      p.Disc(17, 19, 2.5, kWhite);
+      break;
+    case 6:  // a shrine charm: a paper strip with red seals
+      p.Box(13, 4, 14, 33, kPaper);
+      p.Box(13, 4, 14, 2, Rgb{200, 30, 40});
+      p.Box(13, 35, 14, 2, Rgb{200, 30, 40});
+      p.Box(15, 9, 10, 10, Rgb{220, 40, 40});
+      p.Box(17, 11, 6, 6, kPaper);
+      p.Box(19, 13, 2, 2, Rgb{220, 40, 40});
+      for (int l = 0; l < 3; ++l) p.Box(17, 22 + 4 * l, 6, 1.5, kInk);
+      break;
+    case 7:  // a curved jewel with a hole
+      p.Disc(17, 16, 10, Rgb{60, 190, 150});
+      p.Tri(8, 20, 27, 16, 26, 36, Rgb{60, 190, 150});
+      p.Disc(15, 14, 2.5, kInk);
+      p.Ring(17, 16, 10, 10, 1.5, Rgb{150, 240, 210}, 180, 300);
+      break;
+    default:  // a crown
+      p.Box(7, 24, 26, 9, kGoldIcon);
+      p.Tri(7, 25, 7, 10, 15, 25, kGoldIcon);
+      p.Tri(13, 25, 20, 8, 27, 25, kGoldIcon);
+      p.Tri(25, 25, 33, 10, 33, 25, kGoldIcon);
+      p.Box(7, 30, 26, 3, kGoldDark);
+      p.Disc(20, 27, 2.5, Rgb{230, 40, 60});
+      p.Disc(12, 27, 1.5, Rgb{60, 140, 255});
+      p.Disc(28, 27, 1.5, Rgb{60, 140, 255});
+      break;
+  }
+  // The sparkle that marks a keepsake.
+  p.Line(33, 2, 33, 10, 1, kWhite);
+  p.Line(29, 6, 37, 6, 1, kWhite);
+  p.Box(32, 5, 3, 3, kWhite);
+}
+
+// Copies a pictogram in with a dark rim round it, so it reads over any background; the rim
+// stays inside the pictogram's own cell.
+void Stamp(Canvas& sheet, const Canvas& art, int x, int y) {
+  for (int v = 0; v < art.height(); ++v) {
+    for (int u = 0; u < art.width(); ++u) {
+      const Rgb here = art.At(u, v);
+      if (!(here == kTransparent)) {
+        sheet.Set(x + u, y + v, here);
+        continue;
+      }
+      bool edge = false;
+      for (int dv = -1; dv <= 1 && !edge; ++dv) {
+        for (int du = -1; du <= 1 && !edge; ++du) {
+          const int nu = u + du, nv = v + dv;
+          edge = nu >= 0 && nv >= 0 && nu < art.width() && nv < art.height() && !(art.At(nu, nv) == kTransparent);
+        }
+      }
+      sheet.Set(x + u, y + v, edge ? kInk : kTransparent);
+    }
+  }
+}
+
+}  // namespace
+
 void PaintItems(Canvas& c) {
-  // Map items, 40 x 40: row 0 ammunition 141..152, row 1 153..154, row 2 items, row 3
-  // gadgets, row 4 more gadgets, row 5 life, jammer, key and others, row 6 collectables.
+  // Map items, 40 x 40, where the game cuts them: row 0 ammunition of weapons 0..11 (codes
+  // 141..152), row 1 of weapons 12 and 13, row 2 the four materials and two more supplies,
+  // row 3 gadgets 1..12, row 4 gadgets 13 and 14, row 5 first aid, jammer, key and three
+  // keepsakes, row 6 the collectables.
   static const int kRowCounts[] = {12, 2, 6, 12, 2, 6, 9};
-  static const Rgb kRowColours[] = {{230, 180, 70}, {230, 140, 70}, {120, 200, 255}, {120, 255, 150},
-                                    {120, 255, 200}, {255, 120, 140}, {255, 230, 120}};
   int code = 141;
   for (int row = 0; row < 7; ++row) {
     for (int col = 0; col < kRowCounts[row]; ++col, ++code) {
-      const Rect cell{col * 40, row * 40, 40, 40};
-      const Rgb colour = kRowColours[row];
-      c.FillChamfered({cell.x + 5, cell.y + 5, 30, 30}, 6, Scale(colour, 40));
-      c.FrameChamfered({cell.x + 5, cell.y + 5, 30, 30}, 6, 2, colour);
-      DrawTextIn(c, {cell.x + 5, cell.y + 8, 30, 24}, std::to_string(code % 100), Style(12, colour, 700));
+      Canvas art(40, 40);
+      if (code <= 154) {
+        DrawAmmunition(art, code - 141);
+      } else if (code <= 160) {
+        DrawSupply(art, code - 155);
+      } else if (code <= 174) {
+        DrawGadgetPickUp(art, code - 160);
+      } else if (code <= 180) {
+        DrawKitItem(art, code - 175);
+      } else {
+        DrawKeepsake(art, code - 181);
+      }
+      Stamp(c, art, col * 40, row * 40);
     }
   }
   // Weapon icons (row at y 280) and gadget icons (row at y 300), 25 x 18.
   for (int w = 0; w < 13; ++w) {
-    const Rgb colour = Mix(Rgb{255, 140, 60}, Rgb{255, 240, 120}, w * 20);
-    c.FillRect({w * 25 + 3, 280 + 6, 14, 6}, colour);
-    c.FillTriangle(w * 25 + 17, 280 + 5, w * 25 + 23, 280 + 9, w * 25 + 17, 280 + 13, Scale(colour, 80));
-    DrawText(c, w * 25 + 2, 280 + 5, std::to_string(w), Style(9, kInk, 700));
+    Canvas art(25, 18);
+    DrawRound(Pen(art, 0.5, 0, 1), w);
+    Stamp(c, art, w * 25, 280);
   }
   const auto gadgetIcon = [&c](int g, int y) {
-    const Rgb colour = Mix(Rgb{80, 220, 120}, Rgb{120, 200, 255}, g * 25);
-    c.FillChamfered({g * 25 + 3, y + 1, 19, 16}, 4, Scale(colour, 50));
-    c.FrameChamfered({g * 25 + 3, y + 1, 19, 16}, 4, 1, colour);
-    DrawTextIn(c, {g * 25 + 3, y + 1, 19, 16}, std::to_string(g), Style(11, colour, 700));
+    Canvas art(25, 18);
+    PaintGadget(art, 0.5, 0, 1, g);
+    Stamp(c, art, g * 25, y);
   };
   for (int g = 0; g < 10; ++g) gadgetIcon(g, 300);
   // The briefing's equipment page cuts gadgets 1..9 from the row at y 178, which runs through

@@ -7,30 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "tests/tools/dataset/canvas_cells.h"
+
 namespace {
 
 using dataset::Canvas;
 
-struct CellRef {
-  int x, y, w, h;
-};
-
-int Painted(const Canvas& c, const CellRef& r) {
-  int n = 0;
-  for (int y = r.y; y < r.y + r.h; ++y) {
-    for (int x = r.x; x < r.x + r.w; ++x) n += c.At(x, y) == dataset::kTransparent ? 0 : 1;
-  }
-  return n;
-}
-
-bool Same(const Canvas& c, const CellRef& a, const CellRef& b) {
-  for (int y = 0; y < a.h; ++y) {
-    for (int x = 0; x < a.w; ++x) {
-      if (!(c.At(a.x + x, a.y + y) == c.At(b.x + x, b.y + y))) return false;
-    }
-  }
-  return true;
-}
+using CellRef = dataset::Rect;
+using canvas_cells::Painted;
+using canvas_cells::Same;
 
 Canvas Paint(const std::string& path) {
   for (const dataset::EnemySheetInfo& s : dataset::EnemySheets()) {

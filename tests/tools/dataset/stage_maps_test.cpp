@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/tools/dataset/map_record.h"
 #include "tools/dataset/asset_list.h"
 #include "tools/dataset/stage_route.h"
 #include "tools/dataset/stage_watch.h"
@@ -40,7 +41,7 @@ const StageInfo* FindStage(StageFamily family, int area, int index) {
   return nullptr;
 }
 
-int Code(const std::string& record, int column, int row) { return static_cast<uint8_t>(record[row * 60 + column]); }
+using map_record::Code;
 
 TEST(StageMapsTest, EveryStageTheLoaderNamesIsListedOnceWithASizeOfOneToThreeScreens) {
   std::set<std::string> paths;

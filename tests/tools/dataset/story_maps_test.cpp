@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "tests/tools/dataset/map_record.h"
 #include "tools/dataset/stage_maps.h"
 #include "tools/dataset/stage_route.h"
 #include "tools/dataset/start_tables.h"
@@ -26,7 +27,7 @@ using stage_route::Target;
 
 constexpr int kSubStages[8] = {5, 11, 9, 7, 6, 7, 8, 8};
 
-int Code(const std::string& record, int column, int row) { return static_cast<uint8_t>(record[row * 60 + column]); }
+using map_record::Code;
 
 std::set<int> CodesIn(const std::string& record) {
   std::set<int> codes;
