@@ -228,9 +228,11 @@ void AddShellPictures(ListBuilder& l) {
              {{228, 3, 117, 28}, "alert gauge"},
              {{352, 334, 70, 176}, "gadget names 9..1"},
              {{441, 254, 70, 256}, "weapon names 12..0"}});
-  l.Picture("patch/item.png", F::kPng, 512, 512, "items 40 x 40 (codes 141..189), weapon and gadget icons 25 x 18",
-            PaintItems, {{{0, 0, 480, 280}, "map items"}, {{0, 280, 325, 18}, "weapon icons"}, {{0, 300, 250, 18}, "gadget icons"},
-             {{25, 178, 225, 18}, "briefing gadget icons"}});
+  l.Picture("patch/item.png", F::kPng, 512, 512,
+            "items 40 x 40 (codes 141..189), weapon and gadget icons 25 x 18, rising labels", PaintItems,
+            {{{0, 0, 480, 280}, "map items"}, {{0, 280, 325, 18}, "weapon icons"}, {{0, 300, 250, 18}, "gadget icons"},
+             {{25, 178, 225, 18}, "briefing gadget icons"}, {{0, 330, 87, 30}, "last target's label"},
+             {{100, 330, 65, 42}, "pick-up label"}});
   l.Picture("patch/pause_w.png", F::kPng, 512, 512, "pause sheet: bars plain and lit, highlight strip, weapon and gadget names",
             PaintPauseSheet,
             {{{0, 0, 228, 34}, "bar"}, {{0, 69, 228, 34}, "lit bar"}, {{249, 0, 238, 30}, "highlight strip"},

@@ -899,6 +899,17 @@ void PaintItems(Canvas& c) {
   // are painted over them.
   c.FillRect({25, 178, 225, 18}, Rgb{});
   for (int g = 1; g < 10; ++g) gadgetIcon(g, 178);
+  // The rising labels, drawn additively (black adds nothing): the one that rises from the
+  // last target of a stage, 87 x 30 at (0, 330), and the larger pick-up label, 65 x 42 at
+  // (100, 330).
+  const auto label = [&c](Rect box, const std::string& text, int size, Rgb colour) {
+    c.FrameChamfered({box.x + 1, box.y + 1, box.w - 2, box.h - 2}, 4, 1, Scale(colour, 60));
+    TextStyle style = Style(size, colour, 700);
+    style.outline = Scale(colour, 35);
+    DrawTextIn(c, box, text, style);
+  };
+  label({0, 330, 87, 30}, "目標破壊", 16, Rgb{255, 210, 90});
+  label({100, 330, 65, 42}, "入手", 22, Rgb{130, 230, 255});
 }
 
 void PaintPauseSheet(Canvas& c) {

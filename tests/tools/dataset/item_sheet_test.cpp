@@ -1,4 +1,5 @@
-// The item sheet: every cell the game cuts from it holds a picture of its own, and the
+// The item sheet: every cell the game cuts from it (items, icons and the rising labels)
+// holds a picture of its own, and the
 // briefing's gadget icons are the ones the pause list shows.
 #include <gtest/gtest.h>
 
@@ -34,6 +35,8 @@ std::vector<Cell> Cells() {
   for (int code = 141; code <= 189; ++code) cells.push_back({"item " + std::to_string(code), MapItemCell(code)});
   for (int w = 0; w < 13; ++w) cells.push_back({"weapon icon " + std::to_string(w), {w * 25, 280, 25, 18}});
   for (int g = 0; g < 10; ++g) cells.push_back({"gadget icon " + std::to_string(g), {g * 25, 300, 25, 18}});
+  cells.push_back({"the last target's rising label", {0, 330, 87, 30}});
+  cells.push_back({"the large rising label", {100, 330, 65, 42}});
   return cells;
 }
 
