@@ -22,6 +22,21 @@ void PaintPixels(Canvas& c, int left, int top, PixelRows rows, const std::map<ch
   }
 }
 
+// Rings the drawing in a cell with a dark edge, so that steel on the steel of the walls
+// still stands out.
+void Outline(Canvas& c, const Rect& cell, Rgb edge) {
+  auto drawn = [&](int x, int y) {
+    return x >= cell.x && y >= cell.y && x < cell.Right() && y < cell.Bottom() && !(c.At(x, y) == kTransparent) &&
+           !(c.At(x, y) == edge);
+  };
+  for (int y = cell.y; y < cell.Bottom(); ++y) {
+    for (int x = cell.x; x < cell.Right(); ++x) {
+      if (drawn(x, y)) continue;
+      if (drawn(x - 1, y) || drawn(x + 1, y) || drawn(x, y - 1) || drawn(x, y + 1)) c.Set(x, y, edge);
+    }
+  }
+}
+
 // A case lying along its own axis: across from -halfWidth to +halfWidth, along from the
 // mouth (-halfLength) to the base (+halfLength). The shape gives a colour for a point of it.
 struct CaseLook {
@@ -132,6 +147,7 @@ void PaintHookSheet(Canvas& c) {
   const std::map<char, Rgb> steel = {{'l', {232, 236, 246}}, {'m', {150, 158, 174}}, {'d', {82, 88, 104}}};
   PaintPixels(c, kHookFlyingCell.x, kHookFlyingCell.y, kHookFlying, steel);
   PaintPixels(c, kHookCaughtCell.x, kHookCaughtCell.y, kHookCaught, steel);
+  for (const Rect& cell : {kHookFlyingCell, kHookCaughtCell}) Outline(c, cell, Rgb{24, 26, 34});
 }
 
 void PaintTargetSheet(Canvas& c) {
