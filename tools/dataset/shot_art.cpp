@@ -1,13 +1,11 @@
 #include "tools/dataset/shot_art.h"
 
 #include <cmath>
-#include <numbers>
-#include <functional>
 #include <map>
+#include <numbers>
 
 namespace dataset {
 namespace {
-
 
 // A 16 x 16 pixel drawing: one character a pixel, '.' left transparent. At this size hand-set
 // pixels read better than shapes that fall between them.
