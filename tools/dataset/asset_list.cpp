@@ -13,6 +13,8 @@
 #include "tools/dataset/placeholder_art.h"
 #include "tools/dataset/enemy_art.h"
 #include "tools/dataset/player_art.h"
+#include "tools/dataset/scene_light_art.h"
+#include "tools/dataset/shot_art.h"
 #include "tools/dataset/campaign_art.h"
 #include "tools/dataset/shell_art.h"
 #include "tools/dataset/sound_recipes.h"
@@ -348,12 +350,17 @@ void AddPlayerSprites(ListBuilder& l) {
 
 // ---- Mission play: effects, interface sheets, enemies, backgrounds ----
 void AddMissionPictures(ListBuilder& l) {
-  l.Picture("gsx/mato.png", F::kPng, 320, 240, "targets (placeholder cells 40 x 40)",
-            [](Canvas& c) { PaintCellSheet(c, 40, 40, "mato", Rgb{255, 140, 90}); });
-  l.Picture("gsx/bullet01.png", F::kPng, 256, 64, "rounds (placeholder cells 16 x 16)",
-            [](Canvas& c) { PaintCellSheet(c, 16, 16, "bullet01", Rgb{255, 220, 120}); });
-  l.Picture("gsx/bullet02.png", F::kPng, 256, 64, "rounds, second sheet (placeholder cells 16 x 16)",
-            [](Canvas& c) { PaintCellSheet(c, 16, 16, "bullet02", Rgb{255, 160, 120}); });
+  l.Picture("gsx/mato.png", F::kPng, 320, 240, "target board, 40 x 40 at the top left (the game cuts nothing)",
+            PaintTargetSheet);
+  l.Picture("gsx/bullet01.png", F::kPng, 256, 64,
+            "gas round 16 x 16 at (16, 0); spent cases 16 x 16 from y 16: the light case turned by 45 degrees "
+            "a cell, then the heavy case",
+            PaintCaseSheet,
+            {{kGasRoundCell, "gas round"},
+             {{0, kCaseRowY, kShotCell, kShotCell}, "light case, upright"},
+             {{kCaseTurns * kShotCell, kCaseRowY, kShotCell, kShotCell}, "heavy case, upright"}});
+  l.Picture("gsx/bullet02.png", F::kPng, 256, 64, "grappling hook 16 x 16: in flight at (0, 0), caught at (16, 0)",
+            PaintHookSheet, {{kHookFlyingCell, "hook in flight"}, {kHookCaughtCell, "hook caught"}});
   l.Picture("gsx/spark.png", F::kPng, 80, 80, "spark round", [](Canvas& c) { PaintEnergyBall(c, Rgb{80, 160, 255}); });
   l.Picture("gsx/plasma.png", F::kPng, 80, 80, "plasma round", [](Canvas& c) { PaintEnergyBall(c, Rgb{220, 80, 255}); });
   l.Picture("gsx/pulse.png", F::kPng, 80, 80, "pulse round", [](Canvas& c) { PaintEnergyBall(c, Rgb{255, 230, 80}); });
@@ -364,10 +371,11 @@ void AddMissionPictures(ListBuilder& l) {
   l.Picture("gsx/exp02.png", F::kPng, 640, 640, "effect 3: large explosion, 16 frames of 160 x 160",
             [](Canvas& c) { PaintBurstFrames(c, 160, 160, 16, 4, Burst::kExplosion); },
             {{{480, 480, 160, 160}, "frame 15"}});
-  l.Picture("gsx/tr_all.png", F::kPng, 512, 512, "traps (placeholder cells 40 x 40)",
-            [](Canvas& c) { PaintCellSheet(c, 40, 40, "tr_all", Rgb{200, 200, 120}); });
-  l.Picture("gsx/tr_all_02.png", F::kPng, 512, 512, "traps, second sheet (placeholder cells 40 x 40)",
-            [](Canvas& c) { PaintCellSheet(c, 40, 40, "tr_all_02", Rgb{200, 160, 220}); });
+  // The shop scene cuts its light 310 wide from x 367: the sheet is wide enough to hold it.
+  l.Picture("gsx/tr_all.png", F::kPng, 768, 512, "light drawing the third character into the computer, 310 x 317 at (367, 13)",
+            [](Canvas& c) { PaintSceneLight(c, Rgb{90, 200, 255}); }, {{kSceneLightCut, "light"}});
+  l.Picture("gsx/tr_all_02.png", F::kPng, 768, 512, "the same light in a warm tint (the game cuts nothing)",
+            [](Canvas& c) { PaintSceneLight(c, Rgb{255, 170, 90}); });
   // The game cuts both lights from their top-left corners: the lamp's pool and the items'
   // halo from (0, 0) 80 x 80, the lamp's own glow from (0, 0) 59 x 62.
   l.Picture("gsx/light.png", F::kPng, 256, 256, "lamp light and item halo",

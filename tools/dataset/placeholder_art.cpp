@@ -30,30 +30,6 @@ void PaintEnemySheet(Canvas& c, const FigureLook& look, const std::string& capti
   }
 }
 
-void PaintCellSheet(Canvas& c, int cellWidth, int cellHeight, const std::string& caption, Rgb colour) {
-  int index = 0;
-  for (int y = 0; y + cellHeight <= c.height(); y += cellHeight) {
-    for (int x = 0; x + cellWidth <= c.width(); x += cellWidth, ++index) {
-      const Rgb tone = Mix(colour, kWhite, (index * 37) % 120);
-      c.FrameRect({x + 1, y + 1, cellWidth - 2, cellHeight - 2}, 1, Scale(tone, 70));
-      const int r = std::max(std::min(cellWidth, cellHeight) / 4, 2);
-      switch (index % 3) {
-        case 0:
-          c.FillCircle(x + cellWidth / 2, y + cellHeight / 2, r, tone);
-          break;
-        case 1:
-          c.FillRect({x + cellWidth / 2 - r, y + cellHeight / 2 - r, 2 * r, 2 * r}, tone);
-          break;
-        default:
-          c.FillTriangle(x + cellWidth / 2, y + cellHeight / 2 - r, x + cellWidth / 2 + r, y + cellHeight / 2 + r,
-                         x + cellWidth / 2 - r, y + cellHeight / 2 + r, tone);
-      }
-      if (cellWidth >= 30 && cellHeight >= 14) DrawText(c, x + 3, y + 2, std::to_string(index), Small(tone));
-    }
-  }
-  if (c.width() >= 120) DrawText(c, 4, c.height() - 12, caption, Small(colour));
-}
-
 void PaintBurstFrames(Canvas& c, int cellWidth, int cellHeight, int frames, int perRow, Burst burst) {
   Random random("burst" + std::to_string(cellWidth) + std::to_string(frames));
   for (int f = 0; f < frames; ++f) {

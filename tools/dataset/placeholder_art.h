@@ -12,9 +12,6 @@ namespace dataset {
 // Enemy sprite sheets of 120 x 108 cells (8 columns, 9 rows).
 void PaintEnemySheet(Canvas& c, const FigureLook& look, const std::string& caption);
 
-// A sheet of numbered cells, for sheets whose layout belongs to a later feature.
-void PaintCellSheet(Canvas& c, int cellWidth, int cellHeight, const std::string& caption, Rgb colour);
-
 enum class Burst { kSpark, kExplosion, kFire };
 // Animation frames of cellWidth x cellHeight, perRow to a row, growing then fading.
 void PaintBurstFrames(Canvas& c, int cellWidth, int cellHeight, int frames, int perRow, Burst burst);
