@@ -567,14 +567,16 @@ void PaintEquipmentPanels(Canvas& c) {
 }
 
 void PaintStagePanel(Canvas& c) {
-  // Stage icons by kind, plain and (128 pixels right) highlighted; then the door panels.
+  // Stage icons by kind, plain and (128 pixels right) highlighted; then the door panels. The
+  // map tints the icons of some stages red by dimming green and blue: a plain icon is light
+  // enough that the tint shows as red rather than as a darker blue.
   static const Rect kIcons[] = {{0, 0, 40, 25},   {40, 0, 60, 25},  {0, 25, 80, 25},  {0, 50, 40, 50},
                                 {40, 50, 43, 35}, {83, 25, 25, 60}, {40, 85, 60, 43}, {0, 100, 30, 20}};
   for (const Rect& r : kIcons) {
     for (int lit = 0; lit < 2; ++lit) {
       const Rect at{r.x + 128 * lit, r.y, r.w, r.h};
-      c.FillRect({at.x + 1, at.y + 1, at.w - 2, at.h - 2}, lit ? Rgb{120, 100, 20} : Rgb{20, 60, 110});
-      c.FrameRect({at.x + 1, at.y + 1, at.w - 2, at.h - 2}, 1, lit ? Rgb{255, 230, 90} : Rgb{90, 170, 240});
+      c.FillRect({at.x + 1, at.y + 1, at.w - 2, at.h - 2}, lit ? Rgb{120, 100, 20} : Rgb{110, 128, 150});
+      c.FrameRect({at.x + 1, at.y + 1, at.w - 2, at.h - 2}, 1, lit ? Rgb{255, 230, 90} : Rgb{210, 232, 255});
     }
   }
   static const Rect kPanels[] = {{0, 128, 7, 7},    {0, 137, 7, 59},   {9, 137, 7, 89},    {18, 137, 20, 7},

@@ -121,4 +121,25 @@ TEST(BriefingMapArtTest, ObjectiveTagLeavesTheMarkedBoxUncovered) {
   EXPECT_GT(shown, 500) << "the tag itself shows";
 }
 
+TEST(BriefingMapArtTest, AStageDrawnRedReadsRed) {
+  // The map draws some stages' icons with the brightness (255, 128, 128): every icon kind
+  // must come out red then, not as a darker shade of its own colour.
+  const Canvas sheet = Painted("gsx/st_panel.png");
+  for (int kind = 0; kind < 8; ++kind) {
+    const PieceRect& p = IconPiece(kind);
+    long r = 0, g = 0, b = 0;
+    for (int y = p.y; y < p.y + p.h; ++y) {
+      for (int x = p.x; x < p.x + p.w; ++x) {
+        const dataset::Rgb c = sheet.At(x, y);
+        r += c.r;
+        g += c.g * 128 / 255;
+        b += c.b * 128 / 255;
+      }
+    }
+    const long pixels = static_cast<long>(p.w) * p.h;
+    EXPECT_GT(r, g + 20 * pixels) << "icon kind " << kind;
+    EXPECT_GT(r, b + 20 * pixels) << "icon kind " << kind;
+  }
+}
+
 }  // namespace
