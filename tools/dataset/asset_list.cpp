@@ -17,6 +17,7 @@
 #include "tools/dataset/shot_art.h"
 #include "tools/dataset/campaign_art.h"
 #include "tools/dataset/shell_art.h"
+#include "tools/dataset/ship_map_art.h"
 #include "tools/dataset/sound_recipes.h"
 #include "tools/dataset/stage_maps.h"
 #include "tools/dataset/stage_music.h"

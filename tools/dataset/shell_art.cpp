@@ -164,11 +164,15 @@ void PaintMenuSkin(Canvas& c) {
   c.FrameRect({stats.x + 46, stats.y + 8, 150, 18}, 1, Rgb{96, 96, 255});
   // The life bar is drawn before the strip: its window stays see-through.
   c.FillRect({stats.x + 47, stats.y + 9, 148, 16}, kTransparent);
-  // The briefing map's marker of the next objective (the story sets it, not the route).
+  // The briefing map's marker of the next objective (the story sets it, not the route). The
+  // map draws this piece 10 pixels right of and below the objective's box: the tag keeps to
+  // the piece's lower right, beyond the widest and tallest boxes, and the rest stays clear so
+  // the box shows through.
   const Rect marker{412, 381, 96, 37};
-  c.FillChamfered(marker, 8, Rgb{120, 20, 30});
-  c.FrameChamfered(marker, 8, 2, Rgb{255, 120, 120});
-  DrawTextIn(c, marker, "目標", Style(16, kWhite, 700));
+  const Rect tag{marker.x + 50, marker.y + 15, 46, 22};
+  c.FillChamfered(tag, 5, Rgb{120, 20, 30});
+  c.FrameChamfered(tag, 5, 1, Rgb{255, 120, 120});
+  DrawTextIn(c, tag, "目標", Style(14, kWhite, 700));
 }
 
 void PaintScreenBack(Canvas& c) { DrawScreenBackground(c, Rgb{30, 80, 150}, 11); }
@@ -1098,33 +1102,6 @@ void PaintBriefingStrings(Canvas& c) {
   }
 }
 
-void PaintShipMap(Canvas& c, int half) {
-  // The ship seen from above across two screens: stern on the left half, bow on the right.
-  c.Fill(Rgb{6, 16, 30});
-  for (int x = 0; x < 800; x += 20) c.FillRect({x, 0, 1, 600}, Rgb{10, 28, 48});
-  for (int y = 0; y < 600; y += 20) c.FillRect({0, y, 800, 1}, Rgb{10, 28, 48});
-  const int offset = half * 800;
-  const Rgb hull{30, 70, 110}, edge{90, 170, 230};
-  for (int y = 60; y < 440; ++y) {
-    // The hull narrows towards the bow (map x 1600).
-    const int bow = 1600 - std::abs(y - 250) * 3 / 2;
-    const int from = std::max(20 - offset, 0), to = std::min(bow - offset, 800);
-    if (to > from) c.FillRect({from, y, to - from, 1}, hull);
-    if (bow - offset >= 0 && bow - offset < 800) c.FillRect({bow - offset - 2, y, 3, 1}, edge);
-  }
-  c.FillRect({std::max(20 - offset, 0), 60, std::max(std::min(1315 - offset, 800) - std::max(20 - offset, 0), 0), 2}, edge);
-  c.FillRect({std::max(20 - offset, 0), 438, std::max(std::min(1315 - offset, 800) - std::max(20 - offset, 0), 0), 2}, edge);
-  if (half == 0) c.FillRect({20, 60, 2, 380}, edge);
-  static const char* const kAreas[] = {"船尾甲板", "一般区画", "連絡橋", "通気口", "貨物区画", "研究区画", "動力区画", "船首区画"};
-  static const int kAreaX[] = {60, 300, 560, 676, 560, 520, 760, 1300};
-  static const int kAreaY[] = {330, 200, 100, 300, 390, 160, 260, 240};
-  for (int a = 0; a < 8; ++a) {
-    const int x = kAreaX[a] - offset;
-    if (x > -120 && x < 800) DrawText(c, x, kAreaY[a], kAreas[a], Style(14, Rgb{140, 200, 240}, 700));
-  }
-  DrawText(c, 12, 570, half == 0 ? "MAP  STERN" : "MAP  BOW", Style(12, Rgb{60, 120, 170}));
-}
-
 void PaintMakingPanels(Canvas& c) {
   DrawPanel(c, {0, 0, 265, 197});
   DrawText(c, 10, 4, "弾薬作成", Style(12, kGold, 700));
@@ -1145,14 +1122,16 @@ void PaintEquipmentPanels(Canvas& c) {
 }
 
 void PaintStagePanel(Canvas& c) {
-  // Stage icons by kind, plain and (128 pixels right) highlighted; then the door panels.
+  // Stage icons by kind, plain and (128 pixels right) highlighted; then the door panels. The
+  // map tints the icons of some stages red by dimming green and blue: a plain icon is light
+  // enough that the tint shows as red rather than as a darker blue.
   static const Rect kIcons[] = {{0, 0, 40, 25},   {40, 0, 60, 25},  {0, 25, 80, 25},  {0, 50, 40, 50},
                                 {40, 50, 43, 35}, {83, 25, 25, 60}, {40, 85, 60, 43}, {0, 100, 30, 20}};
   for (const Rect& r : kIcons) {
     for (int lit = 0; lit < 2; ++lit) {
       const Rect at{r.x + 128 * lit, r.y, r.w, r.h};
-      c.FillRect({at.x + 1, at.y + 1, at.w - 2, at.h - 2}, lit ? Rgb{120, 100, 20} : Rgb{20, 60, 110});
-      c.FrameRect({at.x + 1, at.y + 1, at.w - 2, at.h - 2}, 1, lit ? Rgb{255, 230, 90} : Rgb{90, 170, 240});
+      c.FillRect({at.x + 1, at.y + 1, at.w - 2, at.h - 2}, lit ? Rgb{120, 100, 20} : Rgb{110, 128, 150});
+      c.FrameRect({at.x + 1, at.y + 1, at.w - 2, at.h - 2}, 1, lit ? Rgb{255, 230, 90} : Rgb{210, 232, 255});
     }
   }
   static const Rect kPanels[] = {{0, 128, 7, 7},    {0, 137, 7, 59},   {9, 137, 7, 89},    {18, 137, 20, 7},

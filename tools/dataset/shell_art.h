@@ -29,7 +29,6 @@ void PaintSaveSheet(Canvas& c);       // patch/start_menu.png
 void PaintMissionSelect(Canvas& c);   // patch/suvel_select.png
 void PaintBriefingStrings(Canvas& c); // patch/briefing_str.png
 void PaintEndInfo(Canvas& c);         // gsx/end_info.png
-void PaintShipMap(Canvas& c, int half);  // gsx/briefing01.png (half 0), gsx/briefing02.png (1)
 void PaintMakingPanels(Canvas& c);    // gsx/briefing03.png
 void PaintEquipmentPanels(Canvas& c); // gsx/briefing04.png
 void PaintStagePanel(Canvas& c);      // gsx/st_panel.png
