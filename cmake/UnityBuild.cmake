@@ -53,7 +53,6 @@ set(UNITY_SOLO_SOURCES
   tests/runtime/input/mouse_button_latch_test.cpp
   tests/runtime/softrender/transform_raster_test.cpp
   tests/runtime/sound/stream_sound_test.cpp
-  tests/tools/dataset/story_maps_test.cpp
   tools/dataset/enemy_art.cpp
   tools/dataset/player_art.cpp
   tools/dataset/sound_synth.cpp
