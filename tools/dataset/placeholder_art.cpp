@@ -119,8 +119,14 @@ void PaintHelicopter(Canvas& c) {
   const Rgb body{60, 70, 80}, glass{80, 140, 180};
   c.FillChamfered({40, 50, 300, 100}, 30, body);
   c.FillRect({320, 80, 120, 24}, body);
-  c.FillChamfered({50, 60, 90, 60}, 16, glass);
-  c.FillRect({150, 70, 70, 60}, Rgb{30, 34, 40});  // the open door
+  // The scenes draw the pilot and the figure in the door before the hull: the cockpit and
+  // the open side door are holes in it, framed, and the pilot and the figure show through.
+  c.FillRect({44, 60, 47, 64}, kTransparent);
+  c.FrameRect({44, 60, 47, 64}, 3, glass);
+  c.FillTriangle(44, 60, 64, 60, 44, 80, body);  // the nose's slope
+  c.Line(44, 79, 63, 60, 3, glass);
+  c.FillRect({97, 56, 57, 90}, kTransparent);
+  c.FrameRect({94, 53, 63, 96}, 3, Rgb{30, 34, 40});
   c.FillRect({80, 150, 220, 6}, Rgb{40, 44, 50});
   c.FillRect({180, 30, 20, 20}, body);
   DrawText(c, 240, 110, "QV-06", Small(Rgb{200, 200, 210}));

@@ -381,19 +381,24 @@ Pose CellPose(int sheet, int row, int col, int character, bool* box, bool* nothi
 
 }  // namespace
 
-void PaintPlayerSheet(Canvas& c, int character, int variant, int sheet) {
+void PaintPlayerCell(Canvas& c, int x, int y, int character, int variant, int sheet, int row, int col) {
   const Look look = LookOf(character, variant);
+  bool box = false, nothing = false;
+  const Pose pose = CellPose(sheet, row, col, character, &box, &nothing);
+  if (nothing) return;
+  if (box) {
+    DrawBox(c, x, y, col, row == 8, look.limb);
+    return;
+  }
+  Painter(c, x, y, look).Draw(pose);
+}
+
+void PaintPlayerSheet(Canvas& c, int character, int variant, int sheet) {
   for (int row = 0; row < kRows; ++row) {
     for (int col = 0; col < kColumns; ++col) {
       const int x = col * kCellWidth, y = row * kCellHeight;
-      bool box = false, nothing = false;
-      const Pose pose = CellPose(sheet, row, col, character, &box, &nothing);
-      if (nothing || (sheet == 2 && y >= kFlashY && x < 2 * kFlashSize)) continue;
-      if (box) {
-        DrawBox(c, x, y, col, row == 8, look.limb);
-        continue;
-      }
-      Painter(c, x, y, look).Draw(pose);
+      if (sheet == 2 && y >= kFlashY && x < 2 * kFlashSize) continue;
+      PaintPlayerCell(c, x, y, character, variant, sheet, row, col);
     }
   }
   if (sheet == 2) {

@@ -9,4 +9,8 @@ namespace dataset {
 // hit flashes at y 864.
 void PaintPlayerSheet(Canvas& c, int character, int variant, int sheet);
 
+// The pose of one cell of such a sheet (row 0..8, column 0..7), painted with its top left at
+// (x, y) of another picture, for story pictures that show the player as the sprites do.
+void PaintPlayerCell(Canvas& c, int x, int y, int character, int variant, int sheet, int row, int col);
+
 }  // namespace dataset

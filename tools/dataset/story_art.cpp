@@ -14,6 +14,7 @@
 
 #include "tools/dataset/art_common.h"
 #include "tools/dataset/placeholder_art.h"
+#include "tools/dataset/player_art.h"
 #include "tools/dataset/story_scripts.h"
 #include "tools/dataset/text_painter.h"
 
@@ -616,15 +617,24 @@ void PaintTea(Canvas& c) {
 
 // Glider sheet: 200 x 200 cells, rows for the approach (0), the glide (200), the empty
 // glider (0, 400), the second costume (400, 400 and row 600).
+// The pilot is the player sheet's first falling cell, placed where the scene starts the fall
+// (65, 75 from the glider's corner) with the hands on the control bar: when the glider turns
+// empty, the falling figure takes over at the same place.
 void PaintGlider(Canvas& c) {
+  constexpr int kFallX = 65, kFallY = 75, kFallRow = 3, kFallColumn = 4;
+  const Rgb frame{90, 90, 90};
   for (int row = 0; row < 4; ++row) {
     for (int col = 0; col < 3; ++col) {
       const int x = col * 200, y = row * 200;
-      const Rgb wing = row == 3 || (row == 2 && col == 2) ? Rgb{60, 60, 70} : Rgb{170, 30, 50};
+      const bool secondCostume = row == 3 || (row == 2 && col == 2);
+      const Rgb wing = secondCostume ? Rgb{60, 60, 70} : Rgb{170, 30, 50};
       const int tilt = (col - 1) * 6;
+      c.Line(x + 125, y + 80, x + 106, y + 104, 2, frame);
+      c.Line(x + 125, y + 80, x + 146, y + 104, 2, frame);
+      c.Line(x + 102, y + 104, x + 150, y + 104, 3, frame);
       c.FillTriangle(x + 10, y + 90 + tilt, x + 190, y + 90 - tilt, x + 100, y + 60, wing);
-      c.Line(x + 100, y + 64, x + 100, y + 130, 3, Rgb{90, 90, 90});
-      if (!(row == 2 && col == 0)) DrawHead(c, x + 100, y + 140, 14, kOruha, 0);
+      if (row == 2 && col == 0) continue;
+      PaintPlayerCell(c, x + kFallX, y + kFallY, 0, secondCostume ? 1 : 0, 1, kFallRow, kFallColumn);
     }
   }
 }
@@ -705,14 +715,15 @@ void PaintStoryHelicopter(Canvas& c) {
   for (int i = 0; i < 3; ++i) c.FillRect({40 + i * 60, 184 + 35 * i + 13, 432 - i * 120, 4}, Rgb{70, 80, 90});
   c.FillCircle(45, 469, 40, Rgb{120, 130, 140});
   for (int i = 1; i <= 4; ++i) c.Line(i * 100 + 45 - 35 + i * 3, 469 - 35, i * 100 + 45 + 35 - i * 3, 469 + 35, 4, Rgb{60, 60, 70});
-  // The pilot (130, 336) and the waving figure (207, 277, 347 at 336).
-  c.FillRect({134, 380, 44, 28}, Rgb{60, 70, 60});
-  DrawHead(c, 156, 362, 16, kUbana, 0);
+  // The pilot (130, 336), seated inside the cockpit's frame, and the waving figure (207,
+  // 277, 347 at 336).
+  c.FillRect({150, 384, 28, 16}, Rgb{60, 70, 60});
+  DrawHead(c, 166, 368, 16, kUbana, 0);
   for (int i = 0; i < 3; ++i) {
     const int x = 207 + 70 * i;
-    c.FillRect({x + 16, 376, 30, 36}, kTevani.coat);
-    DrawHead(c, x + 31, 358, 16, kTevani, 1);
-    c.Line(x + 44, 380, x + 58, 350 + i * 8, 4, kTevani.skin);
+    c.FillRect({x + 19, 376, 30, 36}, kTevani.coat);
+    DrawHead(c, x + 34, 358, 16, kTevani, 1);
+    c.Line(x + 47, 380, x + 59, 350 + i * 8, 4, kTevani.skin);
   }
 }
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tools/dataset/asset_list.h"
+#include "tests/tools/dataset/painted_asset.h"
 
 namespace {
 
@@ -40,26 +40,8 @@ const Sheet kSheets[] = {
      220},
 };
 
-Canvas PaintSheet(const std::string& path) {
-  for (const dataset::AssetEntry& e : dataset::AssetList()) {
-    if (e.path == path) {
-      Canvas c(e.width, e.height);
-      e.paint(c);
-      return c;
-    }
-  }
-  ADD_FAILURE() << path << " is not in the asset list";
-  return Canvas(1, 1);
-}
-
-// Black is the colour key: only painted pixels are drawn.
 void Draw(Canvas& screen, const Canvas& sheet, const Piece& p) {
-  for (int y = 0; y < p.h; ++y) {
-    for (int x = 0; x < p.w; ++x) {
-      const dataset::Rgb c = sheet.At(p.sx + x, p.sy + y);
-      if (!(c == dataset::kTransparent)) screen.Set(p.dx + x, p.dy + y, c);
-    }
-  }
+  dataset_test::DrawCell(screen, sheet, p.sx, p.sy, p.w, p.h, p.dx, p.dy);
 }
 
 int Differing(const Canvas& a, const Canvas& b, int top, int bottom) {
@@ -72,7 +54,7 @@ int Differing(const Canvas& a, const Canvas& b, int top, int bottom) {
 
 TEST(PortraitArt, FacesJoinTheBodyAndTellTheirMoodsApart) {
   for (const Sheet& s : kSheets) {
-    const Canvas sheet = PaintSheet(s.path);
+    const Canvas sheet = dataset_test::PaintAsset(s.path);
     Canvas shown[5] = {Canvas(420, 800), Canvas(420, 800), Canvas(420, 800), Canvas(420, 800), Canvas(420, 800)};
     for (int f = 0; f < 5; ++f) {
       Draw(shown[f], sheet, s.faces[f]);
