@@ -766,7 +766,10 @@ std::string Describe(const Move& move) {
     text += move.direction < 0 ? " leftwards" : " rightwards";
     text += " (jump held " + std::to_string(move.jumpFrames) + " frames)";
   }
-  if (move.kind == MoveKind::kEnterDoor) text += " " + std::to_string(move.door);
+  if (move.kind == MoveKind::kEnterDoor) {
+    text += ' ';
+    text += std::to_string(move.door);
+  }
   if (move.nudge != 0) text += ", then " + std::to_string(move.nudge) + " pixels to the centre";
   text += ", standing at column " + std::to_string(move.to.column) + ", row " + std::to_string(move.to.row);
   return text;
