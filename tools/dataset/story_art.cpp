@@ -606,6 +606,26 @@ void PaintShrine(Canvas& c) {
   c.FillRect({140, 170, 520, 20}, Rgb{170, 40, 40});
   c.FillRect({300, 260, 200, 140}, Rgb{110, 70, 50});
   c.FillTriangle(270, 260, 530, 260, 400, 200, Rgb{60, 60, 70});
+  // A raised stone path runs from the hall off to the left, with steps down to the yard
+  // at its end. When the keeper gets up she stands and walks on it: her shoes' lowest row
+  // (the dot cell's row 249 drawn at 140, the picture at 50) rests on its top rim.
+  constexpr int kTop = 340, kGround = 380, kEnd = 400, kStep = 25;
+  const Rgb rim{176, 170, 160}, face{122, 116, 110}, joint{84, 80, 78};
+  for (int i = 0; i < 3; ++i) {
+    const int left = i == 0 ? 0 : kEnd + (i - 1) * kStep, right = kEnd + i * kStep;
+    const int top = kTop + i * (kGround - kTop) / 3, bottom = kGround + 12;
+    c.FillRect({left, bottom, right - left, 3}, Rgb{60, 52, 46});  // the shadow on the yard
+    c.FillRect({left, top, right - left, bottom - top}, face);
+    c.FillRect({left, top, right - left, 4}, rim);
+    c.FillRect({left, top + 4, right - left, 1}, joint);
+  }
+  // The path's face is laid in two courses of blocks, the joints staggered.
+  const int course = kTop + 4 + (kGround + 12 - kTop - 4) / 2;
+  c.FillRect({0, course, kEnd, 1}, joint);
+  for (int x = 20; x < kEnd; x += 48) {
+    c.FillRect({x, kTop + 5, 1, course - kTop - 5}, joint);
+    if (x + 24 < kEnd) c.FillRect({x + 24, course + 1, 1, kGround + 12 - course - 1}, joint);
+  }
 }
 
 void PaintTea(Canvas& c) {

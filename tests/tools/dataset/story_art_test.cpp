@@ -92,4 +92,43 @@ TEST(StoryArt, FiguresInsideTheHelicopterShowThroughTheHull) {
   }
 }
 
+// When the first character gets up at the shrine the scene draws her standing cell (0, 0)
+// and then the walk cells of her dot sheet at y 140, x going from 260 off the left edge in
+// steps of 3, over the shrine picture drawn at (0, 50). Under her soles there must be an
+// unbroken surface whose top edge is exactly the row below them.
+TEST(StoryArt, ShrineFigureWalksOnTheSurfaceUnderHerFeet) {
+  constexpr int kY = 140, kPictureY = 50, kStartX = 260, kCellW = 150, kCellH = 250;
+  const int cells[9][2] = {{0, 0},     {0, 250},   {150, 250}, {300, 250}, {450, 250},
+                           {600, 250}, {0, 500},   {150, 500}, {300, 500}};
+  const Canvas sheet = PaintAsset("evx/oruha_o2.png");
+  const Canvas shrine = PaintAsset("evx/zinzya.png");
+  bool haveRim = false;
+  dataset::Rgb rim{};
+  for (const auto& cell : cells) {
+    SCOPED_TRACE(std::to_string(cell[0]) + ", " + std::to_string(cell[1]));
+    int sole = -1;  // the cell's lowest drawn row
+    for (int y = 0; y < kCellH; ++y)
+      for (int x = 0; x < kCellW; ++x)
+        if (!(sheet.At(cell[0] + x, cell[1] + y) == dataset::kTransparent)) sole = y;
+    ASSERT_GT(sole, 200) << "the cell holds a standing figure";
+    const int under = kY + sole + 1 - kPictureY;
+    for (int x = 0; x < kCellW; ++x) {
+      bool foot = false;
+      for (int y = sole - 3; y <= sole; ++y) foot = foot || !(sheet.At(cell[0] + x, cell[1] + y) == dataset::kTransparent);
+      if (!foot) continue;
+      for (int at = kStartX; at >= -250; at -= 3) {
+        const int px = at + x;
+        if (px < 0 || px >= shrine.width()) continue;
+        if (!haveRim) {
+          rim = shrine.At(px, under);
+          haveRim = true;
+        }
+        ASSERT_TRUE(shrine.At(px, under) == rim) << "an unbroken surface under the sole at x " << px;
+        ASSERT_FALSE(shrine.At(px, under - 1) == rim) << "the surface's top is the row under the sole at x " << px;
+      }
+    }
+  }
+  EXPECT_TRUE(haveRim);
+}
+
 }  // namespace
