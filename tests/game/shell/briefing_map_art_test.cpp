@@ -6,6 +6,7 @@
 #include <string>
 
 #include "game/shell/briefing_tables.h"
+#include "tests/tools/dataset/painted_asset.h"
 #include "tools/dataset/asset_list.h"
 #include "tools/dataset/canvas.h"
 #include "tools/dataset/ship_map_art.h"
@@ -14,17 +15,6 @@ namespace {
 
 using dataset::Canvas;
 using dataset::Rect;
-
-Canvas Painted(const std::string& path) {
-  for (const dataset::AssetEntry& e : dataset::AssetList()) {
-    if (e.path != path) continue;
-    Canvas c(e.width, e.height);
-    e.paint(c);
-    return c;
-  }
-  ADD_FAILURE() << "not listed: " << path;
-  return Canvas(1, 1);
-}
 
 Rect IconRect(int area, int stage) {
   const StageIcon& icon = StageIconAt(area, stage);
@@ -54,7 +44,7 @@ std::string Where(int area, int stage) { return "stage " + std::to_string(area +
 
 TEST(BriefingMapArtTest, StageBoxesSitInsideTheirOwnAreasBlock) {
   // Both halves side by side, as the screen lays them.
-  const Canvas left = Painted("gsx/briefing01.png"), right = Painted("gsx/briefing02.png");
+  const Canvas left = dataset_test::PaintAsset("gsx/briefing01.png"), right = dataset_test::PaintAsset("gsx/briefing02.png");
   for (int a = 0; a < kMapAreas; ++a) {
     for (int s = 0; s < kStagesPerArea[a]; ++s) {
       SCOPED_TRACE(Where(a, s));
@@ -103,7 +93,7 @@ TEST(BriefingMapArtTest, ObjectiveTagLeavesTheMarkedBoxUncovered) {
   // is checked.
   constexpr Rect kTag{412, 381, 96, 37};
   constexpr int kOffset = 10;
-  const Canvas sheet = Painted("gsx/briefing11.png");
+  const Canvas sheet = dataset_test::PaintAsset("gsx/briefing11.png");
   int shown = 0;
   for (int kind = 0; kind < 8; ++kind) {
     const PieceRect& box = IconPiece(kind);
@@ -124,7 +114,7 @@ TEST(BriefingMapArtTest, ObjectiveTagLeavesTheMarkedBoxUncovered) {
 TEST(BriefingMapArtTest, AStageDrawnRedReadsRed) {
   // The map draws some stages' icons with the brightness (255, 128, 128): every icon kind
   // must come out red then, not as a darker shade of its own colour.
-  const Canvas sheet = Painted("gsx/st_panel.png");
+  const Canvas sheet = dataset_test::PaintAsset("gsx/st_panel.png");
   for (int kind = 0; kind < 8; ++kind) {
     const PieceRect& p = IconPiece(kind);
     long r = 0, g = 0, b = 0;
