@@ -985,8 +985,6 @@ class Generator {
   bool PlaceEnemy(const std::vector<Enemy>& kinds, int c, int row, bool standing = false) {
     if (records_ >= kMaxEnemyRecords || kinds.empty() || Cell(c, row) != 0) return false;
     const Enemy kind = kinds[static_cast<size_t>(random_.Below(static_cast<int>(kinds.size())))];
-    // Soldiers never fall: none walks a floor that may give way under it.
-    if (IsInfantry(kind) && FloorGivesWayUnder(record_, c, row, true)) return false;
     uint8_t e[10] = {};
     e[3] = static_cast<uint8_t>(random_.Below(2));
     switch (kind) {
@@ -1034,7 +1032,6 @@ class Generator {
         kind == Enemy::kFairy) {
       return PlaceEnemy({kind}, c, row);
     }
-    if ((kind == Enemy::kTurret || kind == Enemy::kDischargeUp) && FloorGivesWayUnder(record_, c, row, false)) return false;
     uint8_t e[10] = {};
     const int facing = random_.Below(2);
     e[3] = static_cast<uint8_t>(facing);
@@ -1888,38 +1885,6 @@ bool MachineReachesStandingPlayer(const std::string& record, int column, int row
     case 11: return beam(x - 47, y - 3, 180) || beam(x + 47, y - 3, 0);
     default: return false;
   }
-}
-
-bool FloorGivesWayUnder(const std::string& record, int column, int row, bool walks) {
-  if (record.size() < static_cast<size_t>(kStageRecordBytes) || row + 1 >= kRows) return false;
-  const auto code = [&](int c, int r) {
-    return c < 0 || c >= kColumns ? 0 : static_cast<int>(static_cast<uint8_t>(record[static_cast<size_t>(r * kColumns + c)]));
-  };
-  const auto vanishing = [](int k) { return k >= 79 && k <= 81; };
-  // A pitfall's box is two cells wide.
-  const auto givesWay = [&](int c) {
-    const int k = code(c, row + 1), left = code(c - 1, row + 1);
-    return (k >= 59 && k <= 62) || vanishing(k) || left == 61 || left == 62;
-  };
-  if (givesWay(column)) return true;
-  if (!walks) return false;
-  bool any = false;
-  for (int c = 0; c < kColumns && !any; ++c) any = givesWay(c);
-  if (!any) return false;
-  const stage_route::StageMap map(reinterpret_cast<const uint8_t*>(record.data()));
-  const auto wall = [&](int c) {
-    return vanishing(code(c, row)) || map.SolidOverlaps(c * kCellSize + 5, row * kCellSize + 1, c * kCellSize + 35, row * kCellSize + 39);
-  };
-  const auto floor = [&](int c) {
-    return map.SolidOverlaps(c * kCellSize + 5, (row + 1) * kCellSize, c * kCellSize + 35, (row + 1) * kCellSize + 20);
-  };
-  for (int direction : {-1, 1}) {
-    for (int c = column + direction; c > 0 && c < kColumns - 1 && !wall(c); c += direction) {
-      if (givesWay(c)) return true;
-      if (!floor(c)) break;
-    }
-  }
-  return false;
 }
 
 }  // namespace dataset

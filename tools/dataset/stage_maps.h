@@ -89,12 +89,6 @@ std::vector<std::string> StageRooms(const StageInfo& stage);
 // the player's box before a block stops it. A moving machine also needs its path clear.
 bool MachineReachesStandingPlayer(const std::string& record, int column, int row);
 
-// Whether an enemy standing at a cell of a record could be left in the air by a floor that
-// gives way (a crumbling block, a pitfall or a vanishing block): soldiers and machines never
-// fall. The floor under the cell counts, and with `walks` every floor along the enemy's row up
-// to the first wall or edge on either side.
-bool FloorGivesWayUnder(const std::string& record, int column, int row, bool walks);
-
 // Route nodes of the briefing map: per area, the nodes (doors between stages) with their
 // branch type and destination codes d0..d5 (-1 none).
 struct RouteNode {

@@ -418,54 +418,6 @@ TEST(StageContentsTest, EverySoldierCanFireWhatItCarriesAndSomeStandCowerOrSnipe
   EXPECT_GT(armed, 0);
 }
 
-// Soldiers and the machines that stand on a floor never fall: one left over a floor that gave
-// way would hang in the air.
-TEST(StageContentsTest, NoSoldierOrStandingMachineIsCarriedByAFloorThatGivesWay) {
-  int soldiers = 0;
-  for (const StageInfo& s : dataset::BuiltInStages()) {
-    const std::string record = dataset::StageRecord(s);
-    for (const Placed& p : EnemiesOf(s.path, record)) {
-      const int kind = p.e[0];
-      const bool soldier = kind == 1 || kind == 2;
-      if (!soldier && kind != 11 && kind != 15) continue;
-      soldiers += soldier;
-      EXPECT_FALSE(dataset::FloorGivesWayUnder(record, p.column, p.row, soldier))
-          << p.path << ": kind " << kind << " at " << p.column << ", " << p.row;
-    }
-  }
-  EXPECT_GT(soldiers, 100);
-}
-
-// The check itself, on a small room: a floor row with a plain stretch, a wall, and the three
-// floors that give way.
-TEST(StageContentsTest, TheGivingFloorCheckFollowsTheWalkToAWallOrAnEdge) {
-  struct Case {
-    const char* what;
-    std::vector<std::pair<int, int>> cells;  // (column, code) on the floor row
-    int wallColumn;                          // a block in the enemy's row; 0 none
-    bool walks, expected;
-  };
-  const Case cases[] = {
-      {"plain floor", {}, 0, true, false},
-      {"standing on a vanishing block", {{10, 79}}, 0, false, true},
-      {"standing on a crumbling block", {{10, 59}}, 0, false, true},
-      {"on the right half of a pitfall", {{9, 61}}, 0, false, true},
-      {"a standing machine beside a pitfall", {{12, 62}}, 0, false, false},
-      {"walking onto a vanishing block", {{14, 80}}, 0, true, true},
-      {"a wall between", {{14, 80}}, 12, true, false},
-      {"an edge between", {{12, 0}, {14, 60}}, 0, true, false},
-  };
-  for (const Case& c : cases) {
-    std::string record(3000, '\0');
-    record[2920] = 1;  // one screen wide, one high
-    record[2921] = 1;
-    for (int column = 1; column < 19; ++column) record[5 * 60 + column] = 25;
-    for (const auto& [column, code] : c.cells) record[static_cast<size_t>(5 * 60 + column)] = static_cast<char>(code);
-    if (c.wallColumn != 0) record[static_cast<size_t>(4 * 60 + c.wallColumn)] = 25;
-    EXPECT_EQ(dataset::FloorGivesWayUnder(record, 10, 4, c.walks), c.expected) << c.what;
-  }
-}
-
 // Machines reach the player somewhere, but none that shoots along a floor stands within a
 // screen of a way in on that floor (the start or a door): a player arriving there would be
 // under fire before taking a step.
